@@ -76,10 +76,18 @@ int UnitsDown(int units) {
 
 // The caller's picture with the rectangle that may be written (right and bottom exclusive).
 // Canvases only ever shrink their clip rectangle, never grow it past the picture.
+// Coordinates are the dialog's; (originX, originY) is where the dialog's corner lies in the
+// picture, which may be outside it, so addresses are only formed for clipped points.
 struct Canvas {
     std::uint32_t* pixels = nullptr;
     int pitch = 0;
+    int originX = 0, originY = 0;
     int left = 0, top = 0, right = 0, bottom = 0;
+
+    // The address of a dialog point inside the clip rectangle (or one past a row's end).
+    std::uint32_t* At(int x, int y) const {
+        return pixels + ((std::ptrdiff_t)y + originY) * pitch + ((std::ptrdiff_t)x + originX);
+    }
 
     Canvas ClippedTo(const Rect& r) const {
         Canvas c = *this;
@@ -98,10 +106,8 @@ struct Canvas {
 
 void Fill(const Canvas& c, int x, int y, int w, int h, std::uint32_t color) {
     Canvas d = c.ClippedTo({x, y, w, h});
-    for (int row = d.top; row < d.bottom; ++row) {
-        std::uint32_t* line = c.pixels + (std::ptrdiff_t)row * c.pitch;
-        std::fill(line + d.left, line + d.right, color);
-    }
+    for (int row = d.top; row < d.bottom; ++row)
+        std::fill(c.At(d.left, row), c.At(d.right, row), color);
 }
 
 void Fill(const Canvas& c, const Rect& r, std::uint32_t color) {
@@ -184,9 +190,9 @@ void DrawText(const Canvas& c, TTF_Font* font, const std::string& text, int x, i
         const auto* src = static_cast<const std::uint8_t*>(line->pixels);
         for (int row = d.top; row < d.bottom; ++row) {
             const std::uint8_t* in = src + (std::ptrdiff_t)(row - y) * line->pitch;
-            std::uint32_t* out = c.pixels + (std::ptrdiff_t)row * c.pitch;
-            for (int col = d.left; col < d.right; ++col)
-                if (in[col - x] != 0) out[col] = color;
+            std::uint32_t* out = c.At(d.left, row);
+            for (int col = d.left; col < d.right; ++col, ++out)
+                if (in[col - x] != 0) *out = color;
         }
         SDL_UnlockSurface(line);
     }
@@ -391,9 +397,9 @@ void DrawPicture(const DialogUi& ui, const Canvas& canvas, const Control& c) {
     for (int row = clip.top; row < clip.bottom; ++row) {
         const auto* in = reinterpret_cast<const std::uint32_t*>(
             base + (std::ptrdiff_t)((row - r.y) / s) * pic->pitch);
-        std::uint32_t* out = canvas.pixels + (std::ptrdiff_t)row * canvas.pitch;
+        std::uint32_t* out = canvas.At(clip.left, row);
         for (int col = clip.left; col < clip.right; ++col)
-            out[col] = in[(col - r.x) / s] & 0x00FFFFFF;
+            *out++ = in[(col - r.x) / s] & 0x00FFFFFF;
     }
     SDL_UnlockSurface(pic);
 }
@@ -502,11 +508,12 @@ void DialogUiDraw(const DialogUi* ui, std::uint32_t* pixels, int width, int heig
     const long long x0 = originX, y0 = originY;
     if (x0 >= width || y0 >= height || x0 + ui->Width() <= 0 || y0 + ui->Height() <= 0) return;
 
-    // The canvas is addressed in dialog coordinates: its base is the dialog's top-left corner,
-    // which may lie outside the picture; only the clip rectangle decides what is written.
+    // Drawing happens in dialog coordinates; only the clip rectangle decides what is written.
     Canvas canvas;
-    canvas.pixels = pixels + (std::ptrdiff_t)originY * pitch + originX;
+    canvas.pixels = pixels;
     canvas.pitch = pitch;
+    canvas.originX = originX;
+    canvas.originY = originY;
     canvas.left = -originX;
     canvas.top = -originY;
     canvas.right = width - originX;
