@@ -1,0 +1,7 @@
+// frame_step.h -- one pass of the game: pause, game flow, timing, controls, picture, flip
+#pragma once
+
+extern float PlayerLastShotTime; // GameClock at the player's last volley
+
+// Runs one frame; called by the message loop whenever no message waits and the game is in front.
+void FrameStep();

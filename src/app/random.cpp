@@ -1,0 +1,13 @@
+// random.cpp -- the game's own pseudo-random numbers
+#include "app/random.h"
+
+std::uint32_t RandomState = 1;
+
+void GameSrand(std::uint32_t seed) {
+    RandomState = seed;
+}
+
+int GameRand() {
+    RandomState = RandomState * 214013u + 2531011u;
+    return int((RandomState >> 16) & 0x7FFF);
+}

@@ -1,0 +1,23 @@
+// startup.h -- the program's entry, its window and the start-up dialog
+#pragma once
+
+#include <cstdint>
+
+#include "platform/window.h"
+
+extern HWND MainWindow;
+extern std::int32_t AppActive;      // 1 while the game is in front; frame steps run only then
+extern std::int32_t Paused;         // 1 while paused (P, or switching away)
+extern std::int32_t LastActivation; // the last activation flag seen, to tell changes from repeats
+extern std::int32_t SoundEnabled;   // 0 when the player ticked "no sound card"
+extern std::int32_t HalfScreenWidth;
+extern std::int32_t HalfScreenHeight;
+
+// The start-up dialog as the dialog service draws it (resource 101) and its title picture.
+extern const DialogTemplate StartupDialog;
+
+// Brings up the window, the dialog, sound, display and clock, the title screens and the game,
+// then runs the message loop. Returns the quit message's code, or 0 when start-up fails.
+int WinMain(HINSTANCE instance, HINSTANCE previous, char* commandLine, int showState);
+LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR StartupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

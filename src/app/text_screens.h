@@ -1,0 +1,13 @@
+// text_screens.h -- the full-screen text pages that fade in and out
+#pragma once
+
+enum TextScreen {
+    StoryScreen = 0,
+    CreditsScreen = 1,
+    KeysScreen = 2,
+    ThanksScreen = 3,
+    CongratulationsScreen = 4
+};
+
+// Shows one page: fade in, wait for Space, fade out. Not built yet: returns at once.
+void ShowTextScreen(TextScreen screen);

@@ -1,0 +1,4 @@
+// shots.cpp -- the shots in flight
+#include "combat/shots.h"
+
+void ClearShots() {}

@@ -1,0 +1,161 @@
+// display.cpp -- setting up, releasing and restoring the display
+#include "display/display.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/startup.h"
+#include "app/texts.h"
+#include "display/bitmaps.h"
+#include "display/pixels.h"
+#include "platform/window.h"
+
+LPDIRECTDRAW DisplayObject = nullptr;
+LPDIRECTDRAWSURFACE PrimarySurface = nullptr;
+LPDIRECTDRAWSURFACE BackBuffer = nullptr;
+LPDIRECTDRAWSURFACE TileSurfaces[20] = {};
+LPDIRECTDRAWSURFACE LifeIconSurface = nullptr;
+LPDIRECTDRAWSURFACE CloudSurface = nullptr;
+DDSURFACEDESC SurfaceDesc{};
+
+std::int32_t ScreenWidth = 640;
+std::int32_t ScreenHeight = 480;
+
+namespace {
+
+const char* const ThanksForTrying =
+    " know if you recieve this message. Thanks for trying to check this out!";
+
+int Fail(const std::string& before, const char* after) {
+    std::string text = before + SupportAddress + after;
+    MessageBoxA(MainWindow, text.c_str(), "DD Initialization error", MB_OK);
+    ReleaseDisplay();
+    return 0;
+}
+
+// An off-screen surface of the given size, in SurfaceDesc as every creation is.
+HRESULT CreatePlainSurface(int width, int height, LPDIRECTDRAWSURFACE* surface) {
+    std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
+    SurfaceDesc.dwSize = sizeof SurfaceDesc;
+    SurfaceDesc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    SurfaceDesc.dwWidth = DWORD(width);
+    SurfaceDesc.dwHeight = DWORD(height);
+    SurfaceDesc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    return DisplayObject->CreateSurface(&SurfaceDesc, surface, nullptr);
+}
+
+void ReleaseSurface(LPDIRECTDRAWSURFACE& surface) {
+    if (surface) surface->Release();
+    surface = nullptr;
+}
+
+} // namespace
+
+int InitDisplay() {
+    if (DirectDrawCreate(nullptr, &DisplayObject, nullptr) != DD_OK)
+        return Fail("Sorry, can't initialize directdraw, if you would, please let ",
+                    ThanksForTrying);
+    if (DisplayObject->SetCooperativeLevel(MainWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN |
+                                                           DDSCL_ALLOWREBOOT | DDSCL_ALLOWMODEX) !=
+        DD_OK)
+        return Fail("Couldn't set 'cooperative level', if you would, please let ", ThanksForTrying);
+    if (DisplayObject->SetDisplayMode(DWORD(ScreenWidth), DWORD(ScreenHeight), ColourDepth) !=
+        DD_OK)
+        return Fail("Couldn't set video mode, if you would, please let ", ThanksForTrying);
+
+    std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
+    SurfaceDesc.dwSize = sizeof SurfaceDesc;
+    SurfaceDesc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    SurfaceDesc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    SurfaceDesc.dwBackBufferCount = 1;
+    if (DisplayObject->CreateSurface(&SurfaceDesc, &PrimarySurface, nullptr) != DD_OK)
+        return Fail("Failed to create the PRIMARY surface, if you would, please let ",
+                    ThanksForTrying);
+
+    DDSCAPS caps{DDSCAPS_BACKBUFFER};
+    if (PrimarySurface->GetAttachedSurface(&caps, &BackBuffer) != DD_OK)
+        return Fail("Failed to create the backbuffer, if you would, please let ", ThanksForTrying);
+
+    for (int i = 0; i < 20; ++i) {
+        if (CreatePlainSurface(32, 32, &TileSurfaces[i]) != DD_OK) {
+            char before[96];
+            std::snprintf(before, sizeof before,
+                          "Failed to create surface for texture #%d, please let ", i + 1);
+            return Fail(before,
+                        " know if you recieve this error. Thanks for trying to run this program");
+        }
+    }
+    if (CreatePlainSurface(32, 32, &LifeIconSurface) != DD_OK)
+        return Fail(
+            "Couldn't create surface to hold miniature ship image, if you would, please let ",
+            ThanksForTrying);
+    if (CreatePlainSurface(64, 64, &CloudSurface) != DD_OK)
+        return Fail("Couldn't create surface to hold cloud image, if you would, please let ",
+                    ThanksForTrying);
+    return 1;
+}
+
+int ReleaseDisplay() {
+    if (!DisplayObject) return 0;
+    ReleaseSurface(PrimarySurface);
+    BackBuffer = nullptr; // it went with the primary
+    for (LPDIRECTDRAWSURFACE& tile : TileSurfaces)
+        ReleaseSurface(tile);
+    ReleaseSurface(LifeIconSurface);
+    ReleaseSurface(CloudSurface);
+    DisplayObject->Release();
+    DisplayObject = nullptr;
+    return 1;
+}
+
+void RestoreLostSurfaces() {
+    if (AppActive) return;
+    auto restore = [](LPDIRECTDRAWSURFACE surface) {
+        if (surface && surface->IsLost() == DDERR_SURFACELOST) surface->Restore();
+    };
+    restore(PrimarySurface);
+    for (LPDIRECTDRAWSURFACE tile : TileSurfaces)
+        restore(tile);
+    // The life icon is not asked: copying its picture back restores it.
+    restore(CloudSurface);
+}
+
+void ReloadSurfaceBitmaps() {
+    if (!AppActive) LoadSurfaceBitmaps();
+}
+
+int LockWholeSurface(IDirectDrawSurface* surface) {
+    if (!surface) return 0;
+    for (int tries = 0; tries < DisplayRetryLimit; ++tries) {
+        std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
+        SurfaceDesc.dwSize = sizeof SurfaceDesc;
+        if (surface->Lock(nullptr, &SurfaceDesc, 0, nullptr) == DD_OK) {
+            FrameBuffer.Base = static_cast<std::uint8_t*>(SurfaceDesc.lpSurface);
+            FrameBuffer.Pitch = SurfaceDesc.lPitch;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int UnlockWholeSurface(IDirectDrawSurface* surface) {
+    if (!surface) return 0;
+    for (int tries = 0; tries < DisplayRetryLimit; ++tries)
+        if (surface->Unlock(nullptr) == DD_OK) return 1;
+    return 0;
+}
+
+HDC GetSurfaceDC(IDirectDrawSurface* surface) {
+    if (!surface) return nullptr;
+    HDC dc = nullptr;
+    for (int tries = 0; tries < DisplayRetryLimit; ++tries)
+        if (surface->GetDC(&dc) == DD_OK) return dc;
+    return nullptr;
+}
+
+void ReleaseSurfaceDC(IDirectDrawSurface* surface, HDC dc) {
+    if (!surface || !dc) return;
+    for (int tries = 0; tries < DisplayRetryLimit; ++tries)
+        if (surface->ReleaseDC(dc) == DD_OK) return;
+}

@@ -1,0 +1,46 @@
+// display.h -- the display: the flipping pair and the long-lived off-screen surfaces
+//
+// Set up once after the start-up dialog, released when the window is destroyed, and restored
+// and refilled when the player comes back to the game after switching away.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/ddraw.h"
+
+extern LPDIRECTDRAW DisplayObject;
+extern LPDIRECTDRAWSURFACE PrimarySurface;
+extern LPDIRECTDRAWSURFACE BackBuffer; // goes with PrimarySurface, never released alone
+extern LPDIRECTDRAWSURFACE TileSurfaces[20];
+extern LPDIRECTDRAWSURFACE LifeIconSurface;
+extern LPDIRECTDRAWSURFACE CloudSurface;
+// The one surface description every creation and lock fills in.
+extern DDSURFACEDESC SurfaceDesc;
+
+extern std::int32_t ScreenWidth;  // 640 or 800, set by the start-up dialog
+extern std::int32_t ScreenHeight; // 480 or 600
+constexpr std::int32_t ColourDepth = 16;
+
+// Creates the display object, the 16-bit mode, the flipping pair and the 22 off-screen
+// surfaces. On the first failing step shows its message, releases what exists and returns 0;
+// returns 1 when everything is there.
+int InitDisplay();
+// Releases every surface and the display object and nulls them. Returns 0 when there was no
+// display object (so a second call does nothing), 1 otherwise.
+int ReleaseDisplay();
+// After the player switched back (called while AppActive is still 0; both do nothing while it
+// is 1): restores the surfaces that were lost, then refills the pictures they hold.
+void RestoreLostSurfaces();
+void ReloadSurfaceBitmaps();
+
+// The lock, unlock and device-context calls are repeated until they succeed, but a surface
+// lost while the game runs would never give in; after this many tries the drawing is skipped.
+constexpr int DisplayRetryLimit = 1000;
+// Lock the whole surface (into SurfaceDesc and FrameBuffer) / unlock it, retrying up to the
+// limit. Return 1 on success, 0 when the surface would not give in.
+int LockWholeSurface(IDirectDrawSurface* surface);
+int UnlockWholeSurface(IDirectDrawSurface* surface);
+// Get / release a device context, retrying up to the limit; GetSurfaceDC returns null when it
+// never was granted.
+HDC GetSurfaceDC(IDirectDrawSurface* surface);
+void ReleaseSurfaceDC(IDirectDrawSurface* surface, HDC dc);

@@ -1,0 +1,64 @@
+// backend.h -- what the shared platform code asks of the machine it runs on (platform-internal)
+//
+// Two backends implement this: the real one (sdl/) shows surfaces in a desktop window, the
+// test one (test/) records everything and keeps a virtual clock. The game never includes this.
+#pragma once
+
+#include <cstdint>
+
+#include "ddraw.h"
+
+// The memory and bookkeeping behind one IDirectDrawSurface.
+struct SurfaceMemory {
+    int width = 0;
+    int height = 0;
+    int pitch = 0; // bytes
+    std::uint8_t* pixels = nullptr;
+    bool primary = false;
+    IDirectDrawSurface* attached = nullptr; // a primary's back buffer
+    IDirectDrawSurface* owner = nullptr;    // a back buffer's primary
+    bool lost = false;
+    bool locked = false;
+    bool dcOut = false;
+    bool colourKey = false;
+    std::uint16_t keyLow = 0;
+    std::uint16_t keyHigh = 0;
+    DeviceContext* dc = nullptr;
+};
+
+// The steps of setting up the display that the test platform can make fail.
+enum class DisplayStep { Create, CooperativeLevel, DisplayMode, Surface };
+
+// True when the backend wants this step to fail (the test platform's failure injection); index
+// counts the surface creations from 0.
+bool BackendFailDisplayStep(DisplayStep step, int index);
+// 5-6-5 (false) or 5-5-5 (true) surfaces.
+bool BackendPixelFormat555();
+// Extra bytes at the end of every surface row, so that pitch > 2 * width is exercised.
+int BackendPitchPadding();
+// The display mode was set: the screen is now width by height.
+void BackendSetDisplayMode(int width, int height);
+// The display object went away.
+void BackendDisplayReleased();
+// Flip: show this front surface; wait for the next refresh when wait is true.
+void BackendShowFlipped(const SurfaceMemory& front, bool wait);
+// The front surface was written outside a flip (text, wipes); show it soon.
+void BackendFrontWritten(const SurfaceMemory& front);
+// The front surface, or null while there is no display.
+const SurfaceMemory* DisplayFront();
+// All surfaces that exist, for the test platform's "surface lost" events.
+void DisplayMarkAllLost();
+
+// A device context handed out by GetDC: the surface it draws on and its two colours.
+struct DeviceContext {
+    IDirectDrawSurface* surface = nullptr;
+    COLORREF textColour = RGB(0, 0, 0);
+    COLORREF backColour = RGB(255, 255, 255);
+};
+
+// A COLORREF in the surfaces' 16-bit format (each channel's low bits cut off), and back.
+std::uint16_t ColourToPixel(COLORREF colour);
+COLORREF PixelToColour(std::uint16_t pixel);
+
+// A line of text was drawn (the test platform's virtual clock charges time for it).
+void BackendTextDrawn();

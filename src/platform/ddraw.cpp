@@ -1,0 +1,302 @@
+// ddraw.cpp -- surfaces in ordinary memory, shared by the real and the test platform
+//
+// Surfaces never lose their memory on this machine, so IsLost answers DD_OK unless the test
+// platform marks them lost to exercise the game's restore path. A lost surface refuses Lock,
+// GetDC, BltFast and Flip until it is restored, and comes back cleared (its old contents are
+// gone, as they would be after a real loss).
+#include "ddraw.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "backend.h"
+
+namespace {
+
+IDirectDraw* TheDirectDraw = nullptr;
+bool CooperativeLevelSet = false;
+int ModeWidth = 0;
+int ModeHeight = 0;
+int SurfacesCreated = 0;
+IDirectDrawSurface* Front = nullptr;
+std::vector<IDirectDrawSurface*> LiveSurfaces;
+
+IDirectDrawSurface* NewSurface(int width, int height) {
+    auto* surface = new IDirectDrawSurface;
+    auto* mem = new SurfaceMemory;
+    mem->width = width;
+    mem->height = height;
+    // Rows start on 8-byte boundaries, as display memory usually does; the test platform may add
+    // more so that code which assumes pitch == 2 * width shows up.
+    mem->pitch = ((width * 2 + 7) & ~7) + BackendPitchPadding();
+    mem->pixels = new std::uint8_t[std::size_t(mem->pitch) * std::size_t(height)]();
+    surface->memory = mem;
+    LiveSurfaces.push_back(surface);
+    return surface;
+}
+
+void FreeSurface(IDirectDrawSurface* surface) {
+    if (surface == Front) Front = nullptr;
+    LiveSurfaces.erase(std::remove(LiveSurfaces.begin(), LiveSurfaces.end(), surface),
+                       LiveSurfaces.end());
+    delete surface->memory->dc;
+    delete[] surface->memory->pixels;
+    delete surface->memory;
+    delete surface;
+}
+
+bool Busy(const SurfaceMemory* m) {
+    return m->locked || m->dcOut;
+}
+
+void FillPixelFormat(DDPIXELFORMAT* pf) {
+    pf->dwSize = sizeof(DDPIXELFORMAT);
+    pf->dwFlags = DDPF_RGB;
+    pf->dwRGBBitCount = 16;
+    if (BackendPixelFormat555()) {
+        pf->dwRBitMask = 0x7C00;
+        pf->dwGBitMask = 0x03E0;
+    } else {
+        pf->dwRBitMask = 0xF800;
+        pf->dwGBitMask = 0x07E0;
+    }
+    pf->dwBBitMask = 0x001F;
+}
+
+} // namespace
+
+std::uint16_t ColourToPixel(COLORREF c) {
+    unsigned r = unsigned(GetRValue(c)), g = unsigned(GetGValue(c)), b = unsigned(GetBValue(c));
+    if (BackendPixelFormat555())
+        return std::uint16_t(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+    return std::uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
+
+COLORREF PixelToColour(std::uint16_t p) {
+    unsigned r, g, b;
+    if (BackendPixelFormat555()) {
+        r = (p >> 10) & 31;
+        g = (p >> 5) & 31;
+        g = (g << 3) | (g >> 2);
+    } else {
+        r = (p >> 11) & 31;
+        g = (p >> 5) & 63;
+        g = (g << 2) | (g >> 4);
+    }
+    b = p & 31;
+    return RGB(int((r << 3) | (r >> 2)), int(g), int((b << 3) | (b >> 2)));
+}
+
+const SurfaceMemory* DisplayFront() {
+    return Front ? Front->memory : nullptr;
+}
+
+void DisplayMarkAllLost() {
+    for (IDirectDrawSurface* s : LiveSurfaces)
+        s->memory->lost = true;
+}
+
+HRESULT DirectDrawCreate(void*, IDirectDraw** directDraw, void*) {
+    if (!directDraw) return DDERR_INVALIDPARAMS;
+    *directDraw = nullptr;
+    if (TheDirectDraw || BackendFailDisplayStep(DisplayStep::Create, 0)) return DDERR_GENERIC;
+    TheDirectDraw = new IDirectDraw;
+    CooperativeLevelSet = false;
+    ModeWidth = ModeHeight = 0;
+    SurfacesCreated = 0;
+    *directDraw = TheDirectDraw;
+    return DD_OK;
+}
+
+HRESULT IDirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
+    if (!window || BackendFailDisplayStep(DisplayStep::CooperativeLevel, 0)) return DDERR_GENERIC;
+    CooperativeLevelSet = (flags & DDSCL_EXCLUSIVE) != 0;
+    return DD_OK;
+}
+
+HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
+    // The window shows any size scaled to the monitor; only sane 16-bit modes are offered.
+    if (!CooperativeLevelSet || bitsPerPixel != 16 || width < 1 || height < 1 || width > 4096 ||
+        height > 4096 || BackendFailDisplayStep(DisplayStep::DisplayMode, 0))
+        return DDERR_GENERIC;
+    ModeWidth = int(width);
+    ModeHeight = int(height);
+    BackendSetDisplayMode(ModeWidth, ModeHeight);
+    return DD_OK;
+}
+
+HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, void*) {
+    if (!desc || !surface) return DDERR_INVALIDPARAMS;
+    *surface = nullptr;
+    int index = SurfacesCreated++;
+    if (BackendFailDisplayStep(DisplayStep::Surface, index)) return DDERR_OUTOFMEMORY;
+    DWORD caps = (desc->dwFlags & DDSD_CAPS) ? desc->ddsCaps.dwCaps : 0;
+    if (caps & DDSCAPS_PRIMARYSURFACE) {
+        if (ModeWidth == 0 || Front) return DDERR_GENERIC;
+        bool flipping = (caps & DDSCAPS_FLIP) && (desc->dwFlags & DDSD_BACKBUFFERCOUNT) &&
+                        desc->dwBackBufferCount == 1;
+        IDirectDrawSurface* front = NewSurface(ModeWidth, ModeHeight);
+        front->memory->primary = true;
+        if (flipping) {
+            IDirectDrawSurface* back = NewSurface(ModeWidth, ModeHeight);
+            front->memory->attached = back;
+            back->memory->owner = front;
+        }
+        Front = front;
+        *surface = front;
+        return DD_OK;
+    }
+    if (!(desc->dwFlags & DDSD_WIDTH) || !(desc->dwFlags & DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+    if (desc->dwWidth < 1 || desc->dwHeight < 1 || desc->dwWidth > 4096 || desc->dwHeight > 4096)
+        return DDERR_INVALIDPARAMS;
+    *surface = NewSurface(int(desc->dwWidth), int(desc->dwHeight));
+    return DD_OK;
+}
+
+DWORD IDirectDraw::Release() {
+    if (this == TheDirectDraw) {
+        TheDirectDraw = nullptr;
+        BackendDisplayReleased();
+    }
+    delete this;
+    return 0;
+}
+
+HRESULT IDirectDrawSurface::GetAttachedSurface(const DDSCAPS* caps, IDirectDrawSurface** out) {
+    if (!caps || !out) return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    if (!(caps->dwCaps & DDSCAPS_BACKBUFFER) || !memory->attached) return DDERR_GENERIC;
+    *out = memory->attached;
+    return DD_OK;
+}
+
+DWORD IDirectDrawSurface::Release() {
+    // A back buffer goes with its primary; releasing it alone would leave the pair broken.
+    if (memory->owner) return 1;
+    if (memory->attached) FreeSurface(memory->attached);
+    FreeSurface(this);
+    return 0;
+}
+
+HRESULT IDirectDrawSurface::IsLost() {
+    return memory->lost ? DDERR_SURFACELOST : DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Restore() {
+    auto restore = [](SurfaceMemory* m) {
+        if (!m->lost) return;
+        std::memset(m->pixels, 0, std::size_t(m->pitch) * std::size_t(m->height));
+        m->lost = false;
+    };
+    restore(memory);
+    if (memory->attached) restore(memory->attached->memory);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* desc) {
+    if (!desc) return DDERR_INVALIDPARAMS;
+    desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+    desc->dwWidth = DWORD(memory->width);
+    desc->dwHeight = DWORD(memory->height);
+    desc->lPitch = memory->pitch;
+    desc->ddsCaps.dwCaps = memory->primary ? DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX
+                           : memory->owner ? DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX
+                                           : DDSCAPS_OFFSCREENPLAIN;
+    FillPixelFormat(&desc->ddpfPixelFormat);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Lock(const RECT* rect, DDSURFACEDESC* desc, DWORD, void*) {
+    if (!desc || rect) return DDERR_INVALIDPARAMS;
+    if (memory->lost) return DDERR_SURFACELOST;
+    if (Busy(memory)) return DDERR_SURFACEBUSY;
+    GetSurfaceDesc(desc);
+    desc->lpSurface = memory->pixels;
+    memory->locked = true;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Unlock(void*) {
+    if (!memory->locked) return DDERR_NOTLOCKED;
+    memory->locked = false;
+    if (this == Front) BackendFrontWritten(*memory);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetDC(HDC* dc) {
+    if (!dc) return DDERR_INVALIDPARAMS;
+    *dc = nullptr;
+    if (memory->lost) return DDERR_SURFACELOST;
+    if (Busy(memory)) return DDERR_SURFACEBUSY;
+    if (!memory->dc) memory->dc = new DeviceContext;
+    // A fresh context each time, as the game sets its colours after every GetDC.
+    *memory->dc = DeviceContext{};
+    memory->dc->surface = this;
+    memory->dcOut = true;
+    *dc = memory->dc;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::ReleaseDC(HDC dc) {
+    if (!memory->dcOut || dc != memory->dc) return DDERR_INVALIDPARAMS;
+    memory->dcOut = false;
+    memory->dc->surface = nullptr;
+    if (this == Front) BackendFrontWritten(*memory);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, const DDCOLORKEY* key) {
+    if (!(flags & DDCKEY_SRCBLT)) return DDERR_INVALIDPARAMS;
+    if (!key) {
+        memory->colourKey = false;
+        return DD_OK;
+    }
+    memory->colourKey = true;
+    memory->keyLow = std::uint16_t(key->dwColorSpaceLowValue);
+    memory->keyHigh = std::uint16_t(key->dwColorSpaceHighValue);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, const RECT* srcRect,
+                                    DWORD trans) {
+    if (!src) return DDERR_INVALIDPARAMS;
+    SurfaceMemory* d = memory;
+    SurfaceMemory* s = src->memory;
+    if (d->lost || s->lost) return DDERR_SURFACELOST;
+    if (Busy(d) || Busy(s)) return DDERR_SURFACEBUSY;
+    RECT r = srcRect ? *srcRect : RECT{0, 0, s->width, s->height};
+    if (r.left < 0 || r.top < 0 || r.right > s->width || r.bottom > s->height ||
+        r.left >= r.right || r.top >= r.bottom)
+        return DDERR_INVALIDRECT;
+    long w = r.right - r.left, h = r.bottom - r.top;
+    if (x > DWORD(d->width) || y > DWORD(d->height) || long(x) + w > d->width ||
+        long(y) + h > d->height)
+        return DDERR_INVALIDRECT;
+    bool keyed = (trans & DDBLTFAST_SRCCOLORKEY) && s->colourKey;
+    for (long row = 0; row < h; ++row) {
+        auto* from =
+            reinterpret_cast<const std::uint16_t*>(s->pixels + (r.top + row) * s->pitch) + r.left;
+        auto* to = reinterpret_cast<std::uint16_t*>(d->pixels + (long(y) + row) * d->pitch) + x;
+        if (!keyed) {
+            std::memmove(to, from, std::size_t(w) * 2);
+            continue;
+        }
+        for (long i = 0; i < w; ++i) {
+            std::uint16_t p = from[i];
+            if (p < s->keyLow || p > s->keyHigh) to[i] = p;
+        }
+    }
+    if (this == Front) BackendFrontWritten(*d);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface*, DWORD flags) {
+    if (!memory->primary || !memory->attached) return DDERR_NOTFLIPPABLE;
+    SurfaceMemory* back = memory->attached->memory;
+    if (memory->lost || back->lost) return DDERR_SURFACELOST;
+    if (Busy(memory) || Busy(back)) return DDERR_SURFACEBUSY;
+    std::swap(memory->pixels, back->pixels);
+    BackendShowFlipped(*memory, (flags & DDFLIP_WAIT) != 0);
+    return DD_OK;
+}

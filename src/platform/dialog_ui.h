@@ -1,0 +1,55 @@
+// dialog_ui.h -- the start-up dialog drawn and driven by the platform itself
+//
+// The desktop has no dialog manager of the kind the game was written for, so the platform
+// draws the dialog in the classic grey three-dimensional look (raised buttons, sunken check
+// box, dark blue caption bar with a close box) into a 32-bit picture, and turns mouse clicks
+// and keys into the dialog procedure's commands. Both the real window and the test platform
+// use this code, so what the tests see is what the player sees.
+//
+// Dialog units: 1 horizontal unit is 1.5 pixels, 1 vertical unit is 1.625 pixels (the 8-point
+// dialog font). The caption bar and the frame come on top of the template's client area.
+#pragma once
+
+#include <cstdint>
+
+#include "window.h"
+
+struct DialogUi;
+
+// What a key press or a mouse click asks of the dialog procedure.
+struct DialogAction {
+    bool command = false; // true: send WM_COMMAND with this control id (BN_CLICKED)
+    int controlId = 0;
+};
+
+enum DialogKey { DialogKeyTab, DialogKeyShiftTab, DialogKeySpace, DialogKeyEnter, DialogKeyEscape };
+
+// Creates the dialog's state for a template (focus on the first tab stop, i.e. the default
+// button; check boxes unchecked). scale (1, 2, ...) multiplies every pixel for big monitors.
+// Returns null when the template is unusable. The title picture is decoded here.
+DialogUi* DialogUiCreate(const DialogTemplate* dialogTemplate, int scale);
+void DialogUiDestroy(DialogUi* ui);
+// The dialog's whole size in pixels, frame and caption included.
+int DialogUiWidth(const DialogUi* ui);
+int DialogUiHeight(const DialogUi* ui);
+// Draws the whole dialog with its top-left corner at (originX, originY) of a 32-bit
+// 0x00RRGGBB picture of width by height pixels (pitch in pixels); parts outside are clipped.
+void DialogUiDraw(const DialogUi* ui, std::uint32_t* pixels, int width, int height, int pitch,
+                  int originX, int originY);
+// A key went down. Tab and Shift+Tab move the focus among tab stops; Space clicks the focused
+// button or check box; Enter clicks the focused button, or the default button when the focus is
+// on something else; Escape is the cancel identifier (IDCANCEL).
+DialogAction DialogUiKey(DialogUi* ui, DialogKey key);
+// The left mouse button went down / up at a point relative to the dialog's top-left corner.
+// A button is clicked when the button goes down and comes up over the same control (it is
+// drawn pushed in while held); the caption's close box means IDCANCEL. A click on a tab-stop
+// control also moves the focus to it. Clicking a check box flips its check mark.
+void DialogUiMouseDown(DialogUi* ui, int x, int y);
+DialogAction DialogUiMouseUp(DialogUi* ui, int x, int y);
+// The middle of a control in dialog pixels (for scripted clicks); false when there is no such
+// control.
+bool DialogUiControlCentre(const DialogUi* ui, int controlId, int* x, int* y);
+bool DialogUiChecked(const DialogUi* ui, int controlId);
+// The pointer moved while the left button is held: a pushed-in button pops out while the
+// pointer is off it and goes back in when it returns.
+void DialogUiMouseMove(DialogUi* ui, int x, int y);

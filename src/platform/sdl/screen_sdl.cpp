@@ -1,0 +1,252 @@
+// screen_sdl.cpp -- showing the game's 16-bit picture on today's monitors
+//
+// The game draws at 640 by 480 or 800 by 600. We never switch the monitor's mode: the picture is
+// scaled into the desktop-sized window with its 4:3 shape kept and black bars around it. A plain
+// smooth scale blurs the pixel art and a plain nearest scale makes uneven pixels, so the picture
+// is first enlarged by a whole number with nearest sampling, then smoothed down to the final size.
+//
+// Flip waits for the monitor's refresh through the renderer's vsync. Where the renderer cannot
+// provide it (no compositor, software rendering, a virtual display) the flip sleeps until the
+// next refresh instead, so the game never runs hundreds of frames a second for nothing.
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "../backend.h"
+#include "sdl_state.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+SDL_Renderer* Renderer = nullptr;
+SDL_Texture* Frame = nullptr;    // the game's picture, 16-bit
+SDL_Texture* Enlarged = nullptr; // the picture enlarged by a whole number
+SDL_Texture* Picture = nullptr;  // 32-bit pictures before the display exists (the dialog)
+int FrameWidth = 0, FrameHeight = 0, EnlargedFactor = 0;
+int PictureWidth = 0, PictureHeight = 0, PictureScale = 1;
+bool VsyncOn = false;
+bool ShowingFrame = false;
+bool FrontDirty = false;
+Clock::time_point LastPresent{};
+Clock::time_point LastFlip{};
+long PollsWithoutFlip = 0;
+double Period = 1.0 / 60.0;
+
+void SetVsync(bool on) {
+    if (VsyncOn == on) return;
+    if (SDL_RenderSetVSync(Renderer, on ? 1 : 0) == 0) VsyncOn = on;
+}
+
+SDL_Rect FitFourThree(int outW, int outH, int w, int h) {
+    // Largest rectangle of the picture's shape that fits, centred.
+    int fitW = outW, fitH = int(std::int64_t(outW) * h / w);
+    if (fitH > outH) {
+        fitH = outH;
+        fitW = int(std::int64_t(outH) * w / h);
+    }
+    return SDL_Rect{(outW - fitW) / 2, (outH - fitH) / 2, fitW, fitH};
+}
+
+void PresentFrame(bool vsync) {
+    if (!Renderer || !Frame) return;
+    SetVsync(vsync);
+    int outW = 0, outH = 0;
+    SDL_GetRendererOutputSize(Renderer, &outW, &outH);
+    SDL_Rect dest = FitFourThree(outW, outH, FrameWidth, FrameHeight);
+    SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+    SDL_SetRenderTarget(Renderer, nullptr);
+    SDL_RenderClear(Renderer);
+    int factor = (dest.h + FrameHeight - 1) / FrameHeight;
+    bool exact = dest.w == FrameWidth * factor && dest.h == FrameHeight * factor;
+    if (factor > 1 && !exact && SDL_RenderTargetSupported(Renderer)) {
+        if (factor != EnlargedFactor) {
+            if (Enlarged) SDL_DestroyTexture(Enlarged);
+            Enlarged =
+                SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                  FrameWidth * factor, FrameHeight * factor);
+            if (Enlarged) SDL_SetTextureScaleMode(Enlarged, SDL_ScaleModeLinear);
+            EnlargedFactor = Enlarged ? factor : 0;
+        }
+    }
+    if (factor > 1 && !exact && Enlarged && SDL_SetRenderTarget(Renderer, Enlarged) == 0) {
+        SDL_RenderCopy(Renderer, Frame, nullptr, nullptr);
+        SDL_SetRenderTarget(Renderer, nullptr);
+        SDL_RenderCopy(Renderer, Enlarged, nullptr, &dest);
+    } else {
+        SDL_RenderCopy(Renderer, Frame, nullptr, &dest);
+    }
+    SDL_RenderPresent(Renderer);
+    LastPresent = Clock::now();
+    ShowingFrame = true;
+}
+
+void UploadFront(const SurfaceMemory& front) {
+    if (Frame) SDL_UpdateTexture(Frame, nullptr, front.pixels, front.pitch);
+}
+
+bool RefreshPassedSincePresent() {
+    return std::chrono::duration<double>(Clock::now() - LastPresent).count() >= Period;
+}
+
+void ShowDirtyFront() {
+    const SurfaceMemory* front = DisplayFront();
+    if (!FrontDirty || !front || !RefreshPassedSincePresent()) return;
+    FrontDirty = false;
+    UploadFront(*front);
+    PresentFrame(false); // never wait here: a wipe's rows are timed by the game's own clock
+}
+
+} // namespace
+
+bool ScreenOpen(SDL_Window* window) {
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    Renderer = SDL_CreateRenderer(window, -1,
+                                  SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC |
+                                      SDL_RENDERER_TARGETTEXTURE);
+    if (!Renderer) Renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!Renderer) Renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (!Renderer) {
+        std::fprintf(stderr, "skirmo: cannot draw into the window: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(Renderer, &info);
+    VsyncOn = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    SDL_DisplayMode mode{};
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0 && mode.refresh_rate > 0)
+        Period = 1.0 / mode.refresh_rate;
+    SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(Renderer);
+    SDL_RenderPresent(Renderer);
+    LastPresent = LastFlip = Clock::now();
+    return true;
+}
+
+void ScreenClose() {
+    BackendDisplayReleased();
+    if (Picture) SDL_DestroyTexture(Picture);
+    Picture = nullptr;
+    if (Renderer) SDL_DestroyRenderer(Renderer);
+    Renderer = nullptr;
+}
+
+SDL_Renderer* TheRenderer() {
+    return Renderer;
+}
+double RefreshPeriod() {
+    return Period;
+}
+
+void ScreenShowPicture(const std::uint32_t* pixels, int width, int height, int scale) {
+    if (!Renderer) return;
+    if (!Picture || width != PictureWidth || height != PictureHeight) {
+        if (Picture) SDL_DestroyTexture(Picture);
+        Picture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                    width, height);
+        PictureWidth = width;
+        PictureHeight = height;
+    }
+    PictureScale = scale;
+    if (!Picture) return;
+    SDL_UpdateTexture(Picture, nullptr, pixels, width * 4);
+    SetVsync(true);
+    int outW = 0, outH = 0;
+    SDL_GetRendererOutputSize(Renderer, &outW, &outH);
+    SDL_Rect dest{(outW - width) / 2, (outH - height) / 2, width, height};
+    SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(Renderer);
+    SDL_RenderCopy(Renderer, Picture, nullptr, &dest);
+    SDL_RenderPresent(Renderer);
+    ShowingFrame = false;
+}
+
+void ScreenShowAgain() {
+    if (ShowingFrame) {
+        if (const SurfaceMemory* front = DisplayFront()) UploadFront(*front);
+        PresentFrame(false);
+    }
+}
+
+void ScreenOnClockPoll() {
+    if (FrontDirty) ShowDirtyFront();
+}
+
+void ScreenOnKeyboardPoll() {
+    if (FrontDirty) ShowDirtyFront();
+    // Many polls and no flip: the game is waiting for a key (a prompt, a text page, a held key,
+    // the pause). A millisecond's sleep per poll changes no result and frees the processor.
+    if (++PollsWithoutFlip > 500) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void ScreenOnMessagePoll() {
+    if (FrontDirty) ShowDirtyFront();
+    // The loop spins on its messages alone while the game is in the background.
+    if (++PollsWithoutFlip > 500) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// --- what the shared display code asks of the real machine ---
+
+bool BackendFailDisplayStep(DisplayStep, int) {
+    return false;
+}
+bool BackendPixelFormat555() {
+    return false;
+}
+int BackendPitchPadding() {
+    return 0;
+}
+void BackendTextDrawn() {}
+
+void BackendSetDisplayMode(int width, int height) {
+    if (!Renderer) return;
+    if (Frame) SDL_DestroyTexture(Frame);
+    if (Enlarged) SDL_DestroyTexture(Enlarged);
+    Enlarged = nullptr;
+    EnlargedFactor = 0;
+    Frame = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width,
+                              height);
+    if (Frame) SDL_SetTextureScaleMode(Frame, SDL_ScaleModeNearest);
+    FrameWidth = width;
+    FrameHeight = height;
+    // A black screen in the new size until the first picture arrives.
+    std::vector<std::uint16_t> black(std::size_t(width) * std::size_t(height), 0);
+    if (Frame) SDL_UpdateTexture(Frame, nullptr, black.data(), width * 2);
+    PresentFrame(false);
+}
+
+void BackendDisplayReleased() {
+    if (Frame) SDL_DestroyTexture(Frame);
+    if (Enlarged) SDL_DestroyTexture(Enlarged);
+    Frame = Enlarged = nullptr;
+    EnlargedFactor = 0;
+    FrontDirty = false;
+    ShowingFrame = false;
+}
+
+void BackendShowFlipped(const SurfaceMemory& front, bool wait) {
+    FrontDirty = false;
+    PollsWithoutFlip = 0;
+    UploadFront(front);
+    PresentFrame(wait);
+    if (!wait) return;
+    // Vsync that really waits makes flips a refresh apart. Flips much closer than that mean the
+    // renderer did not wait, so wait here for the refresh it skipped.
+    auto now = Clock::now();
+    auto due = LastFlip +
+               std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Period));
+    if (now < LastFlip + (due - LastFlip) / 2) {
+        std::this_thread::sleep_until(due);
+        now = due;
+    }
+    LastFlip = now;
+}
+
+void BackendFrontWritten(const SurfaceMemory&) {
+    FrontDirty = true;
+    ShowDirtyFront();
+}

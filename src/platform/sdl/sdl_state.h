@@ -1,0 +1,34 @@
+// sdl_state.h -- what the real platform's files share (platform-internal)
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "../window.h"
+
+struct Window {
+    WNDPROC proc = nullptr;
+    SDL_Window* sdl = nullptr;
+};
+
+// Starts SDL's video and events once. False (with a line on standard error) when there is no
+// display to talk to.
+bool EnsureVideo();
+SDL_Window* TheSdlWindow();
+SDL_Renderer* TheRenderer();
+
+// Creates the renderer for the window, and drops it.
+bool ScreenOpen(SDL_Window* window);
+void ScreenClose();
+// Shows a black desktop with a 32-bit picture centred on it (the dialog), or the last picture
+// shown again (after the window was exposed).
+void ScreenShowPicture(const std::uint32_t* pixels, int width, int height, int scale);
+void ScreenShowAgain();
+// The game polled the clock, the keyboard or its messages: show a changed front surface if a
+// refresh has passed, and give the processor back when the game is only waiting.
+void ScreenOnClockPoll();
+void ScreenOnKeyboardPoll();
+void ScreenOnMessagePoll();
+// Seconds of one display refresh.
+double RefreshPeriod();

@@ -1,0 +1,369 @@
+// window_sdl.cpp -- the game window on the desktop, its messages, dialog and message boxes
+//
+// SDL's events become the few messages the game's window procedure expects: focus lost and
+// gained become activation changes, a close request (Alt+F4, the desktop's close) becomes
+// WM_CLOSE, keys held with Alt become system keys. The window covers the desktop without
+// switching the monitor's mode.
+#include <SDL.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "../dialog_ui.h"
+#include "../window.h"
+#include "sdl_state.h"
+
+namespace {
+
+WNDCLASSEXA RegisteredClass{};
+std::string RegisteredClassName;
+Window* TheWindow = nullptr;
+std::deque<MSG> Posted;
+bool QuitPosted = false;
+int QuitCode = 0;
+bool VideoTried = false, VideoUp = false;
+SDL_AudioDeviceID BeepDevice = 0;
+
+int VirtualKeyOf(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + int(key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return int(key);
+    switch (key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return 0x0D;
+    case SDLK_ESCAPE:
+        return 0x1B;
+    case SDLK_SPACE:
+        return 0x20;
+    case SDLK_TAB:
+        return 0x09;
+    case SDLK_F4:
+        return 0x73;
+    case SDLK_LEFT:
+        return 0x25;
+    case SDLK_UP:
+        return 0x26;
+    case SDLK_RIGHT:
+        return 0x27;
+    case SDLK_DOWN:
+        return 0x28;
+    default:
+        return 0;
+    }
+}
+
+// One SDL event as a message for the game window; false when it means nothing to the game.
+bool Translate(const SDL_Event& e, MSG* msg) {
+    *msg = MSG{TheWindow, 0, 0, 0};
+    switch (e.type) {
+    case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            msg->message = WM_ACTIVATEAPP, msg->wParam = 1;
+            return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            msg->message = WM_ACTIVATEAPP, msg->wParam = 0;
+            return true;
+        case SDL_WINDOWEVENT_CLOSE:
+            msg->message = WM_CLOSE;
+            return true;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            ScreenShowAgain();
+            return false;
+        default:
+            return false;
+        }
+    case SDL_QUIT:
+        msg->message = WM_CLOSE;
+        return true;
+    case SDL_KEYDOWN: {
+        msg->message = (e.key.keysym.mod & KMOD_ALT) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        msg->wParam = WPARAM(VirtualKeyOf(e.key.keysym.sym));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void StopBeep() {
+    if (BeepDevice) SDL_CloseAudioDevice(BeepDevice);
+    BeepDevice = 0;
+}
+
+} // namespace
+
+bool EnsureVideo() {
+    if (VideoTried) return VideoUp;
+    VideoTried = true;
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "skirmo: no display to open a window on: %s\n", SDL_GetError());
+        return false;
+    }
+    VideoUp = true;
+    return true;
+}
+
+SDL_Window* TheSdlWindow() {
+    return TheWindow ? TheWindow->sdl : nullptr;
+}
+
+WORD RegisterClassExA(const WNDCLASSEXA* wc) {
+    if (!wc || !wc->lpfnWndProc || !wc->lpszClassName) return 0;
+    RegisteredClass = *wc;
+    RegisteredClassName = wc->lpszClassName;
+    return 1;
+}
+
+HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD style, int, int, int,
+                     int, HWND, void*, HINSTANCE, void*) {
+    if (!className || RegisteredClassName != className || TheWindow || !EnsureVideo())
+        return nullptr;
+    // Alt+Tab must work: keep the desktop's window manager in charge of a borderless window the
+    // size of the desktop instead of grabbing the monitor.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (!(style & WS_VISIBLE)) flags |= SDL_WINDOW_HIDDEN;
+    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_UNDEFINED,
+                                       SDL_WINDOWPOS_UNDEFINED, 640, 480, flags);
+    if (!sdl) {
+        std::fprintf(stderr, "skirmo: cannot open the game window: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    if (!ScreenOpen(sdl)) {
+        SDL_DestroyWindow(sdl);
+        return nullptr;
+    }
+    TheWindow = new Window{RegisteredClass.lpfnWndProc, sdl};
+    TheWindow->proc(TheWindow, WM_CREATE, 0, 0);
+    return TheWindow;
+}
+
+BOOL DestroyWindow(HWND window) {
+    if (!window || window != TheWindow) return 0;
+    window->proc(window, WM_DESTROY, 0, 0);
+    StopBeep();
+    ScreenClose();
+    SDL_DestroyWindow(window->sdl);
+    delete window;
+    TheWindow = nullptr;
+    return 1;
+}
+
+int GetSystemMetrics(int index) {
+    if (!EnsureVideo()) return 0;
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+    return index == SM_CXSCREEN ? mode.w : index == SM_CYSCREEN ? mode.h : 0;
+}
+
+int LoadIconA(HINSTANCE, int id) {
+    return id;
+}
+int LoadCursorA(HINSTANCE, int id) {
+    return id;
+}
+int GetStockObject(int id) {
+    return id;
+}
+
+BOOL MessageBeep(UINT) {
+    // The desktop has no system beep to ask for, so play a short soft chime ourselves; a
+    // machine without sound simply stays quiet.
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    SDL_AudioSpec want{}, have{};
+    want.freq = 22050;
+    want.format = AUDIO_S16SYS;
+    want.channels = 1;
+    want.samples = 512;
+    StopBeep();
+    BeepDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (!BeepDevice) return 0;
+    std::vector<Sint16> tone(std::size_t(want.freq) * 15 / 100);
+    for (std::size_t i = 0; i < tone.size(); ++i) {
+        double t = double(i) / want.freq;
+        double envelope = std::exp(-t * 30.0) * (i < 64 ? double(i) / 64.0 : 1.0);
+        tone[i] = Sint16(6000.0 * envelope * std::sin(2.0 * M_PI * 880.0 * t));
+    }
+    SDL_QueueAudio(BeepDevice, tone.data(), Uint32(tone.size() * sizeof(Sint16)));
+    SDL_PauseAudioDevice(BeepDevice, 0);
+    return 1;
+}
+
+int ShowCursor(BOOL show) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+    return show ? 0 : -1;
+}
+
+BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
+    if (!msg) return 0;
+    ScreenOnMessagePoll();
+    if (!Posted.empty()) {
+        *msg = Posted.front();
+        Posted.pop_front();
+        return 1;
+    }
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e))
+            if (Translate(e, msg)) return 1;
+    }
+    if (QuitPosted) {
+        QuitPosted = false;
+        *msg = MSG{nullptr, WM_QUIT, WPARAM(QuitCode), 0};
+        return 1;
+    }
+    return 0;
+}
+
+BOOL TranslateMessage(const MSG*) {
+    return 0;
+}
+
+LRESULT DispatchMessageA(const MSG* msg) {
+    if (!msg || !msg->hwnd || msg->hwnd != TheWindow) return 0;
+    return TheWindow->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) ||
+        (message == WM_SYSKEYDOWN && wParam == 0x73))
+        DestroyWindow(window);
+    return 0;
+}
+
+void PostQuitMessage(int exitCode) {
+    QuitPosted = true;
+    QuitCode = exitCode;
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUIT) {
+        PostQuitMessage(int(wParam));
+        return 1;
+    }
+    Posted.push_back(MSG{window, message, wParam, lParam});
+    return 1;
+}
+
+int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
+    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    SDL_Window* parent = owner && owner == TheWindow ? owner->sdl : nullptr;
+    if (parent) SDL_ShowCursor(SDL_ENABLE);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", text ? text : "",
+                             parent);
+    return IDOK;
+}
+
+void OutputDebugStringA(const char* text) {
+    if (text) std::fputs(text, stderr);
+}
+
+// --- the modal dialog ---
+
+namespace {
+
+HWND OpenDialog = nullptr;
+bool DialogEnded = false;
+INT_PTR DialogResult = 0;
+
+} // namespace
+
+BOOL EndDialog(HWND dialog, INT_PTR result) {
+    if (!dialog || dialog != OpenDialog) return 0;
+    DialogEnded = true;
+    DialogResult = result;
+    return 1;
+}
+
+INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND owner, DLGPROC proc,
+                        LPARAM param) {
+    if (!dialogTemplate || !proc || !owner || owner != TheWindow || OpenDialog) return -1;
+    int outW = 0, outH = 0;
+    SDL_GetRendererOutputSize(TheRenderer(), &outW, &outH);
+    int winW = 0, winH = 0;
+    SDL_GetWindowSize(owner->sdl, &winW, &winH);
+    // The dialog is small in pixels; on big monitors it is drawn at twice the size or more.
+    int scale = outH >= 1400 ? outH / 700 : 1;
+    DialogUi* ui = DialogUiCreate(dialogTemplate, scale);
+    if (!ui) return -1;
+    int w = DialogUiWidth(ui), h = DialogUiHeight(ui);
+    std::vector<std::uint32_t> pixels(std::size_t(w) * std::size_t(h));
+    Window dialogWindow{};
+    OpenDialog = &dialogWindow;
+    DialogEnded = false;
+    DialogResult = 0;
+    SDL_ShowCursor(SDL_ENABLE);
+    auto send = [&](DialogAction a) {
+        if (a.command) proc(OpenDialog, WM_COMMAND, MAKEWPARAM(WORD(a.controlId), BN_CLICKED), 0);
+    };
+    auto toDialog = [&](int x, int y, int* dx, int* dy) {
+        // Mouse positions are in window points; the picture is in output pixels.
+        double sx = winW > 0 ? double(outW) / winW : 1.0, sy = winH > 0 ? double(outH) / winH : 1.0;
+        *dx = int(x * sx) - (outW - w) / 2;
+        *dy = int(y * sy) - (outH - h) / 2;
+    };
+    proc(OpenDialog, WM_INITDIALOG, 0, param);
+    while (!DialogEnded) {
+        DialogUiDraw(ui, pixels.data(), w, h, w, 0, 0);
+        ScreenShowPicture(pixels.data(), w, h, scale);
+        SDL_Event e;
+        if (!SDL_WaitEventTimeout(&e, 250)) continue;
+        do {
+            int dx = 0, dy = 0;
+            switch (e.type) {
+            case SDL_QUIT:
+                send({true, IDCANCEL});
+                break;
+            case SDL_WINDOWEVENT:
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE) send({true, IDCANCEL});
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                if (e.button.button == SDL_BUTTON_LEFT) {
+                    toDialog(e.button.x, e.button.y, &dx, &dy);
+                    DialogUiMouseDown(ui, dx, dy);
+                }
+                break;
+            case SDL_MOUSEBUTTONUP:
+                if (e.button.button == SDL_BUTTON_LEFT) {
+                    toDialog(e.button.x, e.button.y, &dx, &dy);
+                    send(DialogUiMouseUp(ui, dx, dy));
+                }
+                break;
+            case SDL_KEYDOWN: {
+                SDL_Keycode k = e.key.keysym.sym;
+                if ((e.key.keysym.mod & KMOD_ALT) && k == SDLK_F4)
+                    send({true, IDCANCEL});
+                else if (k == SDLK_TAB)
+                    send(DialogUiKey(ui, (e.key.keysym.mod & KMOD_SHIFT) ? DialogKeyShiftTab
+                                                                         : DialogKeyTab));
+                else if (k == SDLK_SPACE)
+                    send(DialogUiKey(ui, DialogKeySpace));
+                else if (k == SDLK_RETURN || k == SDLK_KP_ENTER)
+                    send(DialogUiKey(ui, DialogKeyEnter));
+                else if (k == SDLK_ESCAPE)
+                    send(DialogUiKey(ui, DialogKeyEscape));
+                break;
+            }
+            default:
+                break;
+            }
+        } while (!DialogEnded && SDL_PollEvent(&e));
+    }
+    DialogUiDestroy(ui);
+    OpenDialog = nullptr;
+    // Back to a black desktop until the display shows its first picture.
+    std::vector<std::uint32_t> black(std::size_t(w) * std::size_t(h), 0);
+    ScreenShowPicture(black.data(), w, h, scale);
+    StopBeep();
+    return DialogResult;
+}
+
+void FrameStepBegins() {}
+void FrameStepEnds() {}

@@ -1,0 +1,278 @@
+// test_platform.cpp -- the virtual clock, the recorder and the display hooks of the test platform
+#include "test_platform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "../backend.h"
+#include "../input.h"
+#include "../timer.h"
+#include "test_state.h"
+
+namespace {
+
+TestRun TheRun;
+
+void ApplyScriptUpTo(std::int64_t now) {
+    TestRun& r = TheRun;
+    while (r.nextScript < r.options.script.size() && r.options.script[r.nextScript].timeNs <= now) {
+        const ScriptEvent& e = r.options.script[r.nextScript++];
+        switch (e.kind) {
+        case ScriptEvent::KeyDown:
+            r.keys[e.virtualKey & 0xFF] = true;
+            break;
+        case ScriptEvent::KeyUp:
+            r.keys[e.virtualKey & 0xFF] = false;
+            break;
+        case ScriptEvent::FocusLost:
+            // The desktop forgets held keys when the window loses the keyboard.
+            std::fill(std::begin(r.keys), std::end(r.keys), false);
+            r.messages.push_back(MSG{r.window, WM_ACTIVATEAPP, 0, 0});
+            break;
+        case ScriptEvent::FocusGained:
+            r.messages.push_back(MSG{r.window, WM_ACTIVATEAPP, 1, 0});
+            break;
+        case ScriptEvent::Close:
+            r.messages.push_back(MSG{r.window, WM_CLOSE, 0, 0});
+            break;
+        }
+    }
+}
+
+std::int64_t SecondsToNs(double s) {
+    return std::int64_t(std::llround(s * 1e9));
+}
+
+} // namespace
+
+TestRun& Run() {
+    return TheRun;
+}
+
+void TestPlatformStart(const TestOptions& options) {
+    TheRun = TestRun{};
+    TheRun.options = options;
+    std::stable_sort(
+        TheRun.options.script.begin(), TheRun.options.script.end(),
+        [](const ScriptEvent& a, const ScriptEvent& b) { return a.timeNs < b.timeNs; });
+    std::stable_sort(TheRun.options.shots.begin(), TheRun.options.shots.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    TheRun.desktop.assign(std::size_t(options.desktopWidth) * std::size_t(options.desktopHeight),
+                          0);
+}
+
+std::int64_t TestNowNs() {
+    return TheRun.now;
+}
+double TestNowSeconds() {
+    return double(TheRun.now) / 1e9;
+}
+std::vector<TestEvent>& TestEvents() {
+    return TheRun.events;
+}
+
+void TestRecord(TestEvent event) {
+    event.timeNs = TheRun.now;
+    TheRun.events.push_back(std::move(event));
+}
+
+void TestSetFrameStepHook(std::function<void(std::int64_t, bool)> hook) {
+    TheRun.frameHook = std::move(hook);
+}
+
+void TestLoseSurfaces() {
+    DisplayMarkAllLost();
+}
+
+void Advance(std::int64_t ns) {
+    TestRun& r = TheRun;
+    r.now += ns;
+    ApplyScriptUpTo(r.now);
+    while (r.nextShot < r.options.shots.size() &&
+           SecondsToNs(r.options.shots[r.nextShot].first) <= r.now) {
+        const std::string& file = r.options.shots[r.nextShot++].second;
+        if (!TestWriteScreen(file))
+            std::fprintf(stderr, "skirmo-replay: cannot write %s\n", file.c_str());
+    }
+    if (r.options.untilSeconds >= 0 && r.now >= SecondsToNs(r.options.untilSeconds))
+        throw TestStop{"until"};
+}
+
+void FrameStepBegins() {
+    TheRun.frameBegin = TheRun.now;
+    if (TheRun.frameHook) TheRun.frameHook(TheRun.now, false);
+}
+
+void FrameStepEnds() {
+    if (TheRun.frameHook) TheRun.frameHook(TheRun.frameBegin, true);
+}
+
+// --- clock, calendar and keyboard ---
+
+BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
+    if (!frequency) return 0;
+    bool fail = TheRun.options.failure.step == TestFailure::Clock;
+    *frequency = fail ? 0 : 1000000000;
+    return fail ? 0 : 1;
+}
+
+BOOL QueryPerformanceCounter(std::int64_t* count) {
+    if (!count) return 0;
+    Advance(PollQuantumNs);
+    *count = TheRun.now;
+    return 1;
+}
+
+std::int64_t GetCalendarTime() {
+    return TheRun.options.seed;
+}
+
+short GetAsyncKeyState(int vKey) {
+    Advance(PollQuantumNs);
+    return (vKey >= 0 && vKey < 256 && TheRun.keys[vKey]) ? short(0x8000) : short(0);
+}
+
+// --- what the shared display code asks of this machine ---
+
+bool BackendFailDisplayStep(DisplayStep step, int index) {
+    const TestFailure& f = TheRun.options.failure;
+    switch (step) {
+    case DisplayStep::Create:
+        return f.step == TestFailure::DisplayCreate;
+    case DisplayStep::CooperativeLevel:
+        return f.step == TestFailure::CooperativeLevel;
+    case DisplayStep::DisplayMode:
+        return f.step == TestFailure::DisplayMode;
+    case DisplayStep::Surface:
+        return f.step == TestFailure::Surface && f.surfaceNumber == index + 1;
+    }
+    return false;
+}
+
+bool BackendPixelFormat555() {
+    return TheRun.options.pixelFormat555;
+}
+int BackendPitchPadding() {
+    return TheRun.options.pitchPadding;
+}
+void BackendSetDisplayMode(int, int) {}
+void BackendDisplayReleased() {}
+void BackendFrontWritten(const SurfaceMemory&) {}
+void BackendTextDrawn() {
+    Advance(TextLineNs);
+}
+
+void BackendShowFlipped(const SurfaceMemory&, bool wait) {
+    if (!wait) {
+        Advance(PollQuantumNs);
+        return;
+    }
+    // The next refresh of the virtual display: refresh k happens at ceil(k * 1e9 / rate) ns.
+    std::int64_t rate = std::max(1, TheRun.options.refreshRate);
+    std::int64_t k = TheRun.now * rate / 1000000000 + 1;
+    std::int64_t next = (k * 1000000000 + rate - 1) / rate;
+    Advance(next - TheRun.now);
+}
+
+// --- the screen as a picture ---
+
+bool TestWriteScreen(const std::string& path) {
+    const SurfaceMemory* front = DisplayFront();
+    int w = front ? front->width : TheRun.options.desktopWidth;
+    int h = front ? front->height : TheRun.options.desktopHeight;
+    int rowBytes = (w * 3 + 3) & ~3;
+    std::vector<std::uint8_t> file(54 + std::size_t(rowBytes) * std::size_t(h), 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, std::uint32_t(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, std::uint32_t(w));
+    put32(22, std::uint32_t(h));
+    file[26] = 1;
+    file[28] = 24;
+    put32(34, std::uint32_t(std::size_t(rowBytes) * std::size_t(h)));
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* out = file.data() + 54 + std::size_t(h - 1 - y) * std::size_t(rowBytes);
+        for (int x = 0; x < w; ++x) {
+            COLORREF c;
+            if (front) {
+                auto p =
+                    reinterpret_cast<const std::uint16_t*>(front->pixels + y * front->pitch)[x];
+                c = PixelToColour(p);
+            } else {
+                std::uint32_t p = TheRun.desktop[std::size_t(y) * std::size_t(w) + std::size_t(x)];
+                c = RGB(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+            }
+            out[x * 3 + 0] = std::uint8_t(GetBValue(c));
+            out[x * 3 + 1] = std::uint8_t(GetGValue(c));
+            out[x * 3 + 2] = std::uint8_t(GetRValue(c));
+        }
+    }
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// --- the record as JSON lines ---
+
+std::string JsonEscape(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c >= 0x7F) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += char(c);
+            }
+        }
+    }
+    return out;
+}
+
+std::string TestEventsAsJsonLines() {
+    std::string out;
+    char t[32];
+    for (const TestEvent& e : TheRun.events) {
+        std::snprintf(t, sizeof t, "%.6f", double(e.timeNs) / 1e9);
+        out += "{\"t\":" + std::string(t) + ",\"event\":\"" + e.kind + "\"";
+        if (e.kind == "message_box")
+            out += ",\"caption\":\"" + JsonEscape(e.caption) + "\",\"text\":\"" +
+                   JsonEscape(e.text) + "\"";
+        else if (e.kind == "mci")
+            out += ",\"command\":\"" + JsonEscape(e.command) + "\",\"result\":\"" +
+                   JsonEscape(e.result) + "\"";
+        else if (e.kind == "sound")
+            out += ",\"op\":\"" + e.op + "\",\"file\":\"" + JsonEscape(e.file) +
+                   "\",\"frequency\":" + std::to_string(e.frequency) +
+                   ",\"volume\":" + std::to_string(e.volume);
+        else if (e.kind == "quit")
+            out += ",\"code\":" + std::to_string(e.code);
+        else if (e.kind == "end")
+            out += ",\"why\":\"" + JsonEscape(e.text) + "\"";
+        out += "}\n";
+    }
+    return out;
+}

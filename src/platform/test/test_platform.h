@@ -1,0 +1,85 @@
+// test_platform.h -- the game run headless, on a virtual clock, with everything recorded
+//
+// No window, no sound card, no display. Time is virtual: every clock read, keyboard poll and
+// message poll advances it by a small quantum (so every busy wait ends), drawing a line of text
+// costs a little more, and a flip waits for the next refresh of a virtual display. Keys, focus
+// changes and the window's closing come from a script at virtual times. Message boxes and (once
+// they exist) sound and music commands are recorded with their virtual time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One scripted event.
+struct ScriptEvent {
+    enum Kind { KeyDown, KeyUp, FocusLost, FocusGained, Close };
+    std::int64_t timeNs = 0;
+    Kind kind = KeyDown;
+    int virtualKey = 0;
+};
+
+// Parses a script: one event a line, "TIME KEY down", "TIME KEY up", "TIME focus lost",
+// "TIME focus gained" or "TIME close"; TIME in seconds, KEY one of UP DOWN LEFT RIGHT SPACE ESC
+// or a capital letter; '#' starts a comment. Events come back sorted by time (ties keep their
+// order). On a fault returns false with error = "line N: expected ..., found ...".
+bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std::string& error);
+
+// A display set-up step to make fail (DirectDraw object, cooperative level, mode, the n-th
+// surface counted from 1), or the clock.
+struct TestFailure {
+    enum Step { None, DisplayCreate, CooperativeLevel, DisplayMode, Surface, Clock };
+    Step step = None;
+    int surfaceNumber = 0;
+};
+
+struct TestOptions {
+    int desktopWidth = 1024;
+    int desktopHeight = 768;
+    int refreshRate = 60; // virtual display, refreshes per second
+    bool pixelFormat555 = false;
+    int pitchPadding = 0;  // extra bytes per surface row
+    std::int64_t seed = 0; // the calendar time the game sees
+    int dialogMode = 0;    // 0: "640x480", 1: "800x600"
+    bool noSound = false;  // tick the sound check box
+    bool abort = false;    // press Abort
+    std::vector<ScriptEvent> script;
+    TestFailure failure;
+    double untilSeconds = -1; // stop the run at this virtual time (< 0: never)
+    std::vector<std::pair<double, std::string>> shots; // picture of the screen at time -> file
+};
+
+// A recorded event. kind is "message_box", "mci", "sound", "quit" or "end".
+struct TestEvent {
+    std::int64_t timeNs = 0;
+    std::string kind;
+    std::string caption, text;   // message_box
+    std::string command, result; // mci
+    std::string op, file;        // sound
+    long frequency = 0, volume = 0;
+    int code = 0; // quit
+};
+
+// Thrown out of the game when the virtual clock reaches untilSeconds; the run is over.
+struct TestStop {
+    std::string why;
+};
+
+// Starts a fresh run with these options: the clock at 0, no window, no display, nothing recorded.
+void TestPlatformStart(const TestOptions& options);
+std::int64_t TestNowNs();
+double TestNowSeconds();
+std::vector<TestEvent>& TestEvents();
+void TestRecord(TestEvent event);
+// Called at the beginning and the end of every frame step (after its flip, or after the pause
+// line while paused), with the virtual time at which the step began.
+void TestSetFrameStepHook(std::function<void(std::int64_t beginNs, bool atEnd)> hook);
+// Writes what the screen shows now (the desktop with the dialog before the display exists, the
+// front surface after) as a 24-bit BMP. Returns false when the file cannot be written.
+bool TestWriteScreen(const std::string& path);
+// Marks every surface lost, as a display change would.
+void TestLoseSurfaces();
+// The events as JSON lines ({"t":..., "event":..., ...}).
+std::string TestEventsAsJsonLines();
+std::string JsonEscape(const std::string& text);

@@ -1,0 +1,40 @@
+// test_state.h -- what the test platform's files share (platform-internal)
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "../window.h"
+#include "test_platform.h"
+
+struct Window {
+    WNDPROC proc = nullptr;
+};
+
+struct TestRun {
+    TestOptions options;
+    std::int64_t now = 0; // virtual nanoseconds
+    std::size_t nextScript = 0;
+    std::size_t nextShot = 0;
+    bool keys[256] = {};
+    std::deque<MSG> messages;
+    bool quitPosted = false;
+    int quitCode = 0;
+    Window* window = nullptr;
+    std::vector<std::uint32_t> desktop; // the desktop picture before the display exists
+    std::vector<TestEvent> events;
+    std::function<void(std::int64_t, bool)> frameHook;
+    std::int64_t frameBegin = 0;
+};
+
+TestRun& Run();
+
+// Moves the virtual clock on by ns, then lets everything due by then happen: scripted keys and
+// window events, pictures of the screen, and the end of the run.
+void Advance(std::int64_t ns);
+
+// Cost of the operations the game waits with, in virtual nanoseconds.
+constexpr std::int64_t PollQuantumNs = 1000;
+constexpr std::int64_t TextLineNs = 200000;

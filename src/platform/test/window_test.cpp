@@ -1,0 +1,183 @@
+// window_test.cpp -- the window, messages, dialog and message boxes of the test platform
+//
+// The dialog is drawn onto the virtual desktop exactly as the real window draws it, and then
+// answered with the clicks a player would make: the sound check box when asked, then the mode
+// button, or Escape for Abort.
+#include <algorithm>
+#include <string>
+
+#include "../dialog_ui.h"
+#include "../window.h"
+#include "test_state.h"
+
+namespace {
+
+WNDPROC ClassProc = nullptr;
+std::string ClassName;
+HWND OpenDialog = nullptr;
+bool DialogEnded = false;
+INT_PTR DialogResult = 0;
+
+} // namespace
+
+WORD RegisterClassExA(const WNDCLASSEXA* wc) {
+    if (!wc || !wc->lpfnWndProc || !wc->lpszClassName) return 0;
+    ClassProc = wc->lpfnWndProc;
+    ClassName = wc->lpszClassName;
+    return 1;
+}
+
+HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int, int, int, HWND,
+                     void*, HINSTANCE, void*) {
+    TestRun& r = Run();
+    if (!className || ClassName != className || r.window) return nullptr;
+    r.window = new Window{ClassProc};
+    r.window->proc(r.window, WM_CREATE, 0, 0);
+    return r.window;
+}
+
+BOOL DestroyWindow(HWND window) {
+    TestRun& r = Run();
+    if (!window || window != r.window) return 0;
+    window->proc(window, WM_DESTROY, 0, 0);
+    delete window;
+    r.window = nullptr;
+    return 1;
+}
+
+int GetSystemMetrics(int index) {
+    const TestOptions& o = Run().options;
+    return index == SM_CXSCREEN ? o.desktopWidth : index == SM_CYSCREEN ? o.desktopHeight : 0;
+}
+
+int LoadIconA(HINSTANCE, int id) {
+    return id;
+}
+int LoadCursorA(HINSTANCE, int id) {
+    return id;
+}
+int GetStockObject(int id) {
+    return id;
+}
+BOOL MessageBeep(UINT) {
+    return 1;
+}
+int ShowCursor(BOOL show) {
+    return show ? 0 : -1;
+}
+
+BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
+    if (!msg) return 0;
+    Advance(PollQuantumNs);
+    TestRun& r = Run();
+    if (!r.messages.empty()) {
+        *msg = r.messages.front();
+        r.messages.pop_front();
+        return 1;
+    }
+    if (r.quitPosted) {
+        r.quitPosted = false;
+        *msg = MSG{nullptr, WM_QUIT, WPARAM(r.quitCode), 0};
+        return 1;
+    }
+    return 0;
+}
+
+BOOL TranslateMessage(const MSG*) {
+    return 0;
+}
+
+LRESULT DispatchMessageA(const MSG* msg) {
+    TestRun& r = Run();
+    if (!msg || !msg->hwnd || msg->hwnd != r.window) return 0;
+    return r.window->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) ||
+        (message == WM_SYSKEYDOWN && wParam == 0x73))
+        DestroyWindow(window);
+    return 0;
+}
+
+void PostQuitMessage(int exitCode) {
+    TestRun& r = Run();
+    r.quitPosted = true;
+    r.quitCode = exitCode;
+    TestEvent e;
+    e.kind = "quit";
+    e.code = exitCode;
+    TestRecord(e);
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUIT) {
+        PostQuitMessage(int(wParam));
+        return 1;
+    }
+    Run().messages.push_back(MSG{window, message, wParam, lParam});
+    return 1;
+}
+
+int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
+    TestEvent e;
+    e.kind = "message_box";
+    e.caption = caption ? caption : "";
+    e.text = text ? text : "";
+    TestRecord(e);
+    return IDOK;
+}
+
+void OutputDebugStringA(const char*) {}
+
+BOOL EndDialog(HWND dialog, INT_PTR result) {
+    if (!dialog || dialog != OpenDialog) return 0;
+    DialogEnded = true;
+    DialogResult = result;
+    return 1;
+}
+
+INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND owner, DLGPROC proc,
+                        LPARAM param) {
+    TestRun& r = Run();
+    if (!dialogTemplate || !proc || !owner || owner != r.window || OpenDialog) return -1;
+    DialogUi* ui = DialogUiCreate(dialogTemplate, 1);
+    if (!ui) return -1;
+    const TestOptions& o = r.options;
+    int left = (o.desktopWidth - DialogUiWidth(ui)) / 2;
+    int top = (o.desktopHeight - DialogUiHeight(ui)) / 2;
+    auto show = [&] {
+        DialogUiDraw(ui, r.desktop.data(), o.desktopWidth, o.desktopHeight, o.desktopWidth, left,
+                     top);
+    };
+    Window dialogWindow{};
+    OpenDialog = &dialogWindow;
+    DialogEnded = false;
+    DialogResult = 0;
+    auto send = [&](DialogAction a) {
+        if (a.command && !DialogEnded)
+            proc(OpenDialog, WM_COMMAND, MAKEWPARAM(WORD(a.controlId), BN_CLICKED), 0);
+        show();
+        Advance(PollQuantumNs);
+    };
+    auto click = [&](int id) {
+        int x = 0, y = 0;
+        if (!DialogUiControlCentre(ui, id, &x, &y)) return;
+        DialogUiMouseDown(ui, x, y);
+        send(DialogUiMouseUp(ui, x, y));
+    };
+    proc(OpenDialog, WM_INITDIALOG, 0, param);
+    show();
+    Advance(PollQuantumNs);
+    if (o.abort) {
+        send(DialogUiKey(ui, DialogKeyEscape));
+    } else {
+        if (o.noSound) click(1003);
+        click(o.dialogMode == 1 ? 1001 : 1000);
+    }
+    DialogUiDestroy(ui);
+    OpenDialog = nullptr;
+    std::fill(r.desktop.begin(), r.desktop.end(), 0u);
+    // A dialog nobody ended counts as the dialog failing.
+    return DialogEnded ? DialogResult : -1;
+}

@@ -1,0 +1,111 @@
+// Pixel format analysis, colour packing and direct pixel writes, on real 16-bit surfaces.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "display/pixels.h"
+#include "platform/ddraw.h"
+#include "platform/test/test_platform.h"
+#include "platform/window.h"
+
+namespace {
+
+// A display with a flipping pair of the given format, made on the test platform.
+struct TestDisplay {
+    IDirectDraw* dd = nullptr;
+    IDirectDrawSurface* primary = nullptr;
+    explicit TestDisplay(bool format555, int pitchPadding = 0) {
+        TestOptions o;
+        o.pixelFormat555 = format555;
+        o.pitchPadding = pitchPadding;
+        TestPlatformStart(o);
+        EXPECT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
+        static Window* fakeWindow = reinterpret_cast<Window*>(0x1);
+        EXPECT_EQ(dd->SetCooperativeLevel(fakeWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+        EXPECT_EQ(dd->SetDisplayMode(640, 480, 16), DD_OK);
+        DDSURFACEDESC desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        desc.dwBackBufferCount = 1;
+        EXPECT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+    }
+    ~TestDisplay() {
+        if (primary) primary->Release();
+        if (dd) dd->Release();
+    }
+};
+
+TEST(PixelFormat, AnalysesFiveSixFive) {
+    TestDisplay display(false);
+    PixelFormat info{};
+    ASSERT_EQ(AnalysePixelFormat(display.primary, &info), 1);
+    EXPECT_EQ(info.RedMask, 0xF800u);
+    EXPECT_EQ(info.GreenMask, 0x07E0u);
+    EXPECT_EQ(info.BlueMask, 0x001Fu);
+    EXPECT_EQ(info.BlueShift, 0);
+    EXPECT_EQ(info.GreenShift, 5);
+    EXPECT_EQ(info.RedShift, 11);
+}
+
+TEST(PixelFormat, AnalysesFiveFiveFive) {
+    TestDisplay display(true);
+    PixelFormat info{};
+    ASSERT_EQ(AnalysePixelFormat(display.primary, &info), 1);
+    EXPECT_EQ(info.RedMask, 0x7C00u);
+    EXPECT_EQ(info.GreenMask, 0x03E0u);
+    EXPECT_EQ(info.BlueMask, 0x001Fu);
+    EXPECT_EQ(info.GreenShift, 5);
+    EXPECT_EQ(info.RedShift, 10);
+}
+
+TEST(PixelFormat, MissingSurfaceLeavesInfoUntouched) {
+    PixelFormat info{1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(AnalysePixelFormat(nullptr, &info), 0);
+    EXPECT_EQ(info.RedMask, 1u);
+    EXPECT_EQ(info.RedShift, 6);
+}
+
+TEST(PackColor, FullChannelsSpillIntoFullFieldsInBothFormats) {
+    PixelFormat f565{0xF800, 0x07E0, 0x001F, 0, 5, 11};
+    PixelFormat f555{0x7C00, 0x03E0, 0x001F, 0, 5, 10};
+    EXPECT_EQ(PackColor(255, 255, 0, &f565), 0xFFE0);
+    EXPECT_EQ(PackColor(255, 255, 255, &f565), 0xFFFF);
+    EXPECT_EQ(PackColor(255, 255, 0, &f555), 0xFFE0);
+    EXPECT_EQ(PackColor(255, 255, 255, &f555), 0xFFFF);
+    // The flash adds this raw value to pixels, so its exact bits matter.
+    EXPECT_EQ(PackColor(75, 75, 75, &f565), 0x596B);
+    EXPECT_EQ(PackColor(75, 75, 75, &f555), 0x2D6B);
+    EXPECT_EQ(PackColor(31, 0, 0, &f565), 0xF800);
+    EXPECT_EQ(PackColor(0, 0, 31, &f555), 0x001F);
+}
+
+TEST(PackColor, UnanalysedFormatIsThePlainOr) {
+    PixelFormat none{};
+    EXPECT_EQ(PackColor(0x10, 0x20, 0x03, &none), 0x33);
+}
+
+TEST(PutPixel, WritesThroughThePitchOfAPaddedSurface) {
+    TestDisplay display(false, 36);
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    ASSERT_EQ(display.primary->Lock(nullptr, &desc, 0, nullptr), DD_OK);
+    ASSERT_GT(desc.lPitch, 2 * 640);
+    FrameBuffer.Base = static_cast<std::uint8_t*>(desc.lpSurface);
+    FrameBuffer.Pitch = desc.lPitch;
+    PutPixel(0, 0, 0xABCD);
+    PutPixel(639, 479, 0x1234);
+    PutPixel(5, 3, 0x0F0F);
+    auto* bytes = static_cast<std::uint8_t*>(desc.lpSurface);
+    EXPECT_EQ(bytes[0] | bytes[1] << 8, 0xABCD);
+    auto at = [&](int x, int y) {
+        return *reinterpret_cast<std::uint16_t*>(bytes + y * desc.lPitch + 2 * x);
+    };
+    EXPECT_EQ(at(639, 479), 0x1234);
+    EXPECT_EQ(at(5, 3), 0x0F0F);
+    // Nothing landed where a pitch of 2 * width would have put it.
+    EXPECT_EQ(*reinterpret_cast<std::uint16_t*>(bytes + 3 * 1280 + 10), 0);
+    EXPECT_EQ(display.primary->Unlock(nullptr), DD_OK);
+}
+
+} // namespace

@@ -1,0 +1,183 @@
+// main.cpp -- skirmo-replay: the real game, headless, on a virtual clock
+//
+// Runs the game's own start-up on the test platform with the dialog answered from the command
+// line and the keys from a script, and writes pictures, states and a log at chosen virtual
+// times. Two runs with the same arguments write the same bytes.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "app/startup.h"
+#include "platform/test/test_platform.h"
+#include "replay_state.h"
+
+namespace {
+
+const char* const Usage =
+    "usage: skirmo-replay [--data DIR] [--mode 640x480|800x600] [--no-sound] [--abort]\n"
+    "                     [--seed N] [--fps N] [--pixel-format 565|555] [--pitch-pad BYTES]\n"
+    "                     [--script FILE] [--until SECONDS] [--state-at T:FILE.json]...\n"
+    "                     [--shot-at T:FILE.bmp]... [--log FILE.jsonl] [--fail STEP]\n"
+    "  STEP: display-create, cooperative-level, display-mode, surface:N (N from 1), clock\n";
+
+[[noreturn]] void Die(const std::string& message) {
+    std::fprintf(stderr, "skirmo-replay: %s\n%s", message.c_str(), Usage);
+    std::exit(2);
+}
+
+double ParseSeconds(const std::string& text, const char* what) {
+    char* end = nullptr;
+    double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(v >= 0) || v > 1e6)
+        Die(std::string(what) + ": '" + text + "' is not a time in seconds");
+    return v;
+}
+
+long ParseInteger(const std::string& text, const char* what, long low, long high) {
+    char* end = nullptr;
+    long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || v < low || v > high)
+        Die(std::string(what) + ": '" + text + "' is not a whole number from " +
+            std::to_string(low) + " to " + std::to_string(high));
+    return v;
+}
+
+// "T:FILE" -> (T, FILE)
+std::pair<double, std::string> ParseTimedFile(const std::string& text, const char* what) {
+    auto colon = text.find(':');
+    if (colon == std::string::npos || colon + 1 >= text.size())
+        Die(std::string(what) + " needs T:FILE, got '" + text + "'");
+    return {ParseSeconds(text.substr(0, colon), what), text.substr(colon + 1)};
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) Die("cannot read " + path);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+TestFailure ParseFailure(const std::string& text) {
+    TestFailure f;
+    if (text == "display-create")
+        f.step = TestFailure::DisplayCreate;
+    else if (text == "cooperative-level")
+        f.step = TestFailure::CooperativeLevel;
+    else if (text == "display-mode")
+        f.step = TestFailure::DisplayMode;
+    else if (text == "clock")
+        f.step = TestFailure::Clock;
+    else if (text.rfind("surface:", 0) == 0) {
+        f.step = TestFailure::Surface;
+        f.surfaceNumber = int(ParseInteger(text.substr(8), "--fail surface", 1, 1000));
+    } else
+        Die("--fail: unknown step '" + text + "'");
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TestOptions options;
+    std::string dataDir, logPath;
+    std::vector<std::pair<double, std::string>> states;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= args.size()) Die(a + " needs a value");
+            return args[++i];
+        };
+        if (a == "--data")
+            dataDir = value();
+        else if (a == "--mode") {
+            std::string m = value();
+            if (m == "640x480")
+                options.dialogMode = 0;
+            else if (m == "800x600")
+                options.dialogMode = 1;
+            else
+                Die("--mode: '" + m + "' is neither 640x480 nor 800x600");
+        } else if (a == "--no-sound")
+            options.noSound = true;
+        else if (a == "--abort")
+            options.abort = true;
+        else if (a == "--seed")
+            options.seed = ParseInteger(value(), "--seed", 0, 0x7FFFFFFF);
+        else if (a == "--fps")
+            options.refreshRate = int(ParseInteger(value(), "--fps", 1, 1000));
+        else if (a == "--pixel-format") {
+            std::string f = value();
+            if (f == "565")
+                options.pixelFormat555 = false;
+            else if (f == "555")
+                options.pixelFormat555 = true;
+            else
+                Die("--pixel-format: '" + f + "' is neither 565 nor 555");
+        } else if (a == "--pitch-pad")
+            options.pitchPadding = int(ParseInteger(value(), "--pitch-pad", 0, 4096));
+        else if (a == "--script") {
+            std::string path = value(), error;
+            if (!ParseScript(ReadFile(path), options.script, error)) Die(path + ": " + error);
+        } else if (a == "--until")
+            options.untilSeconds = ParseSeconds(value(), "--until");
+        else if (a == "--state-at")
+            states.push_back(ParseTimedFile(value(), "--state-at"));
+        else if (a == "--shot-at")
+            options.shots.push_back(ParseTimedFile(value(), "--shot-at"));
+        else if (a == "--log")
+            logPath = value();
+        else if (a == "--fail")
+            options.failure = ParseFailure(value());
+        else if (a == "--help" || a == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        } else
+            Die("unknown option '" + a + "'");
+    }
+    if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) Die("cannot enter " + dataDir);
+
+    std::stable_sort(states.begin(), states.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    TestPlatformStart(options);
+    std::size_t nextState = 0;
+    std::int64_t frames = 0;
+    TestSetFrameStepHook([&](std::int64_t beginNs, bool atEnd) {
+        if (!atEnd) return;
+        ++frames;
+        // A state is written at the end of the first frame step that began at or after its time.
+        while (nextState < states.size() &&
+               std::int64_t(states[nextState].first * 1e9 + 0.5) <= beginNs) {
+            const std::string& path = states[nextState++].second;
+            std::ofstream out(path, std::ios::binary);
+            out << GameStateJson(TestNowSeconds(), frames);
+            if (!out) std::fprintf(stderr, "skirmo-replay: cannot write %s\n", path.c_str());
+        }
+    });
+
+    int status = 0;
+    TestEvent end;
+    end.kind = "end";
+    try {
+        status = WinMain(nullptr, nullptr, nullptr, 0);
+        end.text = "program ended";
+    } catch (const TestStop& stop) {
+        end.text = stop.why;
+        status = 0;
+    }
+    TestRecord(end);
+    if (!logPath.empty()) {
+        std::ofstream log(logPath, std::ios::binary);
+        log << TestEventsAsJsonLines();
+        if (!log) std::fprintf(stderr, "skirmo-replay: cannot write %s\n", logPath.c_str());
+    }
+    return status;
+}

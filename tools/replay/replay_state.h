@@ -1,0 +1,8 @@
+// replay_state.h -- the game's state at one moment, as JSON
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The game's globals that exist so far, with the virtual time and the frame count.
+std::string GameStateJson(double timeSeconds, std::int64_t frame);
