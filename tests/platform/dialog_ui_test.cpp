@@ -524,6 +524,15 @@ TEST(DialogUiDrawing, CheckMarkAppearsOnlyWhenChecked) {
     const int marked = p.CountInRect(bx + 2, by + 2, 9, 9, kBlack);
     EXPECT_GT(marked, 10);
     EXPECT_EQ(marked + p.CountInRect(bx + 2, by + 2, 9, 9, kWhite), 81);
+    // While the mouse holds it, the box's inside turns grey; off the box it is white again.
+    DialogUiMouseDown(ui.get(), bx + 6, by + 6);
+    p.Draw(ui.get());
+    EXPECT_EQ(p.CountInRect(bx + 2, by + 2, 9, 9, kFace), 81 - marked);
+    DialogUiMouseMove(ui.get(), bx + 6, by - 30);
+    p.Draw(ui.get());
+    EXPECT_EQ(p.CountInRect(bx + 2, by + 2, 9, 9, kWhite), 81 - marked);
+    ExpectNothing(DialogUiMouseUp(ui.get(), bx + 6, by - 30));
+    EXPECT_TRUE(DialogUiChecked(ui.get(), 1003));
 }
 
 TEST(DialogUiDrawing, TextIsDrawnWhenTheFontIsThere) {
