@@ -1,0 +1,264 @@
+"""Checks the pictures and the map that the asset generator committed to
+data/ (and the title picture), reading them back the way the game will.
+
+Run: python3 -m unittest discover -s tests/assets -p 'test_pictures.py'
+"""
+
+import pathlib
+import sys
+import unittest
+
+REPO = pathlib.Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / "tools" / "assetgen"))
+
+import bmp  # noqa: E402
+import tiles  # noqa: E402
+import worldmap  # noqa: E402
+
+DATA = REPO / "data"
+TITLE = REPO / "src" / "app" / "startup_title.bmp"
+
+TILE_FILES = ["TILE%d.bmp" % i for i in range(1, 21)]
+CRAFT_SETS = [("PLAY1.bmp", "PLAY2.bmp", "PLAY3.bmp"),
+              ("enem1.bmp", "enem2.bmp", "dead.bmp"),
+              ("second1.bmp", "second2.bmp", "second3.bmp"),
+              ("third1.bmp", "third2.bmp", "third3.bmp")]
+CRAFT_FILES = [n for s in CRAFT_SETS for n in s]
+SIZES = dict([(n, (32, 32)) for n in TILE_FILES] +
+             [(n, (54, 54)) for n in CRAFT_FILES] +
+             [("numleft.bmp", (32, 32)), ("CLOUD.bmp", (64, 64)),
+              ("flashtmp.bmp", (150, 150))])
+
+BLACK = (0, 0, 0)
+
+
+def black_in_16_bits(c):
+    """True if the colour packs to 0 in 5-6-5 or in 5-5-5."""
+    # 5-5-5 drops the low three bits of every channel, 5-6-5 keeps one
+    # more bit of green, so 5-5-5 is the stricter of the two.
+    return max(c) < 8
+
+
+_cache = {}
+
+
+def load(name):
+    if name not in _cache:
+        _cache[name] = bmp.read_bmp(DATA / name)
+    return _cache[name]
+
+
+class BmpCodecTest(unittest.TestCase):
+    def test_round_trip_odd_width_24_bit(self):
+        # Width 3 needs row padding; the pixels must come back in place.
+        px = [[(1, 2, 3), (40, 50, 60), (255, 0, 128)],
+              [(9, 8, 7), (0, 0, 0), (10, 200, 30)]]
+        info = bmp.decode_bmp(bmp.encode_bmp24(3, 2, px))
+        self.assertEqual((info.width, info.height, info.bits), (3, 2, 24))
+        self.assertEqual(info.pixels, px)
+
+    def test_round_trip_8_bit(self):
+        pal = [(0, 0, 0), (255, 0, 255), (0, 255, 255)]
+        idx = [[0, 1, 2, 1, 0], [2, 2, 1, 0, 0]]
+        data = bmp.encode_bmp8(5, 2, pal, idx)
+        info = bmp.decode_bmp(data)
+        self.assertEqual(info.bits, 8)
+        self.assertEqual(info.pixels, [[pal[i] for i in row] for row in idx])
+
+    def test_rejects_bad_index_and_truncation(self):
+        with self.assertRaises(ValueError):
+            bmp.encode_bmp8(1, 1, [(0, 0, 0)], [[1]])
+        data = bmp.encode_bmp24(4, 4, [[(5, 5, 5)] * 4] * 4)
+        with self.assertRaises(ValueError):
+            bmp.decode_bmp(data[:-10])
+
+
+class PictureFilesTest(unittest.TestCase):
+    def test_every_picture_exists_with_its_size_and_depth(self):
+        for name, (w, h) in SIZES.items():
+            with self.subTest(name=name):
+                info = load(name)
+                self.assertEqual((info.width, info.height), (w, h))
+                self.assertEqual(info.bits, 24)
+
+    def test_title_picture(self):
+        info = bmp.read_bmp(TITLE)
+        self.assertEqual((info.width, info.height, info.bits),
+                         (240, 120, 8))
+        colours = {c for row in info.pixels for c in row}
+        self.assertEqual(info.pixels[0][0], BLACK)
+        self.assertIn((255, 255, 255), colours)
+        # Some magenta (red and blue high, green low) and some cyan.
+        self.assertTrue(any(r > 200 and b > 200 and g < 100
+                            for r, g, b in colours))
+        self.assertTrue(any(g > 200 and b > 200 and r < 100
+                            for r, g, b in colours))
+
+    def test_tiles_have_no_pixel_that_turns_transparent(self):
+        for name in TILE_FILES:
+            with self.subTest(name=name):
+                bad = [(x, y) for y, row in enumerate(load(name).pixels)
+                       for x, c in enumerate(row) if black_in_16_bits(c)]
+                self.assertEqual(bad, [])
+
+    def test_sprites_have_no_near_black_pixels(self):
+        # Anything not exactly black must stay visible in 16 bits, or it
+        # would punch a hole in the craft (or the cloud) on screen.
+        for name in CRAFT_FILES + ["numleft.bmp", "CLOUD.bmp",
+                                   "flashtmp.bmp"]:
+            with self.subTest(name=name):
+                bad = [(x, y) for y, row in enumerate(load(name).pixels)
+                       for x, c in enumerate(row)
+                       if c != BLACK and black_in_16_bits(c)]
+                self.assertEqual(bad, [])
+
+    def test_craft_fit_the_turning_circle(self):
+        for name in CRAFT_FILES:
+            with self.subTest(name=name):
+                px = load(name).pixels
+                for x, y in ((0, 0), (53, 0), (0, 53), (53, 53)):
+                    self.assertEqual(px[y][x], BLACK)
+                outside = [(x, y) for y in range(54) for x in range(54)
+                           if px[y][x] != BLACK and
+                           (x + 0.5 - 27) ** 2 + (y + 0.5 - 27) ** 2 > 27 ** 2]
+                self.assertEqual(outside, [])
+                visible = sum(c != BLACK for row in px for c in row)
+                self.assertGreater(visible, 300, "craft too small")
+
+    def test_frames_differ_and_craft_differ(self):
+        seen = {}
+        for names in CRAFT_SETS:
+            frames = [load(n).pixels for n in names]
+            self.assertNotEqual(frames[0], frames[1], names[1])
+            self.assertNotEqual(frames[0], frames[2], names[2])
+            key = str(frames[0])
+            self.assertNotIn(key, seen, names[0])
+            seen[key] = names[0]
+        masks = [[[c != BLACK for c in row] for row in load(s[0]).pixels]
+                 for s in CRAFT_SETS]
+        for i in range(4):
+            for j in range(i + 1, 4):
+                same = sum(a == b for ra, rb in zip(masks[i], masks[j])
+                           for a, b in zip(ra, rb))
+                self.assertLess(same, 54 * 54 * 9 // 10,
+                                "silhouettes %d and %d too alike" % (i, j))
+
+    def test_player_points_right_and_is_symmetric(self):
+        # Heading 0 is +x: the fighter's nose must be the rightmost part,
+        # on the centre line, and the design mirror-symmetric about it.
+        px = load("PLAY1.bmp").pixels
+        nose = max((x, y) for y in range(54) for x in range(54)
+                   if px[y][x] != BLACK)
+        self.assertGreater(nose[0], 45)
+        self.assertIn(nose[1], (26, 27))
+        for y in range(54):
+            for x in range(54):
+                self.assertEqual(px[y][x] != BLACK, px[53 - y][x] != BLACK,
+                                 (x, y))
+
+    def test_life_icon_cloud_and_flash_shapes(self):
+        icon = load("numleft.bmp").pixels
+        for x, y in ((0, 0), (31, 0), (0, 31), (31, 31)):
+            self.assertEqual(icon[y][x], BLACK)
+        self.assertGreater(sum(c != BLACK for r in icon for c in r), 100)
+        cloud = load("CLOUD.bmp").pixels
+        lit = [c for r in cloud for c in r if c != BLACK]
+        self.assertGreater(len(lit), 64 * 64 // 3)
+        # A hard colour key shows every edge pixel: none may be dark.
+        self.assertGreaterEqual(min(min(c) for c in lit), 120)
+        for x in range(64):
+            self.assertEqual(cloud[0][x], BLACK)
+            self.assertEqual(cloud[63][x], BLACK)
+        flash = load("flashtmp.bmp").pixels
+        on = sum(c != BLACK for r in flash for c in r)
+        self.assertTrue(150 * 150 // 8 < on < 150 * 150 // 2, on)
+        self.assertNotEqual(flash[75][75], BLACK)
+        self.assertEqual(flash[0][0], BLACK)
+
+
+class WorldMapTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        raw = (DATA / "world.dat").read_bytes()
+        cls.raw = raw
+        cls.cells = worldmap.parse_map(raw.decode("ascii"))
+
+    def test_format(self):
+        lines = self.raw.split(b"\n")
+        self.assertEqual(lines[-1], b"")
+        self.assertEqual(len(lines) - 1, 64)
+        for line in lines[:-1]:
+            self.assertEqual(len(line), 64)
+            for ch in line:
+                self.assertTrue(48 <= ch <= 67, chr(ch))
+
+    def test_parse_ignores_line_division(self):
+        text = self.raw.decode("ascii")
+        flat = text.replace("\n", "")
+        self.assertEqual(worldmap.parse_map(flat), self.cells)
+        spaced = " " + flat[1:]
+        self.assertEqual(worldmap.parse_map(spaced)[0][0], 0)
+        with self.assertRaises(ValueError):
+            worldmap.parse_map(flat[:-1])
+
+    def test_corners_agree_between_neighbours(self):
+        # Each cell says which of its corners are land (every land-use
+        # tile stands on all-land corners); cells sharing a corner must
+        # agree, or a coast piece would end in a seam.
+        corner = {}
+        for r in range(64):
+            for c in range(64):
+                pat = tiles.corners_of_tile(self.cells[r][c])
+                if pat is None:
+                    pat = 15
+                for bit, (dr, dc) in ((tiles.NW, (0, 0)),
+                                      (tiles.NE, (0, 1)),
+                                      (tiles.SW, (1, 0)),
+                                      (tiles.SE, (1, 1))):
+                    key = (r + dr, c + dc)
+                    land = bool(pat & bit)
+                    self.assertEqual(corner.setdefault(key, land), land,
+                                     "corner %s at cell %d,%d" % (key, r, c))
+
+    def test_seams_between_shore_tiles_are_invisible(self):
+        # Across every edge between water, grass and coast tiles the
+        # colour change must be no bigger than the usual change between
+        # neighbouring columns inside a tile.
+        shore = set(range(14))
+        px = [load(n).pixels for n in TILE_FILES]
+
+        def diff(a, b):
+            return sum(abs(a[i] - b[i]) for i in range(3))
+        worst = 0.0
+        for r in range(64):
+            for c in range(64):
+                a = self.cells[r][c]
+                if a not in shore:
+                    continue
+                if c < 63 and self.cells[r][c + 1] in shore:
+                    b = self.cells[r][c + 1]
+                    worst = max(worst, sum(diff(px[a][y][31], px[b][y][0])
+                                           for y in range(32)) / 32)
+                if r < 63 and self.cells[r + 1][c] in shore:
+                    b = self.cells[r + 1][c]
+                    worst = max(worst, sum(diff(px[a][31][x], px[b][0][x])
+                                           for x in range(32)) / 32)
+        self.assertLess(worst, 30.0)
+
+    def test_landscape_has_its_features(self):
+        count = [0] * 20
+        for row in self.cells:
+            for t in row:
+                count[t] += 1
+        self.assertEqual(count[tiles.VILLAGE], 1)
+        for t in (tiles.WATER, tiles.GRASS, tiles.FOREST, tiles.WHEAT,
+                  tiles.HOUSES, tiles.ROAD_WE, tiles.ROAD_NS):
+            self.assertGreater(count[t], 0, "tile %d unused" % t)
+        # Every coast piece is used somewhere, and no tile dominates.
+        for i in range(len(tiles.COAST_PATTERNS)):
+            self.assertGreater(count[2 + i], 0, "coast piece %d" % (2 + i))
+        self.assertLess(max(count), 64 * 64 * 6 // 10)
+
+
+if __name__ == "__main__":
+    unittest.main()
