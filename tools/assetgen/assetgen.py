@@ -67,33 +67,40 @@ def generate_all(root):
     return rel
 
 
+def compare(fresh, repo, made):
+    """Compares the files `made` (relative paths) under `fresh` with the
+    same paths under `repo`, prints each problem and returns how many there
+    were.  Files in repo's data/ that the generator did not make count as
+    problems too: data/ holds only generated files."""
+    fresh, repo = pathlib.Path(fresh), pathlib.Path(repo)
+    problems = 0
+    for rel in made:
+        ours = repo / rel
+        if not ours.exists():
+            print("missing: %s" % rel)
+            problems += 1
+        elif not filecmp.cmp(ours, fresh / rel, shallow=False):
+            print("differs: %s" % rel)
+            problems += 1
+    made_set = set(made)
+    data = repo / "data"
+    if data.is_dir():
+        for p in sorted(data.iterdir()):
+            rel = p.relative_to(repo)
+            if p.is_file() and rel not in made_set:
+                print("not generated: %s" % rel)
+                problems += 1
+    return problems
+
+
 def check(repo):
     """Regenerates into a scratch directory and compares with the files in
     the repository.  Returns the number of problems found."""
-    problems = 0
     with tempfile.TemporaryDirectory(prefix="assetgen-") as tmp:
         made = generate_all(tmp)
-        for rel in made:
-            ours = repo / rel
-            if not ours.exists():
-                print("missing: %s" % rel)
-                problems += 1
-            elif not filecmp.cmp(ours, pathlib.Path(tmp) / rel,
-                                 shallow=False):
-                print("differs: %s" % rel)
-                problems += 1
-        # data/ holds only generated files; anything else there was not
-        # made by this generator.
-        made_set = set(made)
-        data = repo / "data"
-        if data.is_dir():
-            for p in sorted(data.iterdir()):
-                rel = p.relative_to(repo)
-                if p.is_file() and rel not in made_set:
-                    print("not generated: %s" % rel)
-                    problems += 1
-        print("assetgen: %d files compared, %d problem%s" %
-              (len(made), problems, "" if problems == 1 else "s"))
+        problems = compare(tmp, repo, made)
+    print("assetgen: %d files compared, %d problem%s" %
+          (len(made), problems, "" if problems == 1 else "s"))
     return problems
 
 

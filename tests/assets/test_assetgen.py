@@ -1,0 +1,83 @@
+"""The generator's entry point: what it writes and how --check compares.
+
+Run: python3 -m unittest discover -s tests/assets -p 'test_assetgen.py'
+"""
+
+import contextlib
+import io
+import pathlib
+import shutil
+import sys
+import tempfile
+import unittest
+
+REPO = pathlib.Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(REPO / "tools" / "assetgen"))
+
+import assetgen  # noqa: E402
+
+
+class EntryPointTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory(prefix="assetgen-test-")
+        cls.fresh = pathlib.Path(cls.tmp.name) / "fresh"
+        with contextlib.redirect_stderr(io.StringIO()):
+            cls.made = assetgen.generate_all(cls.fresh)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def copy(self, name):
+        dst = pathlib.Path(self.tmp.name) / name
+        if dst.exists():
+            shutil.rmtree(dst)
+        shutil.copytree(self.fresh, dst)
+        return dst
+
+    def compare(self, other):
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out):
+            n = assetgen.compare(self.fresh, other, self.made)
+        return n, out.getvalue()
+
+    def test_writes_the_layout_the_game_and_build_expect(self):
+        names = {str(p) for p in self.made}
+        for n in ("data/world.dat", "data/TILE1.bmp", "data/TILE20.bmp",
+                  "data/PLAY1.bmp", "data/third3.bmp", "data/numleft.bmp",
+                  "data/CLOUD.bmp", "data/flashtmp.bmp",
+                  "src/app/startup_title.bmp", "docs/contact-sheet.png"):
+            self.assertIn(n, names)
+            self.assertTrue((self.fresh / n).is_file(), n)
+        self.assertEqual(len(names), len(self.made), "a path twice")
+
+    def test_identical_tree_passes(self):
+        n, text = self.compare(self.copy("same"))
+        self.assertEqual((n, text), (0, ""))
+
+    def test_changed_missing_and_stray_files_are_reported(self):
+        other = self.copy("changed")
+        world = other / "data" / "world.dat"
+        data = bytearray(world.read_bytes())
+        data[100] ^= 1
+        world.write_bytes(bytes(data))
+        (other / "data" / "CLOUD.bmp").unlink()
+        (other / "data" / "stray.bmp").write_bytes(b"BM")
+        n, text = self.compare(other)
+        self.assertEqual(n, 3)
+        self.assertIn("differs: data/world.dat", text)
+        self.assertIn("missing: data/CLOUD.bmp", text)
+        self.assertIn("not generated: data/stray.bmp", text)
+
+    def test_generation_is_repeatable(self):
+        again = pathlib.Path(self.tmp.name) / "again"
+        with contextlib.redirect_stderr(io.StringIO()):
+            made = assetgen.generate_all(again)
+        self.assertEqual(made, self.made)
+        n, text = self.compare(again)
+        self.assertEqual(n, 0, text)
+
+
+if __name__ == "__main__":
+    unittest.main()
