@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -84,8 +85,19 @@ void PresentFrame(bool vsync) {
     ShowingFrame = true;
 }
 
+std::vector<std::uint8_t> Shown; // the front surface's bytes as last uploaded
+
 void UploadFront(const SurfaceMemory& front) {
-    if (Frame) SDL_UpdateTexture(Frame, nullptr, front.pixels, front.pitch);
+    if (!Frame) return;
+    SDL_UpdateTexture(Frame, nullptr, front.pixels, front.pitch);
+    Shown.assign(front.pixels, front.pixels + std::size_t(front.pitch) * std::size_t(front.height));
+}
+
+// The pause line and the prompts are drawn again on every pass with the same pixels; showing
+// an unchanged picture again would only keep the processor busy.
+bool SameAsShown(const SurfaceMemory& front) {
+    std::size_t size = std::size_t(front.pitch) * std::size_t(front.height);
+    return Shown.size() == size && std::memcmp(Shown.data(), front.pixels, size) == 0;
 }
 
 bool RefreshPassedSincePresent() {
@@ -96,6 +108,7 @@ void ShowDirtyFront() {
     const SurfaceMemory* front = DisplayFront();
     if (!FrontDirty || !front || !RefreshPassedSincePresent()) return;
     FrontDirty = false;
+    if (SameAsShown(*front)) return;
     UploadFront(*front);
     PresentFrame(false); // never wait here: a wipe's rows are timed by the game's own clock
 }

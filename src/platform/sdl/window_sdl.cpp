@@ -127,14 +127,20 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     // Alt+Tab must work: keep the desktop's window manager in charge of a borderless window the
     // size of the desktop instead of grabbing the monitor.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI;
+    // A borderless window over the whole desktop, as the game asks for, then the desktop's own
+    // full-screen state on top: with a window manager that keeps panels away, without one the
+    // window already covers the screen.
+    SDL_DisplayMode desktop{};
+    SDL_GetDesktopDisplayMode(0, &desktop);
+    Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI;
     if (!(style & WS_VISIBLE)) flags |= SDL_WINDOW_HIDDEN;
-    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_UNDEFINED,
-                                       SDL_WINDOWPOS_UNDEFINED, 640, 480, flags);
+    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", 0, 0, desktop.w > 0 ? desktop.w : 640,
+                                       desktop.h > 0 ? desktop.h : 480, flags);
     if (!sdl) {
         std::fprintf(stderr, "skirmo: cannot open the game window: %s\n", SDL_GetError());
         return nullptr;
     }
+    SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!ScreenOpen(sdl)) {
         SDL_DestroyWindow(sdl);
         return nullptr;
@@ -329,6 +335,10 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
                     toDialog(e.button.x, e.button.y, &dx, &dy);
                     DialogUiMouseDown(ui, dx, dy);
                 }
+                break;
+            case SDL_MOUSEMOTION:
+                toDialog(e.motion.x, e.motion.y, &dx, &dy);
+                DialogUiMouseMove(ui, dx, dy);
                 break;
             case SDL_MOUSEBUTTONUP:
                 if (e.button.button == SDL_BUTTON_LEFT) {
