@@ -96,11 +96,12 @@ def grass_colour(x, y):
 def water_colour(x, y):
     n = noise.fbm(x, y, 23, cells=(16, 8), weights=(2, 1))
     c = _lerp(DEEP, DEEP_LIGHT, (n - 80) * 2)
-    # Soft wave crests: diagonal bands broken up by noise.
-    w = ((x * 2 + y) % 16)
-    crest = noise.value(x, y, 8, 31)
-    if w in (0, 1) and crest > 150:
-        c = _lerp(c, (70, 120, 170), 96)
+    # Ripples: short, slightly curved light dashes where a wave noise field
+    # peaks, three to five pixels long, never a lone pixel.
+    ripple = noise.value(x, y, 8, 31)
+    band = (y * 4 + noise.value(x, y, 16, 37) // 8) % 12
+    if band < 2 and ripple > 160:
+        c = _lerp(c, (74, 116, 168), 40 + (ripple - 160))
     return c
 
 
@@ -224,12 +225,16 @@ def wheat_tile():
     img = canvas.Canvas(SIZE, SIZE)
     for y in range(SIZE):
         for x in range(SIZE):
-            n = noise.fbm(x, y, 71)
-            c = _lerp((178, 150, 70), (214, 186, 96), n)
+            n = noise.fbm(x, y, 71, cells=(16, 8, 4), weights=(3, 2, 1))
+            c = _lerp((170, 144, 70), (206, 180, 96), 128 + (n - 128) * 2)
             if y % 4 == 3:
-                c = canvas.scale_colour(c, 82, 100)
+                c = canvas.scale_colour(c, 84, 100)
             elif y % 4 == 0:
-                c = canvas.scale_colour(c, 106, 100)
+                c = canvas.scale_colour(c, 105, 100)
+            # A pair of tractor tracks along the rows, once a tile, as a
+            # real field has them every few dozen metres.
+            if y in (9, 13):
+                c = _lerp(c, (150, 132, 86), 150)
             img.px[y][x] = c
     return img
 
