@@ -125,6 +125,25 @@ class PictureFilesTest(unittest.TestCase):
                 visible = sum(c != BLACK for row in px for c in row)
                 self.assertGreater(visible, 300, "craft too small")
 
+    def test_no_lone_pixels_on_flying_craft(self):
+        # A visible pixel with no visible neighbour is noise at play size.
+        for name in [s[0] for s in CRAFT_SETS] + ["numleft.bmp"]:
+            with self.subTest(name=name):
+                info = load(name)
+                px = info.pixels
+                lone = []
+                for y in range(info.height):
+                    for x in range(info.width):
+                        if px[y][x] == BLACK:
+                            continue
+                        if not any(0 <= x + dx < info.width and
+                                   0 <= y + dy < info.height and
+                                   px[y + dy][x + dx] != BLACK
+                                   for dx, dy in ((1, 0), (-1, 0), (0, 1),
+                                                  (0, -1))):
+                            lone.append((x, y))
+                self.assertEqual(lone, [])
+
     def test_frames_differ_and_craft_differ(self):
         seen = {}
         for names in CRAFT_SETS:

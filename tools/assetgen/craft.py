@@ -11,7 +11,7 @@ its heading can be read at any angle.
 import canvas
 import noise
 from shapes import (Layer, render, poly, mirrored, ellipse, circle, sym,
-                    union, minus, CY, SIZE, lift)
+                    union, minus, CY, SIZE, lift, prune_spurs)
 
 
 # ------------------------------------------------------------ the frames
@@ -77,7 +77,7 @@ def _frames(build, damage, sparks, fires, smoke):
     flying = render(build(nothing))
     # The sparks go on after the tint so they stay the hottest thing.
     hit = render(build(nothing), tint=_hit_tint)
-    hit_sparks = render(_sparks(sparks), outline=False)
+    hit_sparks = render(_sparks(sparks), outline=False, prune=False)
     for y in range(SIZE):
         for x in range(SIZE):
             if hit_sparks.px[y][x] != (0, 0, 0):
@@ -176,6 +176,7 @@ def life_icon():
             if total >= 6:
                 best = max(order, key=lambda c: counts[c])
                 icon.px[y][x] = best
+    prune_spurs(icon, [[c != (0, 0, 0) for c in row] for row in icon.px])
     return icon
 
 
@@ -230,8 +231,9 @@ def stinger_frames():
 def _hornet_layers(cut):
     shell = (222, 104, 36)
     crescent = minus(circle(21, CY, 19.5), circle(33, CY, 14.5))
-    horns = sym(poly([(26, 11.5), (35, 6), (44, 8.5), (47.5, 12.5),
-                      (41, 12.5), (34, 14.5)]))
+    # Pincers carry the crescent's points on forward and curl inward.
+    horns = sym(poly([(29, 10), (37, 8), (44, 10.5), (49, 15.5),
+                      (48.5, 18), (44.5, 15.5), (40, 14), (36, 16.5)]))
     thorax = ellipse(23, CY, 10, 5.5)
     head = circle(35, CY, 5)
 

@@ -163,7 +163,7 @@ def _heights(layer, mask):
     return out
 
 
-def render(layers, outline=True, tint=None):
+def render(layers, outline=True, tint=None, prune=True):
     """Renders the layers bottom first into a 54x54 Canvas with black
     around.  tint, if given, maps every final colour (used for the hit and
     wreck frames)."""
@@ -202,6 +202,8 @@ def render(layers, outline=True, tint=None):
                     k = int((dot - 0.9) * 10 * layer.gloss)
                     c = canvas.mix(c, (255, 255, 255), min(k, 220), 256)
                 img.px[y][x] = c
+    if prune:
+        prune_spurs(img, union_mask)
     if tint:
         for y in range(SIZE):
             for x in range(SIZE):
@@ -227,6 +229,28 @@ def render(layers, outline=True, tint=None):
             if union_mask[y][x]:
                 img.px[y][x] = lift(img.px[y][x])
     return img
+
+
+def prune_spurs(img, mask):
+    """Removes lone pixels and one-pixel spurs left where a thin point of
+    a shape crosses the pixel grid: at play size they read as noise."""
+    h, w = len(mask), len(mask[0])
+    for _ in range(2):
+        gone = []
+        for y in range(h):
+            for x in range(w):
+                if not mask[y][x]:
+                    continue
+                n = 0
+                for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+                    nx, ny = x + dx, y + dy
+                    if 0 <= nx < w and 0 <= ny < h and mask[ny][nx]:
+                        n += 1
+                if n <= 1:
+                    gone.append((x, y))
+        for x, y in gone:
+            mask[y][x] = False
+            img.px[y][x] = (0, 0, 0)
 
 
 def lift(c):
