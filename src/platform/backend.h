@@ -46,8 +46,9 @@ void BackendShowFlipped(const SurfaceMemory& front, bool wait);
 void BackendFrontWritten(const SurfaceMemory& front);
 // The front surface, or null while there is no display.
 const SurfaceMemory* DisplayFront();
-// All surfaces that exist, for the test platform's "surface lost" events.
+// All surfaces that exist, for the test platform's "surface lost" events, and their number.
 void DisplayMarkAllLost();
+int DisplayLiveSurfaceCount();
 
 // A device context handed out by GetDC: the surface it draws on and its two colours.
 struct DeviceContext {

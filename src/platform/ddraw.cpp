@@ -92,6 +92,10 @@ const SurfaceMemory* DisplayFront() {
     return Front ? Front->memory : nullptr;
 }
 
+int DisplayLiveSurfaceCount() {
+    return int(LiveSurfaces.size());
+}
+
 void DisplayMarkAllLost() {
     for (IDirectDrawSurface* s : LiveSurfaces)
         s->memory->lost = true;

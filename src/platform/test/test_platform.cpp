@@ -85,6 +85,12 @@ void TestSetFrameStepHook(std::function<void(std::int64_t, bool)> hook) {
 void TestLoseSurfaces() {
     DisplayMarkAllLost();
 }
+int TestLiveSurfaces() {
+    return DisplayLiveSurfaceCount();
+}
+void TestSleep(double seconds) {
+    Advance(SecondsToNs(seconds));
+}
 
 void Advance(std::int64_t ns) {
     TestRun& r = TheRun;

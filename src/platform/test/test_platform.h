@@ -78,8 +78,11 @@ void TestSetFrameStepHook(std::function<void(std::int64_t beginNs, bool atEnd)> 
 // Writes what the screen shows now (the desktop with the dialog before the display exists, the
 // front surface after) as a 24-bit BMP. Returns false when the file cannot be written.
 bool TestWriteScreen(const std::string& path);
-// Marks every surface lost, as a display change would.
+// Marks every surface lost, as a display change would; the number of surfaces that exist.
 void TestLoseSurfaces();
+int TestLiveSurfaces();
+// Lets virtual time pass, as if the game had been busy for that long.
+void TestSleep(double seconds);
 // The events as JSON lines ({"t":..., "event":..., ...}).
 std::string TestEventsAsJsonLines();
 std::string JsonEscape(const std::string& text);
