@@ -339,10 +339,10 @@ def _draw_houses(img, houses):
 # gardens between them and nothing touching the tile's edges, so blocks
 # sit next to roads, grass and each other alike.
 _CLUSTER = [
-    (2, 2, 12, 9, (168, 74, 54), True),
-    (19, 2, 9, 12, (136, 128, 132), False),
-    (3, 17, 9, 12, (150, 96, 60), False),
-    (17, 19, 12, 9, (176, 88, 60), True),
+    (1, 2, 14, 10, (168, 74, 54), True),
+    (18, 1, 11, 14, (136, 128, 132), False),
+    (2, 17, 11, 13, (150, 96, 60), False),
+    (16, 19, 14, 10, (176, 88, 60), True),
 ]
 
 

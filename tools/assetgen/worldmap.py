@@ -138,14 +138,18 @@ def build_map():
 
     # The village: the crossroads and the blocks of houses around it.
     put(TOWN_R, TOWN_C, tiles.VILLAGE)
-    for dr in (-2, -1, 1, 2):
-        for dc in (-2, -1, 1, 2):
-            if abs(dr) == 2 and abs(dc) == 2:
+    # Blocks of houses fill the four corners by the crossroads and thin
+    # out along the roads, so the edge of the village is ragged.
+    for dr in range(-3, 4):
+        for dc in range(-3, 4):
+            if dr == 0 or dc == 0:
                 continue
-            if abs(dr) == 2 or abs(dc) == 2:
-                if noise.hash2(dr + 9, dc + 9, 43) < 110:
-                    continue
-            put(TOWN_R + dr, TOWN_C + dc, tiles.HOUSES)
+            near, far = sorted((abs(dr), abs(dc)))
+            if near > 1:
+                continue
+            keep = {1: 256, 2: 150, 3: 90}[far]
+            if noise.hash2(dr + 9, dc + 9, 43) < keep:
+                put(TOWN_R + dr, TOWN_C + dc, tiles.HOUSES)
 
     # Roads leave the crossroads in the four directions and run until the
     # land ends (a beach, a river bank or the edge of the world).
