@@ -1,0 +1,198 @@
+// The replay runner end to end: the real start-up on the test platform, driven from its command
+// line, with its pictures, states and log.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReplayTest : public ::testing::Test {
+  protected:
+    fs::path dir;
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("skirmo-replay-test-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Path(const std::string& name) { return (dir / name).string(); }
+
+    // Runs skirmo-replay with these arguments; returns its exit status.
+    int Replay(const std::string& args) {
+        std::string command = std::string(SKIRMO_REPLAY) + " --data " + SKIRMO_DATA_DIR + " " +
+                              args + " 2>" + Path("stderr.txt");
+        int raw = std::system(command.c_str());
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+
+    std::string Read(const std::string& name) {
+        std::ifstream in(Path(name), std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(Path(name), std::ios::binary) << text;
+    }
+
+    // Width and height of a BMP file, or -1, -1.
+    std::pair<int, int> BmpSize(const std::string& name) {
+        std::string b = Read(name);
+        if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return {-1, -1};
+        auto le32 = [&](std::size_t at) {
+            return int(std::uint8_t(b[at]) | std::uint8_t(b[at + 1]) << 8 |
+                       std::uint8_t(b[at + 2]) << 16 | std::uint8_t(b[at + 3]) << 24);
+        };
+        return {le32(18), le32(22)};
+    }
+
+    // The number after "name": in a JSON object.
+    double Field(const std::string& json, const std::string& name) {
+        auto at = json.find("\"" + name + "\":");
+        if (at == std::string::npos) return -12345;
+        return std::strtod(json.c_str() + at + name.size() + 3, nullptr);
+    }
+};
+
+TEST_F(ReplayTest, EachModeRunsAndShowsAPictureOfItsSize) {
+    ASSERT_EQ(Replay("--mode 640x480 --until 2 --shot-at 1:" + Path("a.bmp") +
+                     " --state-at 1:" + Path("a.json")),
+              0);
+    EXPECT_EQ(BmpSize("a.bmp"), std::make_pair(640, 480));
+    ASSERT_EQ(Replay("--mode 800x600 --until 2 --shot-at 1:" + Path("b.bmp") +
+                     " --state-at 1:" + Path("b.json")),
+              0);
+    EXPECT_EQ(BmpSize("b.bmp"), std::make_pair(800, 600));
+    std::string state = Read("b.json");
+    EXPECT_EQ(Field(state, "screenWidth"), 800);
+    EXPECT_EQ(Field(state, "screenHeight"), 600);
+    // A 60 Hz display: frames are a refresh apart once the first fixed frame is past.
+    EXPECT_NEAR(Field(state, "FrameDelta"), 1.0 / 60, 1e-4);
+    EXPECT_GE(Field(state, "time"), 1.0);
+}
+
+TEST_F(ReplayTest, TheDialogIsOnTheScreenAtTheStart) {
+    ASSERT_EQ(Replay("--until 0.5 --shot-at 0:" + Path("dialog.bmp")), 0);
+    // Before the display exists the screen is the desktop with the dialog on it.
+    EXPECT_EQ(BmpSize("dialog.bmp"), std::make_pair(1024, 768));
+}
+
+TEST_F(ReplayTest, TwoRunsWithTheSameArgumentsWriteTheSameBytes) {
+    Write("keys.txt", "0.5 P down\n0.6 P up\n1.5 P down\n1.6 P up\n2.0 I down\n2.1 I up\n"
+                      "2.5 focus lost\n3.0 focus gained\n");
+    for (const char* run : {"1", "2"}) {
+        std::string r = run;
+        ASSERT_EQ(Replay("--seed 7 --script " + Path("keys.txt") + " --until 4 --shot-at 2.3:" +
+                         Path("shot" + r + ".bmp") + " --state-at 1:" + Path("s" + r + ".json") +
+                         " --state-at 3.5:" + Path("t" + r + ".json") + " --log " +
+                         Path("log" + r + ".jsonl")),
+                  0);
+    }
+    EXPECT_FALSE(Read("shot1.bmp").empty());
+    EXPECT_EQ(Read("shot1.bmp"), Read("shot2.bmp"));
+    EXPECT_EQ(Read("s1.json"), Read("s2.json"));
+    EXPECT_EQ(Read("t1.json"), Read("t2.json"));
+    EXPECT_EQ(Read("log1.jsonl"), Read("log2.jsonl"));
+}
+
+TEST_F(ReplayTest, PauseStopsTimeAndTheFirstFrameBackIsATenth) {
+    // P pressed at 1 s pauses; pressed again at 3 s resumes. The step that sees P at 3 s waits
+    // for its release, resumes, and is the first frame back.
+    Write("keys.txt", "1.0 P down\n1.1 P up\n3.0 P down\n3.1 P up\n");
+    ASSERT_EQ(
+        Replay("--script " + Path("keys.txt") + " --until 4 --state-at 2:" + Path("paused.json") +
+               " --state-at 3.0:" + Path("resumed.json") + " --shot-at 2:" + Path("paused.bmp")),
+        0);
+    std::string paused = Read("paused.json");
+    EXPECT_EQ(Field(paused, "Paused"), 1);
+    EXPECT_LT(Field(paused, "GameClock"), 1.2) << "the clock must stand still while paused";
+    std::string resumed = Read("resumed.json");
+    EXPECT_EQ(Field(resumed, "Paused"), 0);
+    EXPECT_FLOAT_EQ(Field(resumed, "FrameDelta"), 0.1f);
+    EXPECT_FLOAT_EQ(Field(resumed, "FrameRate"), 10.0f);
+}
+
+TEST_F(ReplayTest, SwitchingAwayPausesAndComingBackStaysPaused) {
+    Write("keys.txt", "1.0 focus lost\n2.0 focus gained\n");
+    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until 3 --state-at 0.9:" +
+                     Path("before.json") + " --state-at 2.0:" + Path("after.json")),
+              0);
+    EXPECT_EQ(Field(Read("before.json"), "AppActive"), 1);
+    std::string after = Read("after.json");
+    EXPECT_EQ(Field(after, "AppActive"), 1);
+    EXPECT_EQ(Field(after, "Paused"), 1);
+    EXPECT_GE(Field(after, "time"), 2.0) << "no frame step runs while the game is in the back";
+}
+
+TEST_F(ReplayTest, ClosingTheWindowEndsTheProgramNormally) {
+    Write("keys.txt", "1.5 close\n");
+    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --log " + Path("log.jsonl")), 0);
+    std::string log = Read("log.jsonl");
+    EXPECT_NE(log.find("\"event\":\"quit\",\"code\":0"), std::string::npos) << log;
+    EXPECT_NE(log.find("\"why\":\"program ended\""), std::string::npos) << log;
+}
+
+TEST_F(ReplayTest, AFailingDisplayStepIsReportedWithItsMessage) {
+    ASSERT_EQ(Replay("--fail display-mode --log " + Path("log.jsonl")), 0);
+    std::string log = Read("log.jsonl");
+    EXPECT_NE(log.find("{\"t\":"), std::string::npos);
+    EXPECT_NE(log.find("\"event\":\"message_box\",\"caption\":\"DD Initialization error\","
+                       "\"text\":\"Couldn't set video mode, if you would, please let "
+                       "help@velmora.example know if you recieve this message. Thanks for "
+                       "trying to check this out!\""),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(ReplayTest, AMissingClockIsReportedAndEndsStartUp) {
+    ASSERT_EQ(Replay("--fail clock --log " + Path("log.jsonl")), 0);
+    std::string log = Read("log.jsonl");
+    EXPECT_NE(log.find("\"caption\":\"Timer installation error!\",\"text\":\"Please notify "
+                       "help@velmora.example that Quib the dawdler did a poor job trying to "
+                       "install his timer!\""),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(ReplayTest, AbortEndsBeforeAnyDisplayExists) {
+    ASSERT_EQ(Replay("--abort --until 5 --shot-at 1:" + Path("after.bmp") + " --log " +
+                     Path("log.jsonl")),
+              0);
+    std::string log = Read("log.jsonl");
+    EXPECT_NE(log.find("\"why\":\"program ended\""), std::string::npos) << log;
+    EXPECT_EQ(log.find("message_box"), std::string::npos);
+    // The program was over long before the picture's time.
+    EXPECT_FALSE(fs::exists(Path("after.bmp")));
+}
+
+TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {
+    EXPECT_EQ(Replay("--mode 1024x768"), 2);
+    EXPECT_NE(Read("stderr.txt").find("--mode: '1024x768'"), std::string::npos);
+    Write("bad.txt", "# fine\n0.5 P down\n1.0 Q sideways\n");
+    EXPECT_EQ(Replay("--script " + Path("bad.txt")), 2);
+    EXPECT_NE(Read("stderr.txt")
+                  .find("line 3: expected 'down' or 'up' after the key, found "
+                        "'sideways'"),
+              std::string::npos)
+        << Read("stderr.txt");
+}
+
+TEST_F(ReplayTest, FiveFiveFiveAndPaddedSurfacesRunToo) {
+    ASSERT_EQ(Replay("--pixel-format 555 --pitch-pad 24 --until 1.5 --shot-at 1:" + Path("p.bmp")),
+              0);
+    EXPECT_EQ(BmpSize("p.bmp"), std::make_pair(640, 480));
+}
+
+} // namespace
