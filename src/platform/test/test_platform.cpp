@@ -52,6 +52,8 @@ TestRun& Run() {
 }
 
 void TestPlatformStart(const TestOptions& options) {
+    // A window left over from the last run goes without its clean-up: that run is over.
+    delete TheRun.window;
     TheRun = TestRun{};
     TheRun.options = options;
     std::stable_sort(
