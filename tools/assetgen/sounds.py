@@ -133,7 +133,7 @@ def make_hit():
         env_blip *= k_blip
         attack = min(1.0, i / 10.0)
         out.append(attack * s)
-    return finish(out, peak=0.78, fade_in=6, fade_out=300), 11025
+    return finish(out, peak=0.78, fade_in=16, fade_out=300), 11025
 
 
 def make_boom():
