@@ -1,0 +1,160 @@
+// The surfaces both platforms share: rectangle copies with and without a colour key, flipping,
+// locking rules, and single pixels through a device context.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/ddraw.h"
+#include "platform/gdi.h"
+#include "platform/test/test_platform.h"
+
+namespace {
+
+class SurfaceTest : public ::testing::Test {
+  protected:
+    IDirectDraw* dd = nullptr;
+    IDirectDrawSurface* primary = nullptr;
+    IDirectDrawSurface* back = nullptr;
+
+    void SetUp() override {
+        TestOptions o;
+        o.pitchPadding = 12;
+        TestPlatformStart(o);
+        ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
+        ASSERT_EQ(dd->SetCooperativeLevel(reinterpret_cast<HWND>(1), DDSCL_EXCLUSIVE), DD_OK);
+        ASSERT_EQ(dd->SetDisplayMode(640, 480, 16), DD_OK);
+        DDSURFACEDESC desc{};
+        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        desc.dwBackBufferCount = 1;
+        ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+        DDSCAPS caps{DDSCAPS_BACKBUFFER};
+        ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
+    }
+    void TearDown() override {
+        primary->Release();
+        dd->Release();
+    }
+
+    IDirectDrawSurface* Plain(int w, int h) {
+        DDSURFACEDESC desc{};
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.dwWidth = DWORD(w);
+        desc.dwHeight = DWORD(h);
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+        IDirectDrawSurface* s = nullptr;
+        EXPECT_EQ(dd->CreateSurface(&desc, &s, nullptr), DD_OK);
+        return s;
+    }
+
+    // Fills a surface with a pattern: pixel (x, y) = base + y * 64 + x.
+    static void Fill(IDirectDrawSurface* s, std::uint16_t base) {
+        DDSURFACEDESC d{};
+        ASSERT_EQ(s->Lock(nullptr, &d, 0, nullptr), DD_OK);
+        for (DWORD y = 0; y < d.dwHeight; ++y)
+            for (DWORD x = 0; x < d.dwWidth; ++x)
+                reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(d.lpSurface) +
+                                                 y * DWORD(d.lPitch))[x] =
+                    std::uint16_t(base + y * 64 + x);
+        ASSERT_EQ(s->Unlock(nullptr), DD_OK);
+    }
+
+    static std::uint16_t At(IDirectDrawSurface* s, int x, int y) {
+        DDSURFACEDESC d{};
+        EXPECT_EQ(s->Lock(nullptr, &d, 0, nullptr), DD_OK);
+        std::uint16_t p = reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(d.lpSurface) +
+                                                           y * d.lPitch)[x];
+        EXPECT_EQ(s->Unlock(nullptr), DD_OK);
+        return p;
+    }
+};
+
+TEST_F(SurfaceTest, OpaqueCopyMovesTheSourceRectangle) {
+    IDirectDrawSurface* tile = Plain(32, 32);
+    Fill(tile, 100);
+    RECT r{4, 2, 20, 10};
+    ASSERT_EQ(back->BltFast(600, 470, tile, &r, DDBLTFAST_WAIT), DD_OK);
+    EXPECT_EQ(At(back, 600, 470), 100 + 2 * 64 + 4);
+    EXPECT_EQ(At(back, 615, 477), 100 + 9 * 64 + 19);
+    EXPECT_EQ(At(back, 616, 477), 0) << "nothing beyond the rectangle";
+    tile->Release();
+}
+
+TEST_F(SurfaceTest, RectanglesOutsideEitherSurfaceAreRefusedWhole) {
+    IDirectDrawSurface* tile = Plain(32, 32);
+    Fill(tile, 7);
+    RECT whole{0, 0, 32, 32};
+    EXPECT_EQ(back->BltFast(620, 0, tile, &whole, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
+    EXPECT_EQ(back->BltFast(0, 460, tile, &whole, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
+    EXPECT_EQ(At(back, 630, 5), 0) << "a refused copy draws nothing at all";
+    RECT past{0, 0, 33, 32};
+    EXPECT_EQ(back->BltFast(0, 0, tile, &past, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
+    RECT empty{5, 5, 5, 9};
+    EXPECT_EQ(back->BltFast(0, 0, tile, &empty, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
+    tile->Release();
+}
+
+TEST_F(SurfaceTest, ColourKeyLeavesKeyedPixelsOutOnlyWhenAsked) {
+    IDirectDrawSurface* cloud = Plain(4, 1);
+    DDSURFACEDESC d{};
+    ASSERT_EQ(cloud->Lock(nullptr, &d, 0, nullptr), DD_OK);
+    std::uint16_t row[4] = {0, 0xFFFF, 0, 0x1234};
+    std::memcpy(d.lpSurface, row, sizeof row);
+    ASSERT_EQ(cloud->Unlock(nullptr), DD_OK);
+    DDCOLORKEY black{0, 0};
+    ASSERT_EQ(cloud->SetColorKey(DDCKEY_SRCBLT, &black), DD_OK);
+    Fill(back, 500);
+    ASSERT_EQ(back->BltFast(10, 10, cloud, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+    EXPECT_EQ(At(back, 10, 10), 500 + 10 * 64 + 10);
+    EXPECT_EQ(At(back, 11, 10), 0xFFFF);
+    EXPECT_EQ(At(back, 13, 10), 0x1234);
+    ASSERT_EQ(back->BltFast(10, 10, cloud, nullptr, DDBLTFAST_WAIT), DD_OK);
+    EXPECT_EQ(At(back, 10, 10), 0) << "without the flag black is copied too";
+    cloud->Release();
+}
+
+TEST_F(SurfaceTest, FlipSwapsTheFrontAndBackPictures) {
+    Fill(back, 1);
+    Fill(primary, 2);
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(At(primary, 0, 0), 1);
+    EXPECT_EQ(At(back, 0, 0), 2);
+}
+
+TEST_F(SurfaceTest, ALockedOrLostSurfaceRefusesWhatWouldRaceIt) {
+    DDSURFACEDESC d{};
+    ASSERT_EQ(back->Lock(nullptr, &d, 0, nullptr), DD_OK);
+    HDC dc = nullptr;
+    EXPECT_NE(back->GetDC(&dc), DD_OK);
+    EXPECT_NE(back->Lock(nullptr, &d, 0, nullptr), DD_OK);
+    EXPECT_NE(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    ASSERT_EQ(back->Unlock(nullptr), DD_OK);
+    EXPECT_EQ(back->Unlock(nullptr), DDERR_NOTLOCKED);
+
+    TestLoseSurfaces();
+    EXPECT_EQ(back->Lock(nullptr, &d, 0, nullptr), DDERR_SURFACELOST);
+    EXPECT_EQ(primary->GetDC(&dc), DDERR_SURFACELOST);
+    ASSERT_EQ(primary->Restore(), DD_OK);
+    EXPECT_EQ(back->IsLost(), DD_OK) << "the back buffer comes back with its primary";
+}
+
+TEST_F(SurfaceTest, PixelsThroughADeviceContextRoundTrip) {
+    HDC dc = nullptr;
+    ASSERT_EQ(back->GetDC(&dc), DD_OK);
+    EXPECT_EQ(SetPixel(dc, 3, 4, RGB(255, 0, 0)), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 3, 4), RGB(255, 0, 0));
+    EXPECT_EQ(SetPixel(dc, 640, 0, RGB(1, 2, 3)), CLR_INVALID) << "outside is refused";
+    EXPECT_EQ(GetPixel(dc, -1, 0), CLR_INVALID);
+    ASSERT_EQ(back->ReleaseDC(dc), DD_OK);
+    EXPECT_EQ(At(back, 3, 4), 0xF800);
+    EXPECT_EQ(GetPixel(dc, 3, 4), CLR_INVALID) << "a released context draws nowhere";
+}
+
+TEST_F(SurfaceTest, OnlyOneDisplayObjectAtATimeAndOnlySixteenBitModes) {
+    IDirectDraw* second = nullptr;
+    EXPECT_NE(DirectDrawCreate(nullptr, &second, nullptr), DD_OK);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_NE(dd->SetDisplayMode(640, 480, 32), DD_OK);
+}
+
+} // namespace

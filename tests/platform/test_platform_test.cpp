@@ -1,0 +1,131 @@
+// The test platform's own rules: the virtual clock, the refresh grid, the key script.
+#include <gtest/gtest.h>
+
+#include "platform/ddraw.h"
+#include "platform/input.h"
+#include "platform/test/test_platform.h"
+#include "platform/timer.h"
+#include "platform/window.h"
+
+namespace {
+
+std::int64_t Counter() {
+    std::int64_t c = 0;
+    QueryPerformanceCounter(&c);
+    return c;
+}
+
+TEST(VirtualClock, EveryReadMovesOnSoABusyWaitEnds) {
+    TestPlatformStart({});
+    std::int64_t frequency = 0;
+    ASSERT_EQ(QueryPerformanceFrequency(&frequency), 1);
+    std::int64_t start = Counter();
+    std::int64_t reads = 0;
+    while (Counter() - start < frequency / 100)
+        ++reads; // spin for 10 ms
+    EXPECT_GT(reads, 100);
+    EXPECT_LT(reads, 100000);
+    short before = GetAsyncKeyState(VK_SPACE);
+    EXPECT_EQ(before, 0);
+    EXPECT_GT(Counter(), start + frequency / 100) << "key polls move the clock too";
+}
+
+TEST(VirtualClock, FlipsLandOnTheRefreshGrid) {
+    TestOptions o;
+    o.refreshRate = 50;
+    TestPlatformStart(o);
+    IDirectDraw* dd = nullptr;
+    ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
+    dd->SetCooperativeLevel(reinterpret_cast<HWND>(1), DDSCL_EXCLUSIVE);
+    dd->SetDisplayMode(640, 480, 16);
+    DDSURFACEDESC desc{};
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    desc.dwBackBufferCount = 1;
+    IDirectDrawSurface* primary = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+    TestSleep(0.005);
+    primary->Flip(nullptr, DDFLIP_WAIT);
+    EXPECT_EQ(TestNowNs(), 20000000);
+    primary->Flip(nullptr, DDFLIP_WAIT);
+    EXPECT_EQ(TestNowNs(), 40000000) << "a flip right on a refresh waits for the next one";
+    TestSleep(0.0301);
+    primary->Flip(nullptr, DDFLIP_WAIT);
+    EXPECT_EQ(TestNowNs(), 80000000);
+    primary->Release();
+    dd->Release();
+}
+
+TEST(VirtualClock, ScriptedKeysAndWindowEventsHappenAtTheirTimes) {
+    TestOptions o;
+    std::string error;
+    ASSERT_TRUE(
+        ParseScript("0.010 SPACE down\n0.020 SPACE up\n0.030 focus lost\n", o.script, error));
+    TestPlatformStart(o);
+    EXPECT_EQ(GetAsyncKeyState(VK_SPACE), 0);
+    TestSleep(0.010);
+    EXPECT_LT(GetAsyncKeyState(VK_SPACE), 0);
+    TestSleep(0.010);
+    EXPECT_EQ(GetAsyncKeyState(VK_SPACE), 0);
+    MSG msg{};
+    EXPECT_EQ(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), 0);
+    TestSleep(0.010);
+    ASSERT_EQ(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), 1);
+    EXPECT_EQ(msg.message, WM_ACTIVATEAPP);
+    EXPECT_EQ(msg.wParam, 0u);
+}
+
+TEST(VirtualClock, UntilEndsTheRunFromInsideAWait) {
+    TestOptions o;
+    o.untilSeconds = 0.5;
+    TestPlatformStart(o);
+    EXPECT_THROW(
+        {
+            while (GetAsyncKeyState(VK_SPACE) >= 0) {
+            }
+        },
+        TestStop);
+    EXPECT_EQ(TestNowNs(), 500000000);
+}
+
+TEST(Script, ReadsEveryKindOfLineAndSortsByTime) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    ASSERT_TRUE(ParseScript("# a comment\n\n2.5 focus gained   # trailing comment\n"
+                            "1 LEFT down\n1.25 Z up\n3 close\n0.5 focus lost\n",
+                            events, error))
+        << error;
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].kind, ScriptEvent::FocusLost);
+    EXPECT_EQ(events[1].virtualKey, VK_LEFT);
+    EXPECT_EQ(events[1].timeNs, 1000000000);
+    EXPECT_EQ(events[2].virtualKey, 'Z');
+    EXPECT_EQ(events[2].kind, ScriptEvent::KeyUp);
+    EXPECT_EQ(events[3].kind, ScriptEvent::FocusGained);
+    EXPECT_EQ(events[4].kind, ScriptEvent::Close);
+}
+
+TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
+    struct Case {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"1 UP down\nsoon UP down\n",
+         "line 2: expected a time in seconds (0 or more), found 'soon'"},
+        {"-1 UP down\n", "line 1: expected a time in seconds (0 or more), found '-1'"},
+        {"1 up down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC or A..Z), 'focus' or "
+                        "'close', found 'up'"},
+        {"1 UP\n", "line 1: expected 'down' or 'up' after the key, found the end of the line"},
+        {"1 focus away\n", "line 1: expected 'lost' or 'gained' after 'focus', found 'away'"},
+        {"1 close now\n", "line 1: expected nothing after 'close', found 'now'"},
+        {"1 P down please\n", "line 1: expected the end of the line, found 'please'"},
+    };
+    for (const Case& c : cases) {
+        std::vector<ScriptEvent> events;
+        std::string error;
+        EXPECT_FALSE(ParseScript(c.text, events, error)) << c.text;
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+} // namespace
