@@ -32,11 +32,12 @@ def _apply(events, ops):
 
 def sequence_up(motif, bars, step=1):
     """The build-up figure: the motif's opening bar, climbing a scale step
-    each bar."""
+    each bar.  It starts below the theme's own register so that the climb
+    ends a few steps above it, not an octave out of the instrument's range."""
     cell = E.fit_length(motif, 4.0)
     out = []
     for b in range(bars):
-        out += E.transpose(cell, b * step)
+        out += E.transpose(cell, (b - bars // 2 + 1) * step)
     return out
 
 
@@ -96,7 +97,8 @@ def _play_section(song, piece, roles, themes, sec, s):
     if s.get("drums"):
         E.play_drums(song, roles["drums"], sec, s["drums"], fill=s.get("fill", "toms"),
                      fill_every=s.get("fill_every", 8), crash_every=s.get("crash_every", 8),
-                     first_crash=s.get("first_crash", True), bars=s.get("drum_bars"))
+                     first_crash=s.get("first_crash", True), bars=s.get("drum_bars"),
+                     level_scale=s.get("drum_level", 1.0))
     if s.get("roll"):
         E.play_roll(song, roles["drums"], sec)
     if s.get("timpani"):
@@ -145,7 +147,7 @@ def _ending(song, piece, roles, sec, s):
     ranges = piece["ranges"]
     voices = []
     for role, count, level in piece["final_voices"]:
-        lo, hi = ranges.get(role, (36, 84))
+        lo, hi = ranges.get(role, (55, 79))  # a middle register suits any melody instrument
         voices.append((roles[role], lo, hi, count, level))
     E.play_final_chord(song, sec, voices, bars=2)
     p = song.parts[roles["drums"]]

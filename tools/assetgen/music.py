@@ -133,6 +133,8 @@ CRAZYTRN = {
         "hold": ["R-------R-------"],
     },
     "comp": {"funk": ["C.cC..c.C.cC..c."], "off": ["..C...C...C...C."]},
+    # the standard kit is the quietest of the sound font's kits
+    "defaults": {"drum_level": 1.15},
     "arp": {"pick": ["0-2-1-2-0-2-1-2-"]},
     "final_voices": [("pad", 4, 0.6), ("pad2", 3, 0.55), ("bass", 1, 0.7), ("comp", 3, 0.6), ("lead", 3, 0.65)],
     "sections": [
