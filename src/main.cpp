@@ -1,6 +1,4 @@
 // main.cpp -- skirmo, the game, on the desktop
 #include "app/startup.h"
 
-int main(int, char**) {
-    return WinMain(nullptr, nullptr, nullptr, 0);
-}
+int main(int, char**) { return WinMain(nullptr, nullptr, nullptr, 0); }

@@ -3,9 +3,7 @@
 
 std::uint32_t RandomState = 1;
 
-void GameSrand(std::uint32_t seed) {
-    RandomState = seed;
-}
+void GameSrand(std::uint32_t seed) { RandomState = seed; }
 
 int GameRand() {
     RandomState = RandomState * 214013u + 2531011u;

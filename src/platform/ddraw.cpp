@@ -46,9 +46,7 @@ void FreeSurface(IDirectDrawSurface* surface) {
     delete surface;
 }
 
-bool Busy(const SurfaceMemory* m) {
-    return m->locked || m->dcOut;
-}
+bool Busy(const SurfaceMemory* m) { return m->locked || m->dcOut; }
 
 void FillPixelFormat(DDPIXELFORMAT* pf) {
     pf->dwSize = sizeof(DDPIXELFORMAT);
@@ -88,13 +86,9 @@ COLORREF PixelToColour(std::uint16_t p) {
     return RGB(int((r << 3) | (r >> 2)), int(g), int((b << 3) | (b >> 2)));
 }
 
-const SurfaceMemory* DisplayFront() {
-    return Front ? Front->memory : nullptr;
-}
+const SurfaceMemory* DisplayFront() { return Front ? Front->memory : nullptr; }
 
-int DisplayLiveSurfaceCount() {
-    return int(LiveSurfaces.size());
-}
+int DisplayLiveSurfaceCount() { return int(LiveSurfaces.size()); }
 
 void DisplayMarkAllLost() {
     for (IDirectDrawSurface* s : LiveSurfaces)
@@ -183,9 +177,7 @@ DWORD IDirectDrawSurface::Release() {
     return 0;
 }
 
-HRESULT IDirectDrawSurface::IsLost() {
-    return memory->lost ? DDERR_SURFACELOST : DD_OK;
-}
+HRESULT IDirectDrawSurface::IsLost() { return memory->lost ? DDERR_SURFACELOST : DD_OK; }
 
 HRESULT IDirectDrawSurface::Restore() {
     auto restore = [](SurfaceMemory* m) {

@@ -53,13 +53,9 @@ struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
-Rect Inset(Rect r, int d) {
-    return {r.x + d, r.y + d, r.w - 2 * d, r.h - 2 * d};
-}
+Rect Inset(Rect r, int d) { return {r.x + d, r.y + d, r.w - 2 * d, r.h - 2 * d}; }
 
-Rect Offset(Rect r, int dx, int dy) {
-    return {r.x + dx, r.y + dy, r.w, r.h};
-}
+Rect Offset(Rect r, int dx, int dy) { return {r.x + dx, r.y + dy, r.w, r.h}; }
 
 bool Contains(const Rect& r, int x, int y) {
     return x >= r.x && y >= r.y && x - r.x < r.w && y - r.y < r.h;
@@ -67,12 +63,8 @@ bool Contains(const Rect& r, int x, int y) {
 
 // Dialog units to pixels: rounded, halves away from zero, before the scale is applied so a
 // doubled dialog is exactly the single-size one blown up.
-int UnitsAcross(int units) {
-    return int(std::lround(units * 1.5));
-}
-int UnitsDown(int units) {
-    return int(std::lround(units * 1.625));
-}
+int UnitsAcross(int units) { return int(std::lround(units * 1.5)); }
+int UnitsDown(int units) { return int(std::lround(units * 1.625)); }
 
 // The caller's picture with the rectangle that may be written (right and bottom exclusive).
 // Canvases only ever shrink their clip rectangle, never grow it past the picture.
@@ -173,9 +165,7 @@ struct Control {
 bool IsPushButton(const Control& c) {
     return c.kind == DlgDefPushButton || c.kind == DlgPushButton;
 }
-bool IsClickable(const Control& c) {
-    return IsPushButton(c) || c.kind == DlgAutoCheckBox;
-}
+bool IsClickable(const Control& c) { return IsPushButton(c) || c.kind == DlgAutoCheckBox; }
 
 // Renders one Latin-1 line without smoothing and copies its set pixels in the given colour.
 void DrawText(const Canvas& c, TTF_Font* font, const std::string& text, int x, int y,
@@ -492,13 +482,9 @@ void DialogUiDestroy(DialogUi* ui) {
     delete ui;
 }
 
-int DialogUiWidth(const DialogUi* ui) {
-    return ui ? ui->Width() : 0;
-}
+int DialogUiWidth(const DialogUi* ui) { return ui ? ui->Width() : 0; }
 
-int DialogUiHeight(const DialogUi* ui) {
-    return ui ? ui->Height() : 0;
-}
+int DialogUiHeight(const DialogUi* ui) { return ui ? ui->Height() : 0; }
 
 void DialogUiDraw(const DialogUi* ui, std::uint32_t* pixels, int width, int height, int pitch,
                   int originX, int originY) {

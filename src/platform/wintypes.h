@@ -34,15 +34,9 @@ struct RECT {
 constexpr COLORREF RGB(int r, int g, int b) {
     return DWORD(BYTE(r)) | (DWORD(BYTE(g)) << 8) | (DWORD(BYTE(b)) << 16);
 }
-constexpr int GetRValue(COLORREF c) {
-    return int(c & 0xFF);
-}
-constexpr int GetGValue(COLORREF c) {
-    return int((c >> 8) & 0xFF);
-}
-constexpr int GetBValue(COLORREF c) {
-    return int((c >> 16) & 0xFF);
-}
+constexpr int GetRValue(COLORREF c) { return int(c & 0xFF); }
+constexpr int GetGValue(COLORREF c) { return int((c >> 8) & 0xFF); }
+constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
 constexpr HRESULT S_OK = 0;

@@ -137,18 +137,14 @@ struct UiDeleter {
 };
 using UiPtr = std::unique_ptr<DialogUi, UiDeleter>;
 
-UiPtr Create(const DialogTemplate& t, int scale = 1) {
-    return UiPtr(DialogUiCreate(&t, scale));
-}
+UiPtr Create(const DialogTemplate& t, int scale = 1) { return UiPtr(DialogUiCreate(&t, scale)); }
 
 void ExpectCommand(DialogAction a, int id) {
     EXPECT_TRUE(a.command);
     EXPECT_EQ(a.controlId, id);
 }
 
-void ExpectNothing(DialogAction a) {
-    EXPECT_FALSE(a.command);
-}
+void ExpectNothing(DialogAction a) { EXPECT_FALSE(a.command); }
 
 DialogAction Click(DialogUi* ui, int downX, int downY, int upX, int upY) {
     DialogUiMouseDown(ui, downX, downY);
@@ -161,9 +157,7 @@ DialogAction ClickControl(DialogUi* ui, int id) {
     return Click(ui, x, y, x, y);
 }
 
-bool HaveFont() {
-    return !FindFontFile(false).empty() && !FindFontFile(true).empty();
-}
+bool HaveFont() { return !FindFontFile(false).empty() && !FindFontFile(true).empty(); }
 
 // ---------------------------------------------------------------------------------------------
 

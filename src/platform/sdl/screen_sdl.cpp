@@ -148,12 +148,8 @@ void ScreenClose() {
     Renderer = nullptr;
 }
 
-SDL_Renderer* TheRenderer() {
-    return Renderer;
-}
-double RefreshPeriod() {
-    return Period;
-}
+SDL_Renderer* TheRenderer() { return Renderer; }
+double RefreshPeriod() { return Period; }
 
 void ScreenShowPicture(const std::uint32_t* pixels, int width, int height, int scale) {
     if (!Renderer) return;
@@ -204,15 +200,9 @@ void ScreenOnMessagePoll() {
 
 // --- what the shared display code asks of the real machine ---
 
-bool BackendFailDisplayStep(DisplayStep, int) {
-    return false;
-}
-bool BackendPixelFormat555() {
-    return false;
-}
-int BackendPitchPadding() {
-    return 0;
-}
+bool BackendFailDisplayStep(DisplayStep, int) { return false; }
+bool BackendPixelFormat555() { return false; }
+int BackendPitchPadding() { return 0; }
 void BackendTextDrawn() {}
 
 void BackendSetDisplayMode(int width, int height) {

@@ -5,17 +5,11 @@
 
 #include <cstdint>
 
-#include "../window.h"
-
-struct Window {
-    WNDPROC proc = nullptr;
-    SDL_Window* sdl = nullptr;
-};
+#include "../messages.h"
 
 // Starts SDL's video and events once. False (with a line on standard error) when there is no
 // display to talk to.
 bool EnsureVideo();
-SDL_Window* TheSdlWindow();
 SDL_Renderer* TheRenderer();
 
 // Creates the renderer for the window, and drops it.

@@ -19,6 +19,4 @@ BOOL QueryPerformanceCounter(std::int64_t* count) {
     return 1;
 }
 
-std::int64_t GetCalendarTime() {
-    return std::int64_t(std::time(nullptr));
-}
+std::int64_t GetCalendarTime() { return std::int64_t(std::time(nullptr)); }

@@ -9,8 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <deque>
-#include <string>
 #include <vector>
 
 #include "../dialog_ui.h"
@@ -19,12 +17,8 @@
 
 namespace {
 
-WNDCLASSEXA RegisteredClass{};
-std::string RegisteredClassName;
 Window* TheWindow = nullptr;
-std::deque<MSG> Posted;
-bool QuitPosted = false;
-int QuitCode = 0;
+SDL_Window* Sdl = nullptr;
 bool VideoTried = false, VideoUp = false;
 SDL_AudioDeviceID BeepDevice = 0;
 
@@ -109,21 +103,13 @@ bool EnsureVideo() {
     return true;
 }
 
-SDL_Window* TheSdlWindow() {
-    return TheWindow ? TheWindow->sdl : nullptr;
-}
-
-WORD RegisterClassExA(const WNDCLASSEXA* wc) {
-    if (!wc || !wc->lpfnWndProc || !wc->lpszClassName) return 0;
-    RegisteredClass = *wc;
-    RegisteredClassName = wc->lpszClassName;
-    return 1;
-}
+HWND BackendWindow() { return TheWindow; }
+void BackendQuitPosted(int) {}
 
 HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD style, int, int, int,
                      int, HWND, void*, HINSTANCE, void*) {
-    if (!className || RegisteredClassName != className || TheWindow || !EnsureVideo())
-        return nullptr;
+    WNDPROC proc = RegisteredWindowProc(className);
+    if (!proc || TheWindow || !EnsureVideo()) return nullptr;
     // Alt+Tab must work: keep the desktop's window manager in charge of a borderless window the
     // size of the desktop instead of grabbing the monitor.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -145,7 +131,8 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
         SDL_DestroyWindow(sdl);
         return nullptr;
     }
-    TheWindow = new Window{RegisteredClass.lpfnWndProc, sdl};
+    TheWindow = new Window{proc};
+    Sdl = sdl;
     TheWindow->proc(TheWindow, WM_CREATE, 0, 0);
     return TheWindow;
 }
@@ -155,7 +142,8 @@ BOOL DestroyWindow(HWND window) {
     window->proc(window, WM_DESTROY, 0, 0);
     StopBeep();
     ScreenClose();
-    SDL_DestroyWindow(window->sdl);
+    SDL_DestroyWindow(Sdl);
+    Sdl = nullptr;
     delete window;
     TheWindow = nullptr;
     return 1;
@@ -166,16 +154,6 @@ int GetSystemMetrics(int index) {
     SDL_DisplayMode mode{};
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
     return index == SM_CXSCREEN ? mode.w : index == SM_CYSCREEN ? mode.h : 0;
-}
-
-int LoadIconA(HINSTANCE, int id) {
-    return id;
-}
-int LoadCursorA(HINSTANCE, int id) {
-    return id;
-}
-int GetStockObject(int id) {
-    return id;
 }
 
 BOOL MessageBeep(UINT) {
@@ -210,57 +188,18 @@ int ShowCursor(BOOL show) {
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
     ScreenOnMessagePoll();
-    if (!Posted.empty()) {
-        *msg = Posted.front();
-        Posted.pop_front();
-        return 1;
-    }
+    if (TakePosted(msg)) return 1;
     if (SDL_WasInit(SDL_INIT_VIDEO)) {
         SDL_Event e;
         while (SDL_PollEvent(&e))
             if (Translate(e, msg)) return 1;
     }
-    if (QuitPosted) {
-        QuitPosted = false;
-        *msg = MSG{nullptr, WM_QUIT, WPARAM(QuitCode), 0};
-        return 1;
-    }
-    return 0;
-}
-
-BOOL TranslateMessage(const MSG*) {
-    return 0;
-}
-
-LRESULT DispatchMessageA(const MSG* msg) {
-    if (!msg || !msg->hwnd || msg->hwnd != TheWindow) return 0;
-    return TheWindow->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) ||
-        (message == WM_SYSKEYDOWN && wParam == 0x73))
-        DestroyWindow(window);
-    return 0;
-}
-
-void PostQuitMessage(int exitCode) {
-    QuitPosted = true;
-    QuitCode = exitCode;
-}
-
-BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_QUIT) {
-        PostQuitMessage(int(wParam));
-        return 1;
-    }
-    Posted.push_back(MSG{window, message, wParam, lParam});
-    return 1;
+    return TakeQuit(msg);
 }
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    SDL_Window* parent = owner && owner == TheWindow ? owner->sdl : nullptr;
+    SDL_Window* parent = owner && owner == TheWindow ? Sdl : nullptr;
     if (parent) SDL_ShowCursor(SDL_ENABLE);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", text ? text : "",
                              parent);
@@ -294,7 +233,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     int outW = 0, outH = 0;
     SDL_GetRendererOutputSize(TheRenderer(), &outW, &outH);
     int winW = 0, winH = 0;
-    SDL_GetWindowSize(owner->sdl, &winW, &winH);
+    SDL_GetWindowSize(Sdl, &winW, &winH);
     // The dialog is small in pixels; on big monitors it is drawn at twice the size or more.
     int scale = outH >= 1400 ? outH / 700 : 1;
     DialogUi* ui = DialogUiCreate(dialogTemplate, scale);

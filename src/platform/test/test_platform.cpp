@@ -29,32 +29,29 @@ void ApplyScriptUpTo(std::int64_t now) {
         case ScriptEvent::FocusLost:
             // The desktop forgets held keys when the window loses the keyboard.
             std::fill(std::begin(r.keys), std::end(r.keys), false);
-            r.messages.push_back(MSG{r.window, WM_ACTIVATEAPP, 0, 0});
+            QueuePosted(MSG{r.window, WM_ACTIVATEAPP, 0, 0});
             break;
         case ScriptEvent::FocusGained:
-            r.messages.push_back(MSG{r.window, WM_ACTIVATEAPP, 1, 0});
+            QueuePosted(MSG{r.window, WM_ACTIVATEAPP, 1, 0});
             break;
         case ScriptEvent::Close:
-            r.messages.push_back(MSG{r.window, WM_CLOSE, 0, 0});
+            QueuePosted(MSG{r.window, WM_CLOSE, 0, 0});
             break;
         }
     }
 }
 
-std::int64_t SecondsToNs(double s) {
-    return std::int64_t(std::llround(s * 1e9));
-}
+std::int64_t SecondsToNs(double s) { return std::int64_t(std::llround(s * 1e9)); }
 
 } // namespace
 
-TestRun& Run() {
-    return TheRun;
-}
+TestRun& Run() { return TheRun; }
 
 void TestPlatformStart(const TestOptions& options) {
     // A window left over from the last run goes without its clean-up: that run is over.
     delete TheRun.window;
     TheRun = TestRun{};
+    ClearMessages();
     TheRun.options = options;
     std::stable_sort(
         TheRun.options.script.begin(), TheRun.options.script.end(),
@@ -65,15 +62,9 @@ void TestPlatformStart(const TestOptions& options) {
                           0);
 }
 
-std::int64_t TestNowNs() {
-    return TheRun.now;
-}
-double TestNowSeconds() {
-    return double(TheRun.now) / 1e9;
-}
-std::vector<TestEvent>& TestEvents() {
-    return TheRun.events;
-}
+std::int64_t TestNowNs() { return TheRun.now; }
+double TestNowSeconds() { return double(TheRun.now) / 1e9; }
+std::vector<TestEvent>& TestEvents() { return TheRun.events; }
 
 void TestRecord(TestEvent event) {
     event.timeNs = TheRun.now;
@@ -84,15 +75,9 @@ void TestSetFrameStepHook(std::function<void(std::int64_t, bool)> hook) {
     TheRun.frameHook = std::move(hook);
 }
 
-void TestLoseSurfaces() {
-    DisplayMarkAllLost();
-}
-int TestLiveSurfaces() {
-    return DisplayLiveSurfaceCount();
-}
-void TestSleep(double seconds) {
-    Advance(SecondsToNs(seconds));
-}
+void TestLoseSurfaces() { DisplayMarkAllLost(); }
+int TestLiveSurfaces() { return DisplayLiveSurfaceCount(); }
+void TestSleep(double seconds) { Advance(SecondsToNs(seconds)); }
 
 void Advance(std::int64_t ns) {
     TestRun& r = TheRun;
@@ -133,9 +118,7 @@ BOOL QueryPerformanceCounter(std::int64_t* count) {
     return 1;
 }
 
-std::int64_t GetCalendarTime() {
-    return TheRun.options.seed;
-}
+std::int64_t GetCalendarTime() { return TheRun.options.seed; }
 
 short GetAsyncKeyState(int vKey) {
     Advance(PollQuantumNs);
@@ -159,18 +142,12 @@ bool BackendFailDisplayStep(DisplayStep step, int index) {
     return false;
 }
 
-bool BackendPixelFormat555() {
-    return TheRun.options.pixelFormat555;
-}
-int BackendPitchPadding() {
-    return TheRun.options.pitchPadding;
-}
+bool BackendPixelFormat555() { return TheRun.options.pixelFormat555; }
+int BackendPitchPadding() { return TheRun.options.pitchPadding; }
 void BackendSetDisplayMode(int, int) {}
 void BackendDisplayReleased() {}
 void BackendFrontWritten(const SurfaceMemory&) {}
-void BackendTextDrawn() {
-    Advance(TextLineNs);
-}
+void BackendTextDrawn() { Advance(TextLineNs); }
 
 void BackendShowFlipped(const SurfaceMemory&, bool wait) {
     if (!wait) {

@@ -6,12 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "../window.h"
+#include "../messages.h"
 #include "test_platform.h"
-
-struct Window {
-    WNDPROC proc = nullptr;
-};
 
 struct TestRun {
     TestOptions options;
@@ -19,9 +15,6 @@ struct TestRun {
     std::size_t nextScript = 0;
     std::size_t nextShot = 0;
     bool keys[256] = {};
-    std::deque<MSG> messages;
-    bool quitPosted = false;
-    int quitCode = 0;
     Window* window = nullptr;
     std::vector<std::uint32_t> desktop; // the desktop picture before the display exists
     std::vector<TestEvent> events;

@@ -12,26 +12,18 @@
 
 namespace {
 
-WNDPROC ClassProc = nullptr;
-std::string ClassName;
 HWND OpenDialog = nullptr;
 bool DialogEnded = false;
 INT_PTR DialogResult = 0;
 
 } // namespace
 
-WORD RegisterClassExA(const WNDCLASSEXA* wc) {
-    if (!wc || !wc->lpfnWndProc || !wc->lpszClassName) return 0;
-    ClassProc = wc->lpfnWndProc;
-    ClassName = wc->lpszClassName;
-    return 1;
-}
-
 HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int, int, int, HWND,
                      void*, HINSTANCE, void*) {
     TestRun& r = Run();
-    if (!className || ClassName != className || r.window) return nullptr;
-    r.window = new Window{ClassProc};
+    WNDPROC proc = RegisteredWindowProc(className);
+    if (!proc || r.window) return nullptr;
+    r.window = new Window{proc};
     r.window->proc(r.window, WM_CREATE, 0, 0);
     return r.window;
 }
@@ -50,73 +42,22 @@ int GetSystemMetrics(int index) {
     return index == SM_CXSCREEN ? o.desktopWidth : index == SM_CYSCREEN ? o.desktopHeight : 0;
 }
 
-int LoadIconA(HINSTANCE, int id) {
-    return id;
-}
-int LoadCursorA(HINSTANCE, int id) {
-    return id;
-}
-int GetStockObject(int id) {
-    return id;
-}
-BOOL MessageBeep(UINT) {
-    return 1;
-}
-int ShowCursor(BOOL show) {
-    return show ? 0 : -1;
-}
+BOOL MessageBeep(UINT) { return 1; }
+int ShowCursor(BOOL show) { return show ? 0 : -1; }
 
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
     Advance(PollQuantumNs);
-    TestRun& r = Run();
-    if (!r.messages.empty()) {
-        *msg = r.messages.front();
-        r.messages.pop_front();
-        return 1;
-    }
-    if (r.quitPosted) {
-        r.quitPosted = false;
-        *msg = MSG{nullptr, WM_QUIT, WPARAM(r.quitCode), 0};
-        return 1;
-    }
-    return 0;
+    return TakePosted(msg) || TakeQuit(msg);
 }
 
-BOOL TranslateMessage(const MSG*) {
-    return 0;
-}
+HWND BackendWindow() { return Run().window; }
 
-LRESULT DispatchMessageA(const MSG* msg) {
-    TestRun& r = Run();
-    if (!msg || !msg->hwnd || msg->hwnd != r.window) return 0;
-    return r.window->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) ||
-        (message == WM_SYSKEYDOWN && wParam == 0x73))
-        DestroyWindow(window);
-    return 0;
-}
-
-void PostQuitMessage(int exitCode) {
-    TestRun& r = Run();
-    r.quitPosted = true;
-    r.quitCode = exitCode;
+void BackendQuitPosted(int exitCode) {
     TestEvent e;
     e.kind = "quit";
     e.code = exitCode;
     TestRecord(e);
-}
-
-BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_QUIT) {
-        PostQuitMessage(int(wParam));
-        return 1;
-    }
-    Run().messages.push_back(MSG{window, message, wParam, lParam});
-    return 1;
 }
 
 int MessageBoxA(HWND, const char* text, const char* caption, UINT) {

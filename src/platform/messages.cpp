@@ -1,0 +1,82 @@
+// messages.cpp -- the thread's message queue, the window class and the desktop's default
+// handling, the same on the real and the test platform
+#include "messages.h"
+
+#include <deque>
+#include <string>
+
+namespace {
+
+WNDPROC ClassProc = nullptr;
+std::string ClassName;
+std::deque<MSG> Posted;
+bool QuitPosted = false;
+int QuitCode = 0;
+
+} // namespace
+
+WNDPROC RegisteredWindowProc(const char* className) {
+    return className && ClassProc && ClassName == className ? ClassProc : nullptr;
+}
+
+void QueuePosted(const MSG& msg) { Posted.push_back(msg); }
+
+bool TakePosted(MSG* msg) {
+    if (Posted.empty()) return false;
+    *msg = Posted.front();
+    Posted.pop_front();
+    return true;
+}
+
+bool TakeQuit(MSG* msg) {
+    if (!QuitPosted) return false;
+    QuitPosted = false;
+    *msg = MSG{nullptr, WM_QUIT, WPARAM(QuitCode), 0};
+    return true;
+}
+
+void ClearMessages() {
+    Posted.clear();
+    QuitPosted = false;
+    QuitCode = 0;
+}
+
+WORD RegisterClassExA(const WNDCLASSEXA* wc) {
+    if (!wc || !wc->lpfnWndProc || !wc->lpszClassName) return 0;
+    ClassProc = wc->lpfnWndProc;
+    ClassName = wc->lpszClassName;
+    return 1;
+}
+
+int LoadIconA(HINSTANCE, int id) { return id; }
+int LoadCursorA(HINSTANCE, int id) { return id; }
+int GetStockObject(int id) { return id; }
+BOOL TranslateMessage(const MSG*) { return 0; }
+
+LRESULT DispatchMessageA(const MSG* msg) {
+    HWND window = BackendWindow();
+    if (!msg || !msg->hwnd || msg->hwnd != window) return 0;
+    return window->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    // A close request, from the desktop or from Alt+F4, destroys the window; the rest is ignored.
+    if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) ||
+        (message == WM_SYSKEYDOWN && wParam == 0x73))
+        DestroyWindow(window);
+    return 0;
+}
+
+void PostQuitMessage(int exitCode) {
+    QuitPosted = true;
+    QuitCode = exitCode;
+    BackendQuitPosted(exitCode);
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUIT)
+        PostQuitMessage(int(wParam));
+    else
+        QueuePosted(MSG{window, message, wParam, lParam});
+    return 1;
+}

@@ -1,0 +1,25 @@
+// messages.h -- the thread's message queue and window class, shared by both platforms
+// (platform-internal)
+#pragma once
+
+#include "window.h"
+
+// The one window: its procedure. Each backend keeps the rest of what it needs beside it.
+struct Window {
+    WNDPROC proc = nullptr;
+};
+
+// The registered class's window procedure for this class name, or null.
+WNDPROC RegisteredWindowProc(const char* className);
+// Messages posted to the thread (PostMessageA, and the test platform's scripted events).
+void QueuePosted(const MSG& msg);
+// Takes the oldest posted message; false when there is none.
+bool TakePosted(MSG* msg);
+// Takes the quit message once PostQuitMessage was called; false when it was not.
+bool TakeQuit(MSG* msg);
+// Forgets everything queued (a new test run).
+void ClearMessages();
+
+// What each backend supplies: its one window, and a note that the quit message was posted.
+HWND BackendWindow();
+void BackendQuitPosted(int exitCode);
