@@ -366,7 +366,7 @@ DRUM_STYLES = {
     "pulse": {KICK: "x.......x.......", SIDESTICK: "....o.......o...", HAT: "o.o.o.o.o.o.o.o."},
     "soft": {KICK: "x.......x..x....", SIDESTICK: "....x.......x...", HAT: "x.o.x.o.x.o.x.o.", SHAKER: "oooooooooooooooo"},
     "pop": {KICK: "X.....x.x.......", SNARE: "....X.......X...", HAT: "x.o.x.o.x.o.x.o.", TAMB: "....x.......x..."},
-    "train": {KICK: "X.......x.x.....", SNARE: "o.o.X.o.o.o.X.oo", HAT: "xoxoxoxoxoxoxoxo"},
+    "chug": {KICK: "X.......x.x.....", SNARE: "o.o.X.o.o.o.X.oo", HAT: "xoxoxoxoxoxoxoxo"},
     "halftime": {KICK: "X......x..x.....", SNARE: "........X.......", HAT: "x.x.x.x.x.x.x.x.", RIDE: "x...x...x...x..."},
     "tribal": {KICK: "X..x..x...x..x..", TOM_LOW: "..x...x...x...x.", TOM_FLOOR: "x.....x.x.....x.", SNARE: "....x.......x..."},
     "rock": {KICK: "X.....x.x.x.....", SNARE: "....X.......X...", HAT: "x.x.x.x.x.x.x.x.", OPEN_HAT: "..............x."},

@@ -59,14 +59,14 @@ def theme_passes(theme, bars, passes):
 
 def build(piece):
     song = E.Song(piece["title"], piece["bpm"], *piece.get("key_sig", (0, False)))
-    for spec in piece["parts"]:
-        song.part(*spec)
+    for line in piece["parts"]:
+        song.part(*line)
     roles = piece["roles"]
     tonic, mode = piece["key"]
     themes = piece["themes"]
-    for sec_spec in piece["sections"]:
+    for section_def in piece["sections"]:
         s = dict(piece.get("defaults", {}))
-        s.update(sec_spec)
+        s.update(section_def)
         key = E.Key(tonic + s.get("shift", 0), s.get("mode", mode))
         prog = piece["progressions"][s["prog"]]
         sec = song.section(s["bars"], prog, key, s["inten"])
@@ -104,11 +104,11 @@ def _play_section(song, piece, roles, themes, sec, s):
     if s.get("timpani"):
         _timpani(song, roles["timpani"], sec, s["timpani"])
     for layer in ("lead", "lead2", "counter"):
-        spec = s.get(layer)
-        if not spec:
+        voice = s.get(layer)
+        if not voice:
             continue
-        part, theme_name, passes = spec[:3]
-        opts = spec[3] if len(spec) > 3 else {}
+        part, theme_name, passes = voice[:3]
+        opts = voice[3] if len(voice) > 3 else {}
         theme = themes[theme_name]
         if opts.get("sequence"):
             ev = sequence_up(theme, sec.bars, opts.get("step", 1))
