@@ -288,7 +288,7 @@ def make_sting():
 # ---------------------------------------------------------------- entry point
 
 
-def generate(out_dir: pathlib.Path) -> list:
+def generate(out_dir: pathlib.Path) -> list[pathlib.Path]:
     out_dir = pathlib.Path(out_dir)
     out_dir.mkdir(parents=True, exist_ok=True)
     written = []
