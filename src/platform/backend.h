@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "ddraw.h"
 
@@ -63,3 +64,39 @@ COLORREF PixelToColour(std::uint16_t pixel);
 
 // A line of text was drawn (the test platform's virtual clock charges time for it).
 void BackendTextDrawn();
+
+// --- sound ---
+
+struct SoundBufferData;
+
+// A game file is being opened for reading: the sound buffers made next come from it.
+void NoteGameFileOpened(const char* name);
+// Opens / closes the sound output. False when there is none.
+bool BackendOpenSound();
+void BackendCloseSound();
+// Keeps the mixer away while buffers change (the real platform mixes on another thread).
+void BackendLockSound();
+void BackendUnlockSound();
+// What a buffer came from and how it plays, for the test platform's log.
+const std::string& SoundBufferFile(const SoundBufferData& buffer);
+DWORD SoundBufferFrequency(const SoundBufferData& buffer);
+LONG SoundBufferVolume(const SoundBufferData& buffer);
+// A buffer started or stopped playing (the test platform records it).
+void BackendSoundPlayed(const SoundBufferData& buffer);
+void BackendSoundStopped(const SoundBufferData& buffer);
+
+// Mixes every playing buffer into interleaved stereo floats at outputRate, adding to what out
+// holds, and moves their positions on; a buffer that reaches its end stops (or wraps when
+// looping). Called with the sound lock held.
+void MixSoundBuffers(float* out, int frames, int outputRate);
+
+// One MIDI sequencer command, understood; the backend carries it out (file is given with
+// Open). Returns 0 on success.
+enum class MciVerb { Open, PlayFromStart, Play, Stop, Close };
+DWORD BackendMci(MciVerb verb, const char* file, const char* command);
+// Every command sent, understood or not, with its result (the test platform records it).
+void BackendMciSent(const char* command, DWORD result);
+// Forgets the open alias (a new test run).
+void ResetMci();
+// True when the file exists and starts like a Standard MIDI File.
+bool LooksLikeMidiFile(const char* file);

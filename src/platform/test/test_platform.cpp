@@ -52,6 +52,7 @@ void TestPlatformStart(const TestOptions& options) {
     delete TheRun.window;
     TheRun = TestRun{};
     ClearMessages();
+    ResetMci();
     TheRun.options = options;
     std::stable_sort(
         TheRun.options.script.begin(), TheRun.options.script.end(),

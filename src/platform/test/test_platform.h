@@ -26,10 +26,10 @@ struct ScriptEvent {
 // order). On a fault returns false with error = "line N: expected ..., found ...".
 bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std::string& error);
 
-// A display set-up step to make fail (DirectDraw object, cooperative level, mode, the n-th
-// surface counted from 1), or the clock.
+// A set-up step to make fail: the display's (DirectDraw object, cooperative level, mode, the
+// n-th surface counted from 1), the clock, or the sound output.
 struct TestFailure {
-    enum Step { None, DisplayCreate, CooperativeLevel, DisplayMode, Surface, Clock };
+    enum Step { None, DisplayCreate, CooperativeLevel, DisplayMode, Surface, Clock, Sound };
     Step step = None;
     int surfaceNumber = 0;
 };

@@ -1,0 +1,231 @@
+// dsound.cpp -- sound buffers and their mixing, shared by the real and the test platform
+//
+// A buffer is a block of 8-bit unsigned mono samples with its own frequency, volume and pan.
+// The real platform's audio thread mixes the playing ones (MixSoundBuffers); the game thread
+// only flips their settings, under the sound lock, for the few instructions that takes.
+#include "dsound.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backend.h"
+
+struct SoundBufferData {
+    std::shared_ptr<std::vector<std::uint8_t>> samples; // shared with duplicates
+    DWORD flags = 0;
+    DWORD frequency = 11025;
+    LONG volume = 0;
+    LONG pan = 0;
+    double position = 0.0; // in samples
+    bool playing = false;
+    bool looping = false;
+    bool locked = false;
+    std::string file;
+};
+
+// What the test platform's log names a buffer by.
+const std::string& SoundBufferFile(const SoundBufferData& b) { return b.file; }
+DWORD SoundBufferFrequency(const SoundBufferData& b) { return b.frequency; }
+LONG SoundBufferVolume(const SoundBufferData& b) { return b.volume; }
+
+namespace {
+
+IDirectSound* TheSound = nullptr;
+std::vector<IDirectSoundBuffer*> Buffers;
+std::string LastFileOpened;
+
+struct SoundLock {
+    SoundLock() { BackendLockSound(); }
+    ~SoundLock() { BackendUnlockSound(); }
+};
+
+IDirectSoundBuffer* NewBuffer(SoundBufferData data) {
+    auto* buffer = new IDirectSoundBuffer;
+    buffer->data = new SoundBufferData(std::move(data));
+    SoundLock lock;
+    Buffers.push_back(buffer);
+    return buffer;
+}
+
+} // namespace
+
+void NoteGameFileOpened(const char* name) { LastFileOpened = name ? name : ""; }
+
+HRESULT DirectSoundCreate(void*, IDirectSound** sound, void*) {
+    if (!sound) return DSERR_INVALIDPARAM;
+    *sound = nullptr;
+    if (TheSound || !BackendOpenSound()) return DSERR_NODRIVER;
+    TheSound = new IDirectSound;
+    *sound = TheSound;
+    return DS_OK;
+}
+
+HRESULT IDirectSound::SetCooperativeLevel(HWND window, DWORD level) {
+    return window && level == DSSCL_NORMAL ? DS_OK : DSERR_INVALIDPARAM;
+}
+
+HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
+                                        void*) {
+    if (!desc || !buffer || !desc->lpwfxFormat) return DSERR_INVALIDPARAM;
+    *buffer = nullptr;
+    const WAVEFORMATEX& f = *desc->lpwfxFormat;
+    // The game declares every buffer as 8-bit mono PCM; nothing else is mixed here.
+    if (f.wFormatTag != WAVE_FORMAT_PCM || f.nChannels != 1 || f.wBitsPerSample != 8 ||
+        f.nSamplesPerSec < DSBFREQUENCY_MIN || f.nSamplesPerSec > DSBFREQUENCY_MAX)
+        return DSERR_INVALIDPARAM;
+    // Static buffers of up to 16 MiB: far beyond any effect, small enough never to matter.
+    if (desc->dwBufferBytes < 4 || desc->dwBufferBytes > (16u << 20)) return DSERR_INVALIDPARAM;
+    if ((desc->dwFlags & DSBCAPS_LOCHARDWARE) && (desc->dwFlags & DSBCAPS_LOCSOFTWARE))
+        return DSERR_INVALIDPARAM;
+    SoundBufferData data;
+    data.samples = std::make_shared<std::vector<std::uint8_t>>(desc->dwBufferBytes, 128);
+    data.flags = desc->dwFlags;
+    data.frequency = f.nSamplesPerSec;
+    data.file = LastFileOpened;
+    *buffer = NewBuffer(std::move(data));
+    return DS_OK;
+}
+
+HRESULT IDirectSound::DuplicateSoundBuffer(IDirectSoundBuffer* original,
+                                           IDirectSoundBuffer** duplicate) {
+    if (!original || !duplicate) return DSERR_INVALIDPARAM;
+    SoundBufferData copy = *original->data;
+    copy.playing = copy.looping = copy.locked = false;
+    copy.position = 0.0;
+    *duplicate = NewBuffer(std::move(copy));
+    return DS_OK;
+}
+
+DWORD IDirectSound::Release() {
+    if (this == TheSound) {
+        TheSound = nullptr;
+        BackendCloseSound();
+    }
+    delete this;
+    return 0;
+}
+
+HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** region1, DWORD* bytes1,
+                                 void** region2, DWORD* bytes2, DWORD) {
+    if (!region1 || !bytes1 || data->locked) return DSERR_INVALIDPARAM;
+    std::vector<std::uint8_t>& s = *data->samples;
+    if (offset >= s.size()) return DSERR_INVALIDPARAM;
+    if (bytes == 0 || bytes > s.size() - offset) bytes = DWORD(s.size() - offset);
+    SoundLock lock;
+    data->locked = true;
+    *region1 = s.data() + offset;
+    *bytes1 = bytes;
+    if (region2) *region2 = nullptr;
+    if (bytes2) *bytes2 = 0;
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::Unlock(void*, DWORD, void*, DWORD) {
+    if (!data->locked) return DSERR_INVALIDPARAM;
+    SoundLock lock;
+    data->locked = false;
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetCurrentPosition(DWORD position) {
+    SoundLock lock;
+    data->position = std::min<double>(position, double(data->samples->size()));
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::Play(DWORD, DWORD, DWORD flags) {
+    {
+        SoundLock lock;
+        data->playing = true;
+        data->looping = (flags & DSBPLAY_LOOPING) != 0;
+    }
+    BackendSoundPlayed(*data);
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::Stop() {
+    {
+        SoundLock lock;
+        data->playing = false;
+    }
+    BackendSoundStopped(*data);
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetVolume(LONG volume) {
+    if (!(data->flags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
+    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
+    SoundLock lock;
+    data->volume = volume;
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetFrequency(DWORD frequency) {
+    if (!(data->flags & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
+    if (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX) return DSERR_INVALIDPARAM;
+    SoundLock lock;
+    data->frequency = frequency;
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::SetPan(LONG pan) {
+    if (!(data->flags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
+    if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
+    SoundLock lock;
+    data->pan = pan;
+    return DS_OK;
+}
+
+HRESULT IDirectSoundBuffer::GetStatus(DWORD* status) {
+    if (!status) return DSERR_INVALIDPARAM;
+    SoundLock lock;
+    *status = (data->playing ? DSBSTATUS_PLAYING : 0) |
+              (data->playing && data->looping ? DSBSTATUS_LOOPING : 0);
+    return DS_OK;
+}
+
+DWORD IDirectSoundBuffer::Release() {
+    {
+        SoundLock lock;
+        Buffers.erase(std::remove(Buffers.begin(), Buffers.end(), this), Buffers.end());
+    }
+    delete data;
+    delete this;
+    return 0;
+}
+
+void MixSoundBuffers(float* out, int frames, int outputRate) {
+    if (!out || frames <= 0 || outputRate <= 0) return;
+    for (IDirectSoundBuffer* buffer : Buffers) {
+        SoundBufferData& b = *buffer->data;
+        if (!b.playing || b.locked) continue;
+        const std::vector<std::uint8_t>& s = *b.samples;
+        const double size = double(s.size());
+        // Attenuation in hundredths of a decibel; pan attenuates the far side the same way.
+        float gain = float(std::pow(10.0, double(b.volume) / 2000.0));
+        float left = gain * float(b.pan > 0 ? std::pow(10.0, -double(b.pan) / 2000.0) : 1.0);
+        float right = gain * float(b.pan < 0 ? std::pow(10.0, double(b.pan) / 2000.0) : 1.0);
+        const double step = double(b.frequency) / double(outputRate);
+        for (int i = 0; i < frames; ++i) {
+            if (b.position >= size) {
+                if (!b.looping) {
+                    b.playing = false;
+                    b.position = 0.0;
+                    break;
+                }
+                b.position -= size;
+            }
+            // Linear interpolation between neighbouring samples keeps the low rates smooth.
+            std::size_t at = std::size_t(b.position);
+            double frac = b.position - double(at);
+            double next = at + 1 < s.size() ? s[at + 1] : (b.looping ? s[0] : 128);
+            float v = float(((double(s[at]) * (1.0 - frac) + next * frac) - 128.0) / 128.0);
+            out[2 * i] += v * left;
+            out[2 * i + 1] += v * right;
+            b.position += step;
+        }
+    }
+}

@@ -1,0 +1,38 @@
+// audio_test.cpp -- the test platform's sound output and MIDI sequencer: nothing is heard,
+// everything is recorded
+#include <string>
+
+#include "../backend.h"
+#include "test_state.h"
+
+bool BackendOpenSound() { return Run().options.failure.step != TestFailure::Sound; }
+void BackendCloseSound() {}
+void BackendLockSound() {}
+void BackendUnlockSound() {}
+
+namespace {
+
+void RecordSound(const char* op, const SoundBufferData& b) {
+    TestEvent e;
+    e.kind = "sound";
+    e.op = op;
+    e.file = SoundBufferFile(b);
+    e.frequency = long(SoundBufferFrequency(b));
+    e.volume = long(SoundBufferVolume(b));
+    TestRecord(e);
+}
+
+} // namespace
+
+void BackendSoundPlayed(const SoundBufferData& b) { RecordSound("play", b); }
+void BackendSoundStopped(const SoundBufferData& b) { RecordSound("stop", b); }
+
+DWORD BackendMci(MciVerb, const char*, const char*) { return 0; }
+
+void BackendMciSent(const char* command, DWORD result) {
+    TestEvent e;
+    e.kind = "mci";
+    e.command = command ? command : "";
+    e.result = std::to_string(result);
+    TestRecord(e);
+}
