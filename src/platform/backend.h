@@ -28,7 +28,7 @@ struct SurfaceMemory {
 };
 
 // The steps of setting up the display that the test platform can make fail.
-enum class DisplayStep { Create, CooperativeLevel, DisplayMode, Surface };
+enum class DisplayStep { Create, CooperativeLevel, DisplayMode, Surface, BackBuffer };
 
 // True when the backend wants this step to fail (the test platform's failure injection); index
 // counts the surface creations from 0.

@@ -164,7 +164,9 @@ DWORD IDirectDraw::Release() {
 HRESULT IDirectDrawSurface::GetAttachedSurface(const DDSCAPS* caps, IDirectDrawSurface** out) {
     if (!caps || !out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
-    if (!(caps->dwCaps & DDSCAPS_BACKBUFFER) || !memory->attached) return DDERR_GENERIC;
+    if (!(caps->dwCaps & DDSCAPS_BACKBUFFER) || !memory->attached ||
+        BackendFailDisplayStep(DisplayStep::BackBuffer, 0))
+        return DDERR_GENERIC;
     *out = memory->attached;
     return DD_OK;
 }

@@ -1,7 +1,13 @@
 // The test platform's own rules: the virtual clock, the refresh grid, the key script.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "platform/ddraw.h"
+#include "platform/dsound.h"
+#include "platform/files.h"
+#include "platform/mmsystem.h"
 #include "platform/input.h"
 #include "platform/test/test_platform.h"
 #include "platform/timer.h"
@@ -126,6 +132,55 @@ TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
         EXPECT_FALSE(ParseScript(c.text, events, error)) << c.text;
         EXPECT_EQ(error, c.error);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Sound and music leave their traces in the record, named by the file they came from.
+TEST(Recorder, SoundBuffersAndMusicCommandsAreRecordedWithTheirFiles) {
+    TestPlatformStart({});
+    IDirectSound* ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    std::FILE* f = OpenGameFile(SKIRMO_DATA_DIR "/pickup.voc");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
+    DSBUFFERDESC desc{sizeof(DSBUFFERDESC),
+                      DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLVOLUME, 1000, 0,
+                      &format};
+    IDirectSoundBuffer* buffer = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
+    buffer->SetFrequency(10000);
+    buffer->SetVolume(-600);
+    buffer->Stop();
+    buffer->Play(0, 0, 0);
+    EXPECT_NE(mciSendStringA("open NOSUCH.MID type sequencer alias jazz", nullptr, 0, nullptr), 0u);
+    buffer->Release();
+    ds->Release();
+
+    std::string log = TestEventsAsJsonLines();
+    std::string file = JsonEscape(SKIRMO_DATA_DIR "/pickup.voc");
+    EXPECT_NE(log.find("\"event\":\"sound\",\"op\":\"stop\",\"file\":\"" + file +
+                       "\",\"frequency\":10000,\"volume\":-600}"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\"event\":\"sound\",\"op\":\"play\",\"file\":\"" + file + "\""),
+              std::string::npos);
+    EXPECT_NE(log.find("\"event\":\"mci\",\"command\":\"open NOSUCH.MID type sequencer alias "
+                       "jazz\",\"result\":\"275\""),
+              std::string::npos)
+        << log;
+}
+
+TEST(Recorder, NoSoundOutputMeansNoSoundService) {
+    TestOptions o;
+    o.failure.step = TestFailure::Sound;
+    TestPlatformStart(o);
+    IDirectSound* ds = reinterpret_cast<IDirectSound*>(1);
+    EXPECT_NE(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    EXPECT_EQ(ds, nullptr);
 }
 
 } // namespace

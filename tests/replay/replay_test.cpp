@@ -166,6 +166,14 @@ TEST_F(ReplayTest, AMissingClockIsReportedAndEndsStartUp) {
         << log;
 }
 
+TEST_F(ReplayTest, AWindowThatCannotBeMadeEndsStartUpSilently) {
+    ASSERT_EQ(Replay("--fail window --log " + Path("log.jsonl")), 0);
+    std::string log = Read("log.jsonl");
+    EXPECT_EQ(log.find("message_box"), std::string::npos) << log;
+    EXPECT_EQ(log.find("quit"), std::string::npos) << "no window, so no clean-up either";
+    EXPECT_NE(log.find("\"why\":\"program ended\""), std::string::npos) << log;
+}
+
 TEST_F(ReplayTest, AbortEndsBeforeAnyDisplayExists) {
     ASSERT_EQ(Replay("--abort --until 5 --shot-at 1:" + Path("after.bmp") + " --log " +
                      Path("log.jsonl")),

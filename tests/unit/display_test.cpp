@@ -47,6 +47,8 @@ TEST_F(DisplayTest, EachFailingStepShowsItsOwnMessageAndReleasesEverything) {
         {TestFailure::Surface, 1,
          "Failed to create the PRIMARY surface, if you would, please let help@velmora.example" +
              Tail},
+        {TestFailure::BackBuffer, 0,
+         "Failed to create the backbuffer, if you would, please let help@velmora.example" + Tail},
         {TestFailure::Surface, 22,
          "Couldn't create surface to hold miniature ship image, if you would, please let "
          "help@velmora.example" +

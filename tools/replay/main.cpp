@@ -25,8 +25,8 @@ const char* const Usage =
     "                     [--seed N] [--fps N] [--pixel-format 565|555] [--pitch-pad BYTES]\n"
     "                     [--script FILE] [--until SECONDS] [--state-at T:FILE.json]...\n"
     "                     [--shot-at T:FILE.bmp]... [--log FILE.jsonl] [--fail STEP]\n"
-    "  STEP: display-create, cooperative-level, display-mode, surface:N (N from 1), clock,\n"
-    "        sound\n";
+    "  STEP: window, display-create, cooperative-level, display-mode, surface:N (N from 1),\n"
+    "        back-buffer, clock, sound\n";
 
 [[noreturn]] void Die(const std::string& message) {
     std::fprintf(stderr, "skirmo-replay: %s\n%s", message.c_str(), Usage);
@@ -78,6 +78,10 @@ TestFailure ParseFailure(const std::string& text) {
         f.step = TestFailure::Clock;
     else if (text == "sound")
         f.step = TestFailure::Sound;
+    else if (text == "window")
+        f.step = TestFailure::Window;
+    else if (text == "back-buffer")
+        f.step = TestFailure::BackBuffer;
     else if (text.rfind("surface:", 0) == 0) {
         f.step = TestFailure::Surface;
         f.surfaceNumber = int(ParseInteger(text.substr(8), "--fail surface", 1, 1000));

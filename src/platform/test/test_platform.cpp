@@ -139,6 +139,8 @@ bool BackendFailDisplayStep(DisplayStep step, int index) {
         return f.step == TestFailure::DisplayMode;
     case DisplayStep::Surface:
         return f.step == TestFailure::Surface && f.surfaceNumber == index + 1;
+    case DisplayStep::BackBuffer:
+        return f.step == TestFailure::BackBuffer;
     }
     return false;
 }

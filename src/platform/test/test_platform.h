@@ -26,10 +26,20 @@ struct ScriptEvent {
 // order). On a fault returns false with error = "line N: expected ..., found ...".
 bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std::string& error);
 
-// A set-up step to make fail: the display's (DirectDraw object, cooperative level, mode, the
-// n-th surface counted from 1), the clock, or the sound output.
+// A set-up step to make fail: the window, the display's (DirectDraw object, cooperative level,
+// mode, the n-th surface counted from 1, the back buffer), the clock, or the sound output.
 struct TestFailure {
-    enum Step { None, DisplayCreate, CooperativeLevel, DisplayMode, Surface, Clock, Sound };
+    enum Step {
+        None,
+        Window,
+        DisplayCreate,
+        CooperativeLevel,
+        DisplayMode,
+        Surface,
+        BackBuffer,
+        Clock,
+        Sound
+    };
     Step step = None;
     int surfaceNumber = 0;
 };

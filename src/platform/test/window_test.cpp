@@ -22,7 +22,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int,
                      void*, HINSTANCE, void*) {
     TestRun& r = Run();
     WNDPROC proc = RegisteredWindowProc(className);
-    if (!proc || r.window) return nullptr;
+    if (!proc || r.window || r.options.failure.step == TestFailure::Window) return nullptr;
     r.window = new Window{proc};
     r.window->proc(r.window, WM_CREATE, 0, 0);
     return r.window;
