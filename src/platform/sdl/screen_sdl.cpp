@@ -30,6 +30,7 @@ SDL_Texture* Picture = nullptr;  // 32-bit pictures before the display exists (t
 int FrameWidth = 0, FrameHeight = 0, EnlargedFactor = 0;
 int PictureWidth = 0, PictureHeight = 0, PictureScale = 1;
 bool VsyncOn = false;
+bool SoftwareDrawing = false; // no graphics hardware: one plain scale is all it can afford
 bool ShowingFrame = false;
 bool FrontDirty = false;
 Clock::time_point LastPresent{};
@@ -63,7 +64,8 @@ void PresentFrame(bool vsync) {
     SDL_RenderClear(Renderer);
     int factor = (dest.h + FrameHeight - 1) / FrameHeight;
     bool exact = dest.w == FrameWidth * factor && dest.h == FrameHeight * factor;
-    if (factor > 1 && !exact && SDL_RenderTargetSupported(Renderer)) {
+    bool twoSteps = factor > 1 && !exact && !SoftwareDrawing;
+    if (twoSteps && SDL_RenderTargetSupported(Renderer)) {
         if (factor != EnlargedFactor) {
             if (Enlarged) SDL_DestroyTexture(Enlarged);
             Enlarged =
@@ -73,7 +75,7 @@ void PresentFrame(bool vsync) {
             EnlargedFactor = Enlarged ? factor : 0;
         }
     }
-    if (factor > 1 && !exact && Enlarged && SDL_SetRenderTarget(Renderer, Enlarged) == 0) {
+    if (twoSteps && Enlarged && SDL_SetRenderTarget(Renderer, Enlarged) == 0) {
         SDL_RenderCopy(Renderer, Frame, nullptr, nullptr);
         SDL_SetRenderTarget(Renderer, nullptr);
         SDL_RenderCopy(Renderer, Enlarged, nullptr, &dest);
@@ -87,9 +89,35 @@ void PresentFrame(bool vsync) {
 
 std::vector<std::uint8_t> Shown; // the front surface's bytes as last uploaded
 
+// Without graphics hardware the frame goes up as 32-bit pixels, so that the renderer's scale is a
+// plain stretch of the window's own format instead of a conversion on every screen pixel.
+std::vector<std::uint32_t> Wide;
+std::vector<std::uint32_t> WideOf565; // 16-bit pixel -> 0x00RRGGBB
+
+void UploadWide(const SurfaceMemory& front) {
+    if (WideOf565.empty()) {
+        WideOf565.resize(65536);
+        for (std::uint32_t p = 0; p < 65536; ++p) {
+            std::uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+            WideOf565[p] = ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+        }
+    }
+    Wide.resize(std::size_t(front.width) * std::size_t(front.height));
+    for (int y = 0; y < front.height; ++y) {
+        auto* in = reinterpret_cast<const std::uint16_t*>(front.pixels + y * front.pitch);
+        std::uint32_t* out = Wide.data() + std::size_t(y) * std::size_t(front.width);
+        for (int x = 0; x < front.width; ++x)
+            out[x] = WideOf565[in[x]];
+    }
+    SDL_UpdateTexture(Frame, nullptr, Wide.data(), front.width * 4);
+}
+
 void UploadFront(const SurfaceMemory& front) {
     if (!Frame) return;
-    SDL_UpdateTexture(Frame, nullptr, front.pixels, front.pitch);
+    if (SoftwareDrawing)
+        UploadWide(front);
+    else
+        SDL_UpdateTexture(Frame, nullptr, front.pixels, front.pitch);
     Shown.assign(front.pixels, front.pixels + std::size_t(front.pitch) * std::size_t(front.height));
 }
 
@@ -113,6 +141,22 @@ void ShowDirtyFront() {
     PresentFrame(false); // never wait here: a wipe's rows are timed by the game's own clock
 }
 
+// True when the pictures are drawn by the processor: SDL's software renderer, or OpenGL
+// emulated in software (virtual machines, remote desktops, machines without a driver). There
+// the two-step scale of a full-screen picture costs more than a core, so a single nearest-pixel
+// scale is used instead: still sharp, though some pixels come out a screen pixel wider.
+bool DrawnByProcessor(const SDL_RendererInfo& info) {
+    if (SDL_strcmp(info.name, "software") == 0) return true;
+    if (SDL_strncmp(info.name, "opengl", 6) != 0 || !SDL_GL_GetCurrentContext()) return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned GlRenderer = 0x1F01;
+    const char* name =
+        glGetString ? reinterpret_cast<const char*>(glGetString(GlRenderer)) : nullptr;
+    return name && (SDL_strstr(name, "llvmpipe") || SDL_strstr(name, "softpipe") ||
+                    SDL_strstr(name, "Software") || SDL_strstr(name, "SWR"));
+}
+
 } // namespace
 
 bool ScreenOpen(SDL_Window* window) {
@@ -128,6 +172,7 @@ bool ScreenOpen(SDL_Window* window) {
     }
     SDL_RendererInfo info{};
     SDL_GetRendererInfo(Renderer, &info);
+    SoftwareDrawing = DrawnByProcessor(info);
     VsyncOn = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     SDL_DisplayMode mode{};
     int display = SDL_GetWindowDisplayIndex(window);
@@ -211,14 +256,15 @@ void BackendSetDisplayMode(int width, int height) {
     if (Enlarged) SDL_DestroyTexture(Enlarged);
     Enlarged = nullptr;
     EnlargedFactor = 0;
-    Frame = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width,
-                              height);
+    Frame = SDL_CreateTexture(Renderer,
+                              SoftwareDrawing ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565,
+                              SDL_TEXTUREACCESS_STREAMING, width, height);
     if (Frame) SDL_SetTextureScaleMode(Frame, SDL_ScaleModeNearest);
     FrameWidth = width;
     FrameHeight = height;
     // A black screen in the new size until the first picture arrives.
-    std::vector<std::uint16_t> black(std::size_t(width) * std::size_t(height), 0);
-    if (Frame) SDL_UpdateTexture(Frame, nullptr, black.data(), width * 2);
+    std::vector<std::uint32_t> black(std::size_t(width) * std::size_t(height), 0);
+    if (Frame) SDL_UpdateTexture(Frame, nullptr, black.data(), width * (SoftwareDrawing ? 4 : 2));
     PresentFrame(false);
 }
 
@@ -237,12 +283,12 @@ void BackendShowFlipped(const SurfaceMemory& front, bool wait) {
     UploadFront(front);
     PresentFrame(wait);
     if (!wait) return;
-    // Vsync that really waits makes flips a refresh apart. Flips much closer than that mean the
-    // renderer did not wait, so wait here for the refresh it skipped.
+    // Vsync that really waits makes flips at least a refresh apart. Flips closer than that mean
+    // the renderer did not wait, so wait here for the refresh it skipped.
     auto now = Clock::now();
     auto due = LastFlip +
                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Period));
-    if (now < LastFlip + (due - LastFlip) / 2) {
+    if (now < LastFlip + (due - LastFlip) * 9 / 10) {
         std::this_thread::sleep_until(due);
         now = due;
     }
