@@ -1,14 +1,296 @@
 // audio_sdl.cpp -- sound output and the MIDI sequencer on the real machine
 //
-// Being written: until then there is no sound output, so the sound service cannot be created
-// and no piece of music can be opened.
-#include "../backend.h"
+// One SDL audio device plays everything. Its callback, on SDL's audio thread, renders the music
+// with FluidSynth straight into the device's buffer, adds the sound effects on top
+// (MixSoundBuffers) and keeps the sum within [-1, 1]. The music player is timed by the samples
+// rendered, so it runs exactly as fast as the sound comes out, with no thread of its own. The
+// game thread touches the synth and the player only while holding the device's lock.
+#include <fluidsynth.h>
 
-bool BackendOpenSound() { return false; }
-void BackendCloseSound() {}
-void BackendLockSound() {}
-void BackendUnlockSound() {}
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "../backend.h"
+#include "sdl_state.h"
+
+namespace {
+
+// MCI-style error numbers: no music device to play on, and a piece that would not start.
+constexpr DWORD MusicCannotLoadDriver = 266;
+constexpr DWORD MusicCannotPlay = 277;
+
+// Where Debian's General MIDI sound fonts live, the most complete first.
+constexpr const char* SoundFonts[] = {
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    "/usr/share/soundfonts/default.sf2",
+};
+
+SDL_AudioDeviceID Device = 0;
+int Rate = 0; // frames per second of the open device
+
+// The synth lives from the first piece opened until the sound output closes: loading the sound
+// font takes a moment, so it is done once.
+fluid_settings_t* Settings = nullptr;
+fluid_synth_t* Synth = nullptr;
+fluid_player_t* Player = nullptr;
+std::vector<unsigned char> Piece; // the open MIDI file, so a replay never reads the disk again
+
+// Music is rendered only while it can be heard: from a play until a stop has faded it out, or
+// until the tail of a finished piece has rung out. That keeps the idle synth off the processor.
+bool MusicRendering = false;
+// A stop fades the music over a few milliseconds before cutting every voice: a voice cut in
+// mid-swing would click.
+int FadeLength = 0;
+int FadeLeft = 0; // > 0 while a stop is fading out
+// After the piece ends its last notes release and the reverb dies away for this long.
+constexpr int TailSeconds = 3;
+long TailLeft = 0; // frames
+
+struct DeviceLock {
+    DeviceLock() { BackendLockSound(); }
+    ~DeviceLock() { BackendUnlockSound(); }
+};
+
+// Loud passages with effects on top stay inside [-1, 1] without a hard edge: up to the knee the
+// signal passes untouched, above it the excess is bent smoothly towards full scale.
+inline float Limit(float x) {
+    constexpr float Knee = 0.85f;
+    float a = std::fabs(x);
+    if (a <= Knee) return x;
+    float bent = Knee + (1.0f - Knee) * std::tanh((a - Knee) / (1.0f - Knee));
+    return x < 0 ? -bent : bent;
+}
+
+// Cuts every voice at once; the player's own note-offs may come too late or never.
+void SilenceSynth() {
+    if (Synth) fluid_synth_all_sounds_off(Synth, -1);
+    FadeLeft = 0;
+}
+
+void RenderMusic(float* out, int frames) {
+    fluid_synth_write_float(Synth, frames, out, 0, 2, out, 1, 2);
+    if (FadeLeft > 0) {
+        int i = 0;
+        for (; i < frames && FadeLeft > 0; ++i, --FadeLeft) {
+            float gain = float(FadeLeft) / float(FadeLength);
+            out[2 * i] *= gain;
+            out[2 * i + 1] *= gain;
+        }
+        if (FadeLeft == 0) {
+            std::fill(out + 2 * i, out + 2 * frames, 0.0f);
+            SilenceSynth();
+            MusicRendering = false;
+        }
+        return;
+    }
+    if (!Player || fluid_player_get_status(Player) != FLUID_PLAYER_PLAYING) {
+        TailLeft -= frames;
+        if (TailLeft <= 0) MusicRendering = false;
+    }
+}
+
+void FillAudio(void*, Uint8* stream, int bytes) {
+    float* out = reinterpret_cast<float*>(stream);
+    int frames = bytes / int(2 * sizeof(float));
+    if (MusicRendering && Synth)
+        RenderMusic(out, frames);
+    else
+        std::fill(out, out + 2 * frames, 0.0f);
+    MixSoundBuffers(out, frames, Rate);
+    for (int i = 0; i < 2 * frames; ++i)
+        out[i] = Limit(out[i]);
+}
+
+void DeletePlayer() {
+    if (Player) delete_fluid_player(Player);
+    Player = nullptr;
+}
+
+// A fresh player for the open piece, at its start and not playing. Called with the lock held.
+bool NewPlayer() {
+    DeletePlayer();
+    Player = new_fluid_player(Synth);
+    if (!Player) return false;
+    fluid_player_set_loop(Player, 1); // once through, never again by itself
+    if (fluid_player_add_mem(Player, Piece.data(), Piece.size()) != FLUID_OK) {
+        DeletePlayer();
+        return false;
+    }
+    return true;
+}
+
+void DeleteSynth() {
+    DeletePlayer();
+    if (Synth) delete_fluid_synth(Synth);
+    if (Settings) delete_fluid_settings(Settings);
+    Synth = nullptr;
+    Settings = nullptr;
+    MusicRendering = false;
+    FadeLeft = 0;
+}
+
+// Creates the synth with a General MIDI sound font at the device's rate. Done outside the lock
+// (the sound font takes a while to load); the callback sees the synth only once it is ready.
+bool EnsureSynth() {
+    if (Synth) return true;
+    fluid_settings_t* settings = new_fluid_settings();
+    if (!settings) return false;
+    fluid_settings_setnum(settings, "synth.sample-rate", double(Rate));
+    fluid_settings_setstr(settings, "player.timing-source", "sample");
+    // The synth's default gain leaves the pieces near -30 dBFS, well under the effects; this
+    // puts them beside the effects with room left for both together.
+    fluid_settings_setnum(settings, "synth.gain", 0.4);
+    // Pinning a large sound font in memory buys nothing here and warns when not allowed.
+    fluid_settings_setint(settings, "synth.lock-memory", 0);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    bool loaded = false;
+    for (const char* font : SoundFonts) {
+        if (!synth) break;
+        if (std::FILE* f = std::fopen(font, "rb")) {
+            std::fclose(f);
+            if (fluid_synth_sfload(synth, font, 1) != FLUID_FAILED) {
+                loaded = true;
+                break;
+            }
+        }
+    }
+    if (!loaded) {
+        std::fprintf(stderr, "skirmo: no General MIDI sound font to play music with\n");
+        if (synth) delete_fluid_synth(synth);
+        delete_fluid_settings(settings);
+        return false;
+    }
+    DeviceLock lock;
+    Settings = settings;
+    Synth = synth;
+    return true;
+}
+
+bool ReadPiece(const char* file) {
+    std::FILE* in = file ? std::fopen(file, "rb") : nullptr;
+    if (!in) return false;
+    std::vector<unsigned char> bytes;
+    unsigned char block[4096];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, in)) > 0;)
+        bytes.insert(bytes.end(), block, block + n);
+    bool ok = !std::ferror(in) && !bytes.empty();
+    std::fclose(in);
+    if (ok) Piece = std::move(bytes);
+    return ok;
+}
+
+DWORD OpenMusic(const char* file) {
+    if (!Device) return MusicCannotLoadDriver;
+    if (!EnsureSynth()) return MusicCannotLoadDriver;
+    {
+        DeviceLock lock;
+        DeletePlayer();
+        SilenceSynth();
+        MusicRendering = false;
+    }
+    if (!ReadPiece(file)) return MusicCannotPlay;
+    DeviceLock lock;
+    return NewPlayer() ? 0 : MusicCannotPlay;
+}
+
+// Starts the player; from the start with a new player when fromStart (a finished player does
+// not reliably play again after a seek).
+DWORD PlayMusic(bool fromStart) {
+    DeviceLock lock;
+    if (!Synth || Piece.empty()) return MusicCannotPlay;
+    if (FadeLeft > 0) SilenceSynth(); // a stop still fading: finish it before the new notes
+    if ((fromStart || !Player) && !NewPlayer()) return MusicCannotPlay;
+    if (fluid_player_play(Player) != FLUID_OK) return MusicCannotPlay;
+    MusicRendering = true;
+    TailLeft = long(TailSeconds) * Rate;
+    return 0;
+}
+
+DWORD StopMusic() {
+    DeviceLock lock;
+    if (!Player) return 0;
+    fluid_player_stop(Player);
+    // Every held note is released now; the callback fades the rest out and cuts the voices.
+    fluid_synth_all_notes_off(Synth, -1);
+    if (MusicRendering && FadeLeft == 0) FadeLeft = FadeLength;
+    return 0;
+}
+
+DWORD CloseMusic() {
+    DeviceLock lock;
+    DeletePlayer();
+    SilenceSynth();
+    MusicRendering = false;
+    Piece.clear();
+    return 0;
+}
+
+} // namespace
+
+bool BackendOpenSound() {
+    if (Device) return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::fprintf(stderr, "skirmo: no sound output: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_AudioSpec want{}, have{};
+    want.freq = 44100;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = 512; // about 12 ms: a shot is heard when it is fired
+    want.callback = FillAudio;
+    // The mixer and the synth work at any rate, so take the device's own; SDL converts the rest.
+    Device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (!Device) {
+        std::fprintf(stderr, "skirmo: no sound output: %s\n", SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Rate = have.freq;
+    FadeLength = std::max(1, Rate / 200); // 5 ms
+    SDL_PauseAudioDevice(Device, 0);
+    return true;
+}
+
+void BackendCloseSound() {
+    if (!Device) return;
+    SDL_CloseAudioDevice(Device); // waits for the callback to finish
+    Device = 0;
+    DeleteSynth();
+    Piece.clear();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void BackendLockSound() {
+    if (Device) SDL_LockAudioDevice(Device);
+}
+
+void BackendUnlockSound() {
+    if (Device) SDL_UnlockAudioDevice(Device);
+}
+
 void BackendSoundPlayed(const SoundBufferData&) {}
 void BackendSoundStopped(const SoundBufferData&) {}
-DWORD BackendMci(MciVerb, const char*, const char*) { return 1; }
+
+DWORD BackendMci(MciVerb verb, const char* file, const char*) {
+    if (!Device) return verb == MciVerb::Close || verb == MciVerb::Stop ? 0 : MusicCannotLoadDriver;
+    switch (verb) {
+    case MciVerb::Open:
+        return OpenMusic(file);
+    case MciVerb::PlayFromStart:
+        return PlayMusic(true);
+    case MciVerb::Play:
+        return PlayMusic(false);
+    case MciVerb::Stop:
+        return StopMusic();
+    case MciVerb::Close:
+        return CloseMusic();
+    }
+    return MusicCannotPlay;
+}
+
 void BackendMciSent(const char*, DWORD) {}
