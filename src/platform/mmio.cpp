@@ -101,7 +101,8 @@ LONG mmioRead(HMMIO f, char* buffer, LONG count) {
     if (!f || !buffer || count < 0) return -1;
     std::size_t left = f->bytes.size() - f->position;
     std::size_t n = std::size_t(count) < left ? std::size_t(count) : left;
-    std::memcpy(buffer, f->bytes.data() + f->position, n);
+    // An empty file has no storage at all, and memcpy must not be handed a null source.
+    if (n > 0) std::memcpy(buffer, f->bytes.data() + f->position, n);
     f->position += n;
     return LONG(n);
 }
