@@ -46,8 +46,9 @@ bool MusicRendering = false;
 // mid-swing would click.
 int FadeLength = 0;
 int FadeLeft = 0; // > 0 while a stop is fading out
-// After the piece ends its last notes release and the reverb dies away for this long.
-constexpr int TailSeconds = 3;
+// The player itself reports playing for a few seconds past the last event; after that the
+// reverb is given this much longer to die away before rendering stops.
+constexpr int TailSeconds = 2;
 long TailLeft = 0; // frames
 
 struct DeviceLock {
