@@ -198,8 +198,8 @@ DWORD OpenMusic(const char* file) {
     return NewPlayer() ? 0 : MusicCannotPlay;
 }
 
-// Starts the player; from the start with a new player when fromStart (a finished player does
-// not reliably play again after a seek).
+// Starts the player. From the start means a new player: it begins at tick 0 whether the old
+// one was stopped halfway or had played to its end.
 DWORD PlayMusic(bool fromStart) {
     DeviceLock lock;
     if (!Synth || Piece.empty()) return MusicCannotPlay;
