@@ -92,7 +92,11 @@ HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBu
 HRESULT IDirectSound::DuplicateSoundBuffer(IDirectSoundBuffer* original,
                                            IDirectSoundBuffer** duplicate) {
     if (!original || !duplicate) return DSERR_INVALIDPARAM;
-    SoundBufferData copy = *original->data;
+    SoundBufferData copy;
+    {
+        SoundLock lock; // the mixer may be moving the original on right now
+        copy = *original->data;
+    }
     copy.playing = copy.looping = copy.locked = false;
     copy.position = 0.0;
     *duplicate = NewBuffer(std::move(copy));
@@ -216,7 +220,8 @@ void MixSoundBuffers(float* out, int frames, int outputRate) {
                     b.position = 0.0;
                     break;
                 }
-                b.position -= size;
+                // One step can pass the end more than once (a short buffer played fast).
+                b.position = std::fmod(b.position, size);
             }
             // Linear interpolation between neighbouring samples keeps the low rates smooth.
             std::size_t at = std::size_t(b.position);

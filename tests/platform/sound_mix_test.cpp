@@ -321,6 +321,21 @@ TEST_F(SoundMixTest, LoopingWrapsStopHoldsThePositionAndPlayResumes) {
     EXPECT_FALSE(Playing(b));
 }
 
+TEST_F(SoundMixTest, LoopingBufferShorterThanOneStepStillWraps) {
+    // 4 samples at 100 kHz mixed at 11025: each frame moves more than twice round the buffer.
+    IDirectSoundBuffer* b = Make(Ramp(4), DSBFREQUENCY_MAX);
+    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    std::vector<float> out = Mix(50, 11025);
+    const double step = double(DSBFREQUENCY_MAX) / 11025.0;
+    for (int i = 0; i < 50; ++i) {
+        double p = std::fmod(i * step, 4.0);
+        int at = int(p);
+        double next = at == 3 ? 0.0 : at + 1.0; // the last sample leads back to the first
+        ASSERT_NEAR(out[2 * i], (at + (next - at) * (p - at)) / 128.0, 1e-4) << i;
+    }
+    EXPECT_TRUE(Playing(b));
+}
+
 TEST_F(SoundMixTest, OneSoundServiceAtATime) {
     IDirectSound* second = nullptr;
     EXPECT_EQ(DirectSoundCreate(nullptr, &second, nullptr), DSERR_NODRIVER);
