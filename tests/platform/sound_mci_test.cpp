@@ -30,9 +30,10 @@ class MciTest : public ::testing::Test {
         oldDir = cwd;
         ASSERT_EQ(chdir(SKIRMO_DATA_DIR), 0);
         TestPlatformStart({});
+        // Named by process too: other builds may run the same test at the same time.
         scratch = fs::temp_directory_path() /
-                  ("sound_mci_" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                  ("sound_mci_" + std::to_string(getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(scratch);
     }
     void TearDown() override {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "platform/dsound.h"
 #include "platform/mmsystem.h"
 
@@ -74,9 +76,10 @@ class RiffTest : public ::testing::Test {
     fs::path dir;
 
     void SetUp() override {
+        // Named by process too: other builds may run the same test at the same time.
         dir = fs::temp_directory_path() /
-              ("sound_riff_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("sound_riff_" + std::to_string(getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
