@@ -211,22 +211,27 @@ DWORD PlayMusic(bool fromStart) {
     return 0;
 }
 
+// Every held note is released now; the callback fades out what still sounds and then cuts the
+// voices. Called with the lock held.
+void FadeOutMusic() {
+    if (!Synth) return;
+    fluid_synth_all_notes_off(Synth, -1);
+    if (MusicRendering && FadeLeft == 0) FadeLeft = FadeLength;
+}
+
 DWORD StopMusic() {
     DeviceLock lock;
     if (!Player) return 0;
     fluid_player_stop(Player);
-    // Every held note is released now; the callback fades the rest out and cuts the voices.
-    fluid_synth_all_notes_off(Synth, -1);
-    if (MusicRendering && FadeLeft == 0) FadeLeft = FadeLength;
+    FadeOutMusic();
     return 0;
 }
 
 DWORD CloseMusic() {
     DeviceLock lock;
     DeletePlayer();
-    SilenceSynth();
-    MusicRendering = false;
     Piece.clear();
+    FadeOutMusic();
     return 0;
 }
 
