@@ -3,6 +3,7 @@
 // control flags and ranges, and locking.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>

@@ -2,6 +2,7 @@
 // staying inside the file whatever sizes the chunk headers claim.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
