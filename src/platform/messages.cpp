@@ -13,6 +13,12 @@ std::deque<MSG> Posted;
 bool QuitPosted = false;
 int QuitCode = 0;
 
+Window DialogWindow;
+HWND OpenDialog = nullptr;
+DLGPROC DialogProc = nullptr;
+bool DialogEnded = false;
+INT_PTR DialogResult = -1;
+
 } // namespace
 
 WNDPROC RegisteredWindowProc(const char* className) {
@@ -79,4 +85,34 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     else
         QueuePosted(MSG{window, message, wParam, lParam});
     return 1;
+}
+
+HWND BeginModalDialog(DLGPROC proc, LPARAM param) {
+    if (OpenDialog || !proc) return nullptr;
+    OpenDialog = &DialogWindow;
+    DialogProc = proc;
+    DialogEnded = false;
+    DialogResult = -1;
+    proc(OpenDialog, WM_INITDIALOG, 0, param);
+    return OpenDialog;
+}
+
+bool ModalDialogEnded() { return DialogEnded; }
+
+void SendDialogCommand(int controlId) {
+    if (OpenDialog && !DialogEnded)
+        DialogProc(OpenDialog, WM_COMMAND, MAKEWPARAM(WORD(controlId), BN_CLICKED), 0);
+}
+
+BOOL EndDialog(HWND dialog, INT_PTR result) {
+    if (!dialog || dialog != OpenDialog) return 0;
+    DialogEnded = true;
+    DialogResult = result;
+    return 1;
+}
+
+INT_PTR FinishModalDialog() {
+    OpenDialog = nullptr;
+    DialogProc = nullptr;
+    return DialogEnded ? DialogResult : -1;
 }

@@ -20,6 +20,15 @@ bool TakeQuit(MSG* msg);
 // Forgets everything queued (a new test run).
 void ClearMessages();
 
+// The one modal dialog there can be. BeginModalDialog opens it and sends WM_INITDIALOG (null
+// when one is open already); SendDialogCommand passes a click to its procedure unless it has
+// ended; EndDialog ends it; FinishModalDialog closes it and gives EndDialog's value, or -1 when
+// nothing ended it.
+HWND BeginModalDialog(DLGPROC proc, LPARAM param);
+bool ModalDialogEnded();
+void SendDialogCommand(int controlId);
+INT_PTR FinishModalDialog();
+
 // What each backend supplies: its one window, and a note that the quit message was posted.
 HWND BackendWindow();
 void BackendQuitPosted(int exitCode);

@@ -212,24 +212,9 @@ void OutputDebugStringA(const char* text) {
 
 // --- the modal dialog ---
 
-namespace {
-
-HWND OpenDialog = nullptr;
-bool DialogEnded = false;
-INT_PTR DialogResult = 0;
-
-} // namespace
-
-BOOL EndDialog(HWND dialog, INT_PTR result) {
-    if (!dialog || dialog != OpenDialog) return 0;
-    DialogEnded = true;
-    DialogResult = result;
-    return 1;
-}
-
 INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND owner, DLGPROC proc,
                         LPARAM param) {
-    if (!dialogTemplate || !proc || !owner || owner != TheWindow || OpenDialog) return -1;
+    if (!dialogTemplate || !proc || !owner || owner != TheWindow) return -1;
     int outW = 0, outH = 0;
     SDL_GetRendererOutputSize(TheRenderer(), &outW, &outH);
     int winW = 0, winH = 0;
@@ -240,13 +225,9 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     if (!ui) return -1;
     int w = DialogUiWidth(ui), h = DialogUiHeight(ui);
     std::vector<std::uint32_t> pixels(std::size_t(w) * std::size_t(h));
-    Window dialogWindow{};
-    OpenDialog = &dialogWindow;
-    DialogEnded = false;
-    DialogResult = 0;
     SDL_ShowCursor(SDL_ENABLE);
     auto send = [&](DialogAction a) {
-        if (a.command) proc(OpenDialog, WM_COMMAND, MAKEWPARAM(WORD(a.controlId), BN_CLICKED), 0);
+        if (a.command) SendDialogCommand(a.controlId);
     };
     auto toDialog = [&](int x, int y, int* dx, int* dy) {
         // Mouse positions are in window points; the picture is in output pixels.
@@ -254,8 +235,11 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         *dx = int(x * sx) - (outW - w) / 2;
         *dy = int(y * sy) - (outH - h) / 2;
     };
-    proc(OpenDialog, WM_INITDIALOG, 0, param);
-    while (!DialogEnded) {
+    if (!BeginModalDialog(proc, param)) {
+        DialogUiDestroy(ui);
+        return -1;
+    }
+    while (!ModalDialogEnded()) {
         DialogUiDraw(ui, pixels.data(), w, h, w, 0, 0);
         ScreenShowPicture(pixels.data(), w, h, scale);
         SDL_Event e;
@@ -303,15 +287,14 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
             default:
                 break;
             }
-        } while (!DialogEnded && SDL_PollEvent(&e));
+        } while (!ModalDialogEnded() && SDL_PollEvent(&e));
     }
     DialogUiDestroy(ui);
-    OpenDialog = nullptr;
     // Back to a black desktop until the display shows its first picture.
     std::vector<std::uint32_t> black(std::size_t(w) * std::size_t(h), 0);
     ScreenShowPicture(black.data(), w, h, scale);
     StopBeep();
-    return DialogResult;
+    return FinishModalDialog();
 }
 
 void FrameStepBegins() {}

@@ -10,13 +10,7 @@
 #include "../window.h"
 #include "test_state.h"
 
-namespace {
-
-HWND OpenDialog = nullptr;
-bool DialogEnded = false;
-INT_PTR DialogResult = 0;
-
-} // namespace
+namespace {} // namespace
 
 HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int, int, int, HWND,
                      void*, HINSTANCE, void*) {
@@ -71,17 +65,10 @@ int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
 
 void OutputDebugStringA(const char*) {}
 
-BOOL EndDialog(HWND dialog, INT_PTR result) {
-    if (!dialog || dialog != OpenDialog) return 0;
-    DialogEnded = true;
-    DialogResult = result;
-    return 1;
-}
-
 INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND owner, DLGPROC proc,
                         LPARAM param) {
     TestRun& r = Run();
-    if (!dialogTemplate || !proc || !owner || owner != r.window || OpenDialog) return -1;
+    if (!dialogTemplate || !proc || !owner || owner != r.window) return -1;
     DialogUi* ui = DialogUiCreate(dialogTemplate, 1);
     if (!ui) return -1;
     const TestOptions& o = r.options;
@@ -91,13 +78,8 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         DialogUiDraw(ui, r.desktop.data(), o.desktopWidth, o.desktopHeight, o.desktopWidth, left,
                      top);
     };
-    Window dialogWindow{};
-    OpenDialog = &dialogWindow;
-    DialogEnded = false;
-    DialogResult = 0;
     auto send = [&](DialogAction a) {
-        if (a.command && !DialogEnded)
-            proc(OpenDialog, WM_COMMAND, MAKEWPARAM(WORD(a.controlId), BN_CLICKED), 0);
+        if (a.command) SendDialogCommand(a.controlId);
         show();
         Advance(PollQuantumNs);
     };
@@ -107,7 +89,10 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         DialogUiMouseDown(ui, x, y);
         send(DialogUiMouseUp(ui, x, y));
     };
-    proc(OpenDialog, WM_INITDIALOG, 0, param);
+    if (!BeginModalDialog(proc, param)) {
+        DialogUiDestroy(ui);
+        return -1;
+    }
     show();
     Advance(PollQuantumNs);
     if (o.abort) {
@@ -117,8 +102,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         click(o.dialogMode == 1 ? 1001 : 1000);
     }
     DialogUiDestroy(ui);
-    OpenDialog = nullptr;
     std::fill(r.desktop.begin(), r.desktop.end(), 0u);
     // A dialog nobody ended counts as the dialog failing.
-    return DialogEnded ? DialogResult : -1;
+    return FinishModalDialog();
 }
