@@ -99,6 +99,15 @@ bool EnsureVideo() {
         std::fprintf(stderr, "skirmo: no display to open a window on: %s\n", SDL_GetError());
         return false;
     }
+    // Without a desktop SDL falls back to drivers that show nothing: the start-up dialog would
+    // then wait for a click nobody can make.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+        std::fprintf(stderr, "skirmo: no display to open a window on (is DISPLAY or "
+                             "WAYLAND_DISPLAY set?)\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        return false;
+    }
     VideoUp = true;
     return true;
 }
