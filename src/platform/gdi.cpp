@@ -112,14 +112,15 @@ BOOL TextOutA(HDC dc, int x, int y, const char* text, int count) {
     std::uint16_t ink = ColourToPixel(dc->textColour);
     std::uint16_t paper = ColourToPixel(dc->backColour);
     for (int row = 0; row < mask->height; ++row) {
-        int sy = y + row;
+        long long sy = (long long)y + row;
         if (sy < 0 || sy >= m->height) continue;
         auto* out = reinterpret_cast<std::uint16_t*>(m->pixels + std::size_t(sy) * m->pitch);
         const std::uint8_t* bits = mask->bits.data() + std::size_t(row) * mask->width;
-        int from = x < 0 ? -x : 0;
-        int to = mask->width;
-        if (x + to > m->width) to = m->width - x;
-        for (int col = from; col < to; ++col)
+        // In 64 bits, so that no position however far off the surface can overflow.
+        long long from = x < 0 ? -(long long)x : 0;
+        long long to = mask->width;
+        if ((long long)x + to > m->width) to = (long long)m->width - x;
+        for (long long col = from; col < to; ++col)
             out[x + col] = bits[col] ? ink : paper;
     }
     return 1;

@@ -1,6 +1,7 @@
 // Setting up, releasing and restoring the display, including every failure path.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "display/display.h"
@@ -160,6 +161,21 @@ TEST_F(DisplayTest, TextIsDrawnOpaqueInTheSurfaceFormat) {
     EXPECT_GT(yellow, 50);
     EXPECT_GT(blue, 500);
     EXPECT_EQ(other, 0) << "text must be crisp: only ink and paper, no blended edge";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DisplayTest, TextFarOffTheSurfaceIsClippedWithoutHarm) {
+    OpenWindow();
+    ASSERT_EQ(InitDisplay(), 1);
+    HDC dc = GetSurfaceDC(BackBuffer);
+    ASSERT_NE(dc, nullptr);
+    for (int x : {INT_MIN, -100000, -5, 630, 639, 640, INT_MAX})
+        for (int y : {INT_MIN, -10, 470, 479, 480, INT_MAX})
+            EXPECT_EQ(TextOutA(dc, x, y, "Game Paused", 11), 1);
+    ReleaseSurfaceDC(BackBuffer, dc);
 }
 
 } // namespace
