@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ddraw.h"
 
@@ -90,13 +91,11 @@ void BackendSoundStopped(const SoundBufferData& buffer);
 // looping). Called with the sound lock held.
 void MixSoundBuffers(float* out, int frames, int outputRate);
 
-// One MIDI sequencer command, understood; the backend carries it out (file is given with
-// Open). Returns 0 on success.
+// One MIDI sequencer command, understood; the backend carries it out (Open comes with the
+// whole MIDI file, already read and checked). Returns 0 on success.
 enum class MciVerb { Open, PlayFromStart, Play, Stop, Close };
-DWORD BackendMci(MciVerb verb, const char* file, const char* command);
+DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const char* command);
 // Every command sent, understood or not, with its result (the test platform records it).
 void BackendMciSent(const char* command, DWORD result);
 // Forgets the open alias (a new test run).
 void ResetMci();
-// True when the file exists and starts like a Standard MIDI File.
-bool LooksLikeMidiFile(const char* file);

@@ -1,8 +1,17 @@
 // files.h -- opening the game's own files for reading
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 // fopen(name, "rb"). The test platform notes the name, so that what is made from the file (a
 // sound buffer, say) can be named in its log.
 std::FILE* OpenGameFile(const char* name);
+
+enum class GameFileRead { Read, Missing, Unreadable };
+// Reads a whole game file (opened with OpenGameFile) into bytes. A file that cannot be opened
+// is Missing; one that fails to read or holds more than maxBytes is Unreadable, so a bad file
+// can never make the game take more memory than it expects.
+GameFileRead ReadGameFile(const char* name, std::size_t maxBytes, std::vector<std::uint8_t>& bytes);

@@ -20,18 +20,16 @@ constexpr DWORD MciErrorBadFile = 296;
 
 std::string OpenAlias; // the one alias that is open, or empty
 
-} // namespace
+// Far beyond any piece of music; a bigger file is not one.
+constexpr std::size_t MaxPieceBytes = std::size_t(16) << 20;
 
-bool LooksLikeMidiFile(const char* file) {
-    std::FILE* in = file ? std::fopen(file, "rb") : nullptr;
-    if (!in) return false;
-    unsigned char h[14];
-    bool ok = std::fread(h, 1, sizeof h, in) == sizeof h;
-    std::fclose(in);
-    // "MThd", a header of at least 6 bytes, format 0 to 2, at least one track.
-    return ok && std::memcmp(h, "MThd", 4) == 0 && (h[4] | h[5] | h[6]) == 0 && h[7] >= 6 &&
-           h[8] == 0 && h[9] <= 2 && (h[10] | h[11]) != 0;
+// "MThd", a header of at least 6 bytes, format 0 to 2, at least one track.
+bool LooksLikeMidi(const std::vector<std::uint8_t>& h) {
+    return h.size() >= 14 && std::memcmp(h.data(), "MThd", 4) == 0 && (h[4] | h[5] | h[6]) == 0 &&
+           h[7] >= 6 && h[8] == 0 && h[9] <= 2 && (h[10] | h[11]) != 0;
 }
+
+} // namespace
 
 namespace {
 
@@ -40,12 +38,12 @@ DWORD Carry(const std::vector<std::string>& w, const char* command) {
         w.size() == 6 && w[0] == "open" && w[2] == "type" && w[3] == "sequencer" && w[4] == "alias";
     if (open) {
         if (!OpenAlias.empty()) return MciErrorInvalidDeviceName; // one piece at a time
-        std::FILE* f = OpenGameFile(w[1].c_str());
-        if (!f) return MciErrorFileNotFound;
-        std::fclose(f);
+        std::vector<std::uint8_t> piece;
+        GameFileRead read = ReadGameFile(w[1].c_str(), MaxPieceBytes, piece);
+        if (read == GameFileRead::Missing) return MciErrorFileNotFound;
         // Checked here: a player would take any file and only fail once it plays.
-        if (!LooksLikeMidiFile(w[1].c_str())) return MciErrorBadFile;
-        DWORD result = BackendMci(MciVerb::Open, w[1].c_str(), command);
+        if (read != GameFileRead::Read || !LooksLikeMidi(piece)) return MciErrorBadFile;
+        DWORD result = BackendMci(MciVerb::Open, &piece, command);
         if (result == 0) OpenAlias = w[5];
         return result;
     }

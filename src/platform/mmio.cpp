@@ -20,7 +20,7 @@ constexpr FOURCC Riff = mmioFOURCC('R', 'I', 'F', 'F');
 constexpr FOURCC List = mmioFOURCC('L', 'I', 'S', 'T');
 
 // Files beyond this size are not sound effects; refusing them keeps a bad file from eating memory.
-constexpr long MaxFileBytes = 64L << 20;
+constexpr std::size_t MaxFileBytes = std::size_t(64) << 20;
 
 DWORD Le32(const std::uint8_t* p) {
     return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;
@@ -57,18 +57,8 @@ std::size_t ChunkEnd(const MmioFile* f, const MMCKINFO* ck) {
 
 HMMIO mmioOpenA(const char* fileName, void*, DWORD flags) {
     if (!fileName || (flags & 0x3) != MMIO_READ) return nullptr;
-    std::FILE* in = OpenGameFile(fileName);
-    if (!in) return nullptr;
     auto* f = new MmioFile;
-    bool ok = std::fseek(in, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(in) : -1;
-    ok = ok && size >= 0 && size <= MaxFileBytes && std::fseek(in, 0, SEEK_SET) == 0;
-    if (ok) {
-        f->bytes.resize(std::size_t(size));
-        ok = std::fread(f->bytes.data(), 1, f->bytes.size(), in) == f->bytes.size();
-    }
-    std::fclose(in);
-    if (!ok) {
+    if (ReadGameFile(fileName, MaxFileBytes, f->bytes) != GameFileRead::Read) {
         delete f;
         return nullptr;
     }

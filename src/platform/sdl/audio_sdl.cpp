@@ -37,7 +37,7 @@ int Rate = 0; // frames per second of the open device
 fluid_settings_t* Settings = nullptr;
 fluid_synth_t* Synth = nullptr;
 fluid_player_t* Player = nullptr;
-std::vector<unsigned char> Piece; // the open MIDI file, so a replay never reads the disk again
+std::vector<std::uint8_t> Piece; // the open MIDI file, so a replay never reads the disk again
 
 // Music is rendered only while it can be heard: from a play until a stop has faded it out, or
 // until the tail of a finished piece has rung out. That keeps the idle synth off the processor.
@@ -171,21 +171,7 @@ bool EnsureSynth() {
     return true;
 }
 
-bool ReadPiece(const char* file) {
-    std::FILE* in = file ? std::fopen(file, "rb") : nullptr;
-    if (!in) return false;
-    std::vector<unsigned char> bytes;
-    unsigned char block[4096];
-    for (std::size_t n; (n = std::fread(block, 1, sizeof block, in)) > 0;)
-        bytes.insert(bytes.end(), block, block + n);
-    bool ok = !std::ferror(in) && !bytes.empty();
-    std::fclose(in);
-    if (ok) Piece = std::move(bytes);
-    return ok;
-}
-
-DWORD OpenMusic(const char* file) {
-    if (!Device) return MusicCannotLoadDriver;
+DWORD OpenMusic(const std::vector<std::uint8_t>& piece) {
     if (!EnsureSynth()) return MusicCannotLoadDriver;
     {
         DeviceLock lock;
@@ -193,8 +179,9 @@ DWORD OpenMusic(const char* file) {
         SilenceSynth();
         MusicRendering = false;
     }
-    if (!ReadPiece(file)) return MusicCannotPlay;
+    if (piece.empty()) return MusicCannotPlay;
     DeviceLock lock;
+    Piece = piece;
     return NewPlayer() ? 0 : MusicCannotPlay;
 }
 
@@ -282,11 +269,11 @@ void BackendUnlockSound() {
 void BackendSoundPlayed(const SoundBufferData&) {}
 void BackendSoundStopped(const SoundBufferData&) {}
 
-DWORD BackendMci(MciVerb verb, const char* file, const char*) {
+DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const char*) {
     if (!Device) return verb == MciVerb::Close || verb == MciVerb::Stop ? 0 : MusicCannotLoadDriver;
     switch (verb) {
     case MciVerb::Open:
-        return OpenMusic(file);
+        return piece ? OpenMusic(*piece) : MusicCannotPlay;
     case MciVerb::PlayFromStart:
         return PlayMusic(true);
     case MciVerb::Play:

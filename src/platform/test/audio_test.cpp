@@ -27,7 +27,7 @@ void RecordSound(const char* op, const SoundBufferData& b) {
 void BackendSoundPlayed(const SoundBufferData& b) { RecordSound("play", b); }
 void BackendSoundStopped(const SoundBufferData& b) { RecordSound("stop", b); }
 
-DWORD BackendMci(MciVerb, const char*, const char*) { return 0; }
+DWORD BackendMci(MciVerb, const std::vector<std::uint8_t>*, const char*) { return 0; }
 
 void BackendMciSent(const char* command, DWORD result) {
     TestEvent e;
