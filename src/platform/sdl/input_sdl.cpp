@@ -43,7 +43,7 @@ short GetAsyncKeyState(int vKey) {
         SDL_PumpEvents();
         lastPump = now;
     }
-    ScreenOnKeyboardPoll();
+    ScreenOnWaitingPoll();
     SDL_Scancode code = ScancodeFor(vKey);
     if (code == SDL_SCANCODE_UNKNOWN) return 0;
     const Uint8* keys = SDL_GetKeyboardState(nullptr);

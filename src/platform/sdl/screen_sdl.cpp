@@ -28,7 +28,7 @@ SDL_Texture* Frame = nullptr;    // the game's picture, 16-bit
 SDL_Texture* Enlarged = nullptr; // the picture enlarged by a whole number
 SDL_Texture* Picture = nullptr;  // 32-bit pictures before the display exists (the dialog)
 int FrameWidth = 0, FrameHeight = 0, EnlargedFactor = 0;
-int PictureWidth = 0, PictureHeight = 0, PictureScale = 1;
+int PictureWidth = 0, PictureHeight = 0;
 bool VsyncOn = false;
 bool SoftwareDrawing = false; // no graphics hardware: one plain scale is all it can afford
 bool ShowingFrame = false;
@@ -87,7 +87,9 @@ void PresentFrame(bool vsync) {
     ShowingFrame = true;
 }
 
-std::vector<std::uint8_t> Shown; // the front surface's bytes as last uploaded
+// The front surface's bytes as last shown outside a flip; empty after a flip, whose picture
+// is new by definition (keeping a copy of every flipped frame would cost for nothing).
+std::vector<std::uint8_t> Shown;
 
 // Without graphics hardware the frame goes up as 32-bit pixels, so that the renderer's scale is a
 // plain stretch of the window's own format instead of a conversion on every screen pixel.
@@ -98,8 +100,8 @@ void UploadWide(const SurfaceMemory& front) {
     if (WideOf565.empty()) {
         WideOf565.resize(65536);
         for (std::uint32_t p = 0; p < 65536; ++p) {
-            std::uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-            WideOf565[p] = ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+            COLORREF c = PixelToColour(std::uint16_t(p));
+            WideOf565[p] = std::uint32_t(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
         }
     }
     Wide.resize(std::size_t(front.width) * std::size_t(front.height));
@@ -118,7 +120,6 @@ void UploadFront(const SurfaceMemory& front) {
         UploadWide(front);
     else
         SDL_UpdateTexture(Frame, nullptr, front.pixels, front.pitch);
-    Shown.assign(front.pixels, front.pixels + std::size_t(front.pitch) * std::size_t(front.height));
 }
 
 // The pause line and the prompts are drawn again on every pass with the same pixels; showing
@@ -138,6 +139,8 @@ void ShowDirtyFront() {
     FrontDirty = false;
     if (SameAsShown(*front)) return;
     UploadFront(*front);
+    Shown.assign(front->pixels,
+                 front->pixels + std::size_t(front->pitch) * std::size_t(front->height));
     PresentFrame(false); // never wait here: a wipe's rows are timed by the game's own clock
 }
 
@@ -194,9 +197,8 @@ void ScreenClose() {
 }
 
 SDL_Renderer* TheRenderer() { return Renderer; }
-double RefreshPeriod() { return Period; }
 
-void ScreenShowPicture(const std::uint32_t* pixels, int width, int height, int scale) {
+void ScreenShowPicture(const std::uint32_t* pixels, int width, int height) {
     if (!Renderer) return;
     if (!Picture || width != PictureWidth || height != PictureHeight) {
         if (Picture) SDL_DestroyTexture(Picture);
@@ -205,7 +207,6 @@ void ScreenShowPicture(const std::uint32_t* pixels, int width, int height, int s
         PictureWidth = width;
         PictureHeight = height;
     }
-    PictureScale = scale;
     if (!Picture) return;
     SDL_UpdateTexture(Picture, nullptr, pixels, width * 4);
     SetVsync(true);
@@ -230,16 +231,11 @@ void ScreenOnClockPoll() {
     if (FrontDirty) ShowDirtyFront();
 }
 
-void ScreenOnKeyboardPoll() {
+void ScreenOnWaitingPoll() {
     if (FrontDirty) ShowDirtyFront();
-    // Many polls and no flip: the game is waiting for a key (a prompt, a text page, a held key,
-    // the pause). A millisecond's sleep per poll changes no result and frees the processor.
-    if (++PollsWithoutFlip > 500) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-
-void ScreenOnMessagePoll() {
-    if (FrontDirty) ShowDirtyFront();
-    // The loop spins on its messages alone while the game is in the background.
+    // Many polls of the keyboard or the messages and no flip: the game is waiting (a prompt, a
+    // text page, a held key, the pause, the background). A millisecond's sleep per poll changes
+    // no result and frees the processor.
     if (++PollsWithoutFlip > 500) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
@@ -280,6 +276,7 @@ void BackendDisplayReleased() {
 void BackendShowFlipped(const SurfaceMemory& front, bool wait) {
     FrontDirty = false;
     PollsWithoutFlip = 0;
+    Shown.clear();
     UploadFront(front);
     PresentFrame(wait);
     if (!wait) return;

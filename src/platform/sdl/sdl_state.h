@@ -15,14 +15,12 @@ SDL_Renderer* TheRenderer();
 // Creates the renderer for the window, and drops it.
 bool ScreenOpen(SDL_Window* window);
 void ScreenClose();
-// Shows a black desktop with a 32-bit picture centred on it (the dialog), or the last picture
-// shown again (after the window was exposed).
-void ScreenShowPicture(const std::uint32_t* pixels, int width, int height, int scale);
+// Shows a black desktop with a 32-bit picture centred on it (the dialog).
+void ScreenShowPicture(const std::uint32_t* pixels, int width, int height);
+// Shows the game's picture again (after the window was exposed).
 void ScreenShowAgain();
-// The game polled the clock, the keyboard or its messages: show a changed front surface if a
-// refresh has passed, and give the processor back when the game is only waiting.
+// The game polled the clock, or the keyboard or its messages: show a changed front surface if
+// a refresh has passed; on keyboard and message polls also give the processor back when the
+// game is only waiting.
 void ScreenOnClockPoll();
-void ScreenOnKeyboardPoll();
-void ScreenOnMessagePoll();
-// Seconds of one display refresh.
-double RefreshPeriod();
+void ScreenOnWaitingPoll();

@@ -196,7 +196,7 @@ int ShowCursor(BOOL show) {
 
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
-    ScreenOnMessagePoll();
+    ScreenOnWaitingPoll();
     if (TakePosted(msg)) return 1;
     if (SDL_WasInit(SDL_INIT_VIDEO)) {
         SDL_Event e;
@@ -250,7 +250,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     }
     while (!ModalDialogEnded()) {
         DialogUiDraw(ui, pixels.data(), w, h, w, 0, 0);
-        ScreenShowPicture(pixels.data(), w, h, scale);
+        ScreenShowPicture(pixels.data(), w, h);
         SDL_Event e;
         if (!SDL_WaitEventTimeout(&e, 250)) continue;
         do {
@@ -301,7 +301,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     DialogUiDestroy(ui);
     // Back to a black desktop until the display shows its first picture.
     std::vector<std::uint32_t> black(std::size_t(w) * std::size_t(h), 0);
-    ScreenShowPicture(black.data(), w, h, scale);
+    ScreenShowPicture(black.data(), w, h);
     StopBeep();
     return FinishModalDialog();
 }
