@@ -17,6 +17,7 @@
 #include "audio/sound.h"
 #include "combat/shots.h"
 #include "display/display.h"
+#include "platform/input.h"
 
 HWND MainWindow = nullptr;
 std::int32_t AppActive = 1;
@@ -122,7 +123,7 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSKEYDOWN:
         // Alt+Enter and Alt+Escape would fight the game for the screen.
-        if (wParam == 0x0D || wParam == 0x1B) return 0;
+        if (wParam == VK_RETURN || wParam == VK_ESCAPE) return 0;
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_TASKLIST) return 0;

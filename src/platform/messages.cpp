@@ -2,6 +2,8 @@
 // handling, the same on the real and the test platform
 #include "messages.h"
 
+#include "input.h"
+
 #include <deque>
 #include <string>
 
@@ -68,7 +70,7 @@ LRESULT DispatchMessageA(const MSG* msg) {
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
     // A close request, from the desktop or from Alt+F4, destroys the window; the rest is ignored.
     if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) ||
-        (message == WM_SYSKEYDOWN && wParam == 0x73))
+        (message == WM_SYSKEYDOWN && wParam == VK_F4))
         DestroyWindow(window);
     return 0;
 }

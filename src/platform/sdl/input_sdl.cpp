@@ -10,30 +10,36 @@
 
 namespace {
 
-SDL_Scancode ScancodeFor(int vKey) {
-    if (vKey >= 'A' && vKey <= 'Z') return SDL_GetScancodeFromKey(SDL_Keycode('a' + (vKey - 'A')));
-    if (vKey >= '0' && vKey <= '9') return SDL_GetScancodeFromKey(SDL_Keycode(vKey));
-    switch (vKey) {
-    case VK_RETURN:
-        return SDL_SCANCODE_RETURN;
-    case VK_ESCAPE:
-        return SDL_SCANCODE_ESCAPE;
-    case VK_SPACE:
-        return SDL_SCANCODE_SPACE;
-    case VK_LEFT:
-        return SDL_SCANCODE_LEFT;
-    case VK_UP:
-        return SDL_SCANCODE_UP;
-    case VK_RIGHT:
-        return SDL_SCANCODE_RIGHT;
-    case VK_DOWN:
-        return SDL_SCANCODE_DOWN;
-    default:
-        return SDL_SCANCODE_UNKNOWN;
-    }
+// The keys other than letters and digits that the game or the desktop's Alt keys name.
+struct KeyName {
+    int vKey;
+    SDL_Keycode key;
+};
+constexpr KeyName NamedKeys[] = {
+    {VK_RETURN, SDLK_RETURN}, {VK_RETURN, SDLK_KP_ENTER}, {VK_ESCAPE, SDLK_ESCAPE},
+    {VK_SPACE, SDLK_SPACE},   {VK_TAB, SDLK_TAB},         {VK_F4, SDLK_F4},
+    {VK_LEFT, SDLK_LEFT},     {VK_UP, SDLK_UP},           {VK_RIGHT, SDLK_RIGHT},
+    {VK_DOWN, SDLK_DOWN},
+};
+
+// A letter or digit means the key that types it on the player's layout.
+SDL_Keycode KeycodeFor(int vKey) {
+    if (vKey >= 'A' && vKey <= 'Z') return SDL_Keycode('a' + (vKey - 'A'));
+    if (vKey >= '0' && vKey <= '9') return SDL_Keycode(vKey);
+    for (const KeyName& k : NamedKeys)
+        if (k.vKey == vKey) return k.key;
+    return SDLK_UNKNOWN;
 }
 
 } // namespace
+
+int VirtualKeyOf(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + int(key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return int(key);
+    for (const KeyName& k : NamedKeys)
+        if (k.key == key) return k.vKey;
+    return 0;
+}
 
 short GetAsyncKeyState(int vKey) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
@@ -44,7 +50,9 @@ short GetAsyncKeyState(int vKey) {
         lastPump = now;
     }
     ScreenOnWaitingPoll();
-    SDL_Scancode code = ScancodeFor(vKey);
+    SDL_Keycode keycode = KeycodeFor(vKey);
+    SDL_Scancode code =
+        keycode == SDLK_UNKNOWN ? SDL_SCANCODE_UNKNOWN : SDL_GetScancodeFromKey(keycode);
     if (code == SDL_SCANCODE_UNKNOWN) return 0;
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
     bool held = keys[code] != 0;

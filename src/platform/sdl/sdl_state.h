@@ -12,6 +12,9 @@
 bool EnsureVideo();
 SDL_Renderer* TheRenderer();
 
+// The virtual-key code of an SDL key (0 for keys the game has no name for).
+int VirtualKeyOf(SDL_Keycode key);
+
 // Creates the renderer for the window, and drops it.
 bool ScreenOpen(SDL_Window* window);
 void ScreenClose();

@@ -22,34 +22,6 @@ SDL_Window* Sdl = nullptr;
 bool VideoTried = false, VideoUp = false;
 SDL_AudioDeviceID BeepDevice = 0;
 
-int VirtualKeyOf(SDL_Keycode key) {
-    if (key >= SDLK_a && key <= SDLK_z) return 'A' + int(key - SDLK_a);
-    if (key >= SDLK_0 && key <= SDLK_9) return int(key);
-    switch (key) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-        return 0x0D;
-    case SDLK_ESCAPE:
-        return 0x1B;
-    case SDLK_SPACE:
-        return 0x20;
-    case SDLK_TAB:
-        return 0x09;
-    case SDLK_F4:
-        return 0x73;
-    case SDLK_LEFT:
-        return 0x25;
-    case SDLK_UP:
-        return 0x26;
-    case SDLK_RIGHT:
-        return 0x27;
-    case SDLK_DOWN:
-        return 0x28;
-    default:
-        return 0;
-    }
-}
-
 // One SDL event as a message for the game window; false when it means nothing to the game.
 bool Translate(const SDL_Event& e, MSG* msg) {
     *msg = MSG{TheWindow, 0, 0, 0};
