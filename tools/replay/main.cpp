@@ -161,8 +161,7 @@ int main(int argc, char** argv) {
         if (!atEnd) return;
         ++frames;
         // A state is written at the end of the first frame step that began at or after its time.
-        while (nextState < states.size() &&
-               std::int64_t(states[nextState].first * 1e9 + 0.5) <= beginNs) {
+        while (nextState < states.size() && TestSecondsToNs(states[nextState].first) <= beginNs) {
             const std::string& path = states[nextState++].second;
             std::ofstream out(path, std::ios::binary);
             out << GameStateJson(TestNowSeconds(), frames);

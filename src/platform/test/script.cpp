@@ -40,7 +40,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std:
         if (end == timeWord.c_str() || *end != '\0' || !(seconds >= 0) || seconds > 1e6)
             return fail("a time in seconds (0 or more)", timeWord);
         ScriptEvent e;
-        e.timeNs = static_cast<std::int64_t>(seconds * 1e9 + 0.5);
+        e.timeNs = TestSecondsToNs(seconds);
         words >> what >> how;
         if (what == "close") {
             e.kind = ScriptEvent::Close;

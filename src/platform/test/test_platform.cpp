@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 #include "../backend.h"
 #include "../input.h"
@@ -41,11 +40,11 @@ void ApplyScriptUpTo(std::int64_t now) {
     }
 }
 
-std::int64_t SecondsToNs(double s) { return std::int64_t(std::llround(s * 1e9)); }
-
 } // namespace
 
 TestRun& Run() { return TheRun; }
+
+std::int64_t TestSecondsToNs(double s) { return std::int64_t(std::llround(s * 1e9)); }
 
 void TestPlatformStart(const TestOptions& options) {
     // A window left over from the last run goes without its clean-up: that run is over.
@@ -78,19 +77,19 @@ void TestSetFrameStepHook(std::function<void(std::int64_t, bool)> hook) {
 
 void TestLoseSurfaces() { DisplayMarkAllLost(); }
 int TestLiveSurfaces() { return DisplayLiveSurfaceCount(); }
-void TestSleep(double seconds) { Advance(SecondsToNs(seconds)); }
+void TestSleep(double seconds) { Advance(TestSecondsToNs(seconds)); }
 
 void Advance(std::int64_t ns) {
     TestRun& r = TheRun;
     r.now += ns;
     ApplyScriptUpTo(r.now);
     while (r.nextShot < r.options.shots.size() &&
-           SecondsToNs(r.options.shots[r.nextShot].first) <= r.now) {
+           TestSecondsToNs(r.options.shots[r.nextShot].first) <= r.now) {
         const std::string& file = r.options.shots[r.nextShot++].second;
         if (!TestWriteScreen(file))
             std::fprintf(stderr, "skirmo-replay: cannot write %s\n", file.c_str());
     }
-    if (r.options.untilSeconds >= 0 && r.now >= SecondsToNs(r.options.untilSeconds))
+    if (r.options.untilSeconds >= 0 && r.now >= TestSecondsToNs(r.options.untilSeconds))
         throw TestStop{"until"};
 }
 

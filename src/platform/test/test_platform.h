@@ -78,6 +78,9 @@ struct TestStop {
 
 // Starts a fresh run with these options: the clock at 0, no window, no display, nothing recorded.
 void TestPlatformStart(const TestOptions& options);
+// Virtual seconds as the clock's nanoseconds, rounded to the nearest; every time given to the
+// test platform (script, pictures, states, the end) is converted this one way.
+std::int64_t TestSecondsToNs(double seconds);
 std::int64_t TestNowNs();
 double TestNowSeconds();
 std::vector<TestEvent>& TestEvents();
