@@ -45,6 +45,13 @@ HRESULT CreatePlainSurface(int width, int height, LPDIRECTDRAWSURFACE* surface) 
     return DisplayObject->CreateSurface(&SurfaceDesc, surface, nullptr);
 }
 
+// Repeats a display call at once until it answers DD_OK, but at most DisplayRetryLimit times.
+template <class Call> bool RetryUntilDone(Call call) {
+    for (int tries = 0; tries < DisplayRetryLimit; ++tries)
+        if (call() == DD_OK) return true;
+    return false;
+}
+
 void ReleaseSurface(LPDIRECTDRAWSURFACE& surface) {
     if (surface) surface->Release();
     surface = nullptr;
@@ -126,36 +133,26 @@ void ReloadSurfaceBitmaps() {
 }
 
 int LockWholeSurface(IDirectDrawSurface* surface) {
-    if (!surface) return 0;
-    for (int tries = 0; tries < DisplayRetryLimit; ++tries) {
-        std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
-        SurfaceDesc.dwSize = sizeof SurfaceDesc;
-        if (surface->Lock(nullptr, &SurfaceDesc, 0, nullptr) == DD_OK) {
-            FrameBuffer.Base = static_cast<std::uint8_t*>(SurfaceDesc.lpSurface);
-            FrameBuffer.Pitch = SurfaceDesc.lPitch;
-            return 1;
-        }
-    }
-    return 0;
+    bool locked = surface && RetryUntilDone([&] {
+                      std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
+                      SurfaceDesc.dwSize = sizeof SurfaceDesc;
+                      return surface->Lock(nullptr, &SurfaceDesc, 0, nullptr);
+                  });
+    if (!locked) return 0;
+    FrameBuffer.Base = static_cast<std::uint8_t*>(SurfaceDesc.lpSurface);
+    FrameBuffer.Pitch = SurfaceDesc.lPitch;
+    return 1;
 }
 
 int UnlockWholeSurface(IDirectDrawSurface* surface) {
-    if (!surface) return 0;
-    for (int tries = 0; tries < DisplayRetryLimit; ++tries)
-        if (surface->Unlock(nullptr) == DD_OK) return 1;
-    return 0;
+    return surface && RetryUntilDone([&] { return surface->Unlock(nullptr); }) ? 1 : 0;
 }
 
 HDC GetSurfaceDC(IDirectDrawSurface* surface) {
-    if (!surface) return nullptr;
     HDC dc = nullptr;
-    for (int tries = 0; tries < DisplayRetryLimit; ++tries)
-        if (surface->GetDC(&dc) == DD_OK) return dc;
-    return nullptr;
+    return surface && RetryUntilDone([&] { return surface->GetDC(&dc); }) ? dc : nullptr;
 }
 
 void ReleaseSurfaceDC(IDirectDrawSurface* surface, HDC dc) {
-    if (!surface || !dc) return;
-    for (int tries = 0; tries < DisplayRetryLimit; ++tries)
-        if (surface->ReleaseDC(dc) == DD_OK) return;
+    if (surface && dc) RetryUntilDone([&] { return surface->ReleaseDC(dc); });
 }
