@@ -1,9 +1,9 @@
-// game_fixture.h -- a fresh test platform and the game's start-up globals at their first values
+// game_fixture.h -- a fresh test platform and every game global at its first value
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "app/game_clock.h"
+#include "app/game_globals.h"
 #include "app/startup.h"
 #include "display/display.h"
 #include "platform/test/test_platform.h"
@@ -11,25 +11,16 @@
 
 class GameTest : public ::testing::Test {
   protected:
+    // The game's globals go back first: they release what they hold (surfaces, shots, sound
+    // buffers) while the platform still knows them.
     void Start(const TestOptions& options = {}) {
-        ReleaseDisplay();
+        ResetGameGlobals();
         TestPlatformStart(options);
-        MainWindow = nullptr;
-        AppActive = 1;
-        Paused = 0;
-        LastActivation = 1;
-        SoundEnabled = 1;
-        ScreenWidth = 640;
-        ScreenHeight = 480;
-        HalfScreenWidth = 320;
-        HalfScreenHeight = 240;
-        ResumeTiming = 1;
-        GameClock = PreviousGameClock = FrameDelta = FrameRate = 0.0f;
     }
     void SetUp() override { Start(); }
     void TearDown() override {
         if (MainWindow) DestroyWindow(MainWindow);
-        ReleaseDisplay();
+        ResetGameGlobals();
     }
     // The game's window, as start-up makes it.
     HWND OpenWindow() {

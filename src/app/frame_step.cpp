@@ -7,6 +7,7 @@
 
 #include "app/game_clock.h"
 #include "app/game_flow.h"
+#include "app/game_globals.h"
 #include "app/startup.h"
 #include "display/display.h"
 #include "platform/gdi.h"
@@ -18,6 +19,11 @@ float PlayerLastShotTime = 0.0f;
 namespace {
 
 bool FirstFrame = true;
+
+const GlobalsReset Reset([] {
+    PlayerLastShotTime = 0.0f;
+    FirstFrame = true;
+});
 
 void DrawPauseLine() {
     HDC dc = GetSurfaceDC(PrimarySurface);

@@ -1,6 +1,7 @@
 // game_clock.cpp -- the clock in seconds and the length of each frame
 #include "app/game_clock.h"
 
+#include "app/game_globals.h"
 #include "platform/timer.h"
 
 std::int64_t ClockOrigin = 0;
@@ -10,6 +11,12 @@ float PreviousGameClock = 0.0f;
 float FrameDelta = 0.0f;
 float FrameRate = 0.0f;
 std::int32_t ResumeTiming = 1;
+
+static const GlobalsReset Reset([] {
+    ClockOrigin = 0;
+    SecondsPerCount = GameClock = PreviousGameClock = FrameDelta = FrameRate = 0.0f;
+    ResumeTiming = 1;
+});
 
 int InitGameClock() {
     std::int64_t frequency = 0;

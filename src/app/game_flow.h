@@ -1,9 +1,12 @@
-// game_flow.h -- loading, levels, and the checks between frames
+// game_flow.h -- loading, levels, lives, and the prompts between frames
 #pragma once
 
-// Loads everything once after the title pages and sets up the first level. So far it seeds the
-// random numbers and reads the display's pixel format; the levels, pictures, sounds and craft
-// are added as they are built.
+// Loads everything once after the title pages and sets up the first level.
 void LoadGame();
-// Between frames: level won, game over, quit. Nothing to check until the levels exist.
+// Sets up one level behind its title fades: shots, music, map, craft, roster.
+void StartLevel(int level);
+// Between frames: level won, game over prompt, quit prompt.
 void CheckGameFlow();
+// The loading screen's two fades of "Initializing level N".
+void LevelTitleIn(int level);
+void LevelTitleOut(int level);

@@ -1,7 +1,11 @@
 // random.cpp -- the game's own pseudo-random numbers
 #include "app/random.h"
 
+#include "app/game_globals.h"
+
 std::uint32_t RandomState = 1;
+
+static const GlobalsReset Reset([] { RandomState = 1; });
 
 void GameSrand(std::uint32_t seed) { RandomState = seed; }
 

@@ -11,6 +11,7 @@
 #include "app/frame_step.h"
 #include "app/game_clock.h"
 #include "app/game_flow.h"
+#include "app/game_globals.h"
 #include "app/text_screens.h"
 #include "app/texts.h"
 #include "audio/music.h"
@@ -26,6 +27,16 @@ std::int32_t LastActivation = 1;
 std::int32_t SoundEnabled = 1;
 std::int32_t HalfScreenWidth = 320;
 std::int32_t HalfScreenHeight = 240;
+
+static const GlobalsReset Reset([] {
+    MainWindow = nullptr;
+    AppActive = 1;
+    Paused = 0;
+    LastActivation = 1;
+    SoundEnabled = 1;
+    HalfScreenWidth = 320;
+    HalfScreenHeight = 240;
+});
 
 // The title picture is compiled in from startup_title.bmp (see CMakeLists.txt).
 extern const unsigned char StartupTitleBitmap[];

@@ -9,5 +9,5 @@ enum TextScreen {
     CongratulationsScreen = 4
 };
 
-// Shows one page: fade in, wait for Space, fade out. Not built yet: returns at once.
+// Shows one page on the visible screen: fade in, wait for Space, fade out.
 void ShowTextScreen(TextScreen screen);

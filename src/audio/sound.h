@@ -1,8 +1,50 @@
 // sound.h -- the sound-effect slots
+//
+// Each effect is loaded once into a numbered slot and played by number. While SoundEnabled is 0
+// every operation returns its success result and touches nothing.
 #pragma once
 
-// Sets up the sound service (or nothing when the player chose no sound). Returns 1 when ready
-// or disabled, 0 on failure. Not built yet: reports ready and does nothing.
+#include <cstdint>
+
+#include "platform/dsound.h"
+
+constexpr int SoundSlotCount = 64;
+
+// The slots the game plays.
+constexpr int SlotPlayerShot = 0;
+constexpr int SlotEnemyHit = 1;
+constexpr int SlotEnemyDestroyed = 2;
+constexpr int SlotEnemyShot = 3;
+constexpr int SlotPlayerHit = 4;
+constexpr int SlotPlayerDestroyed = 5;
+constexpr int SlotEndOfGame = 6;
+
+struct SoundSlot {
+    LPDIRECTSOUNDBUFFER Buffer; // null when the slot has no sound
+    std::int32_t InUse;
+};
+
+extern LPDIRECTSOUND SoundDevice;
+extern SoundSlot SoundSlots[SoundSlotCount];
+
+// Sets up the sound service. Returns 1 when ready (or sound is off), 0 on failure.
 int InitSound();
-// Releases the slots and the sound service. Not built yet: does nothing.
-void ReleaseSound();
+// Stops and releases every slot and the sound service.
+int ReleaseSound();
+// Load an effect file into its slot. Return the slot, or -1 when the file could not be loaded.
+int LoadVocSound(const char* fileName);
+int LoadWavSound(const char* fileName, DWORD extraFlags);
+// Play once from the current position (flags 0). Returns 1 played or nothing to play, 0 failure.
+int PlaySoundSlot(int slot, DWORD flags);
+// Stops and rewinds. Returns 1.
+int StopSoundSlot(int slot);
+int SetSlotVolume(int slot, int percent);
+int SetSlotFrequency(int slot, DWORD hz);
+int SetSlotPan(int slot, LONG pan);
+int StopAllSoundSlots();
+// The buffer's status word, or -1 for a slot without sound.
+long GetSlotStatus(int slot);
+// A second slot playing the same sound; -1 on failure.
+int DuplicateSoundSlot(int slot);
+int ReleaseSoundSlot(int slot);
+int ReleaseAllSoundSlots();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/game_globals.h"
 #include "app/startup.h"
 #include "app/texts.h"
 #include "display/bitmaps.h"
@@ -21,6 +22,14 @@ DDSURFACEDESC SurfaceDesc{};
 
 std::int32_t ScreenWidth = 640;
 std::int32_t ScreenHeight = 480;
+
+// Releases the surfaces before forgetting them, so a reset never leaks.
+static const GlobalsReset Reset([] {
+    ReleaseDisplay();
+    std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
+    ScreenWidth = 640;
+    ScreenHeight = 480;
+});
 
 namespace {
 
@@ -141,6 +150,8 @@ int LockWholeSurface(IDirectDrawSurface* surface) {
     if (!locked) return 0;
     FrameBuffer.Base = static_cast<std::uint8_t*>(SurfaceDesc.lpSurface);
     FrameBuffer.Pitch = SurfaceDesc.lPitch;
+    FrameBuffer.Width = std::int32_t(SurfaceDesc.dwWidth);
+    FrameBuffer.Height = std::int32_t(SurfaceDesc.dwHeight);
     return 1;
 }
 

@@ -1,8 +1,26 @@
 // pixels.cpp -- reading the display's pixel format and packing colours into it
 #include "display/pixels.h"
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/game_globals.h"
+
 PixelFormat PixelFormatInfo{};
 LockedFrame FrameBuffer{};
+
+static const GlobalsReset Reset([] {
+    PixelFormatInfo = PixelFormat{};
+    FrameBuffer = LockedFrame{};
+});
+
+#ifdef SKIRMO_CHECKED_PIXELS
+void PixelOutOfBounds(std::int32_t x, std::int32_t y) {
+    std::fprintf(stderr, "PutPixel(%d, %d) outside the locked %d by %d surface\n", int(x), int(y),
+                 int(FrameBuffer.Width), int(FrameBuffer.Height));
+    std::abort();
+}
+#endif
 
 namespace {
 

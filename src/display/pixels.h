@@ -21,6 +21,8 @@ struct PixelFormat {
 struct LockedFrame {
     std::uint8_t* Base; // first byte of the locked surface's pixels
     std::int32_t Pitch; // bytes from one row to the next
+    std::int32_t Width; // the locked surface's size, for the checked builds' PutPixel
+    std::int32_t Height;
 };
 
 extern PixelFormat PixelFormatInfo;
@@ -34,7 +36,16 @@ int AnalysePixelFormat(IDirectDrawSurface* surface, PixelFormat* info);
 // into the next, which is what makes 255, 255, 255 white in every format.
 std::uint16_t PackColor(std::int32_t red, std::int32_t green, std::int32_t blue,
                         const PixelFormat* info);
+#ifdef SKIRMO_CHECKED_PIXELS
+// The test and sanitizer builds: a write outside the locked surface stops the program at once,
+// naming the pixel, instead of landing quietly in the next row.
+[[noreturn]] void PixelOutOfBounds(std::int32_t x, std::int32_t y);
+#endif
+
 // Stores one pixel into FrameBuffer, unclipped and unchecked: the caller keeps x and y on screen.
 inline void PutPixel(std::int32_t x, std::int32_t y, std::uint16_t colour) {
+#ifdef SKIRMO_CHECKED_PIXELS
+    if (x < 0 || y < 0 || x >= FrameBuffer.Width || y >= FrameBuffer.Height) PixelOutOfBounds(x, y);
+#endif
     *reinterpret_cast<std::uint16_t*>(FrameBuffer.Base + y * FrameBuffer.Pitch + 2 * x) = colour;
 }

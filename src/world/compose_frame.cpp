@@ -5,12 +5,15 @@
 #include <cstring>
 
 #include "app/game_clock.h"
+#include "app/game_globals.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
 
 std::int32_t FpsDisplayOn = 0;
+
+static const GlobalsReset Reset([] { FpsDisplayOn = 0; });
 
 namespace {
 
@@ -49,3 +52,7 @@ void ComposeFrame() {
         }
     }
 }
+
+// Not built yet: come with the flight work.
+void DrawLives() {}
+void ExplosionFlash(std::int32_t, std::int32_t) {}

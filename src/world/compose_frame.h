@@ -1,10 +1,17 @@
 // compose_frame.h -- one picture of the game in the back buffer
+//
+// Landscape and clouds by rectangle copies, then one lock of the back buffer for the shots,
+// debris, craft and the explosion flash; the frame-rate line on I; the life icons last.
 #pragma once
 
 #include <cstdint>
 
 extern std::int32_t FpsDisplayOn; // I toggles the frame-rate line
 
-// Builds the frame in BackBuffer. So far: a plain ground in place of the landscape, and the
-// frame-rate line on I; the landscape, clouds, shots and craft join as they are built.
+// Builds the frame in BackBuffer; also moves and hit-tests the shots and runs the player's
+// destruction sequence and return.
 void ComposeFrame();
+// One life icon per remaining life, stacked up the left side.
+void DrawLives();
+// Brightens the flash mask's shape around a screen point in the locked FrameBuffer.
+void ExplosionFlash(std::int32_t cx, std::int32_t cy);

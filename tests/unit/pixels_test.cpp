@@ -93,6 +93,8 @@ TEST(PutPixel, WritesThroughThePitchOfAPaddedSurface) {
     ASSERT_GT(desc.lPitch, 2 * 640);
     FrameBuffer.Base = static_cast<std::uint8_t*>(desc.lpSurface);
     FrameBuffer.Pitch = desc.lPitch;
+    FrameBuffer.Width = 640;
+    FrameBuffer.Height = 480;
     PutPixel(0, 0, 0xABCD);
     PutPixel(639, 479, 0x1234);
     PutPixel(5, 3, 0x0F0F);
@@ -107,5 +109,16 @@ TEST(PutPixel, WritesThroughThePitchOfAPaddedSurface) {
     EXPECT_EQ(*reinterpret_cast<std::uint16_t*>(bytes + 3 * 1280 + 10), 0);
     EXPECT_EQ(display.primary->Unlock(nullptr), DD_OK);
 }
+
+#ifdef SKIRMO_CHECKED_PIXELS
+TEST(PutPixelDeathTest, TheCheckedBuildsStopAWriteOffTheLockedSurface) {
+    std::uint16_t pixels[4 * 3] = {};
+    FrameBuffer = LockedFrame{reinterpret_cast<std::uint8_t*>(pixels), 8, 4, 3};
+    EXPECT_DEATH(PutPixel(4, 0, 1), "PutPixel\\(4, 0\\) outside the locked 4 by 3 surface");
+    EXPECT_DEATH(PutPixel(0, -1, 1), "outside");
+    PutPixel(3, 2, 7);
+    EXPECT_EQ(pixels[11], 7);
+}
+#endif
 
 } // namespace

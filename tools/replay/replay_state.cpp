@@ -1,44 +1,115 @@
 // replay_state.cpp -- the game's state at one moment, as JSON
 //
-// Each piece of the game adds its own fields here as it arrives, so that a replay can be
-// checked against any of them.
+// The fields are the game's own globals under their own names, so that a replay can be checked
+// against any of them.
 #include "replay_state.h"
 
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
+#include "app/cheat.h"
 #include "app/game_clock.h"
 #include "app/startup.h"
+#include "combat/craft.h"
+#include "combat/shots.h"
 #include "display/display.h"
+#include "world/clouds.h"
 
 namespace {
 
 std::string Number(double v) {
+    // JSON has no words for infinities or NaN (the joke keys can make corners infinite).
+    if (!std::isfinite(v)) return "null";
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.9g", v);
     return buf;
 }
 
+class JsonObject {
+  public:
+    JsonObject& Field(const char* name, const std::string& value) {
+        text_ += text_.size() > 1 ? ",\"" : "\"";
+        text_ += name;
+        text_ += "\":" + value;
+        return *this;
+    }
+    JsonObject& Field(const char* name, double value) { return Field(name, Number(value)); }
+    JsonObject& Field(const char* name, std::int32_t value) {
+        return Field(name, std::to_string(value));
+    }
+    std::string Close() { return text_ + "}"; }
+
+  private:
+    std::string text_ = "{";
+};
+
+std::string CraftJson(const Craft& c) {
+    return JsonObject()
+        .Field("PosX", c.PosX)
+        .Field("PosY", c.PosY)
+        .Field("Heading", c.Heading)
+        .Field("Speed", c.Speed)
+        .Field("ScreenX", c.ScreenX)
+        .Field("ScreenY", c.ScreenY)
+        .Field("HitPoints", c.HitPoints)
+        .Field("State", c.State)
+        .Field("Frame", c.Frame)
+        .Field("Countdown", c.Countdown)
+        .Field("Level", c.Level)
+        .Field("TurnRate", c.TurnRate)
+        .Close();
+}
+
+template <class List> std::string JsonArray(const List& items) {
+    std::string j = "[";
+    for (const std::string& item : items)
+        j += (j.size() > 1 ? "," : "") + item;
+    return j + "]";
+}
+
 } // namespace
 
 std::string GameStateJson(double timeSeconds, std::int64_t frame) {
-    std::string j = "{";
-    auto field = [&](const char* name, const std::string& value) {
-        if (j.size() > 1) j += ",";
-        j += "\"";
-        j += name;
-        j += "\":" + value;
-    };
-    field("time", Number(timeSeconds));
-    field("frame", std::to_string(frame));
-    field("screenWidth", std::to_string(ScreenWidth));
-    field("screenHeight", std::to_string(ScreenHeight));
-    field("Paused", std::to_string(Paused));
-    field("AppActive", std::to_string(AppActive));
-    field("SoundEnabled", std::to_string(SoundEnabled));
-    field("GameClock", Number(GameClock));
-    field("FrameDelta", Number(FrameDelta));
-    field("FrameRate", Number(FrameRate));
-    field("ResumeTiming", std::to_string(ResumeTiming));
-    j += "}\n";
-    return j;
+    std::vector<std::string> enemies, shots, clouds;
+    for (const Craft& e : EnemyCraft)
+        enemies.push_back(CraftJson(e));
+    for (const Shot* s = ShotList.First; s; s = s->Next)
+        shots.push_back(JsonObject()
+                            .Field("PosX", s->PosX)
+                            .Field("PosY", s->PosY)
+                            .Field("Heading", s->Heading)
+                            .Field("Age", s->Age)
+                            .Field("ShotOwner", s->ShotOwner)
+                            .Close());
+    for (const Cloud& c : Clouds)
+        clouds.push_back(
+            JsonObject().Field("x", c.X).Field("y", c.Y).Field("speed", c.Speed).Close());
+
+    return JsonObject()
+               .Field("time", timeSeconds)
+               .Field("frame", std::to_string(frame))
+               .Field("screenWidth", ScreenWidth)
+               .Field("screenHeight", ScreenHeight)
+               .Field("CurrentLevel", CurrentLevel)
+               .Field("PlayerLives", PlayerLives)
+               .Field("EnemiesSpawned", EnemiesSpawned)
+               .Field("EnemySpawnLimit", EnemySpawnLimit)
+               .Field("EnemiesRemaining", EnemiesRemaining)
+               .Field("CheatMode", CheatMode)
+               .Field("Paused", Paused)
+               .Field("AppActive", AppActive)
+               .Field("SoundEnabled", SoundEnabled)
+               .Field("GameClock", GameClock)
+               .Field("FrameDelta", FrameDelta)
+               .Field("FrameRate", FrameRate)
+               .Field("ResumeTiming", ResumeTiming)
+               .Field("WindSpeed", WindSpeed)
+               .Field("WindTimer", WindTimer)
+               .Field("player", CraftJson(PlayerCraft))
+               .Field("enemies", JsonArray(enemies))
+               .Field("shots", JsonArray(shots))
+               .Field("clouds", JsonArray(clouds))
+               .Close() +
+           "\n";
 }

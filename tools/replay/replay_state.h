@@ -4,5 +4,6 @@
 #include <cstdint>
 #include <string>
 
-// The game's globals that exist so far, with the virtual time and the frame count.
+// The game's globals (clock, flags, roster, the six craft, shots, clouds, wind), with the
+// virtual time and the frame count.
 std::string GameStateJson(double timeSeconds, std::int64_t frame);
