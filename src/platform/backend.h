@@ -72,8 +72,8 @@ struct SoundBufferData;
 
 // A game file is being opened for reading: the sound buffers made next come from it.
 void NoteGameFileOpened(const char* name);
-// Opens / closes the sound output. False when there is none.
-bool BackendOpenSound();
+// Opens / closes the sound output. False when there is none, with the reason in why.
+bool BackendOpenSound(std::string& why);
 void BackendCloseSound();
 // Keeps the mixer away while buffers change (the real platform mixes on another thread).
 void BackendLockSound();

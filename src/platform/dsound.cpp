@@ -36,6 +36,7 @@ namespace {
 IDirectSound* TheSound = nullptr;
 std::vector<IDirectSoundBuffer*> Buffers;
 std::string LastFileOpened;
+std::string OutputError; // why the last DirectSoundCreate failed
 
 struct SoundLock {
     SoundLock() { BackendLockSound(); }
@@ -57,7 +58,15 @@ void NoteGameFileOpened(const char* name) { LastFileOpened = name ? name : ""; }
 HRESULT DirectSoundCreate(void*, IDirectSound** sound, void*) {
     if (!sound) return DSERR_INVALIDPARAM;
     *sound = nullptr;
-    if (TheSound || !BackendOpenSound()) return DSERR_NODRIVER;
+    OutputError.clear();
+    if (TheSound) {
+        OutputError = "the sound output is open already";
+        return DSERR_NODRIVER;
+    }
+    if (!BackendOpenSound(OutputError)) {
+        if (OutputError.empty()) OutputError = "no sound output";
+        return DSERR_NODRIVER;
+    }
     TheSound = new IDirectSound;
     *sound = TheSound;
     return DS_OK;
@@ -102,6 +111,8 @@ HRESULT IDirectSound::DuplicateSoundBuffer(IDirectSoundBuffer* original,
     *duplicate = NewBuffer(std::move(copy));
     return DS_OK;
 }
+
+const char* SoundOutputError() { return OutputError.c_str(); }
 
 DWORD IDirectSound::Release() {
     if (this == TheSound) {

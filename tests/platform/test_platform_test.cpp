@@ -81,6 +81,42 @@ TEST(VirtualClock, ScriptedKeysAndWindowEventsHappenAtTheirTimes) {
     EXPECT_EQ(msg.wParam, 0u);
 }
 
+TEST(VirtualClock, APlayerBesideTheScriptHoldsKeysOnEveryPoll) {
+    TestOptions o;
+    std::string error;
+    ASSERT_TRUE(
+        ParseScript("0.010 SPACE down\n0.020 SPACE up\n0.030 focus lost\n", o.script, error));
+    TestPlatformStart(o);
+    std::vector<std::int64_t> polls;
+    TestSetKeyboardHook([&](std::int64_t now) {
+        polls.push_back(now);
+        // The player holds SPACE from 5 ms to 15 ms and LEFT from 25 ms on.
+        TestSetKey(VK_SPACE, now >= 5000000 && now < 15000000);
+        if (now >= 25000000) TestSetKey(VK_LEFT, true);
+    });
+    auto held = [](int key) { return GetAsyncKeyState(key) < 0; };
+    EXPECT_FALSE(held(VK_SPACE));
+    TestSleep(0.006);
+    EXPECT_TRUE(held(VK_SPACE)) << "the player's own key";
+    TestSleep(0.006);
+    EXPECT_TRUE(held(VK_SPACE)) << "both hold it";
+    TestSleep(0.006);
+    EXPECT_TRUE(held(VK_SPACE)) << "the player let go, the script still holds it";
+    TestSleep(0.008);
+    EXPECT_TRUE(held(VK_LEFT));
+    EXPECT_FALSE(held(VK_SPACE));
+    ASSERT_EQ(polls.size(), 6u);
+    EXPECT_EQ(polls[0], 1000) << "the hook sees the clock as the poll moved it";
+    TestSetKeyboardHook(nullptr);
+    TestSleep(0.010);
+    EXPECT_FALSE(held(VK_LEFT)) << "losing the focus lets go of the player's keys too";
+    TestPlatformStart({});
+    TestSetKey(VK_UP, true);
+    EXPECT_EQ(polls.size(), 6u);
+    EXPECT_TRUE(held(VK_UP));
+    EXPECT_EQ(polls.size(), 6u) << "a new run forgets the hook";
+}
+
 TEST(VirtualClock, UntilEndsTheRunFromInsideAWait) {
     TestOptions o;
     o.untilSeconds = 0.5;
@@ -181,6 +217,14 @@ TEST(Recorder, NoSoundOutputMeansNoSoundService) {
     IDirectSound* ds = reinterpret_cast<IDirectSound*>(1);
     EXPECT_NE(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
     EXPECT_EQ(ds, nullptr);
+    EXPECT_STREQ(SoundOutputError(), "no sound device (this test run makes the sound output fail)");
+    TestPlatformStart({});
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    EXPECT_STREQ(SoundOutputError(), "") << "a success clears the last reason";
+    IDirectSound* second = nullptr;
+    EXPECT_NE(DirectSoundCreate(nullptr, &second, nullptr), DS_OK);
+    EXPECT_STREQ(SoundOutputError(), "the sound output is open already");
+    ds->Release();
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 
 #include "app/startup.h"
 #include "platform/test/test_platform.h"
+#include "bot.h"
 #include "replay_state.h"
 
 namespace {
@@ -23,7 +24,7 @@ namespace {
 const char* const Usage =
     "usage: skirmo-replay [--data DIR] [--mode 640x480|800x600] [--no-sound] [--abort]\n"
     "                     [--seed N] [--fps N] [--pixel-format 565|555] [--pitch-pad BYTES]\n"
-    "                     [--script FILE] [--until SECONDS] [--state-at T:FILE.json]...\n"
+    "                     [--script FILE] [--bot] [--until SECONDS] [--state-at T:FILE.json]...\n"
     "                     [--shot-at T:FILE.bmp]... [--log FILE.jsonl] [--fail STEP]\n"
     "  STEP: window, display-create, cooperative-level, display-mode, surface:N (N from 1),\n"
     "        back-buffer, clock, sound\n";
@@ -95,6 +96,7 @@ TestFailure ParseFailure(const std::string& text) {
 int main(int argc, char** argv) {
     TestOptions options;
     std::string dataDir, logPath;
+    bool bot = false;
     std::vector<std::pair<double, std::string>> states;
     std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -134,7 +136,9 @@ int main(int argc, char** argv) {
         else if (a == "--script") {
             std::string path = value(), error;
             if (!ParseScript(ReadFile(path), options.script, error)) Die(path + ": " + error);
-        } else if (a == "--until")
+        } else if (a == "--bot")
+            bot = true;
+        else if (a == "--until")
             options.untilSeconds = ParseSeconds(value(), "--until");
         else if (a == "--state-at")
             states.push_back(ParseTimedFile(value(), "--state-at"));
@@ -155,6 +159,7 @@ int main(int argc, char** argv) {
     std::stable_sort(states.begin(), states.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     TestPlatformStart(options);
+    if (bot) AttachBot();
     std::size_t nextState = 0;
     std::int64_t frames = 0;
     TestSetFrameStepHook([&](std::int64_t beginNs, bool atEnd) {

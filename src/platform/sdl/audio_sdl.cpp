@@ -224,10 +224,11 @@ DWORD CloseMusic() {
 
 } // namespace
 
-bool BackendOpenSound() {
+bool BackendOpenSound(std::string& why) {
     if (Device) return true;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "skirmo: no sound output: %s\n", SDL_GetError());
+        why = SDL_GetError();
+        std::fprintf(stderr, "skirmo: no sound output: %s\n", why.c_str());
         return false;
     }
     SDL_AudioSpec want{}, have{};
@@ -239,7 +240,8 @@ bool BackendOpenSound() {
     // The mixer and the synth work at any rate, so take the device's own; SDL converts the rest.
     Device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (!Device) {
-        std::fprintf(stderr, "skirmo: no sound output: %s\n", SDL_GetError());
+        why = SDL_GetError();
+        std::fprintf(stderr, "skirmo: no sound output: %s\n", why.c_str());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }

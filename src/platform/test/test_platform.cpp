@@ -28,6 +28,7 @@ void ApplyScriptUpTo(std::int64_t now) {
         case ScriptEvent::FocusLost:
             // The desktop forgets held keys when the window loses the keyboard.
             std::fill(std::begin(r.keys), std::end(r.keys), false);
+            std::fill(std::begin(r.playerKeys), std::end(r.playerKeys), false);
             QueuePosted(MSG{r.window, WM_ACTIVATEAPP, 0, 0});
             break;
         case ScriptEvent::FocusGained:
@@ -73,6 +74,14 @@ void TestRecord(TestEvent event) {
 
 void TestSetFrameStepHook(std::function<void(std::int64_t, bool)> hook) {
     TheRun.frameHook = std::move(hook);
+}
+
+void TestSetKeyboardHook(std::function<void(std::int64_t)> hook) {
+    TheRun.keyboardHook = std::move(hook);
+}
+
+void TestSetKey(int virtualKey, bool down) {
+    if (virtualKey > 0 && virtualKey < 256) TheRun.playerKeys[virtualKey] = down;
 }
 
 void TestLoseSurfaces() { DisplayMarkAllLost(); }
@@ -122,7 +131,9 @@ std::int64_t GetCalendarTime() { return TheRun.options.seed; }
 
 short GetAsyncKeyState(int vKey) {
     Advance(PollQuantumNs);
-    return (vKey >= 0 && vKey < 256 && TheRun.keys[vKey]) ? short(0x8000) : short(0);
+    if (TheRun.keyboardHook) TheRun.keyboardHook(TheRun.now);
+    bool held = vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);
+    return held ? short(0x8000) : short(0);
 }
 
 // --- what the shared display code asks of this machine ---

@@ -88,6 +88,15 @@ void TestRecord(TestEvent event);
 // Called at the beginning and the end of every frame step (after its flip, or after the pause
 // line while paused), with the virtual time at which the step began.
 void TestSetFrameStepHook(std::function<void(std::int64_t beginNs, bool atEnd)> hook);
+// Called on every keyboard poll (GetAsyncKeyState), after the virtual clock has moved on and the
+// script's events due by then have happened, and before the poll is answered: an autopilot reads
+// the game's state there and presses keys with TestSetKey. A new run (TestPlatformStart) forgets
+// the hook, as it forgets the frame-step hook.
+void TestSetKeyboardHook(std::function<void(std::int64_t nowNs)> hook);
+// Holds (down) or releases a key as a player would, beside the script: a key is down while
+// either the script or TestSetKey holds it, so neither can release the other's key. Losing the
+// focus releases every key of both, as the desktop forgets held keys then.
+void TestSetKey(int virtualKey, bool down);
 // Writes what the screen shows now (the desktop with the dialog before the display exists, the
 // front surface after) as a 24-bit BMP. Returns false when the file cannot be written.
 bool TestWriteScreen(const std::string& path);

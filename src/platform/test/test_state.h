@@ -14,11 +14,13 @@ struct TestRun {
     std::int64_t now = 0; // virtual nanoseconds
     std::size_t nextScript = 0;
     std::size_t nextShot = 0;
-    bool keys[256] = {};
+    bool keys[256] = {};       // held by the script
+    bool playerKeys[256] = {}; // held through TestSetKey
     Window* window = nullptr;
     std::vector<std::uint32_t> desktop; // the desktop picture before the display exists
     std::vector<TestEvent> events;
     std::function<void(std::int64_t, bool)> frameHook;
+    std::function<void(std::int64_t)> keyboardHook;
     std::int64_t frameBegin = 0;
 };
 
