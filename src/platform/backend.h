@@ -86,6 +86,11 @@ LONG SoundBufferVolume(const SoundBufferData& buffer);
 void BackendSoundPlayed(const SoundBufferData& buffer);
 void BackendSoundStopped(const SoundBufferData& buffer);
 
+// Releases the sound service and every buffer still there (a new test run).
+void ResetSoundService();
+// How many sound buffers exist.
+int SoundBufferCount();
+
 // Mixes every playing buffer into interleaved stereo floats at outputRate, adding to what out
 // holds, and moves their positions on; a buffer that reaches its end stops (or wraps when
 // looping). Called with the sound lock held.
@@ -99,3 +104,7 @@ DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const cha
 void BackendMciSent(const char* command, DWORD result);
 // Forgets the open alias (a new test run).
 void ResetMci();
+// True for a Standard MIDI File the player can play whole: its header, then every track chunk
+// it promises within the file, each track's events parsing to their end-of-track exactly at the
+// chunk's end. SMPTE timing is refused.
+bool IsPlayableMidi(const std::vector<std::uint8_t>& file);

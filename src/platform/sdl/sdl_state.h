@@ -27,3 +27,7 @@ void ScreenShowAgain();
 // game is only waiting.
 void ScreenOnClockPoll();
 void ScreenOnWaitingPoll();
+
+// SDL reported that an audio output device went away; the sound output moves to the default
+// device if it was that one.
+void SoundDeviceRemoved(std::uint32_t device);

@@ -47,6 +47,9 @@ bool Translate(const SDL_Event& e, MSG* msg) {
     case SDL_QUIT:
         msg->message = WM_CLOSE;
         return true;
+    case SDL_AUDIODEVICEREMOVED:
+        if (!e.adevice.iscapture) SoundDeviceRemoved(e.adevice.which);
+        return false;
     case SDL_KEYDOWN: {
         msg->message = (e.key.keysym.mod & KMOD_ALT) ? WM_SYSKEYDOWN : WM_KEYDOWN;
         msg->wParam = WPARAM(VirtualKeyOf(e.key.keysym.sym));
