@@ -155,8 +155,15 @@ TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
         {"1 UP down\nsoon UP down\n",
          "line 2: expected a time in seconds (0 or more), found 'soon'"},
         {"-1 UP down\n", "line 1: expected a time in seconds (0 or more), found '-1'"},
-        {"1 up down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC or A..Z), 'focus' or "
-                        "'close', found 'up'"},
+        {"1 up down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, "
+                        "F1..F12 or A..Z), 'focus' or 'close', found 'up'"},
+        {"1 F13 down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, "
+                         "F1..F12 or A..Z), 'focus' or 'close', found 'F13'"},
+        {"1 UP downwardsandonwardsforeverandever\n",
+         "line 1: expected 'down' or 'up' after the key, found 'downwardsandonwardsforev...'"},
+        {"\xEF\xBB\xBF"
+         "1 UP down\n",
+         "line 1: a byte-order mark; the script is plain ASCII text: '\\xEF\\xBB\\xBF1 UP down'"},
         {"1 UP\n", "line 1: expected 'down' or 'up' after the key, found the end of the line"},
         {"1 focus away\n", "line 1: expected 'lost' or 'gained' after 'focus', found 'away'"},
         {"1 close now\n", "line 1: expected nothing after 'close', found 'now'"},
@@ -168,6 +175,28 @@ TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
         EXPECT_FALSE(ParseScript(c.text, events, error)) << c.text;
         EXPECT_EQ(error, c.error);
     }
+    // A NUL byte, and a line too long to be meant: the excerpt stays short.
+    std::vector<ScriptEvent> events;
+    std::string error;
+    EXPECT_FALSE(ParseScript(std::string("1 UP down\n2 UP\0 up\n", 20), events, error));
+    EXPECT_EQ(error, "line 2: a NUL byte: '2 UP\\x00 up'");
+    EXPECT_FALSE(ParseScript("1 UP down\n# " + std::string(5000, 'x') + "\n", events, error));
+    EXPECT_EQ(error, "line 2: longer than 4096 bytes: '# xxxxxxxxxxxxxxxxxxxxxx...'");
+    EXPECT_TRUE(ParseScript("1 UP down # " + std::string(4000, 'x') + "\n", events, error));
+}
+
+TEST(Script, TheWindowsKeysPostWhatTheDesktopPosts) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    ASSERT_TRUE(
+        ParseScript("0 ALT down\n0 TAB down\n0 ENTER down\n0 F1 down\n0 F12 down\n", events, error))
+        << error;
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].virtualKey, VK_MENU);
+    EXPECT_EQ(events[1].virtualKey, VK_TAB);
+    EXPECT_EQ(events[2].virtualKey, VK_RETURN);
+    EXPECT_EQ(events[3].virtualKey, VK_F1);
+    EXPECT_EQ(events[4].virtualKey, VK_F12);
 }
 
 } // namespace

@@ -71,6 +71,16 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     if (!dialogTemplate || !proc || !owner || owner != r.window) return -1;
     DialogUi* ui = DialogUiCreate(dialogTemplate, 1);
     if (!ui) return -1;
+    // A run may end inside the dialog (the end of the run is thrown out of a wait): what the
+    // dialog holds is freed on that way out too.
+    struct Holder {
+        DialogUi* ui;
+        bool open = false;
+        ~Holder() {
+            DialogUiDestroy(ui);
+            if (open) FinishModalDialog();
+        }
+    } holder{ui};
     const TestOptions& o = r.options;
     int left = (o.desktopWidth - DialogUiWidth(ui)) / 2;
     int top = (o.desktopHeight - DialogUiHeight(ui)) / 2;
@@ -89,10 +99,8 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         DialogUiMouseDown(ui, x, y);
         send(DialogUiMouseUp(ui, x, y));
     };
-    if (!BeginModalDialog(proc, param)) {
-        DialogUiDestroy(ui);
-        return -1;
-    }
+    if (!BeginModalDialog(proc, param)) return -1;
+    holder.open = true;
     show();
     Advance(PollQuantumNs);
     if (o.abort) {
@@ -101,8 +109,8 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         if (o.noSound) click(1003);
         click(o.dialogMode == 1 ? 1001 : 1000);
     }
-    DialogUiDestroy(ui);
     std::fill(r.desktop.begin(), r.desktop.end(), 0u);
     // A dialog nobody ended counts as the dialog failing.
+    holder.open = false;
     return FinishModalDialog();
 }
