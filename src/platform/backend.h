@@ -38,8 +38,9 @@ bool BackendFailDisplayStep(DisplayStep step, int index);
 bool BackendPixelFormat555();
 // Extra bytes at the end of every surface row, so that pitch > 2 * width is exercised.
 int BackendPitchPadding();
-// The display mode was set: the screen is now width by height.
-void BackendSetDisplayMode(int width, int height);
+// The display mode is being set: the screen is now width by height. False when the machine
+// cannot show a picture of that size (the mode then fails).
+bool BackendSetDisplayMode(int width, int height);
 // The display object went away.
 void BackendDisplayReleased();
 // Flip: show this front surface; wait for the next refresh when wait is true.

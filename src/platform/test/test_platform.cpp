@@ -195,7 +195,7 @@ bool BackendFailDisplayStep(DisplayStep step, int index) {
 
 bool BackendPixelFormat555() { return TheRun.options.pixelFormat555; }
 int BackendPitchPadding() { return TheRun.options.pitchPadding; }
-void BackendSetDisplayMode(int, int) {}
+bool BackendSetDisplayMode(int, int) { return true; }
 void BackendDisplayReleased() {}
 void BackendFrontWritten(const SurfaceMemory&) {}
 void BackendTextDrawn() { Advance(TextLineNs); }

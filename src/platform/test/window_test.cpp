@@ -88,10 +88,22 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         DialogUiDraw(ui, r.desktop.data(), o.desktopWidth, o.desktopHeight, o.desktopWidth, left,
                      top);
     };
+    // The dialog's loop passes what the desktop posts meanwhile on, as the real one does: a
+    // focus change reaches the window procedure, the window's closing cancels the dialog.
+    auto pump = [&] {
+        MSG m{};
+        while (!ModalDialogEnded() && TakePosted(&m)) {
+            if (m.message == WM_CLOSE)
+                SendDialogCommand(IDCANCEL);
+            else if (m.message == WM_ACTIVATEAPP && r.window)
+                r.window->proc(r.window, m.message, m.wParam, m.lParam);
+        }
+    };
     auto send = [&](DialogAction a) {
         if (a.command) SendDialogCommand(a.controlId);
         show();
         Advance(PollQuantumNs);
+        pump();
     };
     auto click = [&](int id) {
         int x = 0, y = 0;
@@ -103,6 +115,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     holder.open = true;
     show();
     Advance(PollQuantumNs);
+    pump();
     if (o.abort) {
         send(DialogUiKey(ui, DialogKeyEscape));
     } else {
