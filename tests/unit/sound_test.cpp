@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -370,6 +371,22 @@ TEST_F(SoundTest, ASoundDeviceThatCannotBeOpenedIsSaidBeforeTheGameEnds) {
     EXPECT_NE(boxes[0].text.find("could not be opened"), std::string::npos);
     EXPECT_NE(boxes[0].text.find("\"Check this if you don't have a sound card\""),
               std::string::npos);
+}
+
+TEST_F(SoundTest, TheReplayRunnerShowsTheMessageAndTheProgramEnds) {
+    std::string log = (dir / "fail.jsonl").string();
+    std::string command = std::string(SKIRMO_REPLAY) + " --data " + SKIRMO_DATA_DIR +
+                          " --fail sound --until 60 --log " + log + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(log);
+    std::vector<std::string> events;
+    for (std::string line; std::getline(in, line);)
+        events.push_back(line.substr(line.find("\"event\":")));
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].rfind(R"("event":"message_box","caption":"Sound initialization error")", 0),
+              0u);
+    EXPECT_EQ(events[1], R"("event":"quit","code":0})");
+    EXPECT_EQ(events[2], R"("event":"end","why":"program ended"})");
 }
 
 TEST_F(SoundTest, ReleasingStopsAndFreesEverySlotAndTheDevice) {
