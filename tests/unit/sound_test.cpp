@@ -21,18 +21,15 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
+void PutLe(Bytes& b, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
         b.push_back(std::uint8_t(v >> (8 * i)));
 }
-void Put16(Bytes& b, std::uint16_t v) {
-    b.push_back(std::uint8_t(v));
-    b.push_back(std::uint8_t(v >> 8));
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
-void PutId(Bytes& b, const char* id) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(std::uint8_t(id[i]));
-}
+Bytes Id(const char* id) { return Bytes(id, id + 4); }
 
 Bytes Ramp(std::size_t n) {
     Bytes s;
@@ -41,48 +38,42 @@ Bytes Ramp(std::size_t n) {
     return s;
 }
 
-// A Creative Voice file whose first block claims blockLength and holds samples.
+// A Creative Voice file whose first block, at offset 26, claims blockLength.
 Bytes Voc(std::uint32_t blockLength, const Bytes& samples) {
     Bytes b(20, 'V');
-    Put16(b, 26);
-    Put16(b, 0x010A);
-    Put16(b, 0x1129);
+    PutLe(b, 26, 2);
+    PutLe(b, 0x1129010A, 4);
     b.push_back(1);
-    for (int i = 0; i < 3; ++i)
-        b.push_back(std::uint8_t(blockLength >> (8 * i)));
-    b.push_back(0xA6); // time constant
-    b.push_back(0);    // packing
-    b.insert(b.end(), samples.begin(), samples.end());
+    PutLe(b, blockLength, 3);
+    PutLe(b, 0x00A6, 2); // time constant, packing
+    return b + samples;
+}
+
+Bytes Chunk(const char* id, const Bytes& data, std::uint32_t claimed = 0) {
+    Bytes b = Id(id);
+    PutLe(b, claimed ? claimed : std::uint32_t(data.size()), 4);
+    b = b + data;
+    if (data.size() & 1) b.push_back(0);
     return b;
 }
 
-void PutChunk(Bytes& b, const char* id, const Bytes& data, std::uint32_t claimed = 0) {
-    PutId(b, id);
-    Put32(b, claimed ? claimed : std::uint32_t(data.size()));
-    b.insert(b.end(), data.begin(), data.end());
-    if (data.size() & 1) b.push_back(0);
-}
-
-// A wave format of the given tag, 16 bytes long or 18 with its extra-size field.
+// A wave format chunk: 16-bit stereo at 22050 Hz, 16 bytes long or 18 with its extra size.
 Bytes Format(std::uint16_t tag, bool withExtraSize) {
     Bytes f;
-    Put16(f, tag);
-    Put16(f, 2);
-    Put32(f, 22050);
-    Put32(f, 88200);
-    Put16(f, 4);
-    Put16(f, 16);
-    if (withExtraSize) Put16(f, 0);
-    return f;
+    PutLe(f, tag, 2);
+    PutLe(f, 2, 2);
+    PutLe(f, 22050, 4);
+    PutLe(f, 88200, 4);
+    PutLe(f, 4, 2);
+    PutLe(f, 16, 2);
+    if (withExtraSize) PutLe(f, 0, 2);
+    return Chunk("fmt ", f);
 }
 
 Bytes Wave(const Bytes& chunks) {
-    Bytes b;
-    PutId(b, "RIFF");
-    Put32(b, std::uint32_t(4 + chunks.size()));
-    PutId(b, "WAVE");
-    b.insert(b.end(), chunks.begin(), chunks.end());
-    return b;
+    Bytes b = Id("RIFF");
+    PutLe(b, std::uint32_t(4 + chunks.size()), 4);
+    return b + Id("WAVE") + chunks;
 }
 
 class SoundTest : public GameTest {
@@ -104,12 +95,9 @@ class SoundTest : public GameTest {
         fs::remove_all(dir);
     }
 
-    void Write(const char* name, const Bytes& bytes) {
+    void Write(const std::string& name, const Bytes& bytes) {
         std::ofstream(dir / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    void CopyGameFile(const char* name) {
-        fs::copy_file(fs::path(SKIRMO_DATA_DIR) / name, dir / name);
     }
 
     void StartSound() {
@@ -121,17 +109,20 @@ class SoundTest : public GameTest {
     // The samples a slot's buffer holds, read back through a lock.
     Bytes SlotSamples(int slot) {
         LPDIRECTSOUNDBUFFER b = SoundSlots[slot].Buffer;
-        if (!b) return {};
         void *p1 = nullptr, *p2 = nullptr;
         DWORD n1 = 0, n2 = 0;
-        if (b->Lock(0, 0, &p1, &n1, &p2, &n2, 0) != DS_OK) return {};
+        if (!b || b->Lock(0, 0, &p1, &n1, &p2, &n2, 0) != DS_OK) return {};
         Bytes out(static_cast<std::uint8_t*>(p1), static_cast<std::uint8_t*>(p1) + n1);
         b->Unlock(p1, n1, p2, n2);
         return out;
     }
 
-    // Loading's sequence: each file into the next slot, then its frequency and volume.
-    void LoadTheGameSlots() {
+    // Loading's sequence, with the game's own files that are present: each file into the next
+    // slot, then that slot's frequency and volume.
+    void LoadTheGameSlots(std::initializer_list<const char*> present) {
+        for (const char* name : present)
+            fs::copy_file(fs::path(SKIRMO_DATA_DIR) / name, dir / name);
+        StartSound();
         const struct {
             const char* file;
             DWORD hz;
@@ -149,160 +140,109 @@ class SoundTest : public GameTest {
         }
     }
 
-    // What playing a slot records: "file frequency volume", or "" when nothing sounded.
-    std::string Played(int slot) {
-        TestEvents().clear();
-        StopSoundSlot(slot);
-        EXPECT_EQ(PlaySoundSlot(slot, 0), 1);
-        for (const TestEvent& e : TestEvents())
-            if (e.kind == "sound" && e.op == "play")
-                return e.file + " " + std::to_string(e.frequency) + " " + std::to_string(e.volume);
-        return "";
+    // What each slot sounds when played: "file frequency volume", or "" for silence.
+    std::vector<std::string> PlayEachSlot(int count) {
+        std::vector<std::string> heard;
+        for (int slot = 0; slot < count; ++slot) {
+            TestEvents().clear();
+            StopSoundSlot(slot);
+            EXPECT_EQ(PlaySoundSlot(slot, 0), 1);
+            heard.emplace_back();
+            for (const TestEvent& e : TestEvents())
+                if (e.kind == "sound" && e.op == "play")
+                    heard.back() =
+                        e.file + " " + std::to_string(e.frequency) + " " + std::to_string(e.volume);
+        }
+        return heard;
     }
 };
 
-TEST(VocSamples, TheFirstBlockLengthCountsTwoBytesBeforeTheSamples) {
-    Bytes file = Voc(1002, Ramp(1000));
+TEST(VocSamples, TheFirstBlockMustLieWithinTheFile) {
     std::size_t offset = 0, count = 0;
+    Bytes file = Voc(1002, Ramp(1000));
     ASSERT_TRUE(FindVocSamples(file.data(), file.size(), offset, count));
     EXPECT_EQ(offset, 32u);
-    EXPECT_EQ(count, 1000u);
-
-    // A block that ends exactly at the end of the file is whole; one byte more is not.
+    EXPECT_EQ(count, 1000u) << "the length counts the time constant and the packing";
+    Bytes farBlock = file;
+    farBlock[20] = 250; // only the low byte of the offset counts
+    const struct {
+        const char* what;
+        Bytes bytes;
+    } bad[] = {{"empty", {}},
+               {"no block offset", Bytes(file.begin(), file.begin() + 20)},
+               {"no block header", Bytes(file.begin(), file.begin() + 29)},
+               {"length 0", Voc(0, {})},
+               {"length 1", Voc(1, {})},
+               {"one byte past the end", Voc(13, Ramp(10))},
+               {"far past the end", Voc(0xFFFFFF, Ramp(10))},
+               {"block beyond the file", Bytes(farBlock.begin(), farBlock.begin() + 200)}};
+    // Each is its own allocation of its exact size: the sanitizer build catches any read past.
+    for (const auto& b : bad)
+        EXPECT_FALSE(FindVocSamples(b.bytes.data(), b.bytes.size(), offset, count)) << b.what;
     Bytes exact = Voc(12, Ramp(10));
     EXPECT_TRUE(FindVocSamples(exact.data(), exact.size(), offset, count));
-    EXPECT_EQ(count, 10u);
-    Bytes truncated = Voc(13, Ramp(10));
-    EXPECT_FALSE(FindVocSamples(truncated.data(), truncated.size(), offset, count));
-    Bytes huge = Voc(0xFFFFFF, Ramp(10));
-    EXPECT_FALSE(FindVocSamples(huge.data(), huge.size(), offset, count));
 }
 
-TEST(VocSamples, FilesTooShortToHoldABlockAreRefused) {
-    std::size_t offset = 0, count = 0;
-    Bytes file = Voc(1002, Ramp(1000));
-    // Each prefix is its own allocation, so a read past it is a read past the file.
-    for (std::size_t size : {0u, 20u, 21u, 29u}) {
-        Bytes cut(file.begin(), file.begin() + std::ptrdiff_t(size));
-        EXPECT_FALSE(FindVocSamples(cut.data(), cut.size(), offset, count)) << size;
-    }
-    for (std::uint32_t length : {0u, 1u}) {
-        Bytes tiny = Voc(length, {});
-        EXPECT_FALSE(FindVocSamples(tiny.data(), tiny.size(), offset, count)) << length;
-    }
-    // Only the low byte of the block's offset counts; pointing it past the file is refused.
-    file[20] = 250;
-    file[21] = 0;
-    Bytes shortFile(file.begin(), file.begin() + 200);
-    EXPECT_FALSE(FindVocSamples(shortFile.data(), shortFile.size(), offset, count));
-}
-
-TEST_F(SoundTest, AVoiceFileLoadsItsFirstBlockIntoTheLowestFreeSlot) {
-    StartSound();
-    Bytes samples = Ramp(1000);
-    Write("ramp.voc", Voc(1002, samples));
-    EXPECT_EQ(LoadVocSound("ramp.voc"), 0);
-    EXPECT_EQ(LoadVocSound("ramp.voc"), 1);
-    EXPECT_EQ(SlotSamples(0), samples);
-    EXPECT_EQ(SoundSlots[1].InUse, 1);
-    EXPECT_EQ(GetSlotStatus(0), 0);
-    EXPECT_EQ(GetSlotStatus(2), -1);
-}
-
-TEST_F(SoundTest, BadVoiceFilesLoadNothingButKeepTheirSlot) {
-    StartSound();
-    Write("truncated.voc", Voc(1002, Ramp(999)));
-    Write("short.voc", Bytes(20, 'V'));
-    Write("oversized.voc", Voc(1002, Ramp(1000)));
+TEST_F(SoundTest, EachFileTakesTheNextSlotWhetherItLoadsOrNot) {
+    Bytes samples = Ramp(300);
+    Bytes info = Chunk("LIST", Id("INFO") + Chunk("INAM", {'x', 0}));
+    const struct {
+        const char* name;
+        Bytes bytes; // empty: no such file
+        bool loads;
+    } files[] = {
+        {"ramp.voc", Voc(302, samples), true},
+        {"truncated.voc", Voc(302, Ramp(299)), false},
+        {"short.voc", Bytes(20, 'V'), false},
+        {"oversized.voc", Voc(302, samples), false}, // grown to 16 MiB and a byte below
+        {"missing.voc", {}, false},
+        {"plain.wav", Wave(Format(1, true) + Chunk("data", samples)), true},
+        // A 16-byte format: the 18-byte read takes two bytes of the data chunk's header along.
+        {"short-format.wav", Wave(Format(1, false) + Chunk("data", samples)), true},
+        {"list-first.wav", Wave(info + Format(1, true) + Chunk("data", samples)), true},
+        {"adpcm.wav", Wave(Format(2, true) + Chunk("data", samples)), false},
+        {"no-data.wav", Wave(Format(1, true)), false},
+        {"not-riff.wav", Voc(302, samples), false},
+        {"missing.wav", {}, false},
+        // A data chunk that claims more than the file holds gives what the file holds.
+        {"cut.wav", Wave(Format(1, true) + Chunk("data", samples, 1u << 30)), true},
+    };
+    for (const auto& f : files)
+        if (!f.bytes.empty()) Write(f.name, f.bytes);
     fs::resize_file(dir / "oversized.voc", (std::uintmax_t(16) << 20) + 1); // sparse, quick
-    Write("good.voc", Voc(12, Ramp(10)));
-    EXPECT_EQ(LoadVocSound("truncated.voc"), -1);
-    EXPECT_EQ(LoadVocSound("short.voc"), -1);
-    EXPECT_EQ(LoadVocSound("oversized.voc"), -1);
-    EXPECT_EQ(LoadVocSound("missing.voc"), -1);
-    EXPECT_EQ(LoadVocSound("good.voc"), 4);
-    for (int slot = 0; slot < 4; ++slot) {
-        EXPECT_EQ(SoundSlots[slot].InUse, 1);
-        EXPECT_EQ(SoundSlots[slot].Buffer, nullptr);
+
+    StartSound();
+    int slot = 0;
+    for (const auto& f : files) {
+        bool wave = std::string(f.name).ends_with(".wav");
+        int result = wave ? LoadWavSound(f.name, 224) : LoadVocSound(f.name);
+        EXPECT_EQ(result, f.loads ? slot : -1) << f.name;
+        EXPECT_EQ(SoundSlots[slot].InUse, 1) << f.name;
+        // Wave data of any kind is taken byte for byte as 8-bit mono samples.
+        EXPECT_EQ(SlotSamples(slot), f.loads ? samples : Bytes{}) << f.name;
+        ++slot;
     }
-}
-
-TEST_F(SoundTest, AWaveFileFindsItsFormatWhereverItStands) {
-    StartSound();
-    Bytes samples = Ramp(301);
-    Bytes withList;
-    PutChunk(withList, "LIST", Bytes{'I', 'N', 'F', 'O', 'I', 'N', 'A', 'M', 2, 0, 0, 0, 'x', 0});
-    PutChunk(withList, "fmt ", Format(WAVE_FORMAT_PCM, true));
-    PutChunk(withList, "data", samples);
-    Write("list.wav", Wave(withList));
-
-    // A 16-byte format: the 18-byte read takes two bytes of the data chunk's header along.
-    Bytes shortFormat;
-    PutChunk(shortFormat, "fmt ", Format(WAVE_FORMAT_PCM, false));
-    PutChunk(shortFormat, "data", samples);
-    Write("short.wav", Wave(shortFormat));
-
-    EXPECT_EQ(LoadWavSound("list.wav", 224), 0);
-    EXPECT_EQ(LoadWavSound("short.wav", 224), 1);
-    // 16-bit stereo data is still taken as 8-bit mono samples, byte for byte.
-    EXPECT_EQ(SlotSamples(0), samples);
-    EXPECT_EQ(SlotSamples(1), samples);
-    EXPECT_EQ(SetSlotFrequency(0, 22000), 1) << "224 asks for the frequency control";
-    EXPECT_EQ(SetSlotVolume(0, 100), 1);
-}
-
-TEST_F(SoundTest, WaveFilesThatAreNotPlainSamplesAreRefused) {
-    StartSound();
-    Bytes adpcm;
-    PutChunk(adpcm, "fmt ", Format(2, true));
-    PutChunk(adpcm, "data", Ramp(100));
-    Write("adpcm.wav", Wave(adpcm));
-    Bytes noData;
-    PutChunk(noData, "fmt ", Format(WAVE_FORMAT_PCM, true));
-    Write("nodata.wav", Wave(noData));
-    Write("notriff.wav", Voc(12, Ramp(10)));
-    // A data chunk that claims more than the file holds gives what the file holds.
-    Bytes cut;
-    PutChunk(cut, "fmt ", Format(WAVE_FORMAT_PCM, true));
-    PutChunk(cut, "data", Ramp(100), 1u << 30);
-    Write("cut.wav", Wave(cut));
-
-    EXPECT_EQ(LoadWavSound("adpcm.wav", 224), -1);
-    EXPECT_EQ(LoadWavSound("nodata.wav", 224), -1);
-    EXPECT_EQ(LoadWavSound("notriff.wav", 224), -1);
-    EXPECT_EQ(LoadWavSound("missing.wav", 224), -1);
-    EXPECT_EQ(LoadWavSound("cut.wav", 224), 4);
-    EXPECT_EQ(SlotSamples(4), Ramp(100));
+    EXPECT_EQ(SetSlotFrequency(5, 22000), 1) << "224 asks for the frequency control";
+    EXPECT_EQ(GetSlotStatus(5), 0);
+    EXPECT_EQ(GetSlotStatus(1), -1);
 }
 
 TEST_F(SoundTest, LoadingFillsEverySlotWithItsFileFrequencyAndVolume) {
-    for (const char* f : {"plyrshot.voc", "pickup.voc", "boom.voc", "terrible.wav"})
-        CopyGameFile(f);
-    StartSound();
-    LoadTheGameSlots();
+    LoadTheGameSlots({"plyrshot.voc", "pickup.voc", "boom.voc", "terrible.wav"});
     // Volume in hundredths of a decibel: 80 percent is 6 dB down.
-    EXPECT_EQ(Played(0), "plyrshot.voc 7000 -600");
-    EXPECT_EQ(Played(1), "pickup.voc 11020 -600");
-    EXPECT_EQ(Played(2), "boom.voc 8000 -600");
-    EXPECT_EQ(Played(3), "plyrshot.voc 11000 -600");
-    EXPECT_EQ(Played(4), "pickup.voc 10000 -600");
-    EXPECT_EQ(Played(5), "boom.voc 9000 -600");
-    EXPECT_EQ(Played(6), "terrible.wav 22000 0");
+    EXPECT_EQ(PlayEachSlot(8),
+              (std::vector<std::string>{"plyrshot.voc 7000 -600", "pickup.voc 11020 -600",
+                                        "boom.voc 8000 -600", "plyrshot.voc 11000 -600",
+                                        "pickup.voc 10000 -600", "boom.voc 9000 -600",
+                                        "terrible.wav 22000 0", ""}));
 }
 
 TEST_F(SoundTest, AMissingFileSilencesOnlyItsOwnSlots) {
-    for (const char* f : {"pickup.voc", "boom.voc", "terrible.wav"})
-        CopyGameFile(f);
-    StartSound();
-    LoadTheGameSlots();
-    EXPECT_EQ(Played(0), "");
-    EXPECT_EQ(Played(1), "pickup.voc 11020 -600");
-    EXPECT_EQ(Played(2), "boom.voc 8000 -600");
-    EXPECT_EQ(Played(3), "");
-    EXPECT_EQ(Played(4), "pickup.voc 10000 -600");
-    EXPECT_EQ(Played(5), "boom.voc 9000 -600");
-    EXPECT_EQ(Played(6), "terrible.wav 22000 0");
-    EXPECT_EQ(SoundSlots[7].InUse, 0) << "the table's seven slots, no more";
+    LoadTheGameSlots({"pickup.voc", "boom.voc", "terrible.wav"});
+    EXPECT_EQ(PlayEachSlot(8),
+              (std::vector<std::string>{"", "pickup.voc 11020 -600", "boom.voc 8000 -600", "",
+                                        "pickup.voc 10000 -600", "boom.voc 9000 -600",
+                                        "terrible.wav 22000 0", ""}));
 }
 
 TEST_F(SoundTest, TriggeringASlotAgainRestartsItFromItsBeginning) {
@@ -311,28 +251,26 @@ TEST_F(SoundTest, TriggeringASlotAgainRestartsItFromItsBeginning) {
     ASSERT_EQ(LoadVocSound("ramp.voc"), 0);
     ASSERT_EQ(SetSlotFrequency(0, 11025), 1);
     ASSERT_EQ(SetSlotVolume(0, 100), 1);
-
     // The mixer at the buffer's own rate hands back the samples one for one.
     auto mix = [](int frames) {
         std::vector<float> out(2 * std::size_t(frames), 0.0f);
         MixSoundBuffers(out.data(), frames, 11025);
         return out;
     };
+    const std::vector<float> silence(200, 0.0f);
+
     ASSERT_EQ(PlaySoundSlot(0, 0), 1);
     std::vector<float> first = mix(100);
     EXPECT_EQ(GetSlotStatus(0), long(DSBSTATUS_PLAYING));
-    std::vector<float> later = mix(100);
-    EXPECT_NE(later, first);
-
+    EXPECT_NE(mix(100), first);
     StopSoundSlot(0);
     EXPECT_EQ(GetSlotStatus(0), 0);
-    EXPECT_EQ(mix(100), std::vector<float>(200, 0.0f)) << "stopped means silent";
+    EXPECT_EQ(mix(100), silence) << "stopped means silent";
     ASSERT_EQ(PlaySoundSlot(0, 0), 1);
     EXPECT_EQ(mix(100), first) << "a stopped slot starts over";
-    // Played again while it plays: cut off and started over.
     ASSERT_EQ(PlaySoundSlot(0, 0), 1);
-    EXPECT_EQ(mix(100), first);
-    EXPECT_NE(mix(2000), std::vector<float>(4000, 0.0f));
+    EXPECT_EQ(mix(100), first) << "played while it plays: cut off and started over";
+    mix(2000);
     EXPECT_EQ(GetSlotStatus(0), 0) << "a slot plays once and stops at its end";
 }
 
@@ -340,15 +278,14 @@ TEST_F(SoundTest, WithoutSoundNothingIsTouchedAndEverythingSucceeds) {
     TestOptions o;
     o.failure.step = TestFailure::Sound; // would fail, were the service asked
     Start(o);
-    CopyGameFile("plyrshot.voc");
+    Write("ramp.voc", Voc(1002, Ramp(1000)));
     OpenWindow();
     SoundEnabled = 0;
     EXPECT_EQ(InitSound(), 1);
     EXPECT_EQ(SoundDevice, nullptr);
-    EXPECT_EQ(LoadVocSound("plyrshot.voc"), 1);
+    EXPECT_EQ(LoadVocSound("ramp.voc"), 1);
     EXPECT_EQ(LoadWavSound("terrible.wav", 224), 1);
-    for (const SoundSlot& s : SoundSlots)
-        EXPECT_EQ(s.InUse, 0);
+    EXPECT_EQ(SoundSlots[0].InUse, 0);
     EXPECT_EQ(SetSlotFrequency(0, 7000), 1);
     EXPECT_EQ(SetSlotVolume(0, 80), 1);
     EXPECT_EQ(StopSoundSlot(0), 1);
@@ -371,9 +308,8 @@ TEST_F(SoundTest, ASoundDeviceThatCannotBeOpenedIsSaidBeforeTheGameEnds) {
     EXPECT_NE(boxes[0].text.find("could not be opened"), std::string::npos);
     EXPECT_NE(boxes[0].text.find("\"Check this if you don't have a sound card\""),
               std::string::npos);
-}
 
-TEST_F(SoundTest, TheReplayRunnerShowsTheMessageAndTheProgramEnds) {
+    // The whole program, as the replay runner starts it: the message, then the end.
     std::string log = (dir / "fail.jsonl").string();
     std::string command = std::string(SKIRMO_REPLAY) + " --data " + SKIRMO_DATA_DIR +
                           " --fail sound --until 60 --log " + log + " 2>/dev/null";
