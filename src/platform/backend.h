@@ -38,8 +38,9 @@ bool BackendFailDisplayStep(DisplayStep step, int index);
 bool BackendPixelFormat555();
 // Extra bytes at the end of every surface row, so that pitch > 2 * width is exercised.
 int BackendPitchPadding();
-// The display mode was set: the screen is now width by height.
-void BackendSetDisplayMode(int width, int height);
+// The display mode is being set: the screen is now width by height. False when the machine
+// cannot show a picture of that size (the mode then fails).
+bool BackendSetDisplayMode(int width, int height);
 // The display object went away.
 void BackendDisplayReleased();
 // Flip: show this front surface; wait for the next refresh when wait is true.
@@ -72,8 +73,8 @@ struct SoundBufferData;
 
 // A game file is being opened for reading: the sound buffers made next come from it.
 void NoteGameFileOpened(const char* name);
-// Opens / closes the sound output. False when there is none.
-bool BackendOpenSound();
+// Opens / closes the sound output. False when there is none, with the reason in why.
+bool BackendOpenSound(std::string& why);
 void BackendCloseSound();
 // Keeps the mixer away while buffers change (the real platform mixes on another thread).
 void BackendLockSound();
@@ -85,6 +86,11 @@ LONG SoundBufferVolume(const SoundBufferData& buffer);
 // A buffer started or stopped playing (the test platform records it).
 void BackendSoundPlayed(const SoundBufferData& buffer);
 void BackendSoundStopped(const SoundBufferData& buffer);
+
+// Releases the sound service and every buffer still there (a new test run).
+void ResetSoundService();
+// How many sound buffers exist.
+int SoundBufferCount();
 
 // Mixes every playing buffer into interleaved stereo floats at outputRate, adding to what out
 // holds, and moves their positions on; a buffer that reaches its end stops (or wraps when
@@ -99,3 +105,7 @@ DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const cha
 void BackendMciSent(const char* command, DWORD result);
 // Forgets the open alias (a new test run).
 void ResetMci();
+// True for a Standard MIDI File the player can play whole: its header, then every track chunk
+// it promises within the file, each track's events parsing to their end-of-track exactly at the
+// chunk's end. SMPTE timing is refused.
+bool IsPlayableMidi(const std::vector<std::uint8_t>& file);

@@ -118,9 +118,11 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixe
     if (!CooperativeLevelSet || bitsPerPixel != 16 || width < 1 || height < 1 || width > 4096 ||
         height > 4096 || BackendFailDisplayStep(DisplayStep::DisplayMode, 0))
         return DDERR_GENERIC;
+    // A screen that cannot show the picture is a mode that cannot be set: the game then says so
+    // in its own words instead of running on a black screen.
+    if (!BackendSetDisplayMode(int(width), int(height))) return DDERR_GENERIC;
     ModeWidth = int(width);
     ModeHeight = int(height);
-    BackendSetDisplayMode(ModeWidth, ModeHeight);
     return DD_OK;
 }
 

@@ -81,6 +81,42 @@ TEST(VirtualClock, ScriptedKeysAndWindowEventsHappenAtTheirTimes) {
     EXPECT_EQ(msg.wParam, 0u);
 }
 
+TEST(VirtualClock, APlayerBesideTheScriptHoldsKeysOnEveryPoll) {
+    TestOptions o;
+    std::string error;
+    ASSERT_TRUE(
+        ParseScript("0.010 SPACE down\n0.020 SPACE up\n0.030 focus lost\n", o.script, error));
+    TestPlatformStart(o);
+    std::vector<std::int64_t> polls;
+    TestSetKeyboardHook([&](std::int64_t now) {
+        polls.push_back(now);
+        // The player holds SPACE from 5 ms to 15 ms and LEFT from 25 ms on.
+        TestSetKey(VK_SPACE, now >= 5000000 && now < 15000000);
+        if (now >= 25000000) TestSetKey(VK_LEFT, true);
+    });
+    auto held = [](int key) { return GetAsyncKeyState(key) < 0; };
+    EXPECT_FALSE(held(VK_SPACE));
+    TestSleep(0.006);
+    EXPECT_TRUE(held(VK_SPACE)) << "the player's own key";
+    TestSleep(0.006);
+    EXPECT_TRUE(held(VK_SPACE)) << "both hold it";
+    TestSleep(0.006);
+    EXPECT_TRUE(held(VK_SPACE)) << "the player let go, the script still holds it";
+    TestSleep(0.008);
+    EXPECT_TRUE(held(VK_LEFT));
+    EXPECT_FALSE(held(VK_SPACE));
+    ASSERT_EQ(polls.size(), 6u);
+    EXPECT_EQ(polls[0], 1000) << "the hook sees the clock as the poll moved it";
+    TestSetKeyboardHook(nullptr);
+    TestSleep(0.010);
+    EXPECT_FALSE(held(VK_LEFT)) << "losing the focus lets go of the player's keys too";
+    TestPlatformStart({});
+    TestSetKey(VK_UP, true);
+    EXPECT_EQ(polls.size(), 6u);
+    EXPECT_TRUE(held(VK_UP));
+    EXPECT_EQ(polls.size(), 6u) << "a new run forgets the hook";
+}
+
 TEST(VirtualClock, UntilEndsTheRunFromInsideAWait) {
     TestOptions o;
     o.untilSeconds = 0.5;
@@ -119,8 +155,15 @@ TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
         {"1 UP down\nsoon UP down\n",
          "line 2: expected a time in seconds (0 or more), found 'soon'"},
         {"-1 UP down\n", "line 1: expected a time in seconds (0 or more), found '-1'"},
-        {"1 up down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC or A..Z), 'focus' or "
-                        "'close', found 'up'"},
+        {"1 up down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, "
+                        "F1..F12 or A..Z), 'focus' or 'close', found 'up'"},
+        {"1 F13 down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, "
+                         "F1..F12 or A..Z), 'focus' or 'close', found 'F13'"},
+        {"1 UP downwardsandonwardsforeverandever\n",
+         "line 1: expected 'down' or 'up' after the key, found 'downwardsandonwardsforev...'"},
+        {"\xEF\xBB\xBF"
+         "1 UP down\n",
+         "line 1: a byte-order mark; the script is plain ASCII text: '\\xEF\\xBB\\xBF1 UP down'"},
         {"1 UP\n", "line 1: expected 'down' or 'up' after the key, found the end of the line"},
         {"1 focus away\n", "line 1: expected 'lost' or 'gained' after 'focus', found 'away'"},
         {"1 close now\n", "line 1: expected nothing after 'close', found 'now'"},
@@ -132,6 +175,28 @@ TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
         EXPECT_FALSE(ParseScript(c.text, events, error)) << c.text;
         EXPECT_EQ(error, c.error);
     }
+    // A NUL byte, and a line too long to be meant: the excerpt stays short.
+    std::vector<ScriptEvent> events;
+    std::string error;
+    EXPECT_FALSE(ParseScript(std::string("1 UP down\n2 UP\0 up\n", 20), events, error));
+    EXPECT_EQ(error, "line 2: a NUL byte: '2 UP\\x00 up'");
+    EXPECT_FALSE(ParseScript("1 UP down\n# " + std::string(5000, 'x') + "\n", events, error));
+    EXPECT_EQ(error, "line 2: longer than 4096 bytes: '# xxxxxxxxxxxxxxxxxxxxxx...'");
+    EXPECT_TRUE(ParseScript("1 UP down # " + std::string(4000, 'x') + "\n", events, error));
+}
+
+TEST(Script, TheWindowsKeysPostWhatTheDesktopPosts) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    ASSERT_TRUE(
+        ParseScript("0 ALT down\n0 TAB down\n0 ENTER down\n0 F1 down\n0 F12 down\n", events, error))
+        << error;
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].virtualKey, VK_MENU);
+    EXPECT_EQ(events[1].virtualKey, VK_TAB);
+    EXPECT_EQ(events[2].virtualKey, VK_RETURN);
+    EXPECT_EQ(events[3].virtualKey, VK_F1);
+    EXPECT_EQ(events[4].virtualKey, VK_F12);
 }
 
 } // namespace
@@ -181,6 +246,14 @@ TEST(Recorder, NoSoundOutputMeansNoSoundService) {
     IDirectSound* ds = reinterpret_cast<IDirectSound*>(1);
     EXPECT_NE(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
     EXPECT_EQ(ds, nullptr);
+    EXPECT_STREQ(SoundOutputError(), "no sound device (this test run makes the sound output fail)");
+    TestPlatformStart({});
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    EXPECT_STREQ(SoundOutputError(), "") << "a success clears the last reason";
+    IDirectSound* second = nullptr;
+    EXPECT_NE(DirectSoundCreate(nullptr, &second, nullptr), DS_OK);
+    EXPECT_STREQ(SoundOutputError(), "the sound output is open already");
+    ds->Release();
 }
 
 } // namespace

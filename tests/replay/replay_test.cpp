@@ -84,6 +84,9 @@ TEST_F(ReplayTest, EachModeRunsAndShowsAPictureOfItsSize) {
 }
 
 TEST_F(ReplayTest, TheDialogIsOnTheScreenAtTheStart) {
+    // A run that ends inside the dialog frees what the dialog holds (the sanitizer build's
+    // leak check fails this run otherwise).
+    ASSERT_EQ(Replay("--until 0"), 0);
     ASSERT_EQ(Replay("--until 0.5 --shot-at 0:" + Path("dialog.bmp")), 0);
     // Before the display exists the screen is the desktop with the dialog on it.
     EXPECT_EQ(BmpSize("dialog.bmp"), std::make_pair(1024, 768));
@@ -175,14 +178,60 @@ TEST_F(ReplayTest, AWindowThatCannotBeMadeEndsStartUpSilently) {
 }
 
 TEST_F(ReplayTest, AbortEndsBeforeAnyDisplayExists) {
+    // The program is over long before the picture's time: a picture asked for and never made
+    // is an error of the run.
     ASSERT_EQ(Replay("--abort --until 5 --shot-at 1:" + Path("after.bmp") + " --log " +
                      Path("log.jsonl")),
-              0);
+              3);
     std::string log = Read("log.jsonl");
     EXPECT_NE(log.find("\"why\":\"program ended\""), std::string::npos) << log;
     EXPECT_EQ(log.find("message_box"), std::string::npos);
-    // The program was over long before the picture's time.
     EXPECT_FALSE(fs::exists(Path("after.bmp")));
+    EXPECT_NE(Read("stderr.txt").find("no picture in " + Path("after.bmp")), std::string::npos);
+}
+
+TEST_F(ReplayTest, WhatCannotBeWrittenOrNeverCameIsAnErrorNamingTheFile) {
+    std::string nowhere = Path("missing/folder/");
+    EXPECT_EQ(Replay("--until 1 --log " + nowhere + "log.jsonl"), 3);
+    EXPECT_NE(Read("stderr.txt").find("cannot write " + nowhere + "log.jsonl"), std::string::npos);
+    EXPECT_EQ(Replay("--until 1 --state-at 0.5:" + nowhere + "s.json"), 3);
+    EXPECT_NE(Read("stderr.txt").find("cannot write " + nowhere + "s.json"), std::string::npos);
+    EXPECT_EQ(Replay("--until 1 --shot-at 0.5:" + nowhere + "p.bmp"), 3);
+    EXPECT_NE(Read("stderr.txt").find(nowhere + "p.bmp"), std::string::npos);
+    // No frame step begins at or after 2 s in a run that ends at 1 s.
+    EXPECT_EQ(Replay("--until 1 --state-at 2:" + Path("late.json")), 3);
+    EXPECT_NE(Read("stderr.txt").find("no state for " + Path("late.json")), std::string::npos);
+    EXPECT_FALSE(fs::exists(Path("late.json")));
+}
+
+TEST_F(ReplayTest, AStepBegunBeforeTheEndIsFinishedForItsState) {
+    // Steps begin just after each flip, a sixtieth of a second apart: the one beginning just
+    // after 0.9 s runs past 0.901 s, and its state is still written when it ends.
+    ASSERT_EQ(Replay("--until 0.901 --state-at 0.9:" + Path("s.json")), 0);
+    std::string state = Read("s.json");
+    EXPECT_GE(Field(state, "time"), 0.9);
+    EXPECT_LT(Field(state, "time"), 0.95);
+}
+
+TEST_F(ReplayTest, PathsAreTakenFromWhereTheCommandRan) {
+    std::string command = "cd " + dir.string() + " && " + SKIRMO_REPLAY + " --data " +
+                          SKIRMO_DATA_DIR + " --until 1 --state-at 0.5:s.json --shot-at 0.5:p.bmp" +
+                          " --log l.jsonl 2>stderr.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0) << Read("stderr.txt");
+    for (const char* name : {"s.json", "p.bmp", "l.jsonl"})
+        EXPECT_TRUE(fs::exists(Path(name))) << name;
+}
+
+TEST_F(ReplayTest, AltF4ClosesTheGameAsOnTheDesktop) {
+    Write("keys.txt", "1 ALT down\n1.05 F4 down\n1.1 F4 up\n1.1 ALT up\n");
+    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until 5 --log " + Path("log.jsonl")), 0);
+    std::string log = Read("log.jsonl");
+    EXPECT_NE(log.find("\"event\":\"quit\",\"code\":0"), std::string::npos) << log;
+    EXPECT_NE(log.find("\"why\":\"program ended\""), std::string::npos) << log;
+    // F4 alone is only a key.
+    Write("keys.txt", "1 F4 down\n1.1 F4 up\n");
+    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until 2 --log " + Path("log.jsonl")), 0);
+    EXPECT_NE(Read("log.jsonl").find("\"why\":\"until\""), std::string::npos);
 }
 
 TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {
@@ -195,6 +244,14 @@ TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {
                         "'sideways'"),
               std::string::npos)
         << Read("stderr.txt");
+    EXPECT_EQ(Replay("--script " + dir.string()), 2);
+    EXPECT_NE(Read("stderr.txt").find("is a folder"), std::string::npos);
+    fs::resize_file((Write("big.txt", "# big\n"), Path("big.txt")), (16u << 20) + 1);
+    EXPECT_EQ(Replay("--script " + Path("big.txt")), 2);
+    EXPECT_NE(Read("stderr.txt").find("larger than 16 MiB"), std::string::npos);
+    EXPECT_EQ(Replay("--pitch-pad 3"), 2);
+    EXPECT_EQ(Replay("--fail surface:24"), 2);
+    EXPECT_EQ(Replay("--fail surface:0"), 2);
 }
 
 TEST_F(ReplayTest, FiveFiveFiveAndPaddedSurfacesRunToo) {
