@@ -95,6 +95,16 @@ void DisplayMarkAllLost() {
         s->memory->lost = true;
 }
 
+void ResetDisplayObjects() {
+    while (!LiveSurfaces.empty())
+        FreeSurface(LiveSurfaces.back());
+    delete TheDirectDraw;
+    TheDirectDraw = nullptr;
+    CooperativeLevelSet = false;
+    ModeWidth = ModeHeight = 0;
+    SurfacesCreated = 0;
+}
+
 HRESULT DirectDrawCreate(void*, IDirectDraw** directDraw, void*) {
     if (!directDraw) return DDERR_INVALIDPARAMS;
     *directDraw = nullptr;

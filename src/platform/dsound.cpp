@@ -42,7 +42,6 @@ namespace {
 
 IDirectSound* TheSound = nullptr;
 std::vector<IDirectSoundBuffer*> Buffers;
-std::string LastFileOpened;
 std::string OutputError; // why the last DirectSoundCreate failed
 
 struct SoundLock {
@@ -59,8 +58,6 @@ IDirectSoundBuffer* NewBuffer(SoundBufferData data) {
 }
 
 } // namespace
-
-void NoteGameFileOpened(const char* name) { LastFileOpened = name ? name : ""; }
 
 HRESULT DirectSoundCreate(void*, IDirectSound** sound, void*) {
     if (!sound) return DSERR_INVALIDPARAM;
@@ -101,7 +98,7 @@ HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBu
     data.samples->bytes.assign(desc->dwBufferBytes, 128);
     data.flags = desc->dwFlags;
     data.frequency = f.nSamplesPerSec;
-    data.file = LastFileOpened;
+    data.file = NewestOpenGameFile();
     *buffer = NewBuffer(std::move(data));
     return DS_OK;
 }
@@ -153,7 +150,6 @@ int SoundBufferCount() { return int(Buffers.size()); }
 
 void ResetSoundService() {
     if (TheSound) TheSound->Release();
-    LastFileOpened.clear();
     OutputError.clear();
 }
 

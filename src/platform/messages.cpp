@@ -47,6 +47,11 @@ void ClearMessages() {
     Posted.clear();
     QuitPosted = false;
     QuitCode = 0;
+    // A dialog left open by a run that ended inside it.
+    OpenDialog = nullptr;
+    DialogProc = nullptr;
+    DialogEnded = false;
+    DialogResult = -1;
 }
 
 WORD RegisterClassExA(const WNDCLASSEXA* wc) {

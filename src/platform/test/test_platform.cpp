@@ -61,12 +61,20 @@ void PressKey(bool* keys, int virtualKey, bool down) {
 
 std::int64_t TestSecondsToNs(double s) { return std::int64_t(std::llround(s * 1e9)); }
 
-void TestPlatformStart(const TestOptions& options) {
-    // A window left over from the last run goes without its clean-up: that run is over.
-    delete TheRun.window;
-    TheRun = TestRun{};
+void ResetSharedPlatform() {
+    ResetDisplayObjects();
+    ResetSoundService();
     ClearMessages();
     ResetMci();
+    ForgetOpenGameFiles();
+}
+
+void TestPlatformStart(const TestOptions& options) {
+    // A window left over from the last run goes without its clean-up: that run is over. The
+    // rest of the last run goes with it, whoever still holds it.
+    delete TheRun.window;
+    TheRun = TestRun{};
+    ResetSharedPlatform();
     TheRun.options = options;
     std::stable_sort(
         TheRun.options.script.begin(), TheRun.options.script.end(),
