@@ -71,6 +71,10 @@ struct DeviceContext {
 std::uint16_t ColourToPixel(COLORREF colour);
 COLORREF PixelToColour(std::uint16_t pixel);
 
+// A platform call the game made, for the test platform's call trace (tests pin the order of
+// start-up, activation and shut-down with it); the real platform ignores it.
+void BackendCall(const char* name);
+
 // A line of text was drawn (the test platform's virtual clock charges time for it).
 void BackendTextDrawn();
 

@@ -60,6 +60,7 @@ IDirectSoundBuffer* NewBuffer(SoundBufferData data) {
 } // namespace
 
 HRESULT DirectSoundCreate(void*, IDirectSound** sound, void*) {
+    BackendCall("DirectSoundCreate");
     if (!sound) return DSERR_INVALIDPARAM;
     *sound = nullptr;
     OutputError.clear();
@@ -129,6 +130,7 @@ void FreeBuffer(IDirectSoundBuffer* buffer) {
 } // namespace
 
 DWORD IDirectSound::Release() {
+    BackendCall("IDirectSound::Release");
     if (this == TheSound) {
         // The buffers go with the service that made them, as the real service frees them, so a
         // shut-down that releases only the service leaks nothing.

@@ -102,6 +102,18 @@ void TestSetKeyboardHook(std::function<void(std::int64_t)> hook) {
     TheRun.keyboardHook = std::move(hook);
 }
 
+void TestTraceCalls(bool on) { TheRun.tracing = on; }
+const std::vector<std::string>& TestCallTrace() { return TheRun.calls; }
+void TestSetCallHook(std::function<void(const std::string&)> hook) {
+    TheRun.callHook = std::move(hook);
+}
+
+void BackendCall(const char* name) {
+    if (!TheRun.tracing) return;
+    TheRun.calls.emplace_back(name);
+    if (TheRun.callHook) TheRun.callHook(TheRun.calls.back());
+}
+
 void TestSetKey(int virtualKey, bool down) { PressKey(TheRun.playerKeys, virtualKey, down); }
 
 void TestFinishFrameStepsAtUntil(std::function<bool(std::int64_t beginNs)> wanted) {
@@ -155,6 +167,7 @@ void FrameStepEnds() {
 // --- clock, calendar and keyboard ---
 
 BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
+    BackendCall("QueryPerformanceFrequency");
     if (!frequency) return 0;
     bool fail = TheRun.options.failure.step == TestFailure::Clock;
     *frequency = fail ? 0 : 1000000000;
@@ -162,6 +175,7 @@ BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
 }
 
 BOOL QueryPerformanceCounter(std::int64_t* count) {
+    BackendCall("QueryPerformanceCounter");
     if (!count) return 0;
     if (TheRun.options.failure.step == TestFailure::ClockReading && !TheRun.counterRead) {
         TheRun.counterRead = true;
