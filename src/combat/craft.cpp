@@ -13,7 +13,9 @@ std::int32_t CurrentLevel = 0;
 std::int32_t PlayerLives = 3;
 std::int32_t EnemiesSpawned = 0;
 std::int32_t EnemySpawnLimit = 15;
-std::int32_t EnemiesRemaining = 0;
+// As many as a level holds until the first level start sets it: a game that has not begun has
+// not been won.
+std::int32_t EnemiesRemaining = 15;
 
 static const GlobalsReset Reset([] {
     ClearCraft();
@@ -21,7 +23,7 @@ static const GlobalsReset Reset([] {
     PlayerLives = 3;
     EnemiesSpawned = 0;
     EnemySpawnLimit = 15;
-    EnemiesRemaining = 0;
+    EnemiesRemaining = 15;
 });
 
 namespace {

@@ -160,6 +160,8 @@ HRESULT SetSurfaceColourKey(IDirectDrawSurface* surface, COLORREF colour) {
 }
 
 void LoadSurfaceBitmaps() {
+    // Before the display exists (or after it is gone) there is nothing to fill.
+    if (!DisplayObject) return;
     for (int i = 0; i < 20; ++i) {
         char fileName[14];
         std::snprintf(fileName, sizeof fileName, "TILE%d.bmp", i + 1);
