@@ -27,7 +27,7 @@ class FrameStepTest : public GameTest {
         ASSERT_EQ(InitDisplay(), 1);
         AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
         ASSERT_EQ(InitGameClock(), 1);
-        flight::FillHeadingTables();
+        BuildHeadingTables();
         WindTimer = 1 << 30; // no wind unless a test makes one
         PlayerCraft.PosX = 1000;
         PlayerCraft.PosY = 1000;
