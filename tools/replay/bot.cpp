@@ -9,8 +9,9 @@
 //   within reach. An enemy shot about to pass within a craft's width comes first: the bot
 //   breaks across its line, away from the side it would pass on. Enemies never lead their
 //   shots, so a craft moving across the line of fire is missed.
-// - When the picture stands still for a while (a text page, a prompt, the pause line): holds
-//   SPACE, which leaves text pages, and N, which answers the quit prompt it never asks for.
+// - When the picture stands still for a while (a text page, a prompt, the pause line): taps
+//   SPACE, which leaves text pages, and holds N, which answers the quit prompt it never asks
+//   for.
 // - On the last frame of the last life's explosion, where the game asks whether to try again:
 //   holds Y, or N when SKIRMO_BOT_RETRY=n.
 #include "bot.h"
@@ -33,6 +34,8 @@ constexpr double ShotSpeed = 250.0;
 constexpr double ShotReach = 350.0;           // shots fly 500, but far shots miss a turning enemy
 constexpr double MissMargin = 40.0;           // closer than this is a hit to dodge
 constexpr std::int64_t StallNs = 250'000'000; // a quarter second without motion
+constexpr std::int64_t TapEveryNs = 1'000'000'000; // Space on a page: a short tap each second
+constexpr std::int64_t TapNs = 50'000'000;
 
 // Everything that moves or counts down during play. While it stays the same, no frame is
 // being played: the game waits on a page or a prompt.
@@ -192,6 +195,13 @@ void Fly() {
     Hold(VK_SPACE, aim.found && range < ShotReach && std::fabs(off) < tolerance);
 }
 
+// While the game stands still, a short tap of Space every second: each page is read for a moment
+// and left, where a Space held down would skip the pages that follow almost at once.
+bool TapSpace(std::int64_t nowNs) {
+    const std::int64_t still = nowNs - Bot.lastChangeNs - StallNs;
+    return still >= 0 && still % TapEveryNs < TapNs;
+}
+
 void OnKeyboardPoll(std::int64_t nowNs) {
     Motion now = ReadMotion();
     if (std::memcmp(&now, &Bot.last, sizeof now) != 0) {
@@ -205,14 +215,14 @@ void OnKeyboardPoll(std::int64_t nowNs) {
             Hold(key, false);
         Hold(Bot.answerYes ? 'Y' : 'N', true);
         // After a no, the credits and thanks pages follow.
-        Hold(VK_SPACE, nowNs - Bot.lastChangeNs > StallNs);
+        Hold(VK_SPACE, TapSpace(nowNs));
         return;
     }
 
     if (nowNs - Bot.lastChangeNs > StallNs) {
         for (int key : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, int('Y')})
             Hold(key, false);
-        Hold(VK_SPACE, true);
+        Hold(VK_SPACE, TapSpace(nowNs));
         Hold('N', true);
         return;
     }
