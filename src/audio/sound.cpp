@@ -133,8 +133,9 @@ int InitSound() {
             // play anyway.
             std::string text = "The sound device could not be opened";
             const char* why = SoundOutputError();
-            if (why && *why) text = text + " (" + why + ")";
-            text += ".\n\nTo play without sound, tick \"Check this if you don't have a sound "
+            if (why && *why) text = text + ": " + why;
+            if (text.back() != '.') text += '.';
+            text += "\n\nTo play without sound, tick \"Check this if you don't have a sound "
                     "card\" in the start-up dialog.";
             MessageBoxA(MainWindow, text.c_str(), "Sound initialization error", MB_OK);
             return 0;

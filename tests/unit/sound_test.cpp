@@ -305,9 +305,8 @@ TEST_F(SoundTest, ASoundDeviceThatCannotBeOpenedIsSaidBeforeTheGameEnds) {
     std::vector<TestEvent> boxes = MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Sound initialization error");
-    EXPECT_EQ(boxes[0].text.rfind(std::string("The sound device could not be opened (") +
-                                      SoundOutputError() + ").",
-                                  0),
+    EXPECT_EQ(boxes[0].text.rfind(
+                  std::string("The sound device could not be opened: ") + SoundOutputError(), 0),
               0u)
         << boxes[0].text;
     EXPECT_STRNE(SoundOutputError(), "");
