@@ -66,15 +66,6 @@ class MusicTest : public GameTest {
     }
 
     // The game's moments, as its flow makes them.
-    // Only the music's own messages: switching back also reloads the pictures, which this
-    // folder does not hold.
-    std::vector<TestEvent> MusicBoxes() {
-        std::vector<TestEvent> boxes = MessageBoxes();
-        std::erase_if(boxes,
-                      [](const TestEvent& e) { return e.caption != "MCI music load error"; });
-        return boxes;
-    }
-
     void LevelStart(int level) {
         OpenMusic(level);
         PlayMusicFromStart();
