@@ -56,9 +56,8 @@ class MusicTest : public GameTest {
         return c;
     }
 
-    // The game's moments, as its flow makes them.
-    // Only the music's own messages: switching back also reloads the pictures, which this
-    // folder does not hold.
+    // The music's own messages (coming back to the game reloads pictures too, and this folder
+    // holds none).
     std::vector<TestEvent> MusicBoxes() {
         std::vector<TestEvent> boxes = MessageBoxes();
         std::erase_if(boxes,
@@ -66,6 +65,7 @@ class MusicTest : public GameTest {
         return boxes;
     }
 
+    // The game's moments, as its flow makes them.
     void LevelStart(int level) {
         OpenMusic(level);
         PlayMusicFromStart();
