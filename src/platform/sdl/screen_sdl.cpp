@@ -136,7 +136,11 @@ void ShowDirtyFront() {
     const SurfaceMemory* front = DisplayFront();
     if (!front || !FrontMayHaveChanged(front) || !RefreshPassedSincePresent()) return;
     FrontDirty = false;
-    if (SameAsShown(*front)) return;
+    // Nothing new: look again only a refresh later, so a page or prompt that waits costs little.
+    if (SameAsShown(*front)) {
+        LastPresent = Clock::now();
+        return;
+    }
     UploadFront(*front);
     Shown.assign(front->pixels,
                  front->pixels + std::size_t(front->pitch) * std::size_t(front->height));
@@ -231,9 +235,7 @@ void ScreenShowAgain() {
     }
 }
 
-void ScreenOnClockPoll() {
-    ShowDirtyFront();
-}
+void ScreenOnClockPoll() { ShowDirtyFront(); }
 
 void ScreenOnWaitingPoll() {
     ShowDirtyFront();
