@@ -49,6 +49,8 @@ void ApplyJokeKey(int mode) {
     for (Craft& enemy : EnemyCraft) {
         for (int i = 0; i < 4; ++i) {
             CornerPoint& corner = enemy.ModelCorners[i];
+            // Float arithmetic on purpose: held long enough the corners overflow to infinity,
+            // which the rasterizer refuses, where narrowing a double product would be undefined.
             if (mode == 0) {
                 corner.X *= 1.1f;
                 corner.Y *= 1.1f;

@@ -129,8 +129,13 @@ int InitSound() {
             s = SoundSlot{};
         LPDIRECTSOUND device = nullptr;
         if (DirectSoundCreate(nullptr, &device, nullptr) != DS_OK) {
+            // The game ends here, as it always did; the player now learns why, and how to
+            // play anyway.
             std::string text = "The sound device could not be opened";
-            text += ".\n\nTo play without sound, tick \"Check this if you don't have a sound "
+            const char* why = SoundOutputError();
+            if (why && *why) text = text + ": " + why;
+            if (text.back() != '.') text += '.';
+            text += "\n\nTo play without sound, tick \"Check this if you don't have a sound "
                     "card\" in the start-up dialog.";
             MessageBoxA(MainWindow, text.c_str(), "Sound initialization error", MB_OK);
             return 0;

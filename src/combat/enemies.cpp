@@ -30,7 +30,7 @@ float HeadingToPlayer(int slot) {
     // is the way back.
     if (dy == 0.0f) return dx < 0.0f ? 0.0f : 960.0f;
     if (dx == 0.0f) return dy < 0.0f ? 480.0f : 1440.0f;
-    float a = float(std::atan(std::fabs(dy) / std::fabs(dx)) * StepsPerRadian);
+    float a = float(std::atan(std::fabs(double(dy)) / std::fabs(double(dx))) * StepsPerRadian);
     if (dx > 0.0f) return dy > 0.0f ? 960.0f + a : 960.0f - a;
     return dy > 0.0f ? 1920.0f - a : a;
 }

@@ -49,6 +49,13 @@ void BackendShowFlipped(const SurfaceMemory& front, bool wait);
 void BackendFrontWritten(const SurfaceMemory& front);
 // The front surface, or null while there is no display.
 const SurfaceMemory* DisplayFront();
+// Frees every surface and the display object, whoever still holds them (a new test run).
+void ResetDisplayObjects();
+// Puts everything the shared platform code holds back as at the program's start: surfaces and
+// the display object, the sound service and its buffers, the message queue and the dialog, the
+// music's alias, the list of open game files. The test platform's start calls it (and defines
+// it); a new piece of shared state joins here.
+void ResetSharedPlatform();
 // All surfaces that exist, for the test platform's "surface lost" events, and their number.
 void DisplayMarkAllLost();
 int DisplayLiveSurfaceCount();
@@ -64,6 +71,10 @@ struct DeviceContext {
 std::uint16_t ColourToPixel(COLORREF colour);
 COLORREF PixelToColour(std::uint16_t pixel);
 
+// A platform call the game made, for the test platform's call trace (tests pin the order of
+// start-up, activation and shut-down with it); the real platform ignores it.
+void BackendCall(const char* name);
+
 // A line of text was drawn (the test platform's virtual clock charges time for it).
 void BackendTextDrawn();
 
@@ -71,8 +82,12 @@ void BackendTextDrawn();
 
 struct SoundBufferData;
 
-// A game file is being opened for reading: the sound buffers made next come from it.
-void NoteGameFileOpened(const char* name);
+// The game files open right now (files.cpp): a FILE or RIFF handle opened and closed. A sound
+// buffer is named by the newest one still open when it is made ("" when none is).
+void NoteGameFileOpen(const void* handle, const char* name);
+void NoteGameFileClosed(const void* handle);
+const std::string& NewestOpenGameFile();
+void ForgetOpenGameFiles();
 // Opens / closes the sound output. False when there is none, with the reason in why.
 bool BackendOpenSound(std::string& why);
 void BackendCloseSound();

@@ -42,7 +42,6 @@ namespace {
 
 IDirectSound* TheSound = nullptr;
 std::vector<IDirectSoundBuffer*> Buffers;
-std::string LastFileOpened;
 std::string OutputError; // why the last DirectSoundCreate failed
 
 struct SoundLock {
@@ -60,9 +59,8 @@ IDirectSoundBuffer* NewBuffer(SoundBufferData data) {
 
 } // namespace
 
-void NoteGameFileOpened(const char* name) { LastFileOpened = name ? name : ""; }
-
 HRESULT DirectSoundCreate(void*, IDirectSound** sound, void*) {
+    BackendCall("DirectSoundCreate");
     if (!sound) return DSERR_INVALIDPARAM;
     *sound = nullptr;
     OutputError.clear();
@@ -101,7 +99,7 @@ HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBu
     data.samples->bytes.assign(desc->dwBufferBytes, 128);
     data.flags = desc->dwFlags;
     data.frequency = f.nSamplesPerSec;
-    data.file = LastFileOpened;
+    data.file = NewestOpenGameFile();
     *buffer = NewBuffer(std::move(data));
     return DS_OK;
 }
@@ -132,6 +130,7 @@ void FreeBuffer(IDirectSoundBuffer* buffer) {
 } // namespace
 
 DWORD IDirectSound::Release() {
+    BackendCall("IDirectSound::Release");
     if (this == TheSound) {
         // The buffers go with the service that made them, as the real service frees them, so a
         // shut-down that releases only the service leaks nothing.
@@ -153,7 +152,6 @@ int SoundBufferCount() { return int(Buffers.size()); }
 
 void ResetSoundService() {
     if (TheSound) TheSound->Release();
-    LastFileOpened.clear();
     OutputError.clear();
 }
 

@@ -148,6 +148,7 @@ DWORD mciSendStringA(const char* command, char* returnString, UINT returnLength,
     std::vector<std::string> words;
     for (std::string word; in >> word;)
         words.push_back(word);
+    BackendCall(("mciSendStringA " + (words.empty() ? std::string() : words[0])).c_str());
     DWORD result = Carry(words, command);
     BackendMciSent(command, result);
     return result;

@@ -141,12 +141,10 @@ TEST_F(MciTest, OnlyWholePiecesThatParseToTheirEndOpen) {
         ASSERT_FALSE(IsPlayableMidi(str(Header(0, 1) + Track(body)))) << i;
     }
     // What does parse: running status, meta and system-exclusive events, an unknown chunk.
-    EXPECT_TRUE(
-        IsPlayableMidi(str(Header(0, 1) + std::string("XFIH\0\0\0\2ab", 10) +
-                           Track(std::string("\x00\xF0\x02\x7E\xF7\x00\x90\x3C\x40\x60\x3C\x00"
-                                             "\x00\xFF\x51\x03\x07\xA1\x20\x00\xC0\x05",
-                                             24) +
-                                 EndOfTrack))));
+    EXPECT_TRUE(IsPlayableMidi(str(Header(0, 1) + std::string("XFIH\0\0\0\2ab", 10) +
+                                   Track("\x00\xF0\x02\x7E\xF7\x00\x90\x3C\x40\x60\x3C\x00"
+                                         "\x00\xFF\x51\x03\x07\xA1\x20\x00\xC0\x05"s +
+                                         EndOfTrack))));
 }
 
 // Music needs the sound output as much as the effects do: without one the piece cannot open,

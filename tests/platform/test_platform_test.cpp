@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/backend.h"
 #include "platform/ddraw.h"
 #include "platform/dsound.h"
 #include "platform/files.h"
@@ -210,20 +211,37 @@ TEST(Recorder, SoundBuffersAndMusicCommandsAreRecordedWithTheirFiles) {
     ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
     std::FILE* f = OpenGameFile(SKIRMO_DATA_DIR "/pickup.voc");
     ASSERT_NE(f, nullptr);
-    std::fclose(f);
     WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
     DSBUFFERDESC desc{sizeof(DSBUFFERDESC),
                       DSBCAPS_STATIC | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLVOLUME, 1000, 0,
                       &format};
+    // A file opened and closed meanwhile (the music reads its piece whole) does not name the
+    // buffer: the file still open does.
+    EXPECT_EQ(mciSendStringA("open " SKIRMO_DATA_DIR "/DREAMS.MID type sequencer alias jazz",
+                             nullptr, 0, nullptr),
+              0u);
     IDirectSoundBuffer* buffer = nullptr;
     ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
+    char header[20];
+    EXPECT_EQ(std::fread(header, 1, sizeof header, f), sizeof header) << "reads as a file";
+    std::fclose(f);
+    // A RIFF file is open from mmioOpenA to mmioClose; after that nothing names a new buffer.
+    HMMIO riff = mmioOpenA(SKIRMO_DATA_DIR "/terrible.wav", nullptr, MMIO_READ);
+    ASSERT_NE(riff, nullptr);
+    IDirectSoundBuffer* fromRiff = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&desc, &fromRiff, nullptr), DS_OK);
+    mmioClose(riff, 0);
+    IDirectSoundBuffer* fromNothing = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&desc, &fromNothing, nullptr), DS_OK);
+    fromRiff->Play(0, 0, 0);
+    fromNothing->Play(0, 0, 0);
     buffer->SetFrequency(10000);
     buffer->SetVolume(-600);
     buffer->Stop();
     buffer->Play(0, 0, 0);
+    mciSendStringA("close jazz", nullptr, 0, nullptr);
     EXPECT_NE(mciSendStringA("open NOSUCH.MID type sequencer alias jazz", nullptr, 0, nullptr), 0u);
-    buffer->Release();
-    ds->Release();
+    ds->Release(); // the buffers go with it
 
     std::string log = TestEventsAsJsonLines();
     std::string file = JsonEscape(SKIRMO_DATA_DIR "/pickup.voc");
@@ -233,10 +251,52 @@ TEST(Recorder, SoundBuffersAndMusicCommandsAreRecordedWithTheirFiles) {
         << log;
     EXPECT_NE(log.find("\"event\":\"sound\",\"op\":\"play\",\"file\":\"" + file + "\""),
               std::string::npos);
+    EXPECT_NE(log.find("\"op\":\"play\",\"file\":\"" + JsonEscape(SKIRMO_DATA_DIR "/terrible.wav") +
+                       "\""),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\"op\":\"play\",\"file\":\"\""), std::string::npos) << log;
     EXPECT_NE(log.find("\"event\":\"mci\",\"command\":\"open NOSUCH.MID type sequencer alias "
                        "jazz\",\"result\":\"275\""),
               std::string::npos)
         << log;
+}
+
+// A new run starts from nothing, whatever the last one left behind.
+TEST(Recorder, ANewRunForgetsEverythingTheLastOneHeld) {
+    TestPlatformStart({});
+    IDirectDraw* dd = nullptr;
+    ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
+    dd->SetCooperativeLevel(reinterpret_cast<HWND>(1), DDSCL_EXCLUSIVE);
+    dd->SetDisplayMode(640, 480, 16);
+    DDSURFACEDESC desc{};
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = desc.dwHeight = 32;
+    IDirectDrawSurface* tile = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&desc, &tile, nullptr), DD_OK);
+    IDirectSound* ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
+    DSBUFFERDESC bufferDesc{sizeof(DSBUFFERDESC), DSBCAPS_STATIC, 100, 0, &format};
+    IDirectSoundBuffer* buffer = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&bufferDesc, &buffer, nullptr), DS_OK);
+    PostMessageA(nullptr, WM_CLOSE, 0, 0);
+    PostQuitMessage(3);
+    ASSERT_EQ(mciSendStringA("open " SKIRMO_DATA_DIR "/DREAMS.MID type sequencer alias jazz",
+                             nullptr, 0, nullptr),
+              0u);
+
+    TestPlatformStart({});
+    EXPECT_EQ(TestLiveSurfaces(), 0);
+    EXPECT_EQ(SoundBufferCount(), 0);
+    MSG msg{};
+    EXPECT_EQ(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), 0) << "no message, no quit";
+    EXPECT_NE(mciSendStringA("play jazz", nullptr, 0, nullptr), 0u) << "the alias is gone";
+    IDirectDraw* again = nullptr;
+    EXPECT_EQ(DirectDrawCreate(nullptr, &again, nullptr), DD_OK);
+    IDirectSound* soundAgain = nullptr;
+    EXPECT_EQ(DirectSoundCreate(nullptr, &soundAgain, nullptr), DS_OK);
+    TestPlatformStart({});
 }
 
 TEST(Recorder, NoSoundOutputMeansNoSoundService) {

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
+#include "app/cheat.h"
 #include "app/game_clock.h"
 #include "app/startup.h"
 #include "display/wipes.h"
@@ -212,6 +214,30 @@ TEST_F(ComposeFrameTest, HoldingIWaitsForItsReleaseAndTogglesTheLineOnce) {
     EXPECT_EQ(flight::SurfacePixel(BackBuffer, 1, 480 - 24), blue);
     ComposeFrame();
     EXPECT_EQ(FpsDisplayOn, 1);
+}
+
+// F held without end grows the enemies by a tenth each frame until their corners are infinite
+// (and, turned, not numbers). Every frame on the way must stay on the screen; the checked
+// PutPixel stops the test at the first pixel off it.
+TEST_F(ComposeFrameTest, EnemiesBlownUpByTheJokeKeysNeverDrawOffTheScreen) {
+    SetUpMode(640, 480);
+    BuildHeadingTables();
+    SetUpScene(1000, 1000);
+    EnemyCraft[4].Frame = FrameNormal;
+    int coveredFrames = 0;
+    // Five frames' growth per picture keeps the test short; 200 pictures reach 1.1^1000.
+    for (int frame = 0; frame < 200; ++frame) {
+        for (int k = 0; k < 5; ++k)
+            ApplyJokeKey(0);
+        for (int i = 0; i < 5; ++i)
+            RotateCraftCorners(EnemyCraft[i], (i * 300 + frame) % 1920);
+        ComposeFrame();
+        // Somewhere on the way an enemy fills the whole screen, even its far corner.
+        coveredFrames +=
+            flight::SurfacePixel(BackBuffer, 639, 479) == enemyPicture.Pixels[27 * 54 + 20];
+    }
+    EXPECT_FALSE(std::isfinite(EnemyCraft[0].RotatedCorners[0].X));
+    EXPECT_GT(coveredFrames, 0);
 }
 
 } // namespace

@@ -195,4 +195,43 @@ TEST_F(EnemiesTest, AnExplosionEndsIntoAFinishedSlotAndARetiredOneStaysOut) {
     EXPECT_EQ(EnemiesRemaining, 6);
 }
 
+TEST_F(EnemiesTest, ALevelSeesExactlyFifteenEnemiesThenRetiresItsSlots) {
+    EnemiesSpawned = 0;
+    SetUpCraftForLevel();
+    EnemySpawnLimit = EnemiesRemaining = 15;
+    ASSERT_EQ(EnemiesSpawned, 5);
+    int destroyed = 0, retired = 0;
+    for (int frame = 0; frame < 200 && EnemiesRemaining > 0; ++frame) {
+        // Shoot down whatever flies, one slot a frame, as a fast gunner would.
+        for (Craft& e : EnemyCraft)
+            if (e.State == CraftAttacking) {
+                e.State = CraftDestroyed;
+                e.Countdown = 2;
+                ++destroyed;
+                break;
+            }
+        int before = 0;
+        for (const Craft& e : EnemyCraft)
+            before += e.Frame == FrameRetired;
+        UpdateEnemies();
+        int after = 0;
+        for (const Craft& e : EnemyCraft)
+            after += e.Frame == FrameRetired;
+        if (after > before) {
+            EXPECT_EQ(after, before + 1) << "slots retire one at a time here";
+            EXPECT_EQ(EnemiesSpawned, 15) << "only once the quota is used up";
+            ++retired;
+        }
+    }
+    EXPECT_EQ(EnemiesRemaining, 0);
+    EXPECT_EQ(destroyed, 15);
+    EXPECT_EQ(EnemiesSpawned, 15);
+    EXPECT_EQ(retired, 4); // the last slot to finish ends the level before its retirement
+    UpdateEnemies();
+    for (const Craft& e : EnemyCraft) {
+        EXPECT_EQ(e.State, CraftFinished);
+        EXPECT_EQ(e.Frame, FrameRetired);
+    }
+}
+
 } // namespace

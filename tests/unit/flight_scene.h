@@ -76,15 +76,6 @@ inline void MakeCraft(Craft& craft, const SpriteImage* picture, double angle = 0
         image = picture;
 }
 
-// The heading tables as the game builds them, for tests that move craft.
-inline void FillHeadingTables() {
-    for (int i = 0; i <= HeadingSteps; ++i) {
-        double a = i * 0.0032724895833333334;
-        CosTable[i] = float(std::cos(a));
-        SinTable[i] = float(std::sin(a));
-    }
-}
-
 // Runs fn(x, y, pixel&) over every pixel of a surface, locked.
 template <class Fn> void ForEachPixel(IDirectDrawSurface* surface, Fn fn) {
     ASSERT_EQ(LockWholeSurface(surface), 1);

@@ -27,7 +27,7 @@ class FrameStepTest : public GameTest {
         ASSERT_EQ(InitDisplay(), 1);
         AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
         ASSERT_EQ(InitGameClock(), 1);
-        flight::FillHeadingTables();
+        BuildHeadingTables();
         WindTimer = 1 << 30; // no wind unless a test makes one
         PlayerCraft.PosX = 1000;
         PlayerCraft.PosY = 1000;
@@ -180,6 +180,20 @@ TEST_F(FrameStepTest, PauseFreezesEverythingAndTheFirstFrameBackIsATenth) {
     EXPECT_LT(PlayerCraft.Speed, frozen.Speed);
     FrameStep();
     EXPECT_NEAR(FrameDelta, 1.0 / 60, 0.002);
+}
+
+TEST_F(FrameStepTest, KWipesTheScreenRowByRowAndPlayGoesOn) {
+    Run({Key(0.5, 'K', true), Key(0.55, 'K', false)});
+    while (TestNowSeconds() < 0.5)
+        FrameStep();
+    const double before = TestNowSeconds();
+    const float speed = PlayerCraft.Speed;
+    FrameStep();
+    // 480 rows, one every 5 ms, after the key's release.
+    EXPECT_GE(TestNowSeconds() - before, 0.05 + 2.4);
+    EXPECT_LT(PlayerCraft.Speed, speed) << "the rest of the frame ran";
+    FrameStep();
+    EXPECT_LT(FrameDelta, 0.05f) << "the next frame is measured from the wipe's last step";
 }
 
 } // namespace

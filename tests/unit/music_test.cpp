@@ -56,6 +56,15 @@ class MusicTest : public GameTest {
         return c;
     }
 
+    // The music's own messages (coming back to the game reloads pictures too, and this folder
+    // holds none).
+    std::vector<TestEvent> MusicBoxes() {
+        std::vector<TestEvent> boxes = MessageBoxes();
+        std::erase_if(boxes,
+                      [](const TestEvent& e) { return e.caption != "MCI music load error"; });
+        return boxes;
+    }
+
     // The game's moments, as its flow makes them.
     void LevelStart(int level) {
         OpenMusic(level);
@@ -132,7 +141,7 @@ TEST_F(MusicTest, AMissingFirstPieceIsSaidAtEveryStartOfLevelOne) {
     Sent();
     LevelStart(0);
     EXPECT_EQ(Sent(), (Commands{Stop, Close, Open[0] + " !"})) << "no play without a piece";
-    std::vector<TestEvent> boxes = MessageBoxes();
+    std::vector<TestEvent> boxes = MusicBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "MCI music load error");
     EXPECT_EQ(boxes[0].text, text);
@@ -147,7 +156,7 @@ TEST_F(MusicTest, AMissingFirstPieceIsSaidAtEveryStartOfLevelOne) {
     CloseMusic(); // game over, then a retry from level 1
     LevelStart(0);
     EXPECT_EQ(Sent(), (Commands{Stop, Close, Open[0] + " !"}));
-    EXPECT_EQ(MessageBoxes().size(), 2u);
+    EXPECT_EQ(MusicBoxes().size(), 2u);
 }
 
 TEST_F(MusicTest, AfterAFailedPlayNothingMoreIsSentForThatPiece) {
@@ -166,7 +175,7 @@ TEST_F(MusicTest, AfterAFailedPlayNothingMoreIsSentForThatPiece) {
     EXPECT_EQ(MusicStarted, 0);
     LevelStart(3);
     EXPECT_EQ(Sent(), (Commands{Open[3], Play}));
-    EXPECT_TRUE(MessageBoxes().empty()) << "a failed play is silent";
+    EXPECT_TRUE(MusicBoxes().empty()) << "a failed play is silent";
 }
 
 TEST_F(MusicTest, WithoutSoundNoCommandAndNoMessageEvenWithEveryPieceMissing) {

@@ -1,7 +1,11 @@
 // Shots: the list, flight and expiry, the hit tests and what a hit does, the drawing.
 #include "combat/shots.h"
 
+#include <filesystem>
+#include <string>
+
 #include "app/game_clock.h"
+#include "audio/sound.h"
 #include "combat_support.h"
 
 namespace {
@@ -199,6 +203,66 @@ TEST_F(ShotsTest, DrawsAPlusClippedAtTheScreensEdges) {
         SpawnShot(ShotByPlayer, float(x), float(y), 0.0f);
     DrawShots(640, 480);
     EXPECT_EQ(LitPixels(), 12);
+}
+
+} // namespace
+
+namespace {
+
+// The hits' sounds, asked for by slot: each slot is told apart by the frequency loading gives it.
+class ShotSoundsTest : public ShotsTest {
+  protected:
+    std::filesystem::path home;
+    void SetUp() override {
+        ShotsTest::SetUp();
+        home = std::filesystem::current_path();
+        std::filesystem::current_path(SKIRMO_DATA_DIR);
+        OpenWindow();
+        ASSERT_EQ(InitSound(), 1);
+        const char* files[] = {"plyrshot.voc", "pickup.voc", "boom.voc",
+                               "plyrshot.voc", "pickup.voc", "boom.voc"};
+        for (int slot = 0; slot < 6; ++slot) {
+            ASSERT_EQ(LoadVocSound(files[slot]), slot);
+            SetSlotFrequency(slot, Hz[slot]);
+        }
+        TestEvents().clear();
+    }
+    void TearDown() override {
+        ShotsTest::TearDown();
+        std::filesystem::current_path(home);
+    }
+    static constexpr DWORD Hz[6] = {7000, 11020, 8000, 11000, 10000, 9000};
+    // "stop 2", "play 2", ... since the last call.
+    std::vector<std::string> Slots() {
+        std::vector<std::string> said;
+        for (const TestEvent& e : TestEvents())
+            for (int slot = 0; slot < 6; ++slot)
+                if (e.kind == "sound" && e.frequency == long(Hz[slot]))
+                    said.push_back(e.op + " " + std::to_string(slot));
+        TestEvents().clear();
+        return said;
+    }
+    using Said = std::vector<std::string>;
+};
+
+TEST_F(ShotSoundsTest, EachHitRestartsItsSlot) {
+    Craft& e = PlaceEnemy(0, 100.0f, 100.0f);
+    e.HitPoints = 2;
+    SpawnShot(ShotByPlayer, 100.0f, 100.0f, 0.0f);
+    UpdateShots();
+    EXPECT_EQ(Slots(), (Said{"stop 1", "play 1"})); // enemy hit
+    SpawnShot(ShotByPlayer, 100.0f, 100.0f, 0.0f);
+    UpdateShots();
+    EXPECT_EQ(Slots(), (Said{"stop 2", "play 2"})); // enemy destroyed
+
+    PlayerCraft.PosX = PlayerCraft.PosY = 100.0f;
+    PlayerCraft.HitPoints = 2;
+    SpawnShot(ShotByEnemy, 100.0f, 100.0f, 0.0f);
+    UpdateShots();
+    EXPECT_EQ(Slots(), (Said{"stop 4", "play 4"})); // player hit
+    SpawnShot(ShotByEnemy, 100.0f, 100.0f, 0.0f);
+    UpdateShots();
+    EXPECT_EQ(Slots(), (Said{"stop 4", "play 4", "stop 5", "play 5"})); // and destroyed
 }
 
 } // namespace

@@ -305,7 +305,11 @@ TEST_F(SoundTest, ASoundDeviceThatCannotBeOpenedIsSaidBeforeTheGameEnds) {
     std::vector<TestEvent> boxes = MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Sound initialization error");
-    EXPECT_NE(boxes[0].text.find("could not be opened"), std::string::npos);
+    EXPECT_EQ(boxes[0].text.rfind(
+                  std::string("The sound device could not be opened: ") + SoundOutputError(), 0),
+              0u)
+        << boxes[0].text;
+    EXPECT_STRNE(SoundOutputError(), "");
     EXPECT_NE(boxes[0].text.find("\"Check this if you don't have a sound card\""),
               std::string::npos);
 

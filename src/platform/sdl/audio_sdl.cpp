@@ -247,6 +247,8 @@ void CloseOutput() {
 // out of the program (a return from main that skipped the releases, exit) closes the device
 // first. Registered after those statics were made, so it runs before they are destroyed.
 void CloseOutputAtExit() {
+    // The game's handles die with the program: its buffers go too, so nothing is left behind.
+    ResetSoundService();
     EffectsHold = MusicHold = false;
     CloseOutput();
 }

@@ -251,6 +251,7 @@ bool BackendFailDisplayStep(DisplayStep, int) { return false; }
 bool BackendPixelFormat555() { return false; }
 int BackendPitchPadding() { return 0; }
 void BackendTextDrawn() {}
+void BackendCall(const char*) {}
 
 bool BackendSetDisplayMode(int width, int height) {
     if (!Renderer) return false;

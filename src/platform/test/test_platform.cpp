@@ -61,12 +61,20 @@ void PressKey(bool* keys, int virtualKey, bool down) {
 
 std::int64_t TestSecondsToNs(double s) { return std::int64_t(std::llround(s * 1e9)); }
 
-void TestPlatformStart(const TestOptions& options) {
-    // A window left over from the last run goes without its clean-up: that run is over.
-    delete TheRun.window;
-    TheRun = TestRun{};
+void ResetSharedPlatform() {
+    ResetDisplayObjects();
+    ResetSoundService();
     ClearMessages();
     ResetMci();
+    ForgetOpenGameFiles();
+}
+
+void TestPlatformStart(const TestOptions& options) {
+    // A window left over from the last run goes without its clean-up: that run is over. The
+    // rest of the last run goes with it, whoever still holds it.
+    delete TheRun.window;
+    TheRun = TestRun{};
+    ResetSharedPlatform();
     TheRun.options = options;
     std::stable_sort(
         TheRun.options.script.begin(), TheRun.options.script.end(),
@@ -92,6 +100,18 @@ void TestSetFrameStepHook(std::function<void(std::int64_t, bool)> hook) {
 
 void TestSetKeyboardHook(std::function<void(std::int64_t)> hook) {
     TheRun.keyboardHook = std::move(hook);
+}
+
+void TestTraceCalls(bool on) { TheRun.tracing = on; }
+const std::vector<std::string>& TestCallTrace() { return TheRun.calls; }
+void TestSetCallHook(std::function<void(const std::string&)> hook) {
+    TheRun.callHook = std::move(hook);
+}
+
+void BackendCall(const char* name) {
+    if (!TheRun.tracing) return;
+    TheRun.calls.emplace_back(name);
+    if (TheRun.callHook) TheRun.callHook(TheRun.calls.back());
 }
 
 void TestSetKey(int virtualKey, bool down) { PressKey(TheRun.playerKeys, virtualKey, down); }
@@ -147,6 +167,7 @@ void FrameStepEnds() {
 // --- clock, calendar and keyboard ---
 
 BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
+    BackendCall("QueryPerformanceFrequency");
     if (!frequency) return 0;
     bool fail = TheRun.options.failure.step == TestFailure::Clock;
     *frequency = fail ? 0 : 1000000000;
@@ -154,6 +175,7 @@ BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
 }
 
 BOOL QueryPerformanceCounter(std::int64_t* count) {
+    BackendCall("QueryPerformanceCounter");
     if (!count) return 0;
     if (TheRun.options.failure.step == TestFailure::ClockReading && !TheRun.counterRead) {
         TheRun.counterRead = true;

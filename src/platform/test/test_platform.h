@@ -108,6 +108,15 @@ void TestSetKeyboardHook(std::function<void(std::int64_t nowNs)> hook);
 // key's message to the window as the desktop does (WM_SYSKEYDOWN while Alt is held), as a
 // scripted press does.
 void TestSetKey(int virtualKey, bool down);
+// The call trace: while on, the platform calls that mark the game's order (window, dialog,
+// cursor, sound, display, clock, music commands by their verb, message boxes, surface restores,
+// releases, the quit) are recorded by name in the order made, e.g. "DirectDrawCreate",
+// "QueryPerformanceCounter", "mciSendStringA open", "IDirectDrawSurface::Restore". The hook, if
+// set, sees each as it is recorded (a test can read the game's globals there). Off, empty and
+// without a hook after TestPlatformStart.
+void TestTraceCalls(bool on);
+const std::vector<std::string>& TestCallTrace();
+void TestSetCallHook(std::function<void(const std::string& call)> hook);
 // Writes what the screen shows now (the desktop with the dialog before the display exists, the
 // front surface after) as a 24-bit BMP. Returns false when the file cannot be written.
 bool TestWriteScreen(const std::string& path);

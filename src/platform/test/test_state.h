@@ -28,6 +28,9 @@ struct TestRun {
     std::function<bool(std::int64_t)> finishStep; // see TestFinishFrameStepsAtUntil
     bool stopAfterStep = false; // --until came inside a frame step that is to be finished
     std::vector<std::string> shotProblems;
+    bool tracing = false;
+    std::vector<std::string> calls;
+    std::function<void(const std::string&)> callHook;
 };
 
 TestRun& Run();

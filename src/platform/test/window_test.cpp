@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "../backend.h"
 #include "../dialog_ui.h"
 #include "../window.h"
 #include "test_state.h"
@@ -14,6 +15,7 @@ namespace {} // namespace
 
 HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int, int, int, HWND,
                      void*, HINSTANCE, void*) {
+    BackendCall("CreateWindowExA");
     TestRun& r = Run();
     WNDPROC proc = RegisteredWindowProc(className);
     if (!proc || r.window || r.options.failure.step == TestFailure::Window) return nullptr;
@@ -23,6 +25,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int,
 }
 
 BOOL DestroyWindow(HWND window) {
+    BackendCall("DestroyWindow");
     TestRun& r = Run();
     if (!window || window != r.window) return 0;
     window->proc(window, WM_DESTROY, 0, 0);
@@ -37,7 +40,10 @@ int GetSystemMetrics(int index) {
 }
 
 BOOL MessageBeep(UINT) { return 1; }
-int ShowCursor(BOOL show) { return show ? 0 : -1; }
+int ShowCursor(BOOL show) {
+    BackendCall(show ? "ShowCursor 1" : "ShowCursor 0");
+    return show ? 0 : -1;
+}
 
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
@@ -55,6 +61,7 @@ void BackendQuitPosted(int exitCode) {
 }
 
 int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
+    BackendCall("MessageBoxA");
     TestEvent e;
     e.kind = "message_box";
     e.caption = caption ? caption : "";
@@ -67,6 +74,7 @@ void OutputDebugStringA(const char*) {}
 
 INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND owner, DLGPROC proc,
                         LPARAM param) {
+    BackendCall("DialogBoxParamA");
     TestRun& r = Run();
     if (!dialogTemplate || !proc || !owner || owner != r.window) return -1;
     DialogUi* ui = DialogUiCreate(dialogTemplate, 1);
