@@ -346,6 +346,7 @@ class Song:
         self.key_sharps = key_sharps
         self.key_minor = key_minor
         self.end_tick = 0
+        self.loosened = False
 
     def part(self, name, channel, program, volume, pan=64, reverb=40, chorus=0):
         p = Part(name, channel, program, volume, pan, reverb, chorus)
@@ -435,7 +436,9 @@ class Song:
 
     def to_bytes(self):
         self.check_ranges()
-        self.loosen()
+        if not self.loosened:  # once: a second call must give the same bytes
+            self.loosen()
+            self.loosened = True
         tempo = [(t, self._uspq(b)) for t, b in self.tempo_map]
         parts = [self.parts[n] for n in self.order]
         return song_bytes(self.title, tempo, parts, self.end_tick, self.key_sharps, self.key_minor)

@@ -178,7 +178,7 @@ def _play_section(song, piece, roles, sec, s):
         else:
             # a named figure: the sustained part re-strikes its chords in a rhythm
             w.play(role, E.play_comp, song, roles[role], sec, piece["comp"][how], lo, hi, count=count,
-                   gate=0.95, level_scale=s.get("pad_level", 0.75) * 0.9)
+                   gate=0.95, level_scale=s.get("pad_level", 0.75) * 0.9, sus=s.get("sus", False))
     if s.get("bass"):
         w.play("bass", E.play_bass, song, roles["bass"], sec, piece["bass"][s["bass"]], low=ranges["bass"][0],
                gate=s.get("bass_gate", 0.9))
@@ -249,8 +249,8 @@ def _phrase_gaps(sec, melody):
 
 def _drum_plan(sec, s, gaps):
     """Fills where phrases end, as long as the room the tune leaves there
-    (at most three beats); a crash where the next phrase begins after a
-    fill of two beats or more.  The section's last phrase gets the
+    (at most three beats); a crash where the next statement of eight bars
+    begins after a fill of two beats or more.  The section's last phrase gets the
     section's own fill, a short one the second fill name."""
     names = s.get("fill_names", ("toms", "soft"))
     fills = {}
@@ -270,7 +270,8 @@ def _drum_plan(sec, s, gaps):
         else:
             name = names[0] if step <= 8 else names[1]
         fills[b] = (name, step)
-        if b + 1 < sec.bars and step <= 8:
+        # a crash marks the start of a new statement, not of every phrase
+        if b + 1 < sec.bars and step <= 8 and (b + 1) % 8 == 0:
             crashes.add(b + 1)
     if s.get("first_crash", True):
         crashes.add(0)
@@ -314,7 +315,7 @@ def _expression(song, sec, s):
 
 
 def _expr(level):
-    return int(round(127 * (0.4 + 0.52 * level)))
+    return int(round(127 * (0.5 + 0.45 * level)))
 
 
 _TIMPANI_ANSWERS = [(), ((2.5, 0),), ((2, 1),), ((1.5, 0), (3, 1)), ((3, 0), (3.5, 1)), ((2, 0), (2.5, 1))]

@@ -96,7 +96,7 @@ DREAMS = {
                   "turn": "4-------2-------"},
     },
     "final_voices": [("pad", 4, 0.5), ("pad2", 3, 0.45), ("bass", 1, 0.6), ("comp", 4, 0.45), ("arp", 4, 0.4)],
-    "gain_db": 0.0,
+    "gain_db": 3.7,
     "defaults": {"fill_names": ("soft", "soft")},
     "sections": [
         # the celesta alone over the pad, the bass coming in after a bar
@@ -188,20 +188,20 @@ CRAZYTRN = {
                      "bars2": ["0-2-1-2-3-2-1-2-", "0-2-1---0-2-1-2-", "0-2---2-0-2-1-2-", "0-2-1-2-0-2-1---"],
                      "turn": "0-2-1-2-0-------"}},
     "final_voices": [("pad", 4, 0.6), ("pad2", 3, 0.55), ("bass", 1, 0.7), ("comp", 3, 0.6), ("lead", 3, 0.65)],
-    "gain_db": 0.0,
+    "gain_db": 2.6,
     "sections": [
         # bass and drums set the groove, the clavinet joins in bar five
         dict(bars=8, prog="intro", inten=(0.4, 0.55), bass="drive8", comp="off", drums="chug", arp="pick",
              enter={"comp": 4, "arp": 6}, phrases=(4, 4), bass_gate=0.8),
         dict(bars=16, prog=("A", "Ac"), inten=(0.55, 0.65), bass="drive8", comp="funk", drums="chug",
-             pad="swell", inner="lead2", bass_gate=0.8, lead=("lead", "A", [[], ["dot", "close"]], {"suspend": True})),
+             pad="swell", sus=True, inner="lead2", bass_gate=0.8, lead=("lead", "A", [[], ["dot", "close"]], {"suspend": True})),
         dict(bars=16, prog=("B", "Bc"), inten=(0.5, 0.62), bass="walk", arp="pick", drums="pop", pad=True,
              sus=True, runs="lead", lead2=("lead2", "B", [[], ["orn", "close"]])),
         dict(bars=8, prog="Ac", inten=0.68, bass="drive8", comp="funk", drums="chug", bass_gate=0.8, inner="pad",
              lead=("lead", "A", [["orn", "close"]]),
              lead2=("lead2", "A", [["close"]], {"octave": -1, "level": 0.65}), stop=2),
         # stop time: the band hits the downbeats under the clavinet's tune
-        dict(bars=8, prog="brk", inten=(0.25, 0.35), bass="hits", comp="stops", drums="halftime",
+        dict(bars=8, prog="brk", inten=(0.15, 0.25), bass="hits", comp="stops", drums="halftime",
              fill="snare", lead=("Clavinet", "A", [["inv", "dot", "close"]]), stop=1.5),
         dict(bars=16, prog=("A", "Ac"), shift=2, inten=(0.75, 0.85), bass="drive8", comp="funk", drums="rock",
              pad=True, sus=True, bass_gate=0.8, lead=("lead", "A", [["dot"], ["orn", "close"]], {"suspend": True}),
@@ -278,7 +278,7 @@ BLACKAN = {
                 "turn": "01020102010-----", "end": "0102010201020102"},
     },
     "final_voices": [("pad", 4, 0.7), ("lead2", 3, 0.65), ("bass", 1, 0.8), ("arp", 3, 0.7), ("lead", 3, 0.7)],
-    "gain_db": 0.0,
+    "gain_db": 1.0,
     "defaults": {"fill_names": ("toms", "kit")},
     "sections": [
         # timpani and the string ostinato; choir and drums come in on bar five
@@ -378,7 +378,7 @@ JUMP1984 = {
                      "bars2": ["0-1-2-1-0-1-2-3-", "0-2-1-2-0---1---", "0-1-2-1---1-2-1-", "0-1---1-0-1-2-1-"],
                      "turn": "0-1-2-1-0-------"}},
     "final_voices": [("pad", 4, 0.75), ("comp", 3, 0.8), ("bass", 1, 0.85), ("lead", 3, 0.7)],
-    "gain_db": 0.0,
+    "gain_db": 1.5,
     "defaults": {"fill_names": ("toms", "snare")},
     "sections": [
         # the arpeggio alone, then the band in bar five
@@ -394,14 +394,14 @@ JUMP1984 = {
         dict(bars=16, prog=("A", "Ac"), inten=(0.72, 0.78), comp="chug", power=True, comp_gate=0.5, bass="gallop",
              drums="drive", inner="pad", lead=("lead", "A", [["push"], ["dot", "orn", "close"]]),
              lead2=("lead2", "B", [["aug"]], {"octave": -1, "level": 0.55})),
-        dict(bars=8, prog="brk", inten=(0.25, 0.35), pad="swell", arp="seq8", bass="hold", drums="halftime",
+        dict(bars=8, prog="brk", inten=(0.25, 0.35), pad="swell", sus=True, arp="seq8", bass="hold", drums="halftime",
              fill="snare", lead2=("lead2", "A", [["inv", "aug"]]), stop=2),
         # the drums alone for two bars, then the climb
         dict(bars=2, prog="brk", inten=0.6, drums="rock", phrases=(2,), fill="big"),
         dict(bars=8, prog="build", inten=(0.55, 0.9), comp="chug", power=True, comp_gate=0.5, bass="eights",
              bass_gate=0.6, roll=True, phrases=(8,), lead=("lead", "A", [[]], {"sequence": True})),
         dict(bars=16, prog=("B", "Bc"), shift=2, inten=(0.85, 0.9), comp="stab", power=True, comp_gate=0.9,
-             pad="swell", bass="eights", bass_gate=0.7, drums="drive", runs="arp",
+             pad="swell", sus=True, bass="eights", bass_gate=0.7, drums="drive", runs="arp",
              lead2=("lead2", "B", [["push"], ["orn", "close"]], {"suspend": True}),
              lead=("lead", "B", [["orn"], ["push", "close"]], {"octave": -1, "level": 0.6})),
         dict(bars=16, prog=("A", "Ac"), shift=2, inten=(0.9, 0.92), comp="lock", power=True, comp_gate=0.5,
@@ -482,7 +482,7 @@ BEAUTIF = {
                      "turn": "0-1-2-0---------"}},
     "final_voices": [("pad", 4, 0.8), ("counter", 3, 0.8), ("bass", 1, 0.9), ("arp", 4, 0.8),
                      ("lead", 3, 0.85), ("comp", 3, 0.8)],
-    "gain_db": 0.0,
+    "gain_db": 1.2,
     "defaults": {"fill_names": ("big", "snare")},
     "sections": [
         # a march: timpani and strings, the drums from bar five
@@ -502,7 +502,7 @@ BEAUTIF = {
              lead=("lead", "A", [["orn", "dot"], ["orn", "push", "close"]]),
              counter=("counter", "A", [["aug"]], {"octave": -1, "level": 0.65})),
         # half time: the horns alone over the choir, then a two-bar stop
-        dict(bars=8, prog="brk", inten=(0.3, 0.4), pad="swell", arp="ost8", arp_level=0.5, bass="hold",
+        dict(bars=8, prog="brk", inten=(0.3, 0.4), pad="swell", sus=True, arp="ost8", arp_level=0.5, bass="hold",
              drums="halftime", fill="snare", counter=("counter", "A", [["inv", "close"]]), stop=2),
         # into the new key on its dominant: timpani and snare roll
         dict(bars=2, prog="pivot", shift=2, inten=(0.5, 0.9), bass="pedal", roll=True, timpani="roll",
@@ -511,7 +511,7 @@ BEAUTIF = {
              comp_gate=0.5, bass="gallop", drums="double", timpani="downbeats",
              lead=("lead", "A", [["orn"], ["dot", "close"]], {"suspend": True}),
              lead2=("lead2", "A", [["orn"], ["push", "close"]], {"octave": -1, "level": 0.6})),
-        dict(bars=16, prog=("B", "Bc"), shift=2, inten=(0.9, 0.95), arp="ost8", pad="swell", comp="stab",
+        dict(bars=16, prog=("B", "Bc"), shift=2, inten=(0.9, 0.95), arp="ost8", pad="swell", sus=True, comp="stab",
              power=True, comp_gate=0.8, bass="octs", bass_gate=0.6, drums="drive", runs="arp",
              lead2=("lead2", "B", [[], ["orn", "close"]]),
              counter=("counter", "B", [["aug"]], {"octave": -1, "level": 0.6}), stop=1),
@@ -578,7 +578,7 @@ CAIRO = {
             "rise": {"bars": ["0123456701234567", "0-2-4-6-01234567", "012345670-2-4-6-", "0123456701234567"]}},
     "final_voices": [("pad", 4, 0.7), ("pad2", 3, 0.65), ("bass", 1, 0.8), ("counter", 3, 0.7),
                      ("lead", 3, 0.75), ("arp", 4, 0.6)],
-    "gain_db": 0.0,
+    "gain_db": 4.0,
     "defaults": {"fill_names": ("snare", "snare")},
     "sections": [
         dict(bars=4, prog="intro", inten=(0.25, 0.6), pad2=True, timpani="roll", arp="harp", bass="hold",
