@@ -524,8 +524,9 @@ def play_drums(song, part, sec, style, fills=None, crashes=(), bars=None, level_
 
 def play_run(song, part, sec, start, end, target, step, level_scale=0.8, key=None):
     """A scale run filling [start, end) that arrives a step from target (a
-    pitch) as the next phrase begins: up to a higher target, down to a
-    lower one."""
+    pitch) as the next phrase begins: rising and falling in turn, falling
+    where a rising one would leave the instrument's range and the other
+    way round."""
     p = song.parts[part]
     key = key or sec.key
     lo, hi = PROGRAM_RANGE.get(p.program, (0, 127))
@@ -533,17 +534,23 @@ def play_run(song, part, sec, start, end, target, step, level_scale=0.8, key=Non
     if count < 2:
         return
     target = fold(target, lo + 12, hi)
-    direction = -1 if (start // BAR) % 2 else 1  # alternate rising and falling runs
-    pitches = []
-    q = target
-    for _ in range(count):
-        q = scale_step(key, q, -direction)
-        pitches.append(q)
+    rising = (start // BAR) % 2 == 0
+    for direction in ((1, -1) if rising else (-1, 1)):
+        pitches = []
+        q = target
+        for _ in range(count):
+            q = scale_step(key, q, -direction)
+            pitches.append(q)
+        if lo <= min(pitches) and max(pitches) <= hi:
+            break
+    else:
+        return  # no room for it either way
     pitches.reverse()
+    start = end - count * step
     for i, q in enumerate(pitches):
         t = start + i * step
         v = velocity(sec.level(t) * level_scale * (0.8 + 0.25 * i / count), metric_accent(t) // 2)
-        p.add(t, int(step * 0.9), fold(q, lo, hi), v)
+        p.add(t, int(step * 0.9), q, v)
 
 
 def play_roll(song, part, sec, drum=SNARE, kick=True):
@@ -675,10 +682,11 @@ def play_pad(song, part, sec, low, high, count=4, restrike_every_bar=False, leve
             if sus and (sus == "all" or bar_changes % 2 == 0) and t_next - t >= 3 * BEAT:
                 hold = BEAT if bar_changes % 4 == 2 else 2 * BEAT
                 for j, (old, new) in enumerate(zip(prev, voicing)):
-                    if old % 12 not in chord.pcs and 1 <= old - new <= 2 and old in prev_idx:
+                    i = prev_idx.get(old)
+                    if (old % 12 not in chord.pcs and 1 <= old - new <= 2 and i is not None
+                            and i < len(p.notes) and p.notes[i][2] == old):
                         held[j] = hold
                         # the old chord's note is tied over, not struck again
-                        i = prev_idx[old]
                         s0, _, q, v0 = p.notes[i]
                         p.notes[i] = (s0, t + hold - s0, q, v0)
                         break

@@ -291,6 +291,7 @@ def _runs(song, roles, sec, s, gaps, melody):
         end = sec.start + (b + 1) * E.BAR
         nxt = [q for t, _, q in sorted(melody) if t >= end]
         target = nxt[0] if nxt else 60 + (sec.next_chord_after(end - 1).root - 60) % 12
+        free = max(free, end - 2 * E.BEAT)  # a run of two beats at most
         song.parts[part].clear(free, end)
         E.play_run(song, part, sec, free, end, target, step, level_scale=s.get("run_level", 0.75))
 
