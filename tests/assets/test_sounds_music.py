@@ -355,6 +355,20 @@ class GeneratorTest(unittest.TestCase):
             for p in written:
                 self.assertEqual(p.read_bytes(), (DATA / p.name).read_bytes(), "%s is not reproduced" % p.name)
 
+    def test_a_note_held_into_a_new_chord_is_a_suspension_or_is_struck_again(self):
+        import mus_engine as E
+
+        key = E.Key(60, "ionian")
+        sec = E.Section(0, 2, ["I", "IV"], key, 0.5)  # C major, then F major
+        bar = E.BAR
+        # G held a beat into the F chord, then stepping down to F: prepared, resolved by step, kept
+        held = E.realise_melody(sec, [(5.0, 4, 0), (3.0, 3, 0)], key)
+        self.assertEqual([n[:3] for n in held], [(0, 5 * E.BEAT, 67), (bar + E.BEAT, 3 * E.BEAT, 65)])
+        # E held into the F chord and leaving by leap: it would rub against F, so it stops
+        # at the bar line and the line goes on from the nearest tone of the new chord
+        cut = E.realise_melody(sec, [(5.0, 2, 0), (3.0, 5, 0)], key)
+        self.assertEqual([n[:3] for n in cut], [(0, bar, 64), (bar, E.BEAT, 65), (bar + E.BEAT, 3 * E.BEAT, 69)])
+
     def test_midi_writer_cuts_overlapping_notes_of_one_pitch(self):
         from mus_midi import Part, song_bytes
 
