@@ -165,6 +165,9 @@ CRAZYTRN = {
         "drive8": {"bars": ["R-R-8-R-5-R-8-A-", "R-8-R-5-R-3-5-A-", "R-R-8-5-R-8-5-A-", "R-5-8-R-u-d-R-A-"],
                    "bars2": ["R-8-R-8-5-R-u-A-", "R-R-5-8-R-5-8-A-", "R-8-5-R-3-R-5-A-", "R-u-d-R-5-8-5-A-"],
                    "turn": "R-R-8-R-5-3-u-A-", "two": "R-8-5-R-R-8-5-A-", "end": "R-R-8-R-5---d---"},
+        # the intro's riff, in threes against the beat
+        "riff": {"bars": ["R--R--8-R-5-8-A-", "R--R--8-R-5-R-uA", "R--R--8-R-5-8-d-", "R--5--8-R---8-A-"],
+                 "turn": "R--R--8-R-5-3-u-"},
         "walk": {"bars": ["R---3---5---A---", "R---5---8---A---", "R---u---3---A---", "R---5---3---u---"],
                  "bars2": ["R---3-5-8---A---", "R-----5-3---A---", "R---u-3-5---d---", "R---8---5-3-A---"],
                  "turn": "R---5---3---A-A-", "two": "R---5---R---A---"},
@@ -191,7 +194,7 @@ CRAZYTRN = {
     "gain_db": 2.6,
     "sections": [
         # bass and drums set the groove, the clavinet joins in bar five
-        dict(bars=8, prog="intro", inten=(0.4, 0.55), bass="drive8", comp="off", drums="chug", arp="pick",
+        dict(bars=8, prog="intro", inten=(0.4, 0.55), bass="riff", comp="off", drums="chug", arp="pick",
              enter={"comp": 4, "arp": 6}, phrases=(4, 4), bass_gate=0.8),
         dict(bars=16, prog=("A", "Ac"), inten=(0.55, 0.65), bass="drive8", comp="funk", drums="chug",
              pad="swell", sus=True, inner="lead2", bass_gate=0.8, lead=("lead", "A", [[], ["dot", "close"]], {"suspend": True})),
