@@ -58,6 +58,10 @@ class ReplayTest : public ::testing::Test {
         return {le32(18), le32(22)};
     }
 
+    // Space held at the start skips the story and keys pages; then the first level's title fades
+    // in and out, and the frame steps begin at about 4.1 s.
+    static constexpr const char* SkipPages = "0 SPACE down\n0.2 SPACE up\n";
+
     // The number after "name": in a JSON object.
     double Field(const std::string& json, const std::string& name) {
         auto at = json.find("\"" + name + "\":");
@@ -67,12 +71,13 @@ class ReplayTest : public ::testing::Test {
 };
 
 TEST_F(ReplayTest, EachModeRunsAndShowsAPictureOfItsSize) {
-    ASSERT_EQ(Replay("--mode 640x480 --until 2 --shot-at 1:" + Path("a.bmp") +
-                     " --state-at 1:" + Path("a.json")),
+    Write("keys.txt", SkipPages);
+    ASSERT_EQ(Replay("--mode 640x480 --script " + Path("keys.txt") +
+                     " --until 7 --shot-at 6:" + Path("a.bmp") + " --state-at 6:" + Path("a.json")),
               0);
     EXPECT_EQ(BmpSize("a.bmp"), std::make_pair(640, 480));
-    ASSERT_EQ(Replay("--mode 800x600 --until 2 --shot-at 1:" + Path("b.bmp") +
-                     " --state-at 1:" + Path("b.json")),
+    ASSERT_EQ(Replay("--mode 800x600 --script " + Path("keys.txt") +
+                     " --until 7 --shot-at 6:" + Path("b.bmp") + " --state-at 6:" + Path("b.json")),
               0);
     EXPECT_EQ(BmpSize("b.bmp"), std::make_pair(800, 600));
     std::string state = Read("b.json");
@@ -80,7 +85,7 @@ TEST_F(ReplayTest, EachModeRunsAndShowsAPictureOfItsSize) {
     EXPECT_EQ(Field(state, "screenHeight"), 600);
     // A 60 Hz display: frames are a refresh apart once the first fixed frame is past.
     EXPECT_NEAR(Field(state, "FrameDelta"), 1.0 / 60, 1e-4);
-    EXPECT_GE(Field(state, "time"), 1.0);
+    EXPECT_GE(Field(state, "time"), 6.0);
 }
 
 TEST_F(ReplayTest, TheDialogIsOnTheScreenAtTheStart) {
@@ -93,13 +98,14 @@ TEST_F(ReplayTest, TheDialogIsOnTheScreenAtTheStart) {
 }
 
 TEST_F(ReplayTest, TwoRunsWithTheSameArgumentsWriteTheSameBytes) {
-    Write("keys.txt", "0.5 P down\n0.6 P up\n1.5 P down\n1.6 P up\n2.0 I down\n2.1 I up\n"
-                      "2.5 focus lost\n3.0 focus gained\n");
+    Write("keys.txt", std::string(SkipPages) +
+                          "5.5 P down\n5.6 P up\n6.5 P down\n6.6 P up\n7.0 I down\n7.1 I up\n"
+                          "7.5 focus lost\n8.0 focus gained\n");
     for (const char* run : {"1", "2"}) {
         std::string r = run;
-        ASSERT_EQ(Replay("--seed 7 --script " + Path("keys.txt") + " --until 4 --shot-at 2.3:" +
-                         Path("shot" + r + ".bmp") + " --state-at 1:" + Path("s" + r + ".json") +
-                         " --state-at 3.5:" + Path("t" + r + ".json") + " --log " +
+        ASSERT_EQ(Replay("--seed 7 --script " + Path("keys.txt") + " --until 9 --shot-at 7.3:" +
+                         Path("shot" + r + ".bmp") + " --state-at 6:" + Path("s" + r + ".json") +
+                         " --state-at 8.5:" + Path("t" + r + ".json") + " --log " +
                          Path("log" + r + ".jsonl")),
                   0);
     }
@@ -111,16 +117,16 @@ TEST_F(ReplayTest, TwoRunsWithTheSameArgumentsWriteTheSameBytes) {
 }
 
 TEST_F(ReplayTest, PauseStopsTimeAndTheFirstFrameBackIsATenth) {
-    // P pressed at 1 s pauses; pressed again at 3 s resumes. The step that sees P at 3 s waits
+    // P pressed at 6 s pauses; pressed again at 8 s resumes. The step that sees P at 8 s waits
     // for its release, resumes, and is the first frame back.
-    Write("keys.txt", "1.0 P down\n1.1 P up\n3.0 P down\n3.1 P up\n");
+    Write("keys.txt", std::string(SkipPages) + "6.0 P down\n6.1 P up\n8.0 P down\n8.1 P up\n");
     ASSERT_EQ(
-        Replay("--script " + Path("keys.txt") + " --until 4 --state-at 2:" + Path("paused.json") +
-               " --state-at 3.0:" + Path("resumed.json") + " --shot-at 2:" + Path("paused.bmp")),
+        Replay("--script " + Path("keys.txt") + " --until 9 --state-at 7:" + Path("paused.json") +
+               " --state-at 8.0:" + Path("resumed.json") + " --shot-at 7:" + Path("paused.bmp")),
         0);
     std::string paused = Read("paused.json");
     EXPECT_EQ(Field(paused, "Paused"), 1);
-    EXPECT_LT(Field(paused, "GameClock"), 1.2) << "the clock must stand still while paused";
+    EXPECT_LT(Field(paused, "GameClock"), 6.2) << "the clock must stand still while paused";
     std::string resumed = Read("resumed.json");
     EXPECT_EQ(Field(resumed, "Paused"), 0);
     EXPECT_FLOAT_EQ(Field(resumed, "FrameDelta"), 0.1f);
@@ -128,19 +134,19 @@ TEST_F(ReplayTest, PauseStopsTimeAndTheFirstFrameBackIsATenth) {
 }
 
 TEST_F(ReplayTest, SwitchingAwayPausesAndComingBackStaysPaused) {
-    Write("keys.txt", "1.0 focus lost\n2.0 focus gained\n");
-    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until 3 --state-at 0.9:" +
-                     Path("before.json") + " --state-at 2.0:" + Path("after.json")),
+    Write("keys.txt", std::string(SkipPages) + "6.0 focus lost\n7.0 focus gained\n");
+    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until 8 --state-at 5.9:" +
+                     Path("before.json") + " --state-at 7.0:" + Path("after.json")),
               0);
     EXPECT_EQ(Field(Read("before.json"), "AppActive"), 1);
     std::string after = Read("after.json");
     EXPECT_EQ(Field(after, "AppActive"), 1);
     EXPECT_EQ(Field(after, "Paused"), 1);
-    EXPECT_GE(Field(after, "time"), 2.0) << "no frame step runs while the game is in the back";
+    EXPECT_GE(Field(after, "time"), 7.0) << "no frame step runs while the game is in the back";
 }
 
 TEST_F(ReplayTest, ClosingTheWindowEndsTheProgramNormally) {
-    Write("keys.txt", "1.5 close\n");
+    Write("keys.txt", std::string(SkipPages) + "6.5 close\n");
     ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --log " + Path("log.jsonl")), 0);
     std::string log = Read("log.jsonl");
     EXPECT_NE(log.find("\"event\":\"quit\",\"code\":0"), std::string::npos) << log;
@@ -194,7 +200,10 @@ TEST_F(ReplayTest, WhatCannotBeWrittenOrNeverCameIsAnErrorNamingTheFile) {
     std::string nowhere = Path("missing/folder/");
     EXPECT_EQ(Replay("--until 1 --log " + nowhere + "log.jsonl"), 3);
     EXPECT_NE(Read("stderr.txt").find("cannot write " + nowhere + "log.jsonl"), std::string::npos);
-    EXPECT_EQ(Replay("--until 1 --state-at 0.5:" + nowhere + "s.json"), 3);
+    Write("keys.txt", SkipPages);
+    EXPECT_EQ(
+        Replay("--script " + Path("keys.txt") + " --until 6 --state-at 5.5:" + nowhere + "s.json"),
+        3);
     EXPECT_NE(Read("stderr.txt").find("cannot write " + nowhere + "s.json"), std::string::npos);
     EXPECT_EQ(Replay("--until 1 --shot-at 0.5:" + nowhere + "p.bmp"), 3);
     EXPECT_NE(Read("stderr.txt").find(nowhere + "p.bmp"), std::string::npos);
@@ -206,15 +215,18 @@ TEST_F(ReplayTest, WhatCannotBeWrittenOrNeverCameIsAnErrorNamingTheFile) {
 
 TEST_F(ReplayTest, AStepBegunBeforeTheEndIsFinishedForItsState) {
     // First where the step that the state waits for ends, in a run that goes on past it.
-    ASSERT_EQ(Replay("--until 5 --state-at 0.9:" + Path("whole.json")), 0);
+    Write("keys.txt", SkipPages);
+    ASSERT_EQ(
+        Replay("--script " + Path("keys.txt") + " --until 8 --state-at 5.9:" + Path("whole.json")),
+        0);
     double end = Field(Read("whole.json"), "time");
-    ASSERT_GT(end, 0.9);
+    ASSERT_GT(end, 5.9);
     // Then a run told to stop a millisecond before that step ends: the step began before the
     // stop, so it is finished, and its state is the same to the byte.
     char until[32];
     std::snprintf(until, sizeof until, "%.6f", end - 0.001);
-    ASSERT_EQ(Replay(std::string("--until ") + until + " --state-at 0.9:" + Path("cut.json") +
-                     " --log " + Path("log.jsonl")),
+    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until " + until +
+                     " --state-at 5.9:" + Path("cut.json") + " --log " + Path("log.jsonl")),
               0)
         << Read("stderr.txt");
     EXPECT_EQ(Read("cut.json"), Read("whole.json"));
@@ -222,23 +234,24 @@ TEST_F(ReplayTest, AStepBegunBeforeTheEndIsFinishedForItsState) {
 }
 
 TEST_F(ReplayTest, PathsAreTakenFromWhereTheCommandRan) {
+    Write("keys.txt", SkipPages);
     std::string command = "cd " + dir.string() + " && " + SKIRMO_REPLAY + " --data " +
-                          SKIRMO_DATA_DIR + " --until 1 --state-at 0.5:s.json --shot-at 0.5:p.bmp" +
-                          " --log l.jsonl 2>stderr.txt";
+                          SKIRMO_DATA_DIR + " --script keys.txt --until 6" +
+                          " --state-at 5.5:s.json --shot-at 5.5:p.bmp --log l.jsonl 2>stderr.txt";
     ASSERT_EQ(std::system(command.c_str()), 0) << Read("stderr.txt");
     for (const char* name : {"s.json", "p.bmp", "l.jsonl"})
         EXPECT_TRUE(fs::exists(Path(name))) << name;
 }
 
 TEST_F(ReplayTest, AltF4ClosesTheGameAsOnTheDesktop) {
-    Write("keys.txt", "1 ALT down\n1.05 F4 down\n1.1 F4 up\n1.1 ALT up\n");
-    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until 5 --log " + Path("log.jsonl")), 0);
+    Write("keys.txt", std::string(SkipPages) + "6 ALT down\n6.05 F4 down\n6.1 F4 up\n6.1 ALT up\n");
+    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until 10 --log " + Path("log.jsonl")), 0);
     std::string log = Read("log.jsonl");
     EXPECT_NE(log.find("\"event\":\"quit\",\"code\":0"), std::string::npos) << log;
     EXPECT_NE(log.find("\"why\":\"program ended\""), std::string::npos) << log;
     // F4 alone is only a key.
-    Write("keys.txt", "1 F4 down\n1.1 F4 up\n");
-    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until 2 --log " + Path("log.jsonl")), 0);
+    Write("keys.txt", std::string(SkipPages) + "6 F4 down\n6.1 F4 up\n");
+    ASSERT_EQ(Replay("--script " + Path("keys.txt") + " --until 7 --log " + Path("log.jsonl")), 0);
     EXPECT_NE(Read("log.jsonl").find("\"why\":\"until\""), std::string::npos);
 }
 
