@@ -83,7 +83,8 @@ void BackendTextDrawn();
 struct SoundBufferData;
 
 // The game files open right now (files.cpp): a FILE or RIFF handle opened and closed. A sound
-// buffer is named by the newest one still open when it is made ("" when none is).
+// buffer is named by the newest one still open when it is made, else by the file closed just
+// before if no other was opened since ("" when neither is).
 void NoteGameFileOpen(const void* handle, const char* name);
 void NoteGameFileClosed(const void* handle);
 const std::string& NewestOpenGameFile();

@@ -1,9 +1,11 @@
 // files.cpp -- opening and reading the game's own files
 //
 // The platform keeps a list of the game files open right now, so that a sound buffer can be
-// named by the file it is being made from: the newest file still open when it is made. A file
-// opened and closed in between (a piece of music read whole, say) changes nothing. A FILE
-// handed out here is a thin wrapper around the real one that notes its own closing.
+// named by the file it is being made from: the newest file still open when it is made, or, when
+// none is, the file read and closed just before (the game's loaders read a file whole and close
+// it before they make its buffer). Opening another file forgets that closed one, so a name never
+// lingers onto a buffer made later from something else. A FILE handed out here is a thin wrapper
+// around the real one that notes its own closing.
 #include "files.h"
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 namespace {
 
 std::vector<std::pair<const void*, std::string>> OpenFiles; // oldest first
+std::string JustClosed; // the last file closed, until another is opened
 
 ssize_t CookieRead(void* cookie, char* buffer, size_t size) {
     std::FILE* f = static_cast<std::FILE*>(cookie);
@@ -39,20 +42,25 @@ int CookieClose(void* cookie) {
 
 void NoteGameFileOpen(const void* handle, const char* name) {
     OpenFiles.emplace_back(handle, name ? name : "");
+    JustClosed.clear();
 }
 
 void NoteGameFileClosed(const void* handle) {
     auto at = std::find_if(OpenFiles.begin(), OpenFiles.end(),
                            [&](const auto& f) { return f.first == handle; });
-    if (at != OpenFiles.end()) OpenFiles.erase(at);
+    if (at == OpenFiles.end()) return;
+    JustClosed = at->second;
+    OpenFiles.erase(at);
 }
 
 const std::string& NewestOpenGameFile() {
-    static const std::string none;
-    return OpenFiles.empty() ? none : OpenFiles.back().second;
+    return OpenFiles.empty() ? JustClosed : OpenFiles.back().second;
 }
 
-void ForgetOpenGameFiles() { OpenFiles.clear(); }
+void ForgetOpenGameFiles() {
+    OpenFiles.clear();
+    JustClosed.clear();
+}
 
 std::FILE* OpenGameFile(const char* name) {
     if (!name) return nullptr;

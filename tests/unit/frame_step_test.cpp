@@ -183,7 +183,9 @@ TEST_F(FrameStepTest, PauseFreezesEverythingAndTheFirstFrameBackIsATenth) {
 }
 
 TEST_F(FrameStepTest, KWipesTheScreenRowByRowAndPlayGoesOn) {
-    Run({Key(0.5, 'K', true), Key(0.55, 'K', false)});
+    // The keys page that follows the wipe waits for Space.
+    Run({Key(0.5, 'K', true), Key(0.55, 'K', false), Key(3.5, VK_SPACE, true),
+         Key(3.6, VK_SPACE, false)});
     while (TestNowSeconds() < 0.5)
         FrameStep();
     const double before = TestNowSeconds();
