@@ -17,8 +17,10 @@ int main(int argc, char** argv) {
             if (!entry.is_regular_file()) continue;
             std::ifstream in(entry.path(), std::ios::binary);
             std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                   bytes.size());
+            // An empty input comes as a null pointer and size 0, as the fuzzing engine gives it.
+            LLVMFuzzerTestOneInput(
+                bytes.empty() ? nullptr : reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                bytes.size());
             ++files;
         }
     }

@@ -1,18 +1,27 @@
 // frame_step.cpp -- one pass of the game
 //
-// Built so far: the pause key and pause line, the game-flow check, the frame's timing with the
-// fixed first frame, the picture and the flip. The player's controls, the enemies and the gun
-// join as the craft and combat code arrives.
+// The pause key, the game-flow check, the frame's timing, the player's controls, the clouds,
+// the wind and the enemies, the gun, the picture and the flip, always in that order: the
+// enemies and the shots see the player where this frame's controls put it.
 #include "app/frame_step.h"
 
+#include "app/cheat.h"
 #include "app/game_clock.h"
 #include "app/game_flow.h"
 #include "app/game_globals.h"
 #include "app/startup.h"
+#include "app/text_screens.h"
+#include "audio/sound.h"
+#include "combat/craft.h"
+#include "combat/enemies.h"
+#include "combat/shots.h"
 #include "display/display.h"
+#include "display/wipes.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
+#include "world/clouds.h"
 #include "world/compose_frame.h"
+#include "world/headings.h"
 
 float PlayerLastShotTime = 0.0f;
 
@@ -25,6 +34,13 @@ const GlobalsReset Reset([] {
     FirstFrame = true;
 });
 
+bool Held(int key) { return GetAsyncKeyState(key) < 0; }
+
+void WaitForRelease(int key) {
+    while (Held(key)) {
+    }
+}
+
 void DrawPauseLine() {
     HDC dc = GetSurfaceDC(PrimarySurface);
     if (!dc) return;
@@ -35,19 +51,97 @@ void DrawPauseLine() {
     ReleaseSurfaceDC(PrimarySurface, dc);
 }
 
+// The turn is faster the slower the craft flies.
+constexpr float TurnRateBase = 1060.0f;
+constexpr float Acceleration = 50.0f; // units per second, per second
+constexpr float Braking = 50.0f;
+constexpr float Drag = 20.0f;
+constexpr float MinimumSpeed = 10.0f;
+constexpr float MaximumSpeed = 200.0f;
+constexpr float WorldLimit = 2048.0f;
+constexpr double GunInterval = 0.4; // seconds; a volley needs strictly more
+constexpr float FullTurn = float(HeadingSteps);
+
+void Turn(float turnStep) {
+    Craft& p = PlayerCraft;
+    if (Held(VK_RIGHT)) {
+        p.Heading = p.Heading + turnStep;
+        if (p.Heading >= FullTurn) p.Heading -= FullTurn;
+        RotateCraftCorners(p, int(p.Heading));
+    }
+    // Both arrows together undo each other, and the picture is turned twice.
+    if (Held(VK_LEFT)) {
+        p.Heading = p.Heading - turnStep;
+        if (p.Heading < 0.0f) p.Heading += FullTurn;
+        RotateCraftCorners(p, int(p.Heading));
+    }
+}
+
+void ChangeSpeed() {
+    Craft& p = PlayerCraft;
+    // Braking wins over accelerating; with neither the craft slows by itself.
+    if (Held(VK_DOWN)) {
+        p.Speed = p.Speed - FrameDelta * Braking;
+        if (p.Speed < MinimumSpeed) p.Speed = MinimumSpeed;
+    } else if (Held(VK_UP)) {
+        p.Speed = p.Speed + FrameDelta * Acceleration;
+        if (p.Speed > MaximumSpeed) p.Speed = MaximumSpeed;
+    } else {
+        p.Speed = p.Speed - FrameDelta * Drag;
+        if (p.Speed < MinimumSpeed) p.Speed = MinimumSpeed;
+    }
+}
+
+float ClampToWorld(float position) {
+    if (position < 0.0f) return 0.0f;
+    if (position > WorldLimit) return WorldLimit;
+    return position;
+}
+
+void MovePlayer(float distance) {
+    Craft& p = PlayerCraft;
+    int h = int(p.Heading);
+    p.PosX = p.PosX + CosTable[h] * distance;
+    p.PosY = p.PosY + SinTable[h] * distance;
+    // The craft slides along the world's edge; heading and speed stay.
+    p.PosX = ClampToWorld(p.PosX);
+    p.PosY = ClampToWorld(p.PosY);
+}
+
+void FireGun() {
+    const Craft& p = PlayerCraft;
+    if (CheatMode == 1) {
+        // Ten shots two steps apart from Heading - 10: the spread leans one step to the left.
+        float a = p.Heading - 10.0f;
+        if (a < 0.0f) a += FullTurn;
+        for (int i = 0; i < 10; ++i) {
+            SpawnShot(ShotByPlayer, p.PosX, p.PosY, a);
+            a = a + 2.0f;
+            if (a >= FullTurn) a -= FullTurn;
+        }
+    } else {
+        SpawnShot(ShotByPlayer, p.PosX, p.PosY, p.Heading);
+    }
+    StopSoundSlot(SlotPlayerShot);
+    PlaySoundSlot(SlotPlayerShot, 0);
+    PlayerLastShotTime = GameClock;
+}
+
 } // namespace
 
 void FrameStep() {
+    // Taken first, so the turn uses the speed the previous frame left.
+    const float turnRate = TurnRateBase - PlayerCraft.Speed;
+
     if (FirstFrame) {
         FirstFrame = false;
         // The gun can fire no earlier than 0.4 s after the first frame.
         PlayerLastShotTime = float(ReadGameClock());
     }
 
-    if (GetAsyncKeyState('P') < 0) {
+    if (Held('P')) {
         // The whole game stands still while P is held.
-        while (GetAsyncKeyState('P') < 0) {
-        }
+        WaitForRelease('P');
         Paused = 1 - Paused;
         if (Paused == 0) {
             // The paused time is not counted, and the first frame back is the fixed 0.1 s.
@@ -68,6 +162,32 @@ void FrameStep() {
         FrameRate = 10.0f;
     }
 
+    Turn(turnRate * FrameDelta);
+    ChangeSpeed();
+
+    if (Held('K')) {
+        WaitForRelease('K');
+        ScreenWipe(WipeRows);
+        // The page's fades leave their own FrameDelta and GameClock for the rest of this step.
+        ShowTextScreen(KeysScreen);
+    }
+
+    if (CheatMode == 1) {
+        if (Held('F')) ApplyJokeKey(0);
+        if (Held('G')) ApplyJokeKey(1);
+        if (Held('J')) ApplyJokeKey(2);
+    }
+    if (CheatMode == 0) MatchCheatWord();
+
+    const float distance = PlayerCraft.Speed * FrameDelta;
+    DriftClouds();
+    ApplyWind();
+    MovePlayer(distance);
+    UpdateEnemies();
+
+    if (Held(VK_SPACE) && GameClock - PlayerLastShotTime > GunInterval) FireGun();
+
     ComposeFrame();
+    DrawLives();
     if (PrimarySurface) PrimarySurface->Flip(nullptr, DDFLIP_WAIT);
 }

@@ -1,19 +1,235 @@
 // game_flow.cpp -- loading, levels, and the checks between frames
+//
+// Five levels of fifteen enemies each; winning the fifth ends the game with the closing pages,
+// losing the last life offers a retry from the first. Every wait here (fades, wipes, prompts)
+// spins inside the frame step on the clock and the keyboard, writing straight onto the visible
+// screen; the next flip replaces whatever they leave there.
 #include "app/game_flow.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "app/game_clock.h"
 #include "app/random.h"
+#include "app/startup.h"
+#include "app/text_screens.h"
+#include "audio/music.h"
+#include "audio/sound.h"
+#include "combat/craft.h"
+#include "combat/shots.h"
+#include "display/bitmaps.h"
 #include "display/display.h"
 #include "display/pixels.h"
+#include "display/wipes.h"
+#include "platform/gdi.h"
+#include "platform/input.h"
 #include "platform/timer.h"
+#include "platform/window.h"
+#include "world/clouds.h"
+#include "world/headings.h"
+#include "world/landscape.h"
 
-// So far loading seeds the random numbers and reads the display's pixel format; the levels,
-// pictures, sounds and craft come with the loading work.
+namespace {
+
+const char* const LoadingLine = "Initializing stuff, one moment please...";
+const char* const OopsLine = "Oops! Couldn't get it done this time eh?";
+const char* const RetryLine = "Would you like to try again? (y or n)";
+const char* const QuitLine = "Are you sure you want to quit? (y or n)";
+
+void DrawText(HDC dc, int x, int y, const char* text) {
+    TextOutA(dc, x, y, text, int(std::strlen(text)));
+}
+
+// The level's title, always 20 characters since the levels shown are 1 to 5.
+void DrawTitle(HDC dc, int level, float g) {
+    char title[32];
+    std::snprintf(title, sizeof title, "Initializing level %1d", level + 1);
+    SampleFrameInterval();
+    int t = int(g) & 0xFF;
+    SetTextColor(dc, RGB(t, t, t));
+    TextOutA(dc, ScreenWidth / 2 - 80, ScreenHeight / 2 - 5, title, 20);
+}
+
+// Spins until Y or N is held.
+void WaitForYesOrNo() {
+    while (GetAsyncKeyState('Y') >= 0 && GetAsyncKeyState('N') >= 0) {
+    }
+}
+
+// Ends the game: the credits and thanks pages under the title music, then the quit request.
+// The frame step in which this happens still runs to its end.
+void ShowClosingPagesAndQuit(bool congratulate) {
+    OpenMusic(TitleMusicPiece);
+    PlayMusicFromStart();
+    if (congratulate) ShowTextScreen(CongratulationsScreen);
+    ShowTextScreen(CreditsScreen);
+    ShowTextScreen(ThanksScreen);
+    AppActive = 0;
+    PostMessageA(MainWindow, WM_QUIT, 0, 0);
+}
+
+void LevelEndCheck() {
+    if (EnemiesRemaining != 0) return;
+    if (CurrentLevel < 4) {
+        ++CurrentLevel;
+        ScreenWipe(WipeRows);
+        StartLevel(CurrentLevel);
+        return;
+    }
+    PlaySoundSlot(SlotEndOfGame, 0);
+    ScreenWipe(WipeRows);
+    CloseMusic();
+    ShowClosingPagesAndQuit(true);
+}
+
+void GameOverCheck() {
+    // The last frame of the player's destruction, with no ship left.
+    if (PlayerCraft.Countdown != 1 || PlayerLives != 0) return;
+    PlaySoundSlot(SlotEndOfGame, 0);
+    ScreenWipe(WipeColumns);
+    CloseMusic();
+    HDC dc = GetSurfaceDC(PrimarySurface);
+    if (dc) {
+        SetBkColor(dc, RGB(0, 0, 0));
+        SetTextColor(dc, RGB(255, 255, 0));
+        DrawText(dc, 50, 50, OopsLine);
+        DrawText(dc, 50, 70, RetryLine);
+    }
+    WaitForYesOrNo();
+    if (dc) {
+        SetTextColor(dc, RGB(0, 0, 0));
+        DrawText(dc, 50, 50, OopsLine);
+        DrawText(dc, 50, 70, RetryLine);
+        ReleaseSurfaceDC(PrimarySurface, dc);
+    }
+    // Read once more after the erase: a Y let go meanwhile counts as no.
+    if (GetAsyncKeyState('Y') < 0) {
+        CurrentLevel = 0;
+        PlayerLives = 3;
+        ClearShots();
+        InitShotList();
+        StartLevel(0);
+    } else {
+        ShowClosingPagesAndQuit(false);
+    }
+}
+
+void QuitCheck() {
+    if (GetAsyncKeyState(VK_ESCAPE) >= 0) return;
+    ScreenWipe(WipeColumns);
+    while (GetAsyncKeyState(VK_ESCAPE) < 0) {
+    }
+    HDC dc = GetSurfaceDC(PrimarySurface);
+    if (dc) {
+        SetBkColor(dc, RGB(0, 0, 0));
+        SetTextColor(dc, RGB(255, 255, 0));
+        DrawText(dc, 50, 70, QuitLine);
+    }
+    WaitForYesOrNo();
+    if (dc) {
+        SetTextColor(dc, RGB(0, 0, 0));
+        DrawText(dc, 50, 70, QuitLine);
+        ReleaseSurfaceDC(PrimarySurface, dc);
+    }
+    if (GetAsyncKeyState('Y') < 0) {
+        CloseMusic();
+        ShowClosingPagesAndQuit(false);
+    }
+    // No: the music never stopped, and the next flip covers the black screen.
+}
+
+} // namespace
+
 void LoadGame() {
     GameSrand(std::uint32_t(GetCalendarTime()));
     AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
+    ClearCraft();
+    LoadFlashMask();
+    // Level 0 is set up before the tables, sounds and craft pictures exist; it needs none of
+    // them, and the pictures are handed out again below.
+    StartLevel(CurrentLevel);
+    BuildHeadingTables();
+
+    // Each load takes the lowest free slot, so they land in slots 0 to 6 in this order.
+    LoadVocSound("plyrshot.voc");
+    SetSlotFrequency(SlotPlayerShot, 7000);
+    SetSlotVolume(SlotPlayerShot, 80);
+    LoadVocSound("pickup.voc");
+    SetSlotFrequency(SlotEnemyHit, 11020);
+    SetSlotVolume(SlotEnemyHit, 80);
+    LoadVocSound("boom.voc");
+    SetSlotFrequency(SlotEnemyDestroyed, 8000);
+    SetSlotVolume(SlotEnemyDestroyed, 80);
+    LoadVocSound("plyrshot.voc");
+    SetSlotFrequency(SlotEnemyShot, 11000);
+    SetSlotVolume(SlotEnemyShot, 80);
+    LoadVocSound("pickup.voc");
+    SetSlotFrequency(SlotPlayerHit, 10000);
+    SetSlotVolume(SlotPlayerHit, 80);
+    LoadVocSound("boom.voc");
+    SetSlotFrequency(SlotPlayerDestroyed, 9000);
+    SetSlotVolume(SlotPlayerDestroyed, 80);
+    LoadWavSound("terrible.wav", 224);
+    SetSlotFrequency(SlotEndOfGame, 22000);
+    SetSlotVolume(SlotEndOfGame, 100);
+
+    LoadSurfaceBitmaps();
+    SeedClouds();
+    LoadSpriteImages();
+    AssignCraftImages(CurrentLevel);
+    InitShotList();
 }
 
-void StartLevel(int) {}
-void CheckGameFlow() {}
-void LevelTitleIn(int) {}
-void LevelTitleOut(int) {}
+void StartLevel(int level) {
+    ResumeTiming = 1;
+    LevelTitleIn(level);
+    if (level > 0) {
+        ClearShots();
+        InitShotList();
+    }
+    OpenMusic(level);
+    LoadWorldMap("world.dat");
+    EnemiesSpawned = 0;
+    SetUpCraftForLevel();
+    AssignCraftImages(CurrentLevel);
+    EnemySpawnLimit = 15;
+    EnemiesRemaining = EnemySpawnLimit;
+    PlayMusicFromStart();
+    LevelTitleOut(level);
+}
+
+void CheckGameFlow() {
+    // All three are looked at in every call, even after one of them acted.
+    LevelEndCheck();
+    GameOverCheck();
+    QuitCheck();
+}
+
+void LevelTitleIn(int level) {
+    HDC dc = GetSurfaceDC(PrimarySurface);
+    if (!dc) return;
+    SetBkColor(dc, RGB(0, 0, 0));
+    SetTextColor(dc, RGB(0, 255, 255));
+    DrawText(dc, 50, 440, LoadingLine);
+    // Black to white in about two seconds; a pass never counts for more than a tenth.
+    float g = 0.0f;
+    do {
+        DrawTitle(dc, level, g);
+        g = float(g + 125.0 * FrameDelta);
+    } while (g < 255.0f);
+    ReleaseSurfaceDC(PrimarySurface, dc);
+}
+
+void LevelTitleOut(int level) {
+    HDC dc = GetSurfaceDC(PrimarySurface);
+    if (!dc) return;
+    SetBkColor(dc, RGB(0, 0, 0));
+    SetTextColor(dc, RGB(0, 0, 0));
+    DrawText(dc, 50, 440, LoadingLine);
+    float g = 255.0f;
+    do {
+        DrawTitle(dc, level, g);
+        g = float(g - 125.0 * FrameDelta);
+    } while (g >= 0.0f);
+    ReleaseSurfaceDC(PrimarySurface, dc);
+}

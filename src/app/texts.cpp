@@ -11,6 +11,10 @@ const char* const NoticeLines[3] = {
     "This is the hi-color version. Please report faults by e-mail to help@velmora.example",
 };
 
+const char* const CloudBitmapMessage =
+    "couldn't load the cloud bitmap CLOUD.BMP, please check the directory skirmo.exe is in, "
+    "if the file isn't there, download skirmo.zip again, if it is, contact ";
+
 const char* const CreditsMakerName = "The Velmora workshop";
 const char* const CreditsFriends[4] = {
     "The night-shift playtesters",

@@ -11,6 +11,9 @@ extern const char* const SupportAddress;
 // and the hi-color note asking for fault reports by e-mail.
 extern const char* const NoticeLines[3];
 
+// The failure message for the cloud picture, before the support address.
+extern const char* const CloudBitmapMessage;
+
 // The credits page's lines that are ours to word (name, friends, music sources, host).
 extern const char* const CreditsMakerName;
 extern const char* const CreditsFriends[4];

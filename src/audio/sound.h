@@ -4,6 +4,7 @@
 // every operation returns its success result and touches nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/dsound.h"
@@ -31,7 +32,8 @@ extern SoundSlot SoundSlots[SoundSlotCount];
 int InitSound();
 // Stops and releases every slot and the sound service.
 int ReleaseSound();
-// Load an effect file into its slot. Return the slot, or -1 when the file could not be loaded.
+// Load an effect file into the lowest free slot. Return the slot, or -1 when the file could not
+// be loaded: the slot then stays taken and silent, so the slots after it keep their numbers.
 int LoadVocSound(const char* fileName);
 int LoadWavSound(const char* fileName, DWORD extraFlags);
 // Play once from the current position (flags 0). Returns 1 played or nothing to play, 0 failure.
@@ -48,3 +50,8 @@ long GetSlotStatus(int slot);
 int DuplicateSoundSlot(int slot);
 int ReleaseSoundSlot(int slot);
 int ReleaseAllSoundSlots();
+
+// Where the samples of a Creative Voice file's first block lie in the file's bytes. False when
+// the file is too short to say, or the block's length is below 2 or reaches past the end.
+bool FindVocSamples(const std::uint8_t* file, std::size_t size, std::size_t& offset,
+                    std::size_t& count);

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "app/game_globals.h"
+#include "app/random.h"
+#include "combat/debris.h"
 
 Craft PlayerCraft{};
 Craft EnemyCraft[EnemySlots]{};
@@ -11,7 +13,9 @@ std::int32_t CurrentLevel = 0;
 std::int32_t PlayerLives = 3;
 std::int32_t EnemiesSpawned = 0;
 std::int32_t EnemySpawnLimit = 15;
-std::int32_t EnemiesRemaining = 0;
+// As many as a level holds until the first level start sets it: a game that has not begun has
+// not been won.
+std::int32_t EnemiesRemaining = 15;
 
 static const GlobalsReset Reset([] {
     ClearCraft();
@@ -19,15 +23,80 @@ static const GlobalsReset Reset([] {
     PlayerLives = 3;
     EnemiesSpawned = 0;
     EnemySpawnLimit = 15;
-    EnemiesRemaining = 0;
+    EnemiesRemaining = 15;
 });
+
+namespace {
+
+// Every craft is the same 54 by 54 square around its centre, unturned.
+constexpr CornerPoint SquareCorners[4] = {{-27, -27}, {-27, 27}, {27, 27}, {27, -27}};
+
+void SetSquare(Craft& craft) {
+    for (int k = 0; k < 4; ++k)
+        craft.ModelCorners[k] = craft.RotatedCorners[k] = SquareCorners[k];
+}
+
+// One coordinate beyond the world's edge: 50 to 249 units before 0 or past 2048, the side
+// chosen by the parity of the next draw.
+float OffWorldCoordinate() {
+    float v = float(GameRand() % 200 + 50);
+    if (GameRand() & 1) return -v;
+    return v + 2048.0f;
+}
+
+} // namespace
 
 void ClearCraft() {
     std::memset(&PlayerCraft, 0, sizeof PlayerCraft);
     std::memset(EnemyCraft, 0, sizeof EnemyCraft);
 }
 
-// Not built yet: the level set-up comes with the loading work.
-void SetUpCraftForLevel() {}
-void SpawnEnemy(int) {}
-void AssignCraftImages(int) {}
+void SetUpCraftForLevel() {
+    PlayerCraft.SpriteWidth = SpriteSize;
+    PlayerCraft.SpriteHeight = SpriteSize;
+    PlayerCraft.Heading = 0.0f;
+    PlayerCraft.HitPoints = 10;
+    PlayerCraft.Speed = 50.0f;
+    SetSquare(PlayerCraft);
+    SeedDebris(PlayerCraft);
+    // A fixed place in the world, not the screen's centre. State, Frame and Countdown stay: a
+    // retry may begin while the last explosion still runs, and it finishes on its own.
+    PlayerCraft.PosX = 320.0f;
+    PlayerCraft.PosY = 240.0f;
+
+    for (Craft& enemy : EnemyCraft)
+        SetSquare(enemy);
+    for (int slot = 0; slot < EnemySlots; ++slot) {
+        EnemyCraft[slot].SpriteWidth = SpriteSize;
+        EnemyCraft[slot].SpriteHeight = SpriteSize;
+        SpawnEnemy(slot);
+        SeedDebris(EnemyCraft[slot]);
+    }
+}
+
+void SpawnEnemy(int slot) {
+    Craft& enemy = EnemyCraft[slot];
+    // The order of the draws is part of where enemies appear: x, its side, y, its side, heading.
+    enemy.PosX = OffWorldCoordinate();
+    enemy.PosY = OffWorldCoordinate();
+    enemy.HitPoints = 5;
+    enemy.Level = CurrentLevel;
+    enemy.State = CraftAttacking;
+    enemy.Frame = FrameNormal;
+    enemy.Heading = float(GameRand() % 1920);
+    enemy.TurnRate = float((CurrentLevel + 1) * 75 + 450);
+    ++EnemiesSpawned;
+}
+
+void AssignCraftImages(int level) {
+    const SpriteImage* enemyImages = SpriteImageStore.FirstEnemyImages;
+    if (level == 2 || level == 3)
+        enemyImages = SpriteImageStore.SecondEnemyImages;
+    else if (level == 4)
+        enemyImages = SpriteImageStore.ThirdEnemyImages;
+    for (int f = 0; f < 3; ++f) {
+        PlayerCraft.FrameImages[f] = &SpriteImageStore.PlayerImages[f];
+        for (Craft& enemy : EnemyCraft)
+            enemy.FrameImages[f] = &enemyImages[f];
+    }
+}

@@ -1,7 +1,127 @@
 // enemies.cpp -- the enemies' flight, fire and replacement
+//
+// Each slot is a small state machine: attack (turn toward the player, fire when close and in
+// front), retreat (turn away, faster) once damaged, attack again when far enough, and after its
+// explosion make room for the next enemy until the level's quota is used up.
 #include "combat/enemies.h"
 
-// Not built yet: comes with the combat work.
-float HeadingToPlayer(int) { return 0.0f; }
-void EnemyTryFire(int, float) {}
-void UpdateEnemies() {}
+#include <cmath>
+
+#include "app/game_clock.h"
+#include "app/random.h"
+#include "audio/sound.h"
+#include "combat/craft.h"
+#include "combat/debris.h"
+#include "combat/shots.h"
+#include "world/headings.h"
+
+namespace {
+
+// Radians to heading steps, with pi taken as 3.14159 as the game always did.
+constexpr double StepsPerRadian = 305.57774884692145;
+
+} // namespace
+
+float HeadingToPlayer(int slot) {
+    const Craft& enemy = EnemyCraft[slot];
+    float dx = enemy.PosX - PlayerCraft.PosX;
+    float dy = enemy.PosY - PlayerCraft.PosY;
+    // dx and dy point from the player to the enemy, so each quadrant is mirrored: the result
+    // is the way back.
+    if (dy == 0.0f) return dx < 0.0f ? 0.0f : 960.0f;
+    if (dx == 0.0f) return dy < 0.0f ? 480.0f : 1440.0f;
+    float a = float(std::atan(std::fabs(double(dy)) / std::fabs(double(dx))) * StepsPerRadian);
+    if (dx > 0.0f) return dy > 0.0f ? 960.0f + a : 960.0f - a;
+    return dy > 0.0f ? 1920.0f - a : a;
+}
+
+void EnemyTryFire(int slot, float distance) {
+    Craft& enemy = EnemyCraft[slot];
+    // Measured without wrap-around: an enemy at 1900 with the player at 10 is not aimed.
+    float off = enemy.Heading - HeadingToPlayer(slot);
+    bool aimed = distance < 500.0f && off > -100.0f && off < 100.0f;
+    if (!aimed) return;
+    if (!(GameClock - enemy.LastShotTime > 0.5f)) return;
+    // A failed draw leaves LastShotTime alone: the enemy tries again next frame.
+    if (GameRand() % (16 - 2 * enemy.Level) != 1) return;
+    SpawnShot(ShotByEnemy, enemy.PosX, enemy.PosY, enemy.Heading);
+    enemy.LastShotTime = GameClock;
+    StopSoundSlot(SlotEnemyShot);
+    PlaySoundSlot(SlotEnemyShot, 0);
+}
+
+namespace {
+
+void FlyEnemy(int slot) {
+    Craft& enemy = EnemyCraft[slot];
+    float dx = PlayerCraft.PosX - enemy.PosX;
+    float dy = PlayerCraft.PosY - enemy.PosY;
+    float distance = std::sqrt(dx * dx + dy * dy);
+
+    if (distance > float(1000 - 100 * enemy.Level)) enemy.State = CraftAttacking;
+    // First-level enemies are shy: they turn away from a close player even unhurt.
+    if (distance < 100.0f && enemy.Level == 0) enemy.State = CraftRetreating;
+    enemy.Speed =
+        float(enemy.State == CraftAttacking ? 75 + 15 * enemy.Level : 125 + 15 * enemy.Level);
+
+    // The heading before this frame's turn also sets this frame's move.
+    int h = int(enemy.Heading);
+    float c = CosTable[h];
+    float s = SinTable[h];
+
+    // Positive when the player lies on the side of growing heading; its size, the player's
+    // distance from the line of flight, is the turn per second, up to the turn rate.
+    float cross = dy * c - dx * s;
+    float turn = std::fabs(cross);
+    if (turn > enemy.TurnRate) turn = enemy.TurnRate;
+    // Not wrapped into a half turn, so near heading 0 an enemy may turn the long way round.
+    float diff = enemy.Heading - HeadingToPlayer(slot);
+
+    if (enemy.State == CraftAttacking) {
+        if (diff < -240.0f || diff > 240.0f) turn = enemy.TurnRate;
+        if (cross >= 0.0f)
+            enemy.Heading += turn * FrameDelta;
+        else
+            enemy.Heading -= turn * FrameDelta;
+    } else {
+        if (diff > -480.0f && diff < 480.0f) turn = enemy.TurnRate;
+        if (cross < 0.0f)
+            enemy.Heading += turn * FrameDelta;
+        else
+            enemy.Heading -= turn * FrameDelta;
+    }
+    if (enemy.Heading >= 1920.0f) enemy.Heading -= 1920.0f;
+    if (enemy.Heading < 0.0f) enemy.Heading += 1920.0f;
+
+    // The shot leaves from where the enemy is now, along the turned heading.
+    EnemyTryFire(slot, distance);
+    RotateCraftCorners(enemy, int(enemy.Heading));
+
+    float d = enemy.Speed * FrameDelta;
+    enemy.PosX += d * c;
+    enemy.PosY += d * s;
+}
+
+} // namespace
+
+void UpdateEnemies() {
+    for (int slot = 0; slot < EnemySlots; ++slot) {
+        Craft& enemy = EnemyCraft[slot];
+        if (enemy.State == CraftFinished) {
+            if (EnemiesSpawned < EnemySpawnLimit)
+                SpawnEnemy(slot);
+            else
+                enemy.Frame = FrameRetired; // out of this level for good
+        } else if (enemy.State == CraftDestroyed) {
+            enemy.Countdown -= 1;
+            if (enemy.Countdown == 0) {
+                enemy.State = CraftFinished;
+                EnemiesRemaining -= 1;
+                // The next enemy in this slot explodes from the centre with new particles.
+                SeedDebris(enemy);
+            }
+        } else {
+            FlyEnemy(slot);
+        }
+    }
+}

@@ -1,7 +1,18 @@
-// shots.cpp -- the shots in flight
+// shots.cpp -- the shots in flight, and what a hit does
+//
+// Shots are the only way damage is done: enemies never collide with the player or each other.
 #include "combat/shots.h"
 
+#include <cmath>
+#include <new>
+
+#include "app/game_clock.h"
 #include "app/game_globals.h"
+#include "audio/sound.h"
+#include "combat/craft.h"
+#include "display/display.h"
+#include "display/pixels.h"
+#include "world/headings.h"
 
 ShotListRecord ShotList{};
 std::uint16_t ShotColours[2] = {};
@@ -12,10 +23,168 @@ static const GlobalsReset Reset([] {
     ShotColours[0] = ShotColours[1] = 0;
 });
 
-// Not built yet: comes with the combat work.
-void InitShotList() {}
-void SpawnShot(std::int32_t, float, float, float) {}
-void FreeShot(Shot*) {}
-void ClearShots() {}
-void UpdateShots() {}
-void DrawShots(std::int32_t, std::int32_t) {}
+namespace {
+
+constexpr float ShotSpeed = 250.0f;
+constexpr float ShotLifetime = 2.0f; // seconds, so a shot reaches 500 units
+constexpr float HitRadius = 24.0f;   // from the shot to the craft's centre, strictly below
+
+float DistanceTo(const Shot& shot, const Craft& craft) {
+    float dx = shot.PosX - craft.PosX;
+    float dy = shot.PosY - craft.PosY;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// A sound still playing is cut off and starts over.
+void PlayFromStart(int slot) {
+    StopSoundSlot(slot);
+    PlaySoundSlot(slot, 0);
+}
+
+// Exploding and finished craft are out of the fight: shots fly through them.
+bool OutOfTheFight(const Craft& craft) {
+    return craft.State == CraftDestroyed || craft.State == CraftFinished;
+}
+
+void HitEnemy(Craft& enemy) {
+    enemy.HitPoints -= 1;
+    if (enemy.HitPoints == 0) {
+        enemy.State = CraftDestroyed;
+        enemy.Frame = FrameDestroyed;
+        PlayFromStart(SlotEnemyDestroyed);
+        enemy.Countdown = std::int32_t(FrameRate); // about a second of frames
+    } else {
+        enemy.Frame = FrameHit;
+        PlayFromStart(SlotEnemyHit);
+        // Tougher levels keep attacking longer: 5, 5, 4, 4, 3.
+        if (enemy.HitPoints < 5 - enemy.Level / 2) enemy.State = CraftRetreating;
+    }
+}
+
+void HitPlayer() {
+    PlayerCraft.HitPoints -= 1;
+    PlayerCraft.Frame = FrameHit;
+    PlayFromStart(SlotPlayerHit);
+    if (PlayerCraft.HitPoints == 0) {
+        PlayerCraft.Frame = FrameDestroyed;
+        PlayerCraft.State = CraftDestroyed;
+        PlayFromStart(SlotPlayerDestroyed);
+        PlayerCraft.Countdown = std::int32_t(FrameRate * 1.5f); // a second and a half
+        PlayerLives -= 1;
+    }
+}
+
+// Tests one shot against the other side; true when it hit something and must go.
+bool HitTest(const Shot& shot) {
+    if (shot.ShotOwner == ShotByPlayer) {
+        // Lower slots first, and one enemy per shot.
+        for (Craft& enemy : EnemyCraft) {
+            if (OutOfTheFight(enemy)) continue;
+            if (DistanceTo(shot, enemy) < HitRadius) {
+                HitEnemy(enemy);
+                return true;
+            }
+        }
+        return false;
+    }
+    if (OutOfTheFight(PlayerCraft)) return false;
+    if (DistanceTo(shot, PlayerCraft) < HitRadius) {
+        HitPlayer();
+        return true;
+    }
+    return false;
+}
+
+void PlotClipped(std::int32_t x, std::int32_t y, std::uint16_t colour) {
+    if (x >= 0 && x < ScreenWidth && y >= 0 && y < ScreenHeight) PutPixel(x, y, colour);
+}
+
+} // namespace
+
+void InitShotList() {
+    ShotList.First = nullptr;
+    ShotList.Count = 0;
+    ShotColours[ShotByPlayer] = PackColor(255, 255, 0, &PixelFormatInfo);
+    ShotColours[ShotByEnemy] = PackColor(255, 255, 255, &PixelFormatInfo);
+}
+
+void SpawnShot(std::int32_t owner, float x, float y, float heading) {
+    Shot* shot = new (std::nothrow) Shot{};
+    if (!shot) return; // out of memory: that one shot is simply not fired
+    shot->Next = nullptr;
+    shot->Speed = ShotSpeed;
+    shot->PosX = x;
+    shot->PosY = y;
+    shot->Heading = heading;
+    shot->ShotOwner = owner;
+    shot->Colour = ShotColours[owner];
+    shot->Age = 0.0f;
+    // Appended at the tail, so the list stays in firing order.
+    if (!ShotList.First) {
+        ShotList.First = shot;
+    } else {
+        Shot* last = ShotList.First;
+        while (last->Next)
+            last = last->Next;
+        last->Next = shot;
+    }
+    ShotList.Count += 1;
+}
+
+void FreeShot(Shot* node) {
+    delete node;
+    ShotList.Count -= 1;
+}
+
+void ClearShots() {
+    Shot* shot = ShotList.First;
+    ShotList.First = nullptr;
+    while (shot) {
+        Shot* next = shot->Next;
+        FreeShot(shot);
+        shot = next;
+    }
+    ShotList.Count = 0;
+}
+
+void UpdateShots() {
+    Shot* previous = nullptr; // the last node that stays
+    Shot* shot = ShotList.First;
+    while (shot) {
+        float d = shot->Speed * FrameDelta;
+        int h = int(shot->Heading);
+        shot->PosX += CosTable[h] * d;
+        shot->PosY += SinTable[h] * d;
+        shot->Age += FrameDelta;
+
+        // A shot at the end of its life is gone before it can hit anything in this frame.
+        bool remove = shot->Age >= ShotLifetime || HitTest(*shot);
+        Shot* next = shot->Next;
+        if (remove) {
+            if (previous)
+                previous->Next = next;
+            else
+                ShotList.First = next;
+            FreeShot(shot);
+        } else {
+            previous = shot;
+        }
+        shot = next;
+    }
+}
+
+void DrawShots(std::int32_t viewRight, std::int32_t viewBottom) {
+    std::int32_t left = viewRight - ScreenWidth;
+    std::int32_t top = viewBottom - ScreenHeight;
+    for (const Shot* shot = ShotList.First; shot; shot = shot->Next) {
+        std::int32_t sx = std::int32_t(shot->PosX) - left;
+        std::int32_t sy = std::int32_t(shot->PosY) - top;
+        // A small plus; the centre is written twice, as the two bars cross there.
+        PlotClipped(sx - 1, sy, shot->Colour);
+        PlotClipped(sx, sy, shot->Colour);
+        PlotClipped(sx + 1, sy, shot->Colour);
+        PlotClipped(sx, sy - 1, shot->Colour);
+        PlotClipped(sx, sy, shot->Colour);
+        PlotClipped(sx, sy + 1, shot->Colour);
+    }
+}

@@ -7,6 +7,9 @@
 
 #include <cstdint>
 
+#include "platform/ddraw.h"
+#include "platform/gdi.h"
+
 constexpr int SpriteSize = 54;
 
 // One craft picture: pixel (column c, row r) is Pixels[r * 54 + c]; 0 is transparent.
@@ -29,3 +32,21 @@ extern SpriteImageSets SpriteImageStore;
 void LoadSurfaceBitmaps();
 // Reads the twelve craft pictures into SpriteImageStore through one temporary surface.
 void LoadSpriteImages();
+
+// Stretches the bitmap's rectangle at (x, y), width by height (0: the bitmap's own), onto the
+// whole surface. Returns 0, E_FAIL when the surface or the bitmap is missing, or GetDC's failure.
+HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int x, int y, int width,
+                            int height);
+// The raw pixel value the surface stores for a colour, found by writing it into pixel (0, 0)
+// and reading it back; the pixel is put back afterwards. CLR_INVALID if the surface won't lock.
+DWORD MatchSurfaceColour(IDirectDrawSurface* surface, COLORREF colour);
+// Makes the colour the surface's source colour key. Returns SetColorKey's result.
+HRESULT SetSurfaceColourKey(IDirectDrawSurface* surface, COLORREF colour);
+
+// An off-screen surface to read a picture back through (the craft images, the flash mask).
+// Null when it cannot be made.
+IDirectDrawSurface* CreateTemporarySurface(int width, int height);
+// The message for a temporary surface that could not be made; asks the loop to end.
+void ReportTemporarySurfaceFailure();
+// A "Bitmap loading error" message box, and the request to end the loop.
+void ReportBitmapFailure(const char* text);

@@ -38,8 +38,9 @@ bool BackendFailDisplayStep(DisplayStep step, int index);
 bool BackendPixelFormat555();
 // Extra bytes at the end of every surface row, so that pitch > 2 * width is exercised.
 int BackendPitchPadding();
-// The display mode was set: the screen is now width by height.
-void BackendSetDisplayMode(int width, int height);
+// The display mode is being set: the screen is now width by height. False when the machine
+// cannot show a picture of that size (the mode then fails).
+bool BackendSetDisplayMode(int width, int height);
 // The display object went away.
 void BackendDisplayReleased();
 // Flip: show this front surface; wait for the next refresh when wait is true.
@@ -48,6 +49,13 @@ void BackendShowFlipped(const SurfaceMemory& front, bool wait);
 void BackendFrontWritten(const SurfaceMemory& front);
 // The front surface, or null while there is no display.
 const SurfaceMemory* DisplayFront();
+// Frees every surface and the display object, whoever still holds them (a new test run).
+void ResetDisplayObjects();
+// Puts everything the shared platform code holds back as at the program's start: surfaces and
+// the display object, the sound service and its buffers, the message queue and the dialog, the
+// music's alias, the list of open game files. The test platform's start calls it (and defines
+// it); a new piece of shared state joins here.
+void ResetSharedPlatform();
 // All surfaces that exist, for the test platform's "surface lost" events, and their number.
 void DisplayMarkAllLost();
 int DisplayLiveSurfaceCount();
@@ -63,6 +71,10 @@ struct DeviceContext {
 std::uint16_t ColourToPixel(COLORREF colour);
 COLORREF PixelToColour(std::uint16_t pixel);
 
+// A platform call the game made, for the test platform's call trace (tests pin the order of
+// start-up, activation and shut-down with it); the real platform ignores it.
+void BackendCall(const char* name);
+
 // A line of text was drawn (the test platform's virtual clock charges time for it).
 void BackendTextDrawn();
 
@@ -70,10 +82,15 @@ void BackendTextDrawn();
 
 struct SoundBufferData;
 
-// A game file is being opened for reading: the sound buffers made next come from it.
-void NoteGameFileOpened(const char* name);
-// Opens / closes the sound output. False when there is none.
-bool BackendOpenSound();
+// The game files open right now (files.cpp): a FILE or RIFF handle opened and closed. A sound
+// buffer is named by the newest one still open when it is made, else by the file closed just
+// before if no other was opened since ("" when neither is).
+void NoteGameFileOpen(const void* handle, const char* name);
+void NoteGameFileClosed(const void* handle);
+const std::string& NewestOpenGameFile();
+void ForgetOpenGameFiles();
+// Opens / closes the sound output. False when there is none, with the reason in why.
+bool BackendOpenSound(std::string& why);
 void BackendCloseSound();
 // Keeps the mixer away while buffers change (the real platform mixes on another thread).
 void BackendLockSound();
@@ -85,6 +102,11 @@ LONG SoundBufferVolume(const SoundBufferData& buffer);
 // A buffer started or stopped playing (the test platform records it).
 void BackendSoundPlayed(const SoundBufferData& buffer);
 void BackendSoundStopped(const SoundBufferData& buffer);
+
+// Releases the sound service and every buffer still there (a new test run).
+void ResetSoundService();
+// How many sound buffers exist.
+int SoundBufferCount();
 
 // Mixes every playing buffer into interleaved stereo floats at outputRate, adding to what out
 // holds, and moves their positions on; a buffer that reaches its end stops (or wraps when
@@ -99,3 +121,7 @@ DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const cha
 void BackendMciSent(const char* command, DWORD result);
 // Forgets the open alias (a new test run).
 void ResetMci();
+// True for a Standard MIDI File the player can play whole: its header, then every track chunk
+// it promises within the file, each track's events parsing to their end-of-track exactly at the
+// chunk's end. SMPTE timing is refused.
+bool IsPlayableMidi(const std::vector<std::uint8_t>& file);

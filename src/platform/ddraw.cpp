@@ -95,7 +95,18 @@ void DisplayMarkAllLost() {
         s->memory->lost = true;
 }
 
+void ResetDisplayObjects() {
+    while (!LiveSurfaces.empty())
+        FreeSurface(LiveSurfaces.back());
+    delete TheDirectDraw;
+    TheDirectDraw = nullptr;
+    CooperativeLevelSet = false;
+    ModeWidth = ModeHeight = 0;
+    SurfacesCreated = 0;
+}
+
 HRESULT DirectDrawCreate(void*, IDirectDraw** directDraw, void*) {
+    BackendCall("DirectDrawCreate");
     if (!directDraw) return DDERR_INVALIDPARAMS;
     *directDraw = nullptr;
     if (TheDirectDraw || BackendFailDisplayStep(DisplayStep::Create, 0)) return DDERR_GENERIC;
@@ -114,13 +125,16 @@ HRESULT IDirectDraw::SetCooperativeLevel(HWND window, DWORD flags) {
 }
 
 HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
+    BackendCall("SetDisplayMode");
     // The window shows any size scaled to the monitor; only sane 16-bit modes are offered.
     if (!CooperativeLevelSet || bitsPerPixel != 16 || width < 1 || height < 1 || width > 4096 ||
         height > 4096 || BackendFailDisplayStep(DisplayStep::DisplayMode, 0))
         return DDERR_GENERIC;
+    // A screen that cannot show the picture is a mode that cannot be set: the game then says so
+    // in its own words instead of running on a black screen.
+    if (!BackendSetDisplayMode(int(width), int(height))) return DDERR_GENERIC;
     ModeWidth = int(width);
     ModeHeight = int(height);
-    BackendSetDisplayMode(ModeWidth, ModeHeight);
     return DD_OK;
 }
 
@@ -153,6 +167,7 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** sur
 }
 
 DWORD IDirectDraw::Release() {
+    BackendCall("IDirectDraw::Release");
     if (this == TheDirectDraw) {
         TheDirectDraw = nullptr;
         BackendDisplayReleased();
@@ -182,6 +197,7 @@ DWORD IDirectDrawSurface::Release() {
 HRESULT IDirectDrawSurface::IsLost() { return memory->lost ? DDERR_SURFACELOST : DD_OK; }
 
 HRESULT IDirectDrawSurface::Restore() {
+    BackendCall("IDirectDrawSurface::Restore");
     auto restore = [](SurfaceMemory* m) {
         if (!m->lost) return;
         std::memset(m->pixels, 0, std::size_t(m->pitch) * std::size_t(m->height));

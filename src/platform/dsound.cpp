@@ -13,8 +13,15 @@
 
 #include "backend.h"
 
+// The samples of a buffer and of all its duplicates. A lock through any of them covers all: the
+// mixer leaves every buffer playing these samples alone while the game writes them.
+struct SharedSamples {
+    std::vector<std::uint8_t> bytes;
+    bool locked = false;
+};
+
 struct SoundBufferData {
-    std::shared_ptr<std::vector<std::uint8_t>> samples; // shared with duplicates
+    std::shared_ptr<SharedSamples> samples; // shared with duplicates
     DWORD flags = 0;
     DWORD frequency = 11025;
     LONG volume = 0;
@@ -22,7 +29,7 @@ struct SoundBufferData {
     double position = 0.0; // in samples
     bool playing = false;
     bool looping = false;
-    bool locked = false;
+    bool locked = false; // this buffer holds the samples' lock
     std::string file;
 };
 
@@ -35,7 +42,7 @@ namespace {
 
 IDirectSound* TheSound = nullptr;
 std::vector<IDirectSoundBuffer*> Buffers;
-std::string LastFileOpened;
+std::string OutputError; // why the last DirectSoundCreate failed
 
 struct SoundLock {
     SoundLock() { BackendLockSound(); }
@@ -52,12 +59,19 @@ IDirectSoundBuffer* NewBuffer(SoundBufferData data) {
 
 } // namespace
 
-void NoteGameFileOpened(const char* name) { LastFileOpened = name ? name : ""; }
-
 HRESULT DirectSoundCreate(void*, IDirectSound** sound, void*) {
+    BackendCall("DirectSoundCreate");
     if (!sound) return DSERR_INVALIDPARAM;
     *sound = nullptr;
-    if (TheSound || !BackendOpenSound()) return DSERR_NODRIVER;
+    OutputError.clear();
+    if (TheSound) {
+        OutputError = "the sound output is open already";
+        return DSERR_NODRIVER;
+    }
+    if (!BackendOpenSound(OutputError)) {
+        if (OutputError.empty()) OutputError = "no sound output";
+        return DSERR_NODRIVER;
+    }
     TheSound = new IDirectSound;
     *sound = TheSound;
     return DS_OK;
@@ -81,10 +95,11 @@ HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBu
     if ((desc->dwFlags & DSBCAPS_LOCHARDWARE) && (desc->dwFlags & DSBCAPS_LOCSOFTWARE))
         return DSERR_INVALIDPARAM;
     SoundBufferData data;
-    data.samples = std::make_shared<std::vector<std::uint8_t>>(desc->dwBufferBytes, 128);
+    data.samples = std::make_shared<SharedSamples>();
+    data.samples->bytes.assign(desc->dwBufferBytes, 128);
     data.flags = desc->dwFlags;
     data.frequency = f.nSamplesPerSec;
-    data.file = LastFileOpened;
+    data.file = NewestOpenGameFile();
     *buffer = NewBuffer(std::move(data));
     return DS_OK;
 }
@@ -103,8 +118,29 @@ HRESULT IDirectSound::DuplicateSoundBuffer(IDirectSoundBuffer* original,
     return DS_OK;
 }
 
+const char* SoundOutputError() { return OutputError.c_str(); }
+
+namespace {
+
+void FreeBuffer(IDirectSoundBuffer* buffer) {
+    delete buffer->data;
+    delete buffer;
+}
+
+} // namespace
+
 DWORD IDirectSound::Release() {
+    BackendCall("IDirectSound::Release");
     if (this == TheSound) {
+        // The buffers go with the service that made them, as the real service frees them, so a
+        // shut-down that releases only the service leaks nothing.
+        std::vector<IDirectSoundBuffer*> left;
+        {
+            SoundLock lock;
+            left.swap(Buffers);
+        }
+        for (IDirectSoundBuffer* b : left)
+            FreeBuffer(b);
         TheSound = nullptr;
         BackendCloseSound();
     }
@@ -112,14 +148,21 @@ DWORD IDirectSound::Release() {
     return 0;
 }
 
+int SoundBufferCount() { return int(Buffers.size()); }
+
+void ResetSoundService() {
+    if (TheSound) TheSound->Release();
+    OutputError.clear();
+}
+
 HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** region1, DWORD* bytes1,
                                  void** region2, DWORD* bytes2, DWORD) {
-    if (!region1 || !bytes1 || data->locked) return DSERR_INVALIDPARAM;
-    std::vector<std::uint8_t>& s = *data->samples;
+    if (!region1 || !bytes1 || data->samples->locked) return DSERR_INVALIDPARAM;
+    std::vector<std::uint8_t>& s = data->samples->bytes;
     if (offset >= s.size()) return DSERR_INVALIDPARAM;
     if (bytes == 0 || bytes > s.size() - offset) bytes = DWORD(s.size() - offset);
     SoundLock lock;
-    data->locked = true;
+    data->locked = data->samples->locked = true;
     *region1 = s.data() + offset;
     *bytes1 = bytes;
     if (region2) *region2 = nullptr;
@@ -130,13 +173,13 @@ HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** region1, DWOR
 HRESULT IDirectSoundBuffer::Unlock(void*, DWORD, void*, DWORD) {
     if (!data->locked) return DSERR_INVALIDPARAM;
     SoundLock lock;
-    data->locked = false;
+    data->locked = data->samples->locked = false;
     return DS_OK;
 }
 
 HRESULT IDirectSoundBuffer::SetCurrentPosition(DWORD position) {
     SoundLock lock;
-    data->position = std::min<double>(position, double(data->samples->size()));
+    data->position = std::min<double>(position, double(data->samples->bytes.size()));
     return DS_OK;
 }
 
@@ -195,9 +238,10 @@ DWORD IDirectSoundBuffer::Release() {
     {
         SoundLock lock;
         Buffers.erase(std::remove(Buffers.begin(), Buffers.end(), this), Buffers.end());
+        // A buffer released while it holds the lock gives it back to its duplicates.
+        if (data->locked) data->samples->locked = false;
     }
-    delete data;
-    delete this;
+    FreeBuffer(this);
     return 0;
 }
 
@@ -205,8 +249,8 @@ void MixSoundBuffers(float* out, int frames, int outputRate) {
     if (!out || frames <= 0 || outputRate <= 0) return;
     for (IDirectSoundBuffer* buffer : Buffers) {
         SoundBufferData& b = *buffer->data;
-        if (!b.playing || b.locked) continue;
-        const std::vector<std::uint8_t>& s = *b.samples;
+        if (!b.playing || b.samples->locked) continue;
+        const std::vector<std::uint8_t>& s = b.samples->bytes;
         const double size = double(s.size());
         // Attenuation in hundredths of a decibel; pan attenuates the far side the same way.
         float gain = float(std::pow(10.0, double(b.volume) / 2000.0));

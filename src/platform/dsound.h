@@ -95,3 +95,7 @@ using LPDIRECTSOUND = IDirectSound*;
 
 // Opens the default sound output. Fails when there is none.
 HRESULT DirectSoundCreate(void* guid, IDirectSound** sound, void* outer);
+// Why the last DirectSoundCreate failed, in the platform's own words (SDL's reason on the
+// desktop, a fixed sentence when a test run makes it fail), for the game to name in a message
+// box; "" when it did not fail. Valid until the next DirectSoundCreate.
+const char* SoundOutputError();

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-// fopen(name, "rb"). The test platform notes the name, so that what is made from the file (a
-// sound buffer, say) can be named in its log.
+// fopen(name, "rb"). The platform notes the name until the file is closed (fclose), so that
+// what is made from the file meanwhile (a sound buffer, say) can be named in the test log.
 std::FILE* OpenGameFile(const char* name);
 
 enum class GameFileRead { Read, Missing, Unreadable };

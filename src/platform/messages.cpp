@@ -2,6 +2,7 @@
 // handling, the same on the real and the test platform
 #include "messages.h"
 
+#include "backend.h"
 #include "input.h"
 
 #include <deque>
@@ -47,6 +48,11 @@ void ClearMessages() {
     Posted.clear();
     QuitPosted = false;
     QuitCode = 0;
+    // A dialog left open by a run that ended inside it.
+    OpenDialog = nullptr;
+    DialogProc = nullptr;
+    DialogEnded = false;
+    DialogResult = -1;
 }
 
 WORD RegisterClassExA(const WNDCLASSEXA* wc) {
@@ -68,6 +74,11 @@ LRESULT DispatchMessageA(const MSG* msg) {
 }
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    // What the game leaves to the desktop, for the tests that pin what it must not leave.
+    if (message == WM_SYSKEYDOWN)
+        BackendCall(("DefWindowProcA system key " + std::to_string(wParam)).c_str());
+    if (message == WM_SYSCOMMAND)
+        BackendCall(("DefWindowProcA system command " + std::to_string(wParam)).c_str());
     // A close request, from the desktop or from Alt+F4, destroys the window; the rest is ignored.
     if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) ||
         (message == WM_SYSKEYDOWN && wParam == VK_F4))
@@ -76,6 +87,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
 }
 
 void PostQuitMessage(int exitCode) {
+    BackendCall("PostQuitMessage");
     QuitPosted = true;
     QuitCode = exitCode;
     BackendQuitPosted(exitCode);

@@ -17,7 +17,8 @@ void QueuePosted(const MSG& msg);
 bool TakePosted(MSG* msg);
 // Takes the quit message once PostQuitMessage was called; false when it was not.
 bool TakeQuit(MSG* msg);
-// Forgets everything queued (a new test run).
+// Forgets everything queued and any dialog left open (a new test run); the registered class
+// stays, as a program registers it once.
 void ClearMessages();
 
 // The one modal dialog there can be. BeginModalDialog opens it and sends WM_INITDIALOG (null

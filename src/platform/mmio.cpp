@@ -62,6 +62,7 @@ HMMIO mmioOpenA(const char* fileName, void*, DWORD flags) {
         delete f;
         return nullptr;
     }
+    NoteGameFileOpen(f, fileName); // open, for naming what is made from it, until mmioClose
     return f;
 }
 
@@ -104,6 +105,7 @@ UINT mmioAscend(HMMIO f, MMCKINFO* ck, UINT) {
 }
 
 UINT mmioClose(HMMIO f, UINT) {
+    if (f) NoteGameFileClosed(f);
     delete f;
     return MMSYSERR_NOERROR;
 }

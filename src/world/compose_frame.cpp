@@ -1,4 +1,8 @@
 // compose_frame.cpp -- one picture of the game in the back buffer
+//
+// The rectangle copies (ground, clouds) and the text need the back buffer unlocked, the pixel
+// writes (shots, debris, craft, flash) need it locked; the work is ordered so that it is locked
+// once a frame.
 #include "world/compose_frame.h"
 
 #include <cstdio>
@@ -6,10 +10,18 @@
 
 #include "app/game_clock.h"
 #include "app/game_globals.h"
+#include "combat/craft.h"
+#include "combat/debris.h"
+#include "combat/shots.h"
 #include "display/display.h"
 #include "display/pixels.h"
+#include "display/rasterizer.h"
+#include "display/wipes.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
+#include "world/clouds.h"
+#include "world/headings.h"
+#include "world/landscape.h"
 
 std::int32_t FpsDisplayOn = 0;
 
@@ -17,42 +29,126 @@ static const GlobalsReset Reset([] { FpsDisplayOn = 0; });
 
 namespace {
 
-// Until the landscape is drawn, the frame is cleared to a dark sea blue so that each frame is
-// visibly new and the frame-rate line stands on something.
-void ClearFrameForNow() {
-    if (!LockWholeSurface(BackBuffer)) return;
-    std::uint16_t ground = PackColor(2, 6, 10, &PixelFormatInfo);
-    for (std::int32_t y = 0; y < ScreenHeight; ++y)
-        for (std::int32_t x = 0; x < ScreenWidth; ++x)
-            PutPixel(x, y, ground);
-    UnlockWholeSurface(BackBuffer);
+constexpr int FlashRadius = FlashMaskSize / 2;
+
+void PlaceOnScreen(Craft& craft) {
+    craft.ScreenX = TruncateCoordinate(craft.PosX) - (ViewRight - ScreenWidth);
+    craft.ScreenY = TruncateCoordinate(craft.PosY) - (ViewBottom - ScreenHeight);
+}
+
+void DrawFrameRateLine(const char* text) {
+    HDC dc = GetSurfaceDC(BackBuffer);
+    if (!dc) return;
+    SetBkColor(dc, RGB(0, 0, 255));
+    SetTextColor(dc, RGB(255, 255, 0));
+    TextOutA(dc, 0, ScreenHeight - 25, text, int(strnlen(text, 20)));
+    ReleaseSurfaceDC(BackBuffer, dc);
+}
+
+// The player's craft while it explodes, and its return when the explosion is over. The
+// countdown runs whether or not the back buffer could be locked; only the drawing needs it.
+void RunPlayerDestruction(bool locked) {
+    Craft& p = PlayerCraft;
+    if (p.HitPoints == 0) p.HitPoints = 10;
+    --p.Countdown;
+    if (p.Countdown != 0) {
+        MoveDebris(p);
+        if (locked) DrawDebris(p, p.ScreenX, p.ScreenY);
+        // The flash and the wreck for the first third, the debris alone after.
+        if (float(p.Countdown) > FrameRate && locked) {
+            ExplosionFlash(p.ScreenX, p.ScreenY);
+            DrawCraftSprite(p, p.ScreenX, p.ScreenY);
+        }
+        return;
+    }
+    p.PosX = 320.0f;
+    p.PosY = 240.0f;
+    p.Heading = 0.0f;
+    p.Speed = 50.0f;
+    p.Frame = FrameNormal;
+    p.State = CraftAttacking;
+    RotateCraftCorners(p, 0);
+    SeedDebris(p);
+    p.HitPoints = 10;
 }
 
 } // namespace
 
 void ComposeFrame() {
     // Formatted every frame whether shown or not; only the first 20 characters are drawn.
-    char fpsText[64];
+    char fpsText[32];
     std::snprintf(fpsText, sizeof fpsText, "last fps rate: %4d ", int(FrameRate));
 
     if (GetAsyncKeyState('I') < 0) {
+        // The whole game waits for the key's release, so one press toggles once.
         while (GetAsyncKeyState('I') < 0) {
         }
         FpsDisplayOn = FpsDisplayOn ? 0 : 1;
     }
 
-    ClearFrameForNow();
+    ApplyViewRule();
+    DrawLandscape(ViewRight, ViewBottom);
+    DrawClouds(ViewRight, ViewBottom);
+    if (ShotList.First) UpdateShots();
+    PlaceOnScreen(PlayerCraft);
+    if (FpsDisplayOn) DrawFrameRateLine(fpsText);
 
-    if (FpsDisplayOn) {
-        if (HDC dc = GetSurfaceDC(BackBuffer)) {
-            SetBkColor(dc, RGB(0, 0, 255));
-            SetTextColor(dc, RGB(255, 255, 0));
-            TextOutA(dc, 0, ScreenHeight - 25, fpsText, int(strnlen(fpsText, 20)));
-            ReleaseSurfaceDC(BackBuffer, dc);
+    const bool locked = LockWholeSurface(BackBuffer) == 1;
+    if (ShotList.First && locked) DrawShots(ViewRight, ViewBottom);
+    for (Craft& enemy : EnemyCraft) {
+        if (enemy.Frame == FrameRetired) continue;
+        PlaceOnScreen(enemy);
+        if (enemy.State == CraftDestroyed) {
+            MoveDebris(enemy);
+            if (locked) DrawDebris(enemy, enemy.ScreenX, enemy.ScreenY);
         }
+        // Destroyed and finished enemies still show their current image.
+        if (locked) DrawCraftSprite(enemy, enemy.ScreenX, enemy.ScreenY);
+    }
+    if (PlayerCraft.State == CraftAttacking) {
+        if (locked) DrawCraftSprite(PlayerCraft, PlayerCraft.ScreenX, PlayerCraft.ScreenY);
+    } else {
+        RunPlayerDestruction(locked);
+    }
+    if (locked) UnlockWholeSurface(BackBuffer);
+}
+
+void DrawLives() {
+    if (!BackBuffer || !LifeIconSurface) return;
+    RECT source{0, 0, 32, 32};
+    for (std::int32_t i = 0; i < PlayerLives; ++i) {
+        std::int32_t y = ScreenHeight - 100 - 40 * i;
+        if (y < 0) break; // no more room above; the copy would be refused anyway
+        BackBuffer->BltFast(10, DWORD(y), LifeIconSurface, &source,
+                            DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
     }
 }
 
-// Not built yet: come with the flight work.
-void DrawLives() {}
-void ExplosionFlash(std::int32_t, std::int32_t) {}
+void ExplosionFlash(std::int32_t cx, std::int32_t cy) {
+    std::int64_t x0 = std::int64_t(cx) - FlashRadius, y0 = std::int64_t(cy) - FlashRadius;
+    std::int64_t x1 = std::int64_t(cx) + FlashRadius, y1 = std::int64_t(cy) + FlashRadius;
+    std::int64_t maskX0 = 0, maskY0 = 0;
+    if (x0 < 0) {
+        maskX0 = FlashRadius - std::int64_t(cx);
+        x0 = 0;
+    }
+    if (y0 < 0) {
+        maskY0 = FlashRadius - std::int64_t(cy);
+        y0 = 0;
+    }
+    if (x1 > ScreenWidth) x1 = ScreenWidth;
+    if (y1 > ScreenHeight) y1 = ScreenHeight;
+
+    // A plain sum of packed pixels: a field that overflows carries into the next one up and
+    // the top one's overflow is lost. That is the look of the flash; nothing saturates.
+    const std::uint16_t add = PackColor(75, 75, 75, &PixelFormatInfo);
+    for (std::int64_t x = x0; x < x1; ++x) {
+        const std::uint32_t* maskColumn = FlashMask + (maskX0 + (x - x0)) * FlashMaskSize;
+        for (std::int64_t y = y0; y < y1; ++y) {
+            if (maskColumn[maskY0 + (y - y0)] == 0) continue;
+            auto* pixel = reinterpret_cast<const std::uint16_t*>(FrameBuffer.Base +
+                                                                 y * FrameBuffer.Pitch + 2 * x);
+            PutPixel(std::int32_t(x), std::int32_t(y), std::uint16_t(*pixel + add));
+        }
+    }
+}

@@ -1,9 +1,14 @@
 // landscape.cpp -- the world map, the view and the ground
 #include "world/landscape.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/game_globals.h"
+#include "app/startup.h"
+#include "combat/craft.h"
+#include "display/display.h"
+#include "platform/files.h"
 
 std::uint8_t WorldMap[MapTiles * MapTiles] = {};
 std::int32_t ViewRight = 0;
@@ -14,7 +19,110 @@ static const GlobalsReset Reset([] {
     ViewRight = ViewBottom = 0;
 });
 
-// Not built yet: comes with the flight work.
-int LoadWorldMap(const char*) { return 0; }
-void ApplyViewRule() {}
-void DrawLandscape(std::int32_t, std::int32_t) {}
+namespace {
+
+// Cells beyond the end of a short file, and characters that name no tile, become tile 0: the
+// map still loads, as the rest of it is good, and no tile number outside 0 to 19 is ever stored.
+std::uint8_t TileNumberOf(int ch) {
+    if (ch == ' ') return 0;
+    int n = ch - '0';
+    return n >= 0 && n < TileKinds ? std::uint8_t(n) : 0;
+}
+
+// One view edge: half a screen beyond the player, but never showing past the world's last
+// column (2047 stays hidden) nor before its first.
+std::int32_t ViewEdge(float position, std::int32_t half, std::int32_t screen) {
+    std::int32_t edge = half + TruncateCoordinate(position);
+    if (edge >= WorldSize) edge = WorldSize - 1;
+    if (edge < screen) edge = screen;
+    return edge;
+}
+
+} // namespace
+
+std::int32_t TruncateCoordinate(float position) {
+    constexpr float limit = 1 << 30;
+    if (position >= limit) return std::int32_t(limit);
+    if (position <= -limit) return -std::int32_t(limit);
+    return position == position ? std::int32_t(position) : 0;
+}
+
+int LoadWorldMap(const char* fileName) {
+    // Text mode: a carriage return before a line feed is not a cell. On this platform the C
+    // library does not drop it, so it is dropped here when a line feed follows.
+    std::FILE* file = OpenGameFile(fileName);
+    if (!file) return 0;
+    int pending = EOF; // a character read ahead while looking past a carriage return
+    auto next = [&] {
+        if (pending != EOF) {
+            int ch = pending;
+            pending = EOF;
+            return ch;
+        }
+        int ch = std::fgetc(file);
+        if (ch == '\r') {
+            int after = std::fgetc(file);
+            if (after == '\n') return after;
+            pending = after;
+        }
+        return ch;
+    };
+    bool ended = false;
+    for (int cell = 0; cell < MapTiles * MapTiles; ++cell) {
+        int ch = EOF;
+        if (!ended) {
+            do
+                ch = next();
+            while (ch == '\n');
+            ended = ch == EOF;
+        }
+        WorldMap[cell] = TileNumberOf(ch);
+    }
+    std::fclose(file);
+    return 1;
+}
+
+void ApplyViewRule() {
+    ViewRight = ViewEdge(PlayerCraft.PosX, HalfScreenWidth, ScreenWidth);
+    ViewBottom = ViewEdge(PlayerCraft.PosY, HalfScreenHeight, ScreenHeight);
+}
+
+void DrawLandscape(std::int32_t viewRight, std::int32_t viewBottom) {
+    const std::int32_t w = ScreenWidth, h = ScreenHeight;
+    // The view rule keeps the window on the map; a view from anywhere else is not drawn.
+    if (viewRight < w || viewRight > WorldSize || viewBottom < h || viewBottom > WorldSize) return;
+    const std::int32_t left = viewRight - w, top = viewBottom - h;
+    const std::int32_t firstColumn = left / TileSize, firstRow = top / TileSize;
+    const std::int32_t offsetX = left % TileSize, offsetY = top % TileSize;
+
+    RECT source{offsetX, offsetY, TileSize, TileSize};
+    std::int32_t destY = 0;
+    std::int32_t mapRow = firstRow;
+    for (std::int32_t rows = 0; rows < viewBottom / TileSize + 1 && mapRow < MapTiles; ++rows) {
+        std::int32_t destX = 0;
+        std::int32_t mapColumn = firstColumn;
+        source.left = offsetX;
+        source.right = TileSize;
+        for (std::int32_t columns = 0; columns < viewRight / TileSize + 1 && mapColumn < MapTiles;
+             ++columns) {
+            std::uint8_t tile = WorldMap[mapRow * MapTiles + mapColumn];
+            if (tile < TileKinds && TileSurfaces[tile] && BackBuffer)
+                BackBuffer->BltFast(DWORD(destX), DWORD(destY), TileSurfaces[tile], &source,
+                                    DDBLTFAST_WAIT);
+            destX += TileSize - source.left;
+            ++mapColumn;
+            source.left = 0;
+            source.right = TileSize;
+            std::int32_t remaining = w - destX;
+            if (remaining <= 0) break;
+            if (remaining < TileSize) source.right = remaining; // cut at the right edge
+        }
+        destY += TileSize - source.top;
+        ++mapRow;
+        source.top = 0;
+        source.bottom = TileSize;
+        std::int32_t remaining = h - destY;
+        if (remaining <= 0) break;
+        if (remaining < TileSize) source.bottom = remaining; // cut at the bottom edge
+    }
+}

@@ -9,6 +9,7 @@
 constexpr int WorldSize = 2048;
 constexpr int MapTiles = 64; // per row and per column
 constexpr int TileSize = 32;
+constexpr int TileKinds = 20; // tile numbers 0 to 19, pictures TILE1.bmp to TILE20.bmp
 
 // 64 rows of 64 tile numbers (0 to 19), row-major.
 extern std::uint8_t WorldMap[MapTiles * MapTiles];
@@ -16,9 +17,17 @@ extern std::uint8_t WorldMap[MapTiles * MapTiles];
 extern std::int32_t ViewRight;
 extern std::int32_t ViewBottom;
 
-// Reads the map. Returns 1, or 0 when the file cannot be opened (the map keeps what it had).
+// Reads the map: the first 4096 characters that are not line feeds (a carriage return before a
+// line feed is dropped too), row by row; a space is tile 0, any other character its code minus
+// '0'. Cells the file is too short for, and characters naming no tile 0 to 19, become tile 0.
+// Returns 1, or 0 when the file cannot be opened (the map keeps what it had).
 int LoadWorldMap(const char* fileName);
+// A world position truncated toward zero, as every world-to-screen step takes it. Positions no
+// craft can reach (beyond 2^30, or not a number) are held at 2^30 or 0 instead of overflowing.
+std::int32_t TruncateCoordinate(float position);
 // ViewRight and ViewBottom from the player's position.
 void ApplyViewRule();
-// Covers the whole BackBuffer (unlocked) with the tiles of the view, by rectangle copies.
+// Covers the whole BackBuffer (unlocked) with the tiles of the view, by rectangle copies; the
+// first column and row are cut by the view's offset within its tile, the last ones by the
+// screen's edge. A view outside what ApplyViewRule can give draws nothing.
 void DrawLandscape(std::int32_t viewRight, std::int32_t viewBottom);

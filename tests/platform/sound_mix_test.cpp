@@ -157,6 +157,19 @@ TEST_F(SoundMixTest, VolumeAndPanAreAttenuationsInHundredthsOfADecibel) {
     EXPECT_LT(std::fabs(out[2]), 1e-4f);
 }
 
+TEST_F(SoundMixTest, ReleasingTheServiceFreesTheBuffersLeft) {
+    IDirectSoundBuffer* b = Make(Ramp(10));
+    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    IDirectSoundBuffer* copy = nullptr;
+    ASSERT_EQ(sound->DuplicateSoundBuffer(b, &copy), DS_OK);
+    EXPECT_EQ(SoundBufferCount(), 2);
+    sound->Release();
+    sound = nullptr;
+    made.clear();
+    EXPECT_EQ(SoundBufferCount(), 0);
+    EXPECT_EQ(Mix(4, 11025)[2], 0.0f) << "nothing is left to mix";
+}
+
 TEST_F(SoundMixTest, DuplicatePlaysTheSameSamplesOnItsOwn) {
     const double half = 0.501187; // -600
     IDirectSoundBuffer* original = Make(Ramp(100));
@@ -180,13 +193,20 @@ TEST_F(SoundMixTest, DuplicatePlaysTheSameSamplesOnItsOwn) {
     for (int i = 0; i < 2; ++i)
         EXPECT_NEAR(out[2 * i], (5.0 + i) / 128.0 * half + (2.0 + i) / 128.0, 1e-6) << i;
 
-    // The samples are shared: writing the original's is heard through the copy (at sample 4).
+    // The samples are shared, and so is their lock: while the original is locked the playing
+    // copy waits (the mixer would read what the game is writing), then plays what was written.
     ASSERT_EQ(original->Stop(), DS_OK);
     EXPECT_TRUE(Playing(copy));
     void* region = nullptr;
     DWORD bytes = 0;
     ASSERT_EQ(original->Lock(0, 0, &region, &bytes, nullptr, nullptr, 0), DS_OK);
+    void* other = nullptr;
+    DWORD otherBytes = 0;
+    EXPECT_EQ(copy->Lock(0, 0, &other, &otherBytes, nullptr, nullptr, 0), DSERR_INVALIDPARAM);
     static_cast<std::uint8_t*>(region)[4] = 128 + 100;
+    out = Mix(1, 11025);
+    EXPECT_EQ(out[0], 0.0f) << "the copy was left out while the samples were locked";
+    EXPECT_EQ(copy->Unlock(region, bytes, nullptr, 0), DSERR_INVALIDPARAM) << "not its lock";
     ASSERT_EQ(original->Unlock(region, bytes, nullptr, 0), DS_OK);
     out = Mix(1, 11025);
     EXPECT_NEAR(out[0], 100.0 / 128.0, 1e-6);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -16,6 +17,7 @@
 
 #include "app/startup.h"
 #include "platform/test/test_platform.h"
+#include "bot.h"
 #include "replay_state.h"
 
 namespace {
@@ -23,10 +25,10 @@ namespace {
 const char* const Usage =
     "usage: skirmo-replay [--data DIR] [--mode 640x480|800x600] [--no-sound] [--abort]\n"
     "                     [--seed N] [--fps N] [--pixel-format 565|555] [--pitch-pad BYTES]\n"
-    "                     [--script FILE] [--until SECONDS] [--state-at T:FILE.json]...\n"
+    "                     [--script FILE] [--bot] [--until SECONDS] [--state-at T:FILE.json]...\n"
     "                     [--shot-at T:FILE.bmp]... [--log FILE.jsonl] [--fail STEP]\n"
-    "  STEP: window, display-create, cooperative-level, display-mode, surface:N (N from 1),\n"
-    "        back-buffer, clock, sound\n";
+    "  STEP: window, display-create, cooperative-level, display-mode, surface:N (N from 1 to\n"
+    "        23), back-buffer, clock, clock-reading, sound\n";
 
 [[noreturn]] void Die(const std::string& message) {
     std::fprintf(stderr, "skirmo-replay: %s\n%s", message.c_str(), Usage);
@@ -58,7 +60,22 @@ std::pair<double, std::string> ParseTimedFile(const std::string& text, const cha
     return {ParseSeconds(text.substr(0, colon), what), text.substr(colon + 1)};
 }
 
-std::string ReadFile(const std::string& path) {
+// Every path on the command line means what it means where the command was run, also after
+// --data has moved the current directory.
+std::string FromHere(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path p = std::filesystem::absolute(path, error);
+    return error ? path : p.string();
+}
+
+// A script is a small text file: anything else is refused before it is read.
+constexpr std::uintmax_t LargestScript = std::uintmax_t(16) << 20;
+
+std::string ReadScript(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) Die(path + " is a folder, not a script");
+    std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > LargestScript) Die(path + " is larger than 16 MiB: not a script");
     std::ifstream in(path, std::ios::binary);
     if (!in) Die("cannot read " + path);
     std::ostringstream all;
@@ -76,6 +93,8 @@ TestFailure ParseFailure(const std::string& text) {
         f.step = TestFailure::DisplayMode;
     else if (text == "clock")
         f.step = TestFailure::Clock;
+    else if (text == "clock-reading")
+        f.step = TestFailure::ClockReading;
     else if (text == "sound")
         f.step = TestFailure::Sound;
     else if (text == "window")
@@ -84,7 +103,8 @@ TestFailure ParseFailure(const std::string& text) {
         f.step = TestFailure::BackBuffer;
     else if (text.rfind("surface:", 0) == 0) {
         f.step = TestFailure::Surface;
-        f.surfaceNumber = int(ParseInteger(text.substr(8), "--fail surface", 1, 1000));
+        // The flipping pair, the 20 tiles, the life icon and the cloud.
+        f.surfaceNumber = int(ParseInteger(text.substr(8), "--fail surface", 1, 23));
     } else
         Die("--fail: unknown step '" + text + "'");
     return f;
@@ -95,6 +115,7 @@ TestFailure ParseFailure(const std::string& text) {
 int main(int argc, char** argv) {
     TestOptions options;
     std::string dataDir, logPath;
+    bool bot = false;
     std::vector<std::pair<double, std::string>> states;
     std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -129,19 +150,27 @@ int main(int argc, char** argv) {
                 options.pixelFormat555 = true;
             else
                 Die("--pixel-format: '" + f + "' is neither 565 nor 555");
-        } else if (a == "--pitch-pad")
-            options.pitchPadding = int(ParseInteger(value(), "--pitch-pad", 0, 4096));
-        else if (a == "--script") {
+        } else if (a == "--pitch-pad") {
+            std::string pad = value();
+            options.pitchPadding = int(ParseInteger(pad, "--pitch-pad", 0, 4096));
+            // Rows of 16-bit pixels must start on an even address.
+            if (options.pitchPadding % 2)
+                Die("--pitch-pad: '" + pad + "' is odd; give an even number");
+        } else if (a == "--script") {
             std::string path = value(), error;
-            if (!ParseScript(ReadFile(path), options.script, error)) Die(path + ": " + error);
-        } else if (a == "--until")
+            if (!ParseScript(ReadScript(path), options.script, error)) Die(path + ": " + error);
+        } else if (a == "--bot")
+            bot = true;
+        else if (a == "--until")
             options.untilSeconds = ParseSeconds(value(), "--until");
-        else if (a == "--state-at")
+        else if (a == "--state-at") {
             states.push_back(ParseTimedFile(value(), "--state-at"));
-        else if (a == "--shot-at")
+            states.back().second = FromHere(states.back().second);
+        } else if (a == "--shot-at") {
             options.shots.push_back(ParseTimedFile(value(), "--shot-at"));
-        else if (a == "--log")
-            logPath = value();
+            options.shots.back().second = FromHere(options.shots.back().second);
+        } else if (a == "--log")
+            logPath = FromHere(value());
         else if (a == "--fail")
             options.failure = ParseFailure(value());
         else if (a == "--help" || a == "-h") {
@@ -155,8 +184,10 @@ int main(int argc, char** argv) {
     std::stable_sort(states.begin(), states.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     TestPlatformStart(options);
+    if (bot) AttachBot();
     std::size_t nextState = 0;
     std::int64_t frames = 0;
+    std::vector<std::string> unwritten; // states, pictures and the log that did not come out
     TestSetFrameStepHook([&](std::int64_t beginNs, bool atEnd) {
         if (!atEnd) return;
         ++frames;
@@ -165,8 +196,16 @@ int main(int argc, char** argv) {
             const std::string& path = states[nextState++].second;
             std::ofstream out(path, std::ios::binary);
             out << GameStateJson(TestNowSeconds(), frames);
-            if (!out) std::fprintf(stderr, "skirmo-replay: cannot write %s\n", path.c_str());
+            out.close();
+            if (!out) {
+                std::fprintf(stderr, "skirmo-replay: cannot write %s\n", path.c_str());
+                unwritten.push_back(path);
+            }
         }
+    });
+    // A step that began before --until and that a state waits for is finished first.
+    TestFinishFrameStepsAtUntil([&](std::int64_t beginNs) {
+        return nextState < states.size() && TestSecondsToNs(states[nextState].first) <= beginNs;
     });
 
     int status = 0;
@@ -180,10 +219,30 @@ int main(int argc, char** argv) {
         status = 0;
     }
     TestRecord(end);
+    // What the run ended without: the program ended first, or no frame step began in time.
+    for (; nextState < states.size(); ++nextState) {
+        std::fprintf(stderr,
+                     "skirmo-replay: no state for %s: no frame step began at or after %g s "
+                     "before the run ended\n",
+                     states[nextState].second.c_str(), states[nextState].first);
+        unwritten.push_back(states[nextState].second);
+    }
+    for (const std::string& path : TestUnwrittenShots()) {
+        std::fprintf(stderr,
+                     "skirmo-replay: no picture in %s: it could not be written, or the "
+                     "run ended before its time\n",
+                     path.c_str());
+        unwritten.push_back(path);
+    }
     if (!logPath.empty()) {
         std::ofstream log(logPath, std::ios::binary);
         log << TestEventsAsJsonLines();
-        if (!log) std::fprintf(stderr, "skirmo-replay: cannot write %s\n", logPath.c_str());
+        log.close();
+        if (!log) {
+            std::fprintf(stderr, "skirmo-replay: cannot write %s\n", logPath.c_str());
+            unwritten.push_back(logPath);
+        }
     }
-    return status;
+    // Asked for and missing is an error whatever the game's own result was.
+    return unwritten.empty() ? status : 3;
 }

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "../backend.h"
@@ -224,38 +226,100 @@ DWORD CloseMusic() {
 
 } // namespace
 
-bool BackendOpenSound() {
-    if (Device) return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "skirmo: no sound output: %s\n", SDL_GetError());
-        return false;
-    }
-    SDL_AudioSpec want{}, have{};
-    want.freq = 44100;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = 512; // about 12 ms: a shot is heard when it is fired
-    want.callback = FillAudio;
-    // The mixer and the synth work at any rate, so take the device's own; SDL converts the rest.
-    Device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
-    if (!Device) {
-        std::fprintf(stderr, "skirmo: no sound output: %s\n", SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    Rate = have.freq;
-    FadeLength = std::max(1, Rate / 200); // 5 ms
-    SDL_PauseAudioDevice(Device, 0);
-    return true;
-}
+namespace {
 
-void BackendCloseSound() {
+// Who needs the output: the effects (from DirectSoundCreate to its release) and the music
+// (from its first piece on: the sound font loads once, so the music keeps the output until the
+// program ends). Either may play without the other.
+bool EffectsHold = false;
+bool MusicHold = false;
+
+void CloseOutput() {
     if (!Device) return;
     SDL_CloseAudioDevice(Device); // waits for the callback to finish
     Device = 0;
     DeleteSynth();
     Piece.clear();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+// The callback reads the buffer table and the synth, which static destruction frees: every way
+// out of the program (a return from main that skipped the releases, exit) closes the device
+// first. Registered after those statics were made, so it runs before they are destroyed.
+void CloseOutputAtExit() {
+    // The game's handles die with the program: its buffers go too, so nothing is left behind.
+    ResetSoundService();
+    EffectsHold = MusicHold = false;
+    CloseOutput();
+}
+
+// Opens the default device at the given rate (0: the device's own). Null with the reason.
+SDL_AudioDeviceID OpenDevice(int rate, std::string& why) {
+    SDL_AudioSpec want{}, have{};
+    want.freq = rate > 0 ? rate : 44100;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = 512; // about 12 ms: a shot is heard when it is fired
+    want.callback = FillAudio;
+    // The mixer and the synth work at any rate, so take the device's own; SDL converts the rest.
+    // A device reopened for a synth already running keeps the synth's rate.
+    SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have,
+                                               rate > 0 ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (!id) {
+        why = SDL_GetError();
+        return 0;
+    }
+    Rate = have.freq;
+    return id;
+}
+
+bool OpenOutput(std::string& why) {
+    if (Device) return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        why = SDL_GetError();
+        std::fprintf(stderr, "skirmo: no sound output: %s\n", why.c_str());
+        return false;
+    }
+    Device = OpenDevice(0, why);
+    if (!Device) {
+        std::fprintf(stderr, "skirmo: no sound output: %s\n", why.c_str());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    static bool exitHookSet = false;
+    if (!exitHookSet) exitHookSet = std::atexit(CloseOutputAtExit) == 0;
+    FadeLength = std::max(1, Rate / 200); // 5 ms
+    SDL_PauseAudioDevice(Device, 0);
+    return true;
+}
+
+} // namespace
+
+bool BackendOpenSound(std::string& why) {
+    if (!OpenOutput(why)) return false;
+    EffectsHold = true;
+    return true;
+}
+
+void BackendCloseSound() {
+    EffectsHold = false;
+    if (!MusicHold) CloseOutput();
+}
+
+void SoundDeviceRemoved(std::uint32_t which) {
+    if (!Device || which != Device) return;
+    // An unplugged headset: carry on with the default device. The synth and its player stay as
+    // they are, so the music goes on from where it was; only the device behind them changes.
+    std::string why;
+    SDL_CloseAudioDevice(Device); // waits for the callback to finish
+    Device = OpenDevice(Rate, why);
+    if (!Device) {
+        std::fprintf(stderr, "skirmo: the sound output went away: %s\n", why.c_str());
+        DeleteSynth();
+        Piece.clear();
+        return;
+    }
+    SDL_PauseAudioDevice(Device, 0);
 }
 
 void BackendLockSound() {
@@ -270,6 +334,12 @@ void BackendSoundPlayed(const SoundBufferData&) {}
 void BackendSoundStopped(const SoundBufferData&) {}
 
 DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const char*) {
+    // The music opens the output itself: a game without effects still has its music.
+    if (verb == MciVerb::Open) {
+        std::string why;
+        if (!OpenOutput(why)) return MusicCannotLoadDriver;
+        MusicHold = true;
+    }
     if (!Device) return verb == MciVerb::Close || verb == MciVerb::Stop ? 0 : MusicCannotLoadDriver;
     switch (verb) {
     case MciVerb::Open:

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "../backend.h"
+#include "screen_fit.h"
 #include "sdl_state.h"
 
 namespace {
@@ -43,26 +44,17 @@ void SetVsync(bool on) {
     if (SDL_RenderSetVSync(Renderer, on ? 1 : 0) == 0) VsyncOn = on;
 }
 
-SDL_Rect FitFourThree(int outW, int outH, int w, int h) {
-    // Largest rectangle of the picture's shape that fits, centred.
-    int fitW = outW, fitH = int(std::int64_t(outW) * h / w);
-    if (fitH > outH) {
-        fitH = outH;
-        fitW = int(std::int64_t(outH) * w / h);
-    }
-    return SDL_Rect{(outW - fitW) / 2, (outH - fitH) / 2, fitW, fitH};
-}
-
 void PresentFrame(bool vsync) {
     if (!Renderer || !Frame) return;
     SetVsync(vsync);
     int outW = 0, outH = 0;
     SDL_GetRendererOutputSize(Renderer, &outW, &outH);
-    SDL_Rect dest = FitFourThree(outW, outH, FrameWidth, FrameHeight);
+    FitRect fit = FitPicture(outW, outH, FrameWidth, FrameHeight);
+    SDL_Rect dest{fit.x, fit.y, fit.w, fit.h};
     SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
     SDL_SetRenderTarget(Renderer, nullptr);
     SDL_RenderClear(Renderer);
-    int factor = (dest.h + FrameHeight - 1) / FrameHeight;
+    int factor = EnlargeFactor(dest.h, FrameHeight);
     bool exact = dest.w == FrameWidth * factor && dest.h == FrameHeight * factor;
     bool twoSteps = factor > 1 && !exact && !SoftwareDrawing;
     if (twoSteps && SDL_RenderTargetSupported(Renderer)) {
@@ -177,10 +169,7 @@ bool ScreenOpen(SDL_Window* window) {
     SDL_GetRendererInfo(Renderer, &info);
     SoftwareDrawing = DrawnByProcessor(info);
     VsyncOn = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
-    SDL_DisplayMode mode{};
-    int display = SDL_GetWindowDisplayIndex(window);
-    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0 && mode.refresh_rate > 0)
-        Period = 1.0 / mode.refresh_rate;
+    ScreenReadRefresh(window);
     SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Renderer);
     SDL_RenderPresent(Renderer);
@@ -197,6 +186,14 @@ void ScreenClose() {
 }
 
 SDL_Renderer* TheRenderer() { return Renderer; }
+
+void ScreenReadRefresh(SDL_Window* window) {
+    // Used when vsync is not there to pace the flips; each monitor has its own rate.
+    SDL_DisplayMode mode{};
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0 && mode.refresh_rate > 0)
+        Period = 1.0 / mode.refresh_rate;
+}
 
 void ScreenShowPicture(const std::uint32_t* pixels, int width, int height) {
     if (!Renderer) return;
@@ -245,9 +242,10 @@ bool BackendFailDisplayStep(DisplayStep, int) { return false; }
 bool BackendPixelFormat555() { return false; }
 int BackendPitchPadding() { return 0; }
 void BackendTextDrawn() {}
+void BackendCall(const char*) {}
 
-void BackendSetDisplayMode(int width, int height) {
-    if (!Renderer) return;
+bool BackendSetDisplayMode(int width, int height) {
+    if (!Renderer) return false;
     if (Frame) SDL_DestroyTexture(Frame);
     if (Enlarged) SDL_DestroyTexture(Enlarged);
     Enlarged = nullptr;
@@ -255,13 +253,19 @@ void BackendSetDisplayMode(int width, int height) {
     Frame = SDL_CreateTexture(Renderer,
                               SoftwareDrawing ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565,
                               SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (Frame) SDL_SetTextureScaleMode(Frame, SDL_ScaleModeNearest);
+    if (!Frame) {
+        std::fprintf(stderr, "skirmo: cannot make the %dx%d picture: %s\n", width, height,
+                     SDL_GetError());
+        return false;
+    }
+    SDL_SetTextureScaleMode(Frame, SDL_ScaleModeNearest);
     FrameWidth = width;
     FrameHeight = height;
     // A black screen in the new size until the first picture arrives.
     std::vector<std::uint32_t> black(std::size_t(width) * std::size_t(height), 0);
-    if (Frame) SDL_UpdateTexture(Frame, nullptr, black.data(), width * (SoftwareDrawing ? 4 : 2));
+    SDL_UpdateTexture(Frame, nullptr, black.data(), width * (SoftwareDrawing ? 4 : 2));
     PresentFrame(false);
+    return true;
 }
 
 void BackendDisplayReleased() {

@@ -12,12 +12,18 @@
 bool EnsureVideo();
 SDL_Renderer* TheRenderer();
 
-// The virtual-key code of an SDL key (0 for keys the game has no name for).
+// The virtual-key code of an SDL key (0 for keys the game has no name for), and the other way:
+// the key that types a letter on the player's layout, or SDLK_UNKNOWN.
 int VirtualKeyOf(SDL_Keycode key);
+SDL_Keycode KeycodeFor(int virtualKey);
 
 // Creates the renderer for the window, and drops it.
 bool ScreenOpen(SDL_Window* window);
 void ScreenClose();
+// Reads the refresh period of the display the window is on (again after it moved).
+void ScreenReadRefresh(SDL_Window* window);
+// The display the game's window and dialog go on: the one holding the mouse, or the primary.
+int ChosenDisplay();
 // Shows a black desktop with a 32-bit picture centred on it (the dialog).
 void ScreenShowPicture(const std::uint32_t* pixels, int width, int height);
 // Shows the game's picture again (after the window was exposed).
@@ -27,3 +33,7 @@ void ScreenShowAgain();
 // game is only waiting.
 void ScreenOnClockPoll();
 void ScreenOnWaitingPoll();
+
+// SDL reported that an audio output device went away; the sound output moves to the default
+// device if it was that one.
+void SoundDeviceRemoved(std::uint32_t device);

@@ -8,11 +8,15 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "../dialog_ui.h"
+#include "../fonts.h"
 #include "../window.h"
+#include "screen_fit.h"
 #include "sdl_state.h"
 
 namespace {
@@ -21,6 +25,9 @@ Window* TheWindow = nullptr;
 SDL_Window* Sdl = nullptr;
 bool VideoTried = false, VideoUp = false;
 SDL_AudioDeviceID BeepDevice = 0;
+bool BeepAudioUp = false; // SDL's audio was started for the beep (once)
+bool CursorHidden = false;
+int Display = -1; // the display the window and the dialog go on, once chosen
 
 // One SDL event as a message for the game window; false when it means nothing to the game.
 bool Translate(const SDL_Event& e, MSG* msg) {
@@ -41,12 +48,19 @@ bool Translate(const SDL_Event& e, MSG* msg) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             ScreenShowAgain();
             return false;
+        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+            if (Sdl) ScreenReadRefresh(Sdl);
+            return false;
         default:
             return false;
         }
     case SDL_QUIT:
         msg->message = WM_CLOSE;
         return true;
+    case SDL_AUDIODEVICEREMOVED:
+        if (!e.adevice.iscapture) SoundDeviceRemoved(e.adevice.which);
+        return false;
     case SDL_KEYDOWN: {
         msg->message = (e.key.keysym.mod & KMOD_ALT) ? WM_SYSKEYDOWN : WM_KEYDOWN;
         msg->wParam = WPARAM(VirtualKeyOf(e.key.keysym.sym));
@@ -62,6 +76,22 @@ void StopBeep() {
     BeepDevice = 0;
 }
 
+// The game never started: nothing is open yet, so the process ends here with status 1, which a
+// script can tell from the 0 of a game that ran and ended.
+[[noreturn]] void CannotStart() { std::exit(1); }
+
+// Without the dialog's and the game's font every text would be blank and nobody would know why:
+// say so in SDL's own message box, which needs no font.
+void RequireFonts() {
+    if (!FindFontFile(false).empty() && !FindFontFile(true).empty()) return;
+    const char* text = "The font DejaVu Sans (DejaVuSans.ttf and DejaVuSans-Bold.ttf) is missing, "
+                       "so the game could show no text.\n\nInstall the package fonts-dejavu-core "
+                       "(sudo apt-get install fonts-dejavu-core) and start the game again.";
+    std::fprintf(stderr, "skirmo: %s\n", text);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Velmora cannot start", text, nullptr);
+    CannotStart();
+}
+
 } // namespace
 
 bool EnsureVideo() {
@@ -69,19 +99,37 @@ bool EnsureVideo() {
     VideoTried = true;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "skirmo: no display to open a window on: %s\n", SDL_GetError());
-        return false;
+        CannotStart();
     }
-    // Without a desktop SDL falls back to drivers that show nothing: the start-up dialog would
-    // then wait for a click nobody can make.
+    // Without a desktop SDL may fall back to drivers that show nothing: the start-up dialog
+    // would then wait for a click nobody can make.
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
-        std::fprintf(stderr, "skirmo: no display to open a window on (is DISPLAY or "
-                             "WAYLAND_DISPLAY set?)\n");
+        std::fprintf(stderr,
+                     "skirmo: no display to open a window on: SDL found only its '%s' video "
+                     "driver, which shows nothing (is DISPLAY or WAYLAND_DISPLAY set?)\n",
+                     driver);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-        return false;
+        CannotStart();
     }
     VideoUp = true;
     return true;
+}
+
+int ChosenDisplay() {
+    if (Display >= 0) return Display;
+    // On several monitors the game goes where the player is looking: the one with the mouse.
+    int count = SDL_GetNumVideoDisplays();
+    std::vector<FitRect> displays;
+    for (int i = 0; i < count; ++i) {
+        SDL_Rect r{};
+        if (SDL_GetDisplayBounds(i, &r) != 0) r = SDL_Rect{0, 0, 0, 0};
+        displays.push_back(FitRect{r.x, r.y, r.w, r.h});
+    }
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    Display = count > 0 ? DisplayHolding(x, y, displays.data(), count) : 0;
+    return Display;
 }
 
 HWND BackendWindow() { return TheWindow; }
@@ -97,12 +145,15 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     // A borderless window over the whole desktop, as the game asks for, then the desktop's own
     // full-screen state on top: with a window manager that keeps panels away, without one the
     // window already covers the screen.
-    SDL_DisplayMode desktop{};
-    SDL_GetDesktopDisplayMode(0, &desktop);
+    RequireFonts();
+    int display = ChosenDisplay();
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0)
+        bounds = SDL_Rect{0, 0, 640, 480};
     Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI;
     if (!(style & WS_VISIBLE)) flags |= SDL_WINDOW_HIDDEN;
-    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", 0, 0, desktop.w > 0 ? desktop.w : 640,
-                                       desktop.h > 0 ? desktop.h : 480, flags);
+    SDL_Window* sdl =
+        SDL_CreateWindow(title ? title : "", bounds.x, bounds.y, bounds.w, bounds.h, flags);
     if (!sdl) {
         std::fprintf(stderr, "skirmo: cannot open the game window: %s\n", SDL_GetError());
         return nullptr;
@@ -122,6 +173,8 @@ BOOL DestroyWindow(HWND window) {
     if (!window || window != TheWindow) return 0;
     window->proc(window, WM_DESTROY, 0, 0);
     StopBeep();
+    if (BeepAudioUp) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    BeepAudioUp = false;
     ScreenClose();
     SDL_DestroyWindow(Sdl);
     Sdl = nullptr;
@@ -133,14 +186,18 @@ BOOL DestroyWindow(HWND window) {
 int GetSystemMetrics(int index) {
     if (!EnsureVideo()) return 0;
     SDL_DisplayMode mode{};
-    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+    if (SDL_GetDesktopDisplayMode(ChosenDisplay(), &mode) != 0) return 0;
     return index == SM_CXSCREEN ? mode.w : index == SM_CYSCREEN ? mode.h : 0;
 }
 
 BOOL MessageBeep(UINT) {
     // The desktop has no system beep to ask for, so play a short soft chime ourselves; a
     // machine without sound simply stays quiet.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    // SDL's audio is started once for all beeps; the window's destruction stops it.
+    if (!BeepAudioUp) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+        BeepAudioUp = true;
+    }
     SDL_AudioSpec want{}, have{};
     want.freq = 22050;
     want.format = AUDIO_S16SYS;
@@ -162,6 +219,7 @@ BOOL MessageBeep(UINT) {
 
 int ShowCursor(BOOL show) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
+    CursorHidden = !show;
     SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
     return show ? 0 : -1;
 }
@@ -182,8 +240,12 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
     SDL_Window* parent = owner && owner == TheWindow ? Sdl : nullptr;
     if (parent) SDL_ShowCursor(SDL_ENABLE);
+    // The box runs its own loop. The focus it takes from the window and gives back stays in the
+    // window's queue and reaches the window procedure as any other activation change.
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", text ? text : "",
                              parent);
+    // During play the pointer was hidden: it goes away again with the box.
+    if (parent && CursorHidden) SDL_ShowCursor(SDL_DISABLE);
     return IDOK;
 }
 
@@ -198,11 +260,8 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     if (!dialogTemplate || !proc || !owner || owner != TheWindow) return -1;
     int outW = 0, outH = 0;
     SDL_GetRendererOutputSize(TheRenderer(), &outW, &outH);
-    int winW = 0, winH = 0;
-    SDL_GetWindowSize(Sdl, &winW, &winH);
     // The dialog is small in pixels; on big monitors it is drawn at twice the size or more.
-    int scale = outH >= 1400 ? outH / 700 : 1;
-    DialogUi* ui = DialogUiCreate(dialogTemplate, scale);
+    DialogUi* ui = DialogUiCreate(dialogTemplate, DialogScale(outH));
     if (!ui) return -1;
     int w = DialogUiWidth(ui), h = DialogUiHeight(ui);
     std::vector<std::uint32_t> pixels(std::size_t(w) * std::size_t(h));
@@ -211,11 +270,16 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         if (a.command) SendDialogCommand(a.controlId);
     };
     auto toDialog = [&](int x, int y, int* dx, int* dy) {
-        // Mouse positions are in window points; the picture is in output pixels.
-        double sx = winW > 0 ? double(outW) / winW : 1.0, sy = winH > 0 ? double(outH) / winH : 1.0;
-        *dx = int(x * sx) - (outW - w) / 2;
-        *dy = int(y * sy) - (outH - h) / 2;
+        // Mouse positions are in window points, the picture is in output pixels, and both sizes
+        // are read now: a late switch to full screen or a density change must not offset clicks.
+        int winW = 0, winH = 0, nowW = 0, nowH = 0;
+        SDL_GetWindowSize(Sdl, &winW, &winH);
+        SDL_GetRendererOutputSize(TheRenderer(), &nowW, &nowH);
+        WindowToPicture(x, y, winW, winH, nowW, nowH, w, h, dx, dy);
     };
+    // The window procedure runs inside this loop as inside any other: switching away while the
+    // dialog is open reaches it, so the game starts paused.
+    auto activation = [&](WPARAM active) { TheWindow->proc(TheWindow, WM_ACTIVATEAPP, active, 0); };
     if (!BeginModalDialog(proc, param)) {
         DialogUiDestroy(ui);
         return -1;
@@ -233,6 +297,14 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
                 break;
             case SDL_WINDOWEVENT:
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE) send({true, IDCANCEL});
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) activation(0);
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) activation(1);
+                if (e.window.event == SDL_WINDOWEVENT_MOVED ||
+                    e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)
+                    ScreenReadRefresh(Sdl);
+                break;
+            case SDL_AUDIODEVICEREMOVED:
+                if (!e.adevice.iscapture) SoundDeviceRemoved(e.adevice.which);
                 break;
             case SDL_MOUSEBUTTONDOWN:
                 if (e.button.button == SDL_BUTTON_LEFT) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <string>
 
 #include "../input.h"
 #include "test_platform.h"
@@ -16,8 +17,37 @@ int KeyCode(const std::string& name) {
     if (name == "RIGHT") return VK_RIGHT;
     if (name == "SPACE") return VK_SPACE;
     if (name == "ESC") return VK_ESCAPE;
+    if (name == "ALT") return VK_MENU;
+    if (name == "TAB") return VK_TAB;
+    if (name == "ENTER") return VK_RETURN;
+    if (name.size() >= 2 && name.size() <= 3 && name[0] == 'F' && name[1] >= '1' &&
+        name[1] <= '9') {
+        int n = std::atoi(name.c_str() + 1);
+        if (n >= 1 && n <= 12 && std::to_string(n) == name.substr(1)) return VK_F1 + n - 1;
+    }
     return 0;
 }
+
+// What a fault quotes of the line: a short excerpt, unprintable bytes as \xNN.
+std::string Excerpt(const std::string& text) {
+    constexpr std::size_t Longest = 24;
+    std::string out;
+    for (std::size_t i = 0; i < text.size() && i < Longest; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            out += char(c);
+        } else {
+            const char* hex = "0123456789ABCDEF";
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    if (text.size() > Longest) out += "...";
+    return out;
+}
+
+constexpr std::size_t LongestLine = 4096;
 
 } // namespace
 
@@ -26,13 +56,22 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std:
     std::string line;
     std::vector<ScriptEvent> parsed;
     for (int number = 1; std::getline(lines, line); ++number) {
+        auto refuse = [&](const std::string& what) {
+            error = "line " + std::to_string(number) + ": " + what + ": '" + Excerpt(line) + "'";
+            return false;
+        };
+        if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0)
+            return refuse("a byte-order mark; the script is plain ASCII text");
+        if (line.find('\0') != std::string::npos) return refuse("a NUL byte");
+        if (line.size() > LongestLine)
+            return refuse("longer than " + std::to_string(LongestLine) + " bytes");
         if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
         std::istringstream words(line);
         std::string timeWord, what, how, extra;
         if (!(words >> timeWord)) continue;
         auto fail = [&](const std::string& expected, const std::string& found) {
             error = "line " + std::to_string(number) + ": expected " + expected + ", found " +
-                    (found.empty() ? "the end of the line" : "'" + found + "'");
+                    (found.empty() ? "the end of the line" : "'" + Excerpt(found) + "'");
             return false;
         };
         char* end = nullptr;
@@ -55,7 +94,8 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std:
         } else {
             e.virtualKey = KeyCode(what);
             if (!e.virtualKey)
-                return fail("a key (UP DOWN LEFT RIGHT SPACE ESC or A..Z), 'focus' or 'close'",
+                return fail("a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, F1..F12 or A..Z), "
+                            "'focus' or 'close'",
                             what);
             if (how == "down")
                 e.kind = ScriptEvent::KeyDown;

@@ -20,14 +20,15 @@ void ApplyScriptUpTo(std::int64_t now) {
         const ScriptEvent& e = r.options.script[r.nextScript++];
         switch (e.kind) {
         case ScriptEvent::KeyDown:
-            r.keys[e.virtualKey & 0xFF] = true;
+            PressKey(r.keys, e.virtualKey, true);
             break;
         case ScriptEvent::KeyUp:
-            r.keys[e.virtualKey & 0xFF] = false;
+            PressKey(r.keys, e.virtualKey, false);
             break;
         case ScriptEvent::FocusLost:
             // The desktop forgets held keys when the window loses the keyboard.
             std::fill(std::begin(r.keys), std::end(r.keys), false);
+            std::fill(std::begin(r.playerKeys), std::end(r.playerKeys), false);
             QueuePosted(MSG{r.window, WM_ACTIVATEAPP, 0, 0});
             break;
         case ScriptEvent::FocusGained:
@@ -40,18 +41,40 @@ void ApplyScriptUpTo(std::int64_t now) {
     }
 }
 
+// A run that stops inside a frame step still finishes it when a state waits for that step,
+// but not for ever: a step that waits on a key nobody presses ends the run this much later.
+constexpr std::int64_t FinishStepLimitNs = 10'000'000'000;
+
 } // namespace
 
 TestRun& Run() { return TheRun; }
 
+void PressKey(bool* keys, int virtualKey, bool down) {
+    TestRun& r = TheRun;
+    if (virtualKey <= 0 || virtualKey > 255) return;
+    bool wasDown = r.keys[virtualKey] || r.playerKeys[virtualKey];
+    keys[virtualKey] = down;
+    if (!down || wasDown || !r.window) return;
+    bool alt = r.keys[VK_MENU] || r.playerKeys[VK_MENU];
+    QueuePosted(MSG{r.window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(virtualKey), 0});
+}
+
 std::int64_t TestSecondsToNs(double s) { return std::int64_t(std::llround(s * 1e9)); }
 
-void TestPlatformStart(const TestOptions& options) {
-    // A window left over from the last run goes without its clean-up: that run is over.
-    delete TheRun.window;
-    TheRun = TestRun{};
+void ResetSharedPlatform() {
+    ResetDisplayObjects();
+    ResetSoundService();
     ClearMessages();
     ResetMci();
+    ForgetOpenGameFiles();
+}
+
+void TestPlatformStart(const TestOptions& options) {
+    // A window left over from the last run goes without its clean-up: that run is over. The
+    // rest of the last run goes with it, whoever still holds it.
+    delete TheRun.window;
+    TheRun = TestRun{};
+    ResetSharedPlatform();
     TheRun.options = options;
     std::stable_sort(
         TheRun.options.script.begin(), TheRun.options.script.end(),
@@ -75,6 +98,36 @@ void TestSetFrameStepHook(std::function<void(std::int64_t, bool)> hook) {
     TheRun.frameHook = std::move(hook);
 }
 
+void TestSetKeyboardHook(std::function<void(std::int64_t)> hook) {
+    TheRun.keyboardHook = std::move(hook);
+}
+
+void TestTraceCalls(bool on) { TheRun.tracing = on; }
+const std::vector<std::string>& TestCallTrace() { return TheRun.calls; }
+void TestSetCallHook(std::function<void(const std::string&)> hook) {
+    TheRun.callHook = std::move(hook);
+}
+
+void BackendCall(const char* name) {
+    if (!TheRun.tracing) return;
+    TheRun.calls.emplace_back(name);
+    if (TheRun.callHook) TheRun.callHook(TheRun.calls.back());
+}
+
+void TestSetKey(int virtualKey, bool down) { PressKey(TheRun.playerKeys, virtualKey, down); }
+
+void TestFinishFrameStepsAtUntil(std::function<bool(std::int64_t beginNs)> wanted) {
+    TheRun.finishStep = std::move(wanted);
+}
+
+std::vector<std::string> TestUnwrittenShots() {
+    std::vector<std::string> problems = TheRun.shotProblems;
+    const auto& shots = TheRun.options.shots;
+    for (std::size_t i = TheRun.nextShot; i < shots.size(); ++i)
+        problems.push_back(shots[i].second);
+    return problems;
+}
+
 void TestLoseSurfaces() { DisplayMarkAllLost(); }
 int TestLiveSurfaces() { return DisplayLiveSurfaceCount(); }
 void TestSleep(double seconds) { Advance(TestSecondsToNs(seconds)); }
@@ -86,25 +139,35 @@ void Advance(std::int64_t ns) {
     while (r.nextShot < r.options.shots.size() &&
            TestSecondsToNs(r.options.shots[r.nextShot].first) <= r.now) {
         const std::string& file = r.options.shots[r.nextShot++].second;
-        if (!TestWriteScreen(file))
-            std::fprintf(stderr, "skirmo-replay: cannot write %s\n", file.c_str());
+        if (!TestWriteScreen(file)) r.shotProblems.push_back(file);
     }
-    if (r.options.untilSeconds >= 0 && r.now >= TestSecondsToNs(r.options.untilSeconds))
-        throw TestStop{"until"};
+    if (r.options.untilSeconds < 0 || r.stopAfterStep) return;
+    std::int64_t until = TestSecondsToNs(r.options.untilSeconds);
+    if (r.now < until) return;
+    if (r.inFrameStep && r.frameBegin < until && r.finishStep && r.finishStep(r.frameBegin) &&
+        r.now < until + FinishStepLimitNs) {
+        r.stopAfterStep = true; // FrameStepEnds stops the run
+        return;
+    }
+    throw TestStop{"until"};
 }
 
 void FrameStepBegins() {
     TheRun.frameBegin = TheRun.now;
+    TheRun.inFrameStep = true;
     if (TheRun.frameHook) TheRun.frameHook(TheRun.now, false);
 }
 
 void FrameStepEnds() {
+    TheRun.inFrameStep = false;
     if (TheRun.frameHook) TheRun.frameHook(TheRun.frameBegin, true);
+    if (TheRun.stopAfterStep) throw TestStop{"until"};
 }
 
 // --- clock, calendar and keyboard ---
 
 BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
+    BackendCall("QueryPerformanceFrequency");
     if (!frequency) return 0;
     bool fail = TheRun.options.failure.step == TestFailure::Clock;
     *frequency = fail ? 0 : 1000000000;
@@ -112,7 +175,13 @@ BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
 }
 
 BOOL QueryPerformanceCounter(std::int64_t* count) {
+    BackendCall("QueryPerformanceCounter");
     if (!count) return 0;
+    if (TheRun.options.failure.step == TestFailure::ClockReading && !TheRun.counterRead) {
+        TheRun.counterRead = true;
+        return 0;
+    }
+    TheRun.counterRead = true;
     Advance(PollQuantumNs);
     *count = TheRun.now;
     return 1;
@@ -122,7 +191,9 @@ std::int64_t GetCalendarTime() { return TheRun.options.seed; }
 
 short GetAsyncKeyState(int vKey) {
     Advance(PollQuantumNs);
-    return (vKey >= 0 && vKey < 256 && TheRun.keys[vKey]) ? short(0x8000) : short(0);
+    if (TheRun.keyboardHook) TheRun.keyboardHook(TheRun.now);
+    bool held = vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);
+    return held ? short(0x8000) : short(0);
 }
 
 // --- what the shared display code asks of this machine ---
@@ -146,7 +217,7 @@ bool BackendFailDisplayStep(DisplayStep step, int index) {
 
 bool BackendPixelFormat555() { return TheRun.options.pixelFormat555; }
 int BackendPitchPadding() { return TheRun.options.pitchPadding; }
-void BackendSetDisplayMode(int, int) {}
+bool BackendSetDisplayMode(int, int) { return true; }
 void BackendDisplayReleased() {}
 void BackendFrontWritten(const SurfaceMemory&) {}
 void BackendTextDrawn() { Advance(TextLineNs); }

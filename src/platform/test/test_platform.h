@@ -22,8 +22,10 @@ struct ScriptEvent {
 
 // Parses a script: one event a line, "TIME KEY down", "TIME KEY up", "TIME focus lost",
 // "TIME focus gained" or "TIME close"; TIME in seconds, KEY one of UP DOWN LEFT RIGHT SPACE ESC
-// or a capital letter; '#' starts a comment. Events come back sorted by time (ties keep their
-// order). On a fault returns false with error = "line N: expected ..., found ...".
+// ALT TAB ENTER, F1 to F12 or a capital letter; '#' starts a comment. Events come back sorted by
+// time (ties keep their order). On a fault returns false with error = "line N: expected ...,
+// found ..." (what was found cut to a short excerpt). A line over 4096 bytes, a NUL byte or a
+// byte-order mark is refused the same way.
 bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std::string& error);
 
 // A set-up step to make fail: the window, the display's (DirectDraw object, cooperative level,
@@ -37,7 +39,8 @@ struct TestFailure {
         DisplayMode,
         Surface,
         BackBuffer,
-        Clock,
+        Clock,        // the counter's frequency cannot be read
+        ClockReading, // the counter's first reading fails
         Sound
     };
     Step step = None;
@@ -88,6 +91,32 @@ void TestRecord(TestEvent event);
 // Called at the beginning and the end of every frame step (after its flip, or after the pause
 // line while paused), with the virtual time at which the step began.
 void TestSetFrameStepHook(std::function<void(std::int64_t beginNs, bool atEnd)> hook);
+// --until reached inside a frame step that began before it: when wanted(the step's begin) says
+// so (a state waits for that step), the step is finished first and the run stops at its end.
+void TestFinishFrameStepsAtUntil(std::function<bool(std::int64_t beginNs)> wanted);
+// The pictures asked for in TestOptions::shots that could not be written, or whose time never
+// came before the run ended.
+std::vector<std::string> TestUnwrittenShots();
+// Called on every keyboard poll (GetAsyncKeyState), after the virtual clock has moved on and the
+// script's events due by then have happened, and before the poll is answered: an autopilot reads
+// the game's state there and presses keys with TestSetKey. A new run (TestPlatformStart) forgets
+// the hook, as it forgets the frame-step hook.
+void TestSetKeyboardHook(std::function<void(std::int64_t nowNs)> hook);
+// Holds (down) or releases a key as a player would, beside the script: a key is down while
+// either the script or TestSetKey holds it, so neither can release the other's key. Losing the
+// focus releases every key of both, as the desktop forgets held keys then. A press posts the
+// key's message to the window as the desktop does (WM_SYSKEYDOWN while Alt is held), as a
+// scripted press does.
+void TestSetKey(int virtualKey, bool down);
+// The call trace: while on, the platform calls that mark the game's order (window, dialog,
+// cursor, sound, display, clock, music commands by their verb, message boxes, surface restores,
+// releases, the quit) are recorded by name in the order made, e.g. "DirectDrawCreate",
+// "QueryPerformanceCounter", "mciSendStringA open", "IDirectDrawSurface::Restore". The hook, if
+// set, sees each as it is recorded (a test can read the game's globals there). Off, empty and
+// without a hook after TestPlatformStart.
+void TestTraceCalls(bool on);
+const std::vector<std::string>& TestCallTrace();
+void TestSetCallHook(std::function<void(const std::string& call)> hook);
 // Writes what the screen shows now (the desktop with the dialog before the display exists, the
 // front surface after) as a 24-bit BMP. Returns false when the file cannot be written.
 bool TestWriteScreen(const std::string& path);

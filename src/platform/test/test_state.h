@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "../messages.h"
@@ -14,12 +15,22 @@ struct TestRun {
     std::int64_t now = 0; // virtual nanoseconds
     std::size_t nextScript = 0;
     std::size_t nextShot = 0;
-    bool keys[256] = {};
+    bool keys[256] = {};       // held by the script
+    bool playerKeys[256] = {}; // held through TestSetKey
     Window* window = nullptr;
     std::vector<std::uint32_t> desktop; // the desktop picture before the display exists
     std::vector<TestEvent> events;
     std::function<void(std::int64_t, bool)> frameHook;
+    std::function<void(std::int64_t)> keyboardHook;
     std::int64_t frameBegin = 0;
+    bool inFrameStep = false;
+    bool counterRead = false;                     // the clock's counter was read once
+    std::function<bool(std::int64_t)> finishStep; // see TestFinishFrameStepsAtUntil
+    bool stopAfterStep = false; // --until came inside a frame step that is to be finished
+    std::vector<std::string> shotProblems;
+    bool tracing = false;
+    std::vector<std::string> calls;
+    std::function<void(const std::string&)> callHook;
 };
 
 TestRun& Run();
@@ -27,6 +38,10 @@ TestRun& Run();
 // Moves the virtual clock on by ns, then lets everything due by then happen: scripted keys and
 // window events, pictures of the screen, and the end of the run.
 void Advance(std::int64_t ns);
+
+// Presses or releases a key as the desktop does: the key is held, and a press posts the key's
+// message to the window (a system key while Alt is held, Alt included).
+void PressKey(bool* keys, int virtualKey, bool down);
 
 // Cost of the operations the game waits with, in virtual nanoseconds.
 constexpr std::int64_t PollQuantumNs = 1000;

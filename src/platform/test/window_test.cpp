@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "../backend.h"
 #include "../dialog_ui.h"
 #include "../window.h"
 #include "test_state.h"
@@ -14,6 +15,7 @@ namespace {} // namespace
 
 HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int, int, int, HWND,
                      void*, HINSTANCE, void*) {
+    BackendCall("CreateWindowExA");
     TestRun& r = Run();
     WNDPROC proc = RegisteredWindowProc(className);
     if (!proc || r.window || r.options.failure.step == TestFailure::Window) return nullptr;
@@ -23,6 +25,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int,
 }
 
 BOOL DestroyWindow(HWND window) {
+    BackendCall("DestroyWindow");
     TestRun& r = Run();
     if (!window || window != r.window) return 0;
     window->proc(window, WM_DESTROY, 0, 0);
@@ -37,7 +40,10 @@ int GetSystemMetrics(int index) {
 }
 
 BOOL MessageBeep(UINT) { return 1; }
-int ShowCursor(BOOL show) { return show ? 0 : -1; }
+int ShowCursor(BOOL show) {
+    BackendCall(show ? "ShowCursor 1" : "ShowCursor 0");
+    return show ? 0 : -1;
+}
 
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
@@ -55,6 +61,7 @@ void BackendQuitPosted(int exitCode) {
 }
 
 int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
+    BackendCall("MessageBoxA");
     TestEvent e;
     e.kind = "message_box";
     e.caption = caption ? caption : "";
@@ -67,10 +74,21 @@ void OutputDebugStringA(const char*) {}
 
 INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND owner, DLGPROC proc,
                         LPARAM param) {
+    BackendCall("DialogBoxParamA");
     TestRun& r = Run();
     if (!dialogTemplate || !proc || !owner || owner != r.window) return -1;
     DialogUi* ui = DialogUiCreate(dialogTemplate, 1);
     if (!ui) return -1;
+    // A run may end inside the dialog (the end of the run is thrown out of a wait): what the
+    // dialog holds is freed on that way out too.
+    struct Holder {
+        DialogUi* ui;
+        bool open = false;
+        ~Holder() {
+            DialogUiDestroy(ui);
+            if (open) FinishModalDialog();
+        }
+    } holder{ui};
     const TestOptions& o = r.options;
     int left = (o.desktopWidth - DialogUiWidth(ui)) / 2;
     int top = (o.desktopHeight - DialogUiHeight(ui)) / 2;
@@ -78,10 +96,22 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         DialogUiDraw(ui, r.desktop.data(), o.desktopWidth, o.desktopHeight, o.desktopWidth, left,
                      top);
     };
+    // The dialog's loop passes what the desktop posts meanwhile on, as the real one does: a
+    // focus change reaches the window procedure, the window's closing cancels the dialog.
+    auto pump = [&] {
+        MSG m{};
+        while (!ModalDialogEnded() && TakePosted(&m)) {
+            if (m.message == WM_CLOSE)
+                SendDialogCommand(IDCANCEL);
+            else if (m.message == WM_ACTIVATEAPP && r.window)
+                r.window->proc(r.window, m.message, m.wParam, m.lParam);
+        }
+    };
     auto send = [&](DialogAction a) {
         if (a.command) SendDialogCommand(a.controlId);
         show();
         Advance(PollQuantumNs);
+        pump();
     };
     auto click = [&](int id) {
         int x = 0, y = 0;
@@ -89,20 +119,19 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         DialogUiMouseDown(ui, x, y);
         send(DialogUiMouseUp(ui, x, y));
     };
-    if (!BeginModalDialog(proc, param)) {
-        DialogUiDestroy(ui);
-        return -1;
-    }
+    if (!BeginModalDialog(proc, param)) return -1;
+    holder.open = true;
     show();
     Advance(PollQuantumNs);
+    pump();
     if (o.abort) {
         send(DialogUiKey(ui, DialogKeyEscape));
     } else {
         if (o.noSound) click(1003);
         click(o.dialogMode == 1 ? 1001 : 1000);
     }
-    DialogUiDestroy(ui);
     std::fill(r.desktop.begin(), r.desktop.end(), 0u);
     // A dialog nobody ended counts as the dialog failing.
+    holder.open = false;
     return FinishModalDialog();
 }

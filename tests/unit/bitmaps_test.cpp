@@ -1,0 +1,349 @@
+// Picture files into surfaces and craft images, the colour keys, the flash mask and the wipes.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/game_clock.h"
+#include "display/bitmaps.h"
+#include "display/display.h"
+#include "display/pixels.h"
+#include "display/wipes.h"
+#include "game_fixture.h"
+#include "platform/gdi.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 24-bit BMP of width by height whose pixel (x, y) is colour(x, y).
+void WriteBmp(const fs::path& path, int width, int height,
+              const std::function<COLORREF(int, int)>& colour) {
+    int rowBytes = (width * 3 + 3) & ~3;
+    std::vector<std::uint8_t> b(54 + std::size_t(rowBytes) * height, 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = std::uint8_t(v >> (8 * i));
+    };
+    b[0] = 'B', b[1] = 'M';
+    put32(2, std::uint32_t(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, std::uint32_t(width));
+    put32(22, std::uint32_t(height));
+    b[26] = 1, b[28] = 24;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            COLORREF c = colour(x, y);
+            std::uint8_t* p = &b[54 + std::size_t(height - 1 - y) * rowBytes + x * 3];
+            p[0] = std::uint8_t(GetBValue(c)), p[1] = std::uint8_t(GetGValue(c)),
+            p[2] = std::uint8_t(GetRValue(c));
+        }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(b.data()), b.size());
+}
+
+std::uint16_t Pixel565(COLORREF c) {
+    return std::uint16_t((GetRValue(c) >> 3) << 11 | (GetGValue(c) >> 2) << 5 | GetBValue(c) >> 3);
+}
+
+// The game's pictures copied into a scratch folder, which is the current directory meanwhile;
+// a display with the pixel format read.
+class BitmapTest : public GameTest {
+  protected:
+    fs::path scratch, oldDir;
+    void SetUp() override {
+        GameTest::SetUp();
+        oldDir = fs::current_path();
+        scratch = fs::temp_directory_path() /
+                  ("skirmo-bitmaps-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(scratch);
+        fs::create_directories(scratch);
+        for (const auto& entry : fs::directory_iterator(SKIRMO_DATA_DIR))
+            if (entry.path().extension() == ".bmp")
+                fs::copy_file(entry.path(), scratch / entry.path().filename());
+        fs::current_path(scratch);
+        OpenWindow();
+        ASSERT_EQ(InitDisplay(), 1);
+        ASSERT_EQ(AnalysePixelFormat(PrimarySurface, &PixelFormatInfo), 1);
+    }
+    void TearDown() override {
+        fs::current_path(oldDir);
+        fs::remove_all(scratch);
+        GameTest::TearDown();
+    }
+    std::uint16_t SurfacePixel(IDirectDrawSurface* s, int x, int y) {
+        DDSURFACEDESC d{};
+        d.dwSize = sizeof d;
+        if (s->Lock(nullptr, &d, 0, nullptr) != DD_OK) return 0xDEAD;
+        auto p = *reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(d.lpSurface) +
+                                                   y * d.lPitch + 2 * x);
+        s->Unlock(nullptr);
+        return p;
+    }
+    bool QuitRequested() {
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message == WM_QUIT) return true;
+        return false;
+    }
+};
+
+const std::string AskToCheck = ".BMP, please check the directory skirmo.exe is in, if the file "
+                               "isn't there, download skirmo.zip again, if it is, contact "
+                               "help@velmora.example, thank you!";
+
+TEST_F(BitmapTest, EveryPictureLoadsWithoutAMessage) {
+    LoadFlashMask();
+    LoadSurfaceBitmaps();
+    LoadSpriteImages();
+    EXPECT_TRUE(MessageBoxes().empty());
+    EXPECT_FALSE(QuitRequested());
+    // The temporary surfaces are gone again.
+    EXPECT_EQ(TestLiveSurfaces(), 24);
+    int lit = 0;
+    for (std::uint32_t m : FlashMask)
+        lit += int(m);
+    EXPECT_GT(lit, 0);
+}
+
+TEST_F(BitmapTest, ASmallTileIsScaledToFillItsSurface) {
+    auto colour = [](int x, int y) { return RGB(x * 16, y * 16, 255 - x * 8); };
+    WriteBmp("TILE3.bmp", 16, 16, [&](int x, int y) { return (x + y) % 5 ? colour(x, y) : 0; });
+    LoadSurfaceBitmaps();
+    EXPECT_TRUE(MessageBoxes().empty());
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            int sx = x / 2, sy = y / 2;
+            std::uint16_t want = (sx + sy) % 5 ? Pixel565(colour(sx, sy)) : 0;
+            ASSERT_EQ(SurfacePixel(TileSurfaces[2], x, y), want) << x << ", " << y;
+        }
+}
+
+TEST_F(BitmapTest, AMissingTileIsNamedAndTheOthersStillLoad) {
+    fs::remove("TILE5.bmp");
+    WriteBmp("TILE6.bmp", 32, 32, [](int, int) { return RGB(255, 0, 0); });
+    LoadSurfaceBitmaps();
+    auto boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Bitmap loading error");
+    EXPECT_EQ(boxes[0].text, "couldn't load bitmap TILE5" + AskToCheck);
+    EXPECT_TRUE(QuitRequested());
+    EXPECT_EQ(SurfacePixel(TileSurfaces[5], 31, 31), 0xF800);
+}
+
+TEST_F(BitmapTest, LifeIconAndCloudFailuresHaveTheirOwnMessagesAndKeysAreStillSet) {
+    fs::remove("numleft.bmp");
+    fs::remove("CLOUD.bmp");
+    LoadSurfaceBitmaps();
+    auto boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text,
+              "Couldn't miniature ship bitmap, contact me - help@velmora.example, thanks...");
+    EXPECT_NE(boxes[1].text.find("CLOUD.BMP"), std::string::npos) << boxes[1].text;
+    // Black is the key of both, so their black pixels are left out of the rectangle copies.
+    ASSERT_EQ(BackBuffer->BltFast(0, 0, TileSurfaces[0], nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
+    std::uint16_t ground = SurfacePixel(BackBuffer, 5, 5);
+    ASSERT_NE(ground, 0);
+    ASSERT_EQ(BackBuffer->BltFast(0, 0, LifeIconSurface, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+    EXPECT_EQ(SurfacePixel(BackBuffer, 5, 5), ground);
+}
+
+TEST_F(BitmapTest, CraftPicturesAreReadBackWithBlackAsZero) {
+    auto colour = [](int x, int y) {
+        if (x < 10) return RGB(0, 0, 0);
+        if (y < 10) return RGB(5, 3, 6); // too dark to differ from black in 16 bits
+        return RGB(x * 4, 255 - y * 4, 128);
+    };
+    WriteBmp("second2.bmp", 54, 54, colour);
+    WriteBmp("PLAY1.bmp", 27, 27, [](int x, int) { return x < 13 ? RGB(255, 255, 255) : 0; });
+    LoadSpriteImages();
+    EXPECT_TRUE(MessageBoxes().empty());
+    const SpriteImage& enemy = SpriteImageStore.SecondEnemyImages[1];
+    for (int r = 0; r < 54; ++r)
+        for (int c = 0; c < 54; ++c)
+            ASSERT_EQ(enemy.Pixels[r * 54 + c], Pixel565(colour(c, r))) << c << ", " << r;
+    EXPECT_EQ(enemy.Pixels[0], 0);
+    EXPECT_EQ(enemy.Pixels[5 * 54 + 30], 0);
+    // Asked for at 54 by 54, a 27 by 27 picture comes out doubled.
+    const SpriteImage& player = SpriteImageStore.PlayerImages[0];
+    EXPECT_EQ(player.Pixels[53 * 54 + 25], 0xFFFF);
+    EXPECT_EQ(player.Pixels[53 * 54 + 26], 0);
+}
+
+TEST_F(BitmapTest, CraftPictureFailuresNameTheFileThatFailed) {
+    fs::remove("PLAY3.bmp");
+    fs::remove("second2.bmp");
+    LoadSpriteImages();
+    auto boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].caption, "Bitmap loading error");
+    EXPECT_EQ(boxes[0].text, "couldn't load bitmap PLAY3" + AskToCheck);
+    EXPECT_EQ(boxes[1].text, "couldn't load bitmap second2" + AskToCheck);
+    EXPECT_TRUE(QuitRequested());
+    // Everything after the failures was still read.
+    EXPECT_NE(std::memcmp(&SpriteImageStore.ThirdEnemyImages[2], &SpriteImageStore.PlayerImages[0],
+                          sizeof(SpriteImage)),
+              0);
+}
+
+TEST_F(BitmapTest, AWrongOrCorruptFileIsAFailedPictureNotACrash) {
+    std::ofstream("enem1.bmp", std::ios::binary) << "BM this is not a picture";
+    // A header that claims a picture of a billion pixels.
+    std::string huge(60, '\0');
+    huge[0] = 'B', huge[1] = 'M', huge[14] = 40;
+    huge[18] = huge[22] = char(0x80), huge[19] = huge[23] = char(0x80);
+    std::ofstream("enem2.bmp", std::ios::binary) << huge;
+    LoadSpriteImages();
+    auto boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "couldn't load bitmap enem1" + AskToCheck);
+    EXPECT_EQ(boxes[1].text, "couldn't load bitmap enem2" + AskToCheck);
+}
+
+TEST_F(BitmapTest, WithoutATemporarySurfaceNothingIsLoadedAndTheLoopIsAskedToEnd) {
+    ReleaseDisplay();
+    LoadSpriteImages();
+    LoadFlashMask();
+    auto boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const TestEvent& box : boxes) {
+        EXPECT_EQ(box.caption, "DD Initialization error");
+        EXPECT_EQ(box.text, "Couldn't create temporary surface, if you would, please let "
+                            "help@velmora.example know if you recieve this message. Thanks for "
+                            "trying to check this out!");
+    }
+    EXPECT_TRUE(QuitRequested());
+}
+
+TEST_F(BitmapTest, MatchingAColourLeavesTheProbedPixelAsItWas) {
+    HDC dc = GetSurfaceDC(CloudSurface);
+    SetPixel(dc, 0, 0, RGB(40, 80, 120));
+    ReleaseSurfaceDC(CloudSurface, dc);
+    std::uint16_t before = SurfacePixel(CloudSurface, 0, 0);
+    EXPECT_EQ(MatchSurfaceColour(CloudSurface, RGB(255, 255, 255)), 0xFFFFu);
+    EXPECT_EQ(MatchSurfaceColour(CloudSurface, RGB(0, 0, 0)), 0u);
+    EXPECT_EQ(MatchSurfaceColour(CloudSurface, RGB(255, 0, 0)), 0xF800u);
+    EXPECT_EQ(SurfacePixel(CloudSurface, 0, 0), before);
+    // Without a colour to probe, the pixel as it stands.
+    EXPECT_EQ(MatchSurfaceColour(CloudSurface, CLR_INVALID), before);
+}
+
+TEST_F(BitmapTest, TheWholeBitmapIsCopiedWhenNoSizeIsGiven) {
+    WriteBmp("half.bmp", 64, 64, [](int x, int) { return x < 32 ? RGB(0, 255, 0) : 0; });
+    HBITMAP bitmap = LoadImageA(nullptr, "half.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    ASSERT_NE(bitmap, nullptr);
+    // Squeezed onto a 32 by 32 tile: its left half is green, its right half black.
+    EXPECT_EQ(CopyBitmapToSurface(TileSurfaces[0], bitmap, 0, 0, 0, 0), DD_OK);
+    EXPECT_EQ(SurfacePixel(TileSurfaces[0], 15, 20), 0x07E0);
+    EXPECT_EQ(SurfacePixel(TileSurfaces[0], 16, 20), 0);
+    EXPECT_EQ(CopyBitmapToSurface(nullptr, bitmap, 0, 0, 0, 0), E_FAIL);
+    EXPECT_EQ(CopyBitmapToSurface(TileSurfaces[0], nullptr, 0, 0, 0, 0), E_FAIL);
+    EXPECT_EQ(DeleteObject(bitmap), 1);
+}
+
+TEST_F(BitmapTest, TheFlashMaskIsStoredColumnByColumn) {
+    WriteBmp("flashtmp.bmp", 150, 150,
+             [](int x, int y) { return x == 10 && y == 20 ? RGB(200, 200, 200) : 0; });
+    LoadFlashMask();
+    EXPECT_TRUE(MessageBoxes().empty());
+    int lit = 0;
+    for (std::uint32_t m : FlashMask)
+        lit += int(m);
+    EXPECT_EQ(lit, 1);
+    EXPECT_EQ(FlashMask[1520], 1u);
+}
+
+TEST_F(BitmapTest, AMissingFlashMaskIsReported) {
+    fs::remove("flashtmp.bmp");
+    LoadFlashMask();
+    auto boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Bitmap loading error");
+    EXPECT_EQ(boxes[0].text, "couldn't load bitmap resource, contact help@velmora.example, "
+                             "thank you!");
+    EXPECT_EQ(TestLiveSurfaces(), 24);
+}
+
+// The wipes on a padded 800 by 600 screen, on the virtual clock.
+class WipeTest : public GameTest {
+  protected:
+    // A picture of the screen may be asked for at a virtual time.
+    void Prepare(double shotAt = -1, const std::string& shotFile = "") {
+        TestOptions o;
+        o.pitchPadding = 24;
+        if (shotAt >= 0) o.shots.push_back({shotAt, shotFile});
+        Start(o);
+        ScreenWidth = 800;
+        ScreenHeight = 600;
+        OpenWindow();
+        ASSERT_EQ(InitDisplay(), 1);
+        ASSERT_EQ(InitGameClock(), 1);
+        ASSERT_EQ(LockWholeSurface(PrimarySurface), 1);
+        pitch = FrameBuffer.Pitch;
+        base = FrameBuffer.Base;
+        std::memset(base, 0x5A, std::size_t(pitch) * 600);
+        UnlockWholeSurface(PrimarySurface);
+        PreviousGameClock = float(ReadGameClock());
+    }
+    std::uint8_t* base = nullptr;
+    int pitch = 0;
+    // Seconds the wipe took, and whether PreviousGameClock was left at its last step.
+    double TimedWipe(int mode) {
+        double begin = TestNowSeconds();
+        ScreenWipe(mode);
+        double took = TestNowSeconds() - begin;
+        EXPECT_EQ(PreviousGameClock, GameClock);
+        EXPECT_NEAR(TestNowSeconds(), PreviousGameClock, 0.001);
+        return took;
+    }
+};
+
+TEST_F(WipeTest, RowsTakeThreeSecondsAndClearTheWholePitch) {
+    Prepare();
+    EXPECT_NEAR(TimedWipe(WipeRows), 3.0, 0.01);
+    for (std::size_t i = 0; i < std::size_t(pitch) * 600; ++i)
+        ASSERT_EQ(base[i], 0) << i;
+}
+
+TEST_F(WipeTest, ColumnsTakeFourSecondsAndLeaveThePaddingAlone) {
+    Prepare();
+    EXPECT_NEAR(TimedWipe(WipeColumns), 4.0, 0.01);
+    for (int y = 0; y < 600; ++y) {
+        ASSERT_EQ(std::memcmp(base + y * pitch, std::vector<std::uint8_t>(1600, 0).data(), 1600),
+                  0);
+        ASSERT_EQ(base[y * pitch + 1600], 0x5A);
+    }
+}
+
+TEST_F(WipeTest, HalfWayTheTopHalfIsBlackAndTheRestUntouched) {
+    // The steps come 5 ms apart from PreviousGameClock, so 1.5 s in, rows 0 to 299 are black.
+    fs::path picture = fs::temp_directory_path() / ("skirmo-wipe-" + std::to_string(::getpid()));
+    Prepare(0.0001 + 1.5025, picture.string());
+    ScreenWipe(WipeRows);
+    std::ifstream in(picture, std::ios::binary);
+    std::vector<char> bmp((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    fs::remove(picture);
+    ASSERT_EQ(bmp.size(), 54u + 800u * 3 * 600);
+    auto row = [&](int y) { return &bmp[54 + std::size_t(599 - y) * 2400]; };
+    EXPECT_EQ(std::count(row(0), row(0) + 2400, 0), 2400);
+    EXPECT_EQ(std::count(row(299), row(299) + 2400, 0), 2400);
+    EXPECT_EQ(std::count(row(300), row(300) + 2400, 0), 0);
+    EXPECT_EQ(std::count(row(599), row(599) + 2400, 0), 0);
+}
+
+TEST_F(WipeTest, AnOldPreviousReadingMakesTheFirstStepAtOnce) {
+    Prepare();
+    PreviousGameClock -= 1.0f;
+    double took = TimedWipe(WipeRows);
+    EXPECT_NEAR(took, 599 * 0.005, 0.01);
+}
+
+} // namespace

@@ -1,0 +1,180 @@
+// The cheat word typed on the keyboard, and the joke keys that scale the enemies' pictures.
+#include "app/cheat.h"
+
+#include <string>
+
+#include "app/frame_step.h"
+#include "app/game_clock.h"
+#include "app/startup.h"
+#include "combat/shots.h"
+#include "combat_support.h"
+#include "platform/input.h"
+#include "world/clouds.h"
+
+namespace {
+
+class CheatTest : public CombatTest {
+  protected:
+    // Types the letters one after another, each held for 50 ms, while the game calls
+    // MatchCheatWord once per "frame"; returns the progress after each letter's release.
+    std::vector<int> Type(const std::string& letters) {
+        TestOptions options;
+        double t = 0.1;
+        for (char c : letters) {
+            options.script.push_back({TestSecondsToNs(t), ScriptEvent::KeyDown, c});
+            options.script.push_back({TestSecondsToNs(t + 0.05), ScriptEvent::KeyUp, c});
+            t += 0.1;
+        }
+        std::int32_t mode = CheatMode, progress = CheatProgress;
+        Start(options);
+        CheatMode = mode; // a new platform, the same game
+        CheatProgress = progress;
+        std::vector<int> after;
+        for (std::size_t i = 0; i < letters.size(); ++i) {
+            const std::int64_t end = TestSecondsToNs(0.1 * (i + 1) + 0.08);
+            while (TestNowNs() < end)
+                MatchCheatWord();
+            after.push_back(CheatProgress);
+        }
+        return after;
+    }
+};
+
+TEST_F(CheatTest, TheWordInOrderTurnsCheatModeOn) {
+    EXPECT_EQ(Type("BRAS"), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(CheatMode, 0);
+    // Frames and other keys may come between the letters.
+    EXPECT_EQ(Type("QXS"), (std::vector<int>{4, 4, 5}));
+    EXPECT_EQ(CheatMode, 1);
+}
+
+TEST_F(CheatTest, AKeyOutOfTurnStartsTheWordOver) {
+    // A stray first letter resets, and does not count as a new start.
+    EXPECT_EQ(Type("BRAB"), (std::vector<int>{1, 2, 3, 0}));
+    EXPECT_EQ(Type("RBRASS"), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(CheatMode, 1);
+
+    CheatMode = CheatProgress = 0;
+    EXPECT_EQ(Type("BRARSS"), (std::vector<int>{1, 2, 3, 0, 0, 0}));
+    EXPECT_EQ(CheatMode, 0);
+    EXPECT_EQ(Type("BSS"), (std::vector<int>{1, 0, 0}));
+}
+
+TEST_F(CheatTest, AKeyCountsOncePerPressAndTheGameWaitsForItsRelease) {
+    TestOptions options;
+    options.script = {{TestSecondsToNs(0.0), ScriptEvent::KeyDown, 'B'},
+                      {TestSecondsToNs(0.0), ScriptEvent::KeyDown, 'R'},
+                      {TestSecondsToNs(0.3), ScriptEvent::KeyUp, 'B'},
+                      {TestSecondsToNs(0.5), ScriptEvent::KeyUp, 'R'}};
+    Start(options);
+    TestSleep(0.01);
+    MatchCheatWord();
+    // Both held in one frame: B then R, in the order of the word, each after its release.
+    EXPECT_GE(TestNowSeconds(), 0.5);
+    EXPECT_EQ(CheatProgress, 2);
+}
+
+TEST_F(CheatTest, JokeKeysScaleEveryEnemyAndJRestoresThePlayersSquare) {
+    const CornerPoint square[4] = {{-27, -27}, {-27, 27}, {27, 27}, {27, -27}};
+    for (int i = 0; i < 4; ++i) {
+        PlayerCraft.ModelCorners[i] = square[i];
+        for (Craft& e : EnemyCraft)
+            e.ModelCorners[i] = square[i];
+    }
+    EnemyCraft[3].State = CraftDestroyed; // whatever the state
+    for (int frame = 0; frame < 60; ++frame)
+        ApplyJokeKey(0);
+    for (const Craft& e : EnemyCraft)
+        EXPECT_NEAR(e.ModelCorners[2].X / 27.0f, 304.48f, 0.1f);
+    ApplyJokeKey(0);
+    ApplyJokeKey(1); // F and G together: 0.99 a frame
+    EXPECT_NEAR(EnemyCraft[0].ModelCorners[1].Y / 27.0f, 304.48f * 0.99f, 0.1f);
+    ApplyJokeKey(2);
+    for (const Craft& e : EnemyCraft)
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(e.ModelCorners[i].X, square[i].X);
+            EXPECT_EQ(e.ModelCorners[i].Y, square[i].Y);
+        }
+    EXPECT_EQ(PlayerCraft.ModelCorners[0].X, -27.0f); // the player is never scaled
+}
+
+// The word and the joke keys as the frame step uses them, on the display of the test platform.
+class CheatInPlayTest : public CombatTest {
+  protected:
+    SpriteImage picture{};
+    void Play(std::vector<ScriptEvent> script) {
+        TestOptions o;
+        o.script = std::move(script);
+        Start(o);
+        HalfScreenWidth = 320;
+        HalfScreenHeight = 240;
+        OpenWindow();
+        ASSERT_EQ(InitDisplay(), 1);
+        AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
+        ASSERT_EQ(InitGameClock(), 1);
+        BuildHeadingTables();
+        InitShotList();
+        WindTimer = 1 << 30; // no wind
+        EnemiesSpawned = EnemySpawnLimit = 15;
+        SetUpCraftForLevel();
+        PlayerCraft.PosX = PlayerCraft.PosY = 1000.0f;
+        PlayerCraft.Heading = 5.0f;
+        PlayerCraft.Speed = 10.0f;
+        for (std::uint16_t& p : picture.Pixels)
+            p = 0x1234;
+        for (const SpriteImage*& image : PlayerCraft.FrameImages)
+            image = &picture;
+        for (int slot = 0; slot < EnemySlots; ++slot) {
+            // On the screen around the player, far enough not to fire at it or be hit.
+            EnemyCraft[slot].PosX = 1000.0f + 120.0f * float(slot - 2);
+            EnemyCraft[slot].PosY = 1150.0f;
+            for (const SpriteImage*& image : EnemyCraft[slot].FrameImages)
+                image = &picture;
+        }
+        AppActive = 1;
+    }
+    static ScriptEvent Key(double t, int key, bool down) {
+        return {TestSecondsToNs(t), down ? ScriptEvent::KeyDown : ScriptEvent::KeyUp, key};
+    }
+    std::vector<float> PlayerShotHeadings() {
+        std::vector<float> h;
+        for (const Shot* s = ShotList.First; s; s = s->Next)
+            if (s->ShotOwner == ShotByPlayer) h.push_back(s->Heading);
+        return h;
+    }
+};
+
+TEST_F(CheatInPlayTest, TheWordTurnsTheGunIntoAVolleyFromHeadingMinus10ToPlus8) {
+    std::vector<ScriptEvent> script;
+    double t = 0.5;
+    for (char c : std::string("BRASS")) {
+        script.push_back(Key(t, c, true));
+        script.push_back(Key(t + 0.05, c, false));
+        t += 0.1;
+    }
+    script.push_back(Key(1.5, VK_SPACE, true));
+    Play(script);
+    while (TestNowSeconds() < 1.4)
+        FrameStep();
+    EXPECT_EQ(CheatMode, 1);
+    EXPECT_EQ(ShotList.Count, 0);
+    while (ShotList.Count == 0)
+        FrameStep();
+    EXPECT_EQ(PlayerShotHeadings(), (std::vector<float>{1915, 1917, 1919, 1, 3, 5, 7, 9, 11, 13}));
+}
+
+TEST_F(CheatInPlayTest, FHeldFor900FramesDrawsFramesWithoutAFault) {
+    Play({Key(0.0, 'F', true), Key(20.0, 'F', false), Key(20.1, 'J', true)});
+    CheatMode = 1;
+    for (int frame = 0; frame < 900; ++frame)
+        FrameStep();
+    // 1.1 to the power 900 leaves every float behind: the corners are infinite, and the frames
+    // around them were drawn with nothing written off the screen (the checked build would stop).
+    for (const Craft& e : EnemyCraft)
+        EXPECT_TRUE(std::isinf(e.ModelCorners[0].X));
+    while (TestNowSeconds() < 20.2)
+        FrameStep();
+    EXPECT_EQ(EnemyCraft[4].ModelCorners[2].X, 27.0f) << "J gives the square back";
+}
+
+} // namespace

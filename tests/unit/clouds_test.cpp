@@ -1,0 +1,182 @@
+// The clouds' drift and wrap, the wind and its changes, and the clouds' copies cut at the view.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "app/game_clock.h"
+#include "app/random.h"
+#include "flight_scene.h"
+#include "world/clouds.h"
+#include "world/landscape.h"
+
+namespace {
+
+using CloudsTest = GameTest;
+
+TEST_F(CloudsTest, SeedingPlacesEveryCloudInsideTheWorld) {
+    GameSrand(77);
+    SeedClouds();
+    GameSrand(77);
+    for (const Cloud& c : Clouds) {
+        // Three draws per cloud, x then y then speed.
+        EXPECT_EQ(c.X, float(64 + GameRand() % 1918));
+        EXPECT_EQ(c.Y, float(64 + GameRand() % 1918));
+        EXPECT_EQ(c.Speed, float(GameRand() % 5 * 20 + 20));
+        EXPECT_TRUE(c.X >= 64 && c.X <= 1981 && c.Y >= 64 && c.Y <= 1981);
+    }
+}
+
+TEST_F(CloudsTest, DriftWrapsAtTheWorldsSidesWithoutTheWind) {
+    FrameDelta = 0.01f;
+    Clouds[0] = {2047.9f, 500, 100}; // reaches 2048.9: back in at the left, one column showing
+    Clouds[1] = {2046.5f, 500, 100}; // 2047.5 stays
+    Clouds[2] = {-64.5f, 500, 20};   // -64.3 is -64 truncated: out at the left, in at the right
+    Clouds[3] = {-63.9f, 500, 20};   // -63.7 stays
+    DriftClouds();
+    EXPECT_EQ(Clouds[0].X, -63.0f);
+    EXPECT_FLOAT_EQ(Clouds[1].X, 2047.5f);
+    EXPECT_EQ(Clouds[2].X, 2047.0f);
+    EXPECT_FLOAT_EQ(Clouds[3].X, -63.7f);
+    WindTimer = 100;
+    ApplyWind(); // WindSpeed 0: nothing moves up or down
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Clouds[i].Y, 500.0f);
+}
+
+TEST_F(CloudsTest, WindPushesCloudsAndCraftAndWrapsTheCloudsVertically) {
+    FrameDelta = 0.5f;
+    WindSpeed = 2.0f; // 1 unit this frame
+    WindTimer = 100;
+    Clouds[0] = {0, 2047.0f, 20}; // to 2048.0 exactly: not wrapped
+    Clouds[1] = {0, 2047.5f, 20}; // to 2048.5: wrapped to the top
+    PlayerCraft.PosY = 2048.0f;   // not held in the world here
+    EnemyCraft[3].PosY = 10.0f;
+    EnemyCraft[3].State = CraftFinished;
+    ApplyWind();
+    EXPECT_EQ(Clouds[0].Y, 2048.0f);
+    EXPECT_EQ(Clouds[1].Y, -64.0f);
+    EXPECT_EQ(PlayerCraft.PosY, 2049.0f);
+    EXPECT_EQ(EnemyCraft[3].PosY, 11.0f);
+
+    WindSpeed = -4.0f;
+    Clouds[2] = {0, -63.0f, 20}; // to -65: wrapped to the bottom
+    ApplyWind();
+    EXPECT_EQ(Clouds[2].Y, 2048.0f);
+    EXPECT_EQ(WindTimer, 98);
+
+    // A wind below one unit a second moves the clouds but not the craft.
+    WindSpeed = 0.5f;
+    ApplyWind();
+    EXPECT_EQ(Clouds[0].Y, 2046.25f);
+    EXPECT_EQ(PlayerCraft.PosY, 2047.0f);
+}
+
+TEST_F(CloudsTest, WindChangesOnTheFifthFrameToWholeUnitsPerFrame) {
+    FrameDelta = 1.0f / 60;
+    FrameRate = 60.0f;
+    GameSrand(4242);
+    for (int frame = 1; frame <= 4; ++frame) {
+        ApplyWind();
+        EXPECT_EQ(WindSpeed, 0.0f);
+    }
+    ApplyWind();
+    std::uint32_t state = RandomState;
+    GameSrand(4242);
+    float speed = float(GameRand() % 5 - 2) * 60.0f;
+    int timer = int(float(GameRand() % 5) * 60.0f) + 60;
+    EXPECT_EQ(RandomState, state) << "two draws";
+    EXPECT_EQ(WindSpeed, speed);
+    EXPECT_EQ(WindTimer, timer);
+    // Run long enough to meet every kind of wind: each is -2 to 2 units a frame, lasting one to
+    // five seconds of frames.
+    std::set<float> seen;
+    for (int frame = 0; frame < 20000; ++frame) {
+        if (WindTimer == 1) {
+            ApplyWind();
+            seen.insert(WindSpeed);
+            EXPECT_TRUE(WindTimer >= 60 && WindTimer <= 300 && WindTimer % 60 == 0);
+        } else {
+            ApplyWind();
+        }
+    }
+    EXPECT_EQ(seen, (std::set<float>{-120, -60, 0, 60, 120}));
+}
+
+class CloudDrawingTest : public GameTest {
+  protected:
+    // The cloud picture: each pixel holds its own column and row, with a black (transparent)
+    // ring around its middle.
+    static std::uint16_t CloudPixel(int x, int y) {
+        int d = (x - 32) * (x - 32) + (y - 32) * (y - 32);
+        return d > 100 && d < 200 ? 0 : std::uint16_t(0x8000 | y << 6 | x);
+    }
+    void SetUp() override {
+        GameTest::SetUp();
+        OpenWindow();
+        ASSERT_EQ(InitDisplay(), 1);
+        flight::ForEachPixel(CloudSurface,
+                             [](int x, int y, std::uint16_t& p) { p = CloudPixel(x, y); });
+        DDCOLORKEY black{0, 0};
+        CloudSurface->SetColorKey(DDCKEY_SRCBLT, &black);
+        for (Cloud& c : Clouds)
+            c = {-5000, -5000, 20}; // out of every view
+    }
+    // Draws cloud 0 at (x, y) into a cleared back buffer for the view; returns the screen's
+    // bounding box of what was drawn and checks that each drawn pixel came from the place of the
+    // picture that lies there.
+    RECT Draw(float x, float y, int viewRight, int viewBottom) {
+        Clouds[0] = {x, y, 20};
+        flight::ForEachPixel(BackBuffer, [](int, int, std::uint16_t& p) { p = 1; });
+        DrawClouds(viewRight, viewBottom);
+        RECT box{100000, 100000, -1, -1};
+        flight::ForEachPixel(BackBuffer, [&](int sx, int sy, std::uint16_t& p) {
+            if (p == 1) return;
+            box = {std::min<LONG>(box.left, sx), std::min<LONG>(box.top, sy),
+                   std::max<LONG>(box.right, sx + 1), std::max<LONG>(box.bottom, sy + 1)};
+            EXPECT_NE(p, 0) << "the colour key keeps black out";
+            int px = p & 63, py = (p >> 6) & 63;
+            EXPECT_EQ(p, CloudPixel(px, py));
+        });
+        return box;
+    }
+};
+
+TEST_F(CloudDrawingTest, CloudsAreCutAtTheViewsEdges) {
+    // View 640 by 480 at left 1000, top 500.
+    const int right = 1640, bottom = 980;
+    RECT whole = Draw(1100, 600, right, bottom);
+    EXPECT_EQ(whole.left, 100);
+    EXPECT_EQ(whole.top, 100);
+    EXPECT_EQ(whole.right, 164);
+    EXPECT_EQ(whole.bottom, 164);
+    EXPECT_EQ(flight::SurfacePixel(BackBuffer, 100, 100), CloudPixel(0, 0));
+
+    RECT leftCut = Draw(1000 - 20, 600, right, bottom); // its right 44 columns at 0
+    EXPECT_EQ(leftCut.left, 0);
+    EXPECT_EQ(leftCut.right, 44);
+    EXPECT_EQ(flight::SurfacePixel(BackBuffer, 0, 100), CloudPixel(20, 0));
+
+    RECT rightCut = Draw(right - 10, 600, right, bottom); // its left 10 at 630
+    EXPECT_EQ(rightCut.left, 630);
+    EXPECT_EQ(rightCut.right, 640);
+    EXPECT_EQ(flight::SurfacePixel(BackBuffer, 630, 100), CloudPixel(0, 0));
+
+    RECT topCut = Draw(1100, 500 - 30.5f, right, bottom); // from row trunc(30.5) at the top
+    EXPECT_EQ(topCut.top, 0);
+    EXPECT_EQ(flight::SurfacePixel(BackBuffer, 100, 0), CloudPixel(0, 30));
+    RECT bottomCut = Draw(1100, bottom - 3, right, bottom);
+    EXPECT_EQ(bottomCut.top, 477);
+    EXPECT_EQ(bottomCut.bottom, 480);
+
+    // Touching the view's edge from outside, or beyond it: nothing.
+    for (float x : {1000.0f - 64, 1000.0f - 65, float(right)}) {
+        RECT none = Draw(x, 600, right, bottom);
+        EXPECT_EQ(none.right, -1) << x;
+    }
+    RECT wrapped = Draw(-63.0f, 600, 640, bottom); // one column showing at the world's left
+    EXPECT_EQ(wrapped.left, 0);
+    EXPECT_EQ(wrapped.right, 1);
+}
+
+} // namespace

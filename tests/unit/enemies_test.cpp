@@ -1,0 +1,237 @@
+// Enemy behaviour: the heading to the player, steering, firing, and the slots' life cycle.
+#include "combat/enemies.h"
+
+#include "app/game_clock.h"
+#include "app/random.h"
+#include "combat/shots.h"
+#include "combat_support.h"
+
+namespace {
+
+class EnemiesTest : public CombatTest {
+  protected:
+    void SetUp() override {
+        CombatTest::SetUp();
+        InitShotList();
+        for (Craft& e : EnemyCraft) {
+            e.State = CraftFinished;
+            e.Frame = FrameRetired;
+        }
+        EnemiesSpawned = EnemySpawnLimit = 15; // no refills unless a test wants them
+        PlayerCraft.PosX = 1000.0f;
+        PlayerCraft.PosY = 1000.0f;
+        FrameDelta = 0.01f;
+        GameClock = 100.0f;
+    }
+    // Puts the player at a distance from enemy 0 along a heading seen from the enemy.
+    void PlayerAt(float heading, float distance) {
+        double r = heading * 0.0032724895833333334;
+        PlayerCraft.PosX = EnemyCraft[0].PosX + float(std::cos(r) * distance);
+        PlayerCraft.PosY = EnemyCraft[0].PosY + float(std::sin(r) * distance);
+    }
+};
+
+TEST_F(EnemiesTest, HeadingToPlayerOnTheAxesAndInEachQuadrant) {
+    PlaceEnemy(0, 100.0f, 100.0f);
+    auto from = [](float x, float y) {
+        PlayerCraft.PosX = x;
+        PlayerCraft.PosY = y;
+        return HeadingToPlayer(0);
+    };
+    EXPECT_EQ(from(200, 100), 0.0f);                // right
+    EXPECT_EQ(from(0, 100), 960.0f);                // left
+    EXPECT_EQ(from(100, 200), 480.0f);              // below
+    EXPECT_EQ(from(100, 0), 1440.0f);               // above
+    EXPECT_EQ(from(100, 100), 960.0f);              // the same place
+    const float eighth = 240.0f;                    // atan(1) in heading steps, pi taken as 3.14159
+    EXPECT_NEAR(from(200, 200), eighth, 1e-3);      // below right
+    EXPECT_NEAR(from(0, 200), 960 - eighth, 1e-3);  // below left
+    EXPECT_NEAR(from(0, 0), 960 + eighth, 1e-3);    // above left
+    EXPECT_NEAR(from(200, 0), 1920 - eighth, 1e-3); // above right
+    EXPECT_NEAR(from(300, 200), 141.68f, 1e-2);     // shallow: atan(1/2)
+    EXPECT_NEAR(from(200, 300), 480 - 141.68f, 1e-2); // steep
+}
+
+TEST_F(EnemiesTest, NearlyAimedAcrossHeadingZeroTurnsAtFullRateAndHoldsFire) {
+    Craft& e = PlaceEnemy(0, 1000.0f, 1000.0f);
+    e.Heading = 1900.0f;
+    PlayerAt(10.0f, 300.0f);
+    const std::uint32_t before = RandomState;
+    UpdateEnemies();
+    // The difference taken without wrap-around is 1890: full rate (525 a second), and the
+    // turn goes toward the player, on through 1920.
+    EXPECT_NEAR(e.Heading, 1905.25f, 1e-3);
+    EXPECT_EQ(ShotList.Count, 0);
+    EXPECT_EQ(RandomState, before); // not aimed: no draw for the shot
+
+    // Truly aimed (10 steps off the other way): the turn is the player's distance from the
+    // line of flight, about 300 x sin(10 steps) = 9.8 a second.
+    e.Heading = 20.0f;
+    PlayerAt(10.0f, 300.0f);
+    UpdateEnemies();
+    EXPECT_NEAR(e.Heading, 20.0f - 0.098f, 2e-3);
+}
+
+TEST_F(EnemiesTest, AttackTurnsTowardRetreatTurnsAwayAndMovesOnTheOldHeading) {
+    Craft& e = PlaceEnemy(0, 1000.0f, 1000.0f, 2);
+    e.Heading = 0.0f;
+    PlayerAt(600.0f, 400.0f); // off the nose on the side of growing heading
+    UpdateEnemies();
+    EXPECT_NEAR(e.Heading, 6.75f, 1e-3); // 675 a second at level 2
+    EXPECT_EQ(e.Speed, 105.0f);
+    // The move used heading 0, from before the turn.
+    EXPECT_NEAR(e.PosX, 1001.05f, 1e-3);
+    EXPECT_NEAR(e.PosY, 1000.0f, 1e-4);
+
+    // Retreating with the player within a quarter turn of the nose: away at the full rate.
+    e.State = CraftRetreating;
+    e.Heading = 0.0f;
+    PlayerAt(300.0f, 400.0f);
+    UpdateEnemies();
+    EXPECT_NEAR(e.Heading, 1920.0f - 6.75f, 1e-3);
+    EXPECT_EQ(e.Speed, 155.0f);
+    // Beyond the quarter turn (600 steps off), only by the distance from the line of flight:
+    // 400 x sin(600 steps), about 369 a second.
+    e.Heading = 0.0f;
+    PlayerAt(600.0f, 400.0f);
+    UpdateEnemies();
+    EXPECT_NEAR(e.Heading, 1920.0f - 3.69f, 1e-2);
+}
+
+TEST_F(EnemiesTest, DistanceDecidesBetweenAttackAndRetreat) {
+    // Level 0 is shy: within 100 it retreats even unhurt; level 1 keeps attacking.
+    Craft& shy = PlaceEnemy(0, 1000.0f, 1000.0f, 0);
+    PlayerAt(0.0f, 99.0f);
+    UpdateEnemies();
+    EXPECT_EQ(shy.State, CraftRetreating);
+    EXPECT_EQ(shy.Speed, 125.0f);
+
+    Craft& bold = PlaceEnemy(0, 1000.0f, 1000.0f, 1);
+    PlayerAt(0.0f, 99.0f);
+    UpdateEnemies();
+    EXPECT_EQ(bold.State, CraftAttacking);
+
+    // A retreating enemy turns back once farther than 1000 - 100 x level.
+    Craft& far = PlaceEnemy(0, 1000.0f, 1000.0f, 3);
+    far.State = CraftRetreating;
+    far.HitPoints = 1;
+    PlayerAt(0.0f, 699.0f);
+    UpdateEnemies();
+    EXPECT_EQ(far.State, CraftRetreating);
+    PlayerAt(0.0f, 702.0f);
+    UpdateEnemies();
+    EXPECT_EQ(far.State, CraftAttacking);
+    EXPECT_EQ(far.Speed, 120.0f);
+}
+
+TEST_F(EnemiesTest, FiresOnlyWhenAimedCloseAndRested) {
+    Craft& e = PlaceEnemy(0, 1000.0f, 1000.0f, 4); // one chance in 8
+    PlayerAt(0.0f, 300.0f);
+    e.Heading = HeadingToPlayer(0) + 50.0f;
+    e.LastShotTime = 0.0f;
+    std::vector<float> times;
+    for (int frame = 0; frame < 1000; ++frame) {
+        GameClock = 100.0f + frame * 0.01f;
+        EnemyTryFire(0, 300.0f);
+        if (ShotList.Count > int(times.size())) times.push_back(GameClock);
+    }
+    ASSERT_GE(times.size(), 8u); // ten seconds, about one shot every 0.6 s
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_GT(times[i] - times[i - 1], 0.5f);
+    EXPECT_EQ(e.LastShotTime, times.back());
+    const Shot* last = ShotList.First;
+    while (last->Next)
+        last = last->Next;
+    EXPECT_EQ(last->ShotOwner, ShotByEnemy);
+    EXPECT_EQ(last->Heading, e.Heading);
+    EXPECT_EQ(last->PosX, e.PosX);
+
+    // At 500 or more, or 100 steps off, no shot and no draw.
+    const std::uint32_t before = RandomState;
+    GameClock += 10.0f;
+    EnemyTryFire(0, 500.0f);
+    e.Heading = HeadingToPlayer(0) + 100.0f;
+    EnemyTryFire(0, 300.0f);
+    EXPECT_EQ(RandomState, before);
+    EXPECT_EQ(ShotList.Count, int(times.size()));
+}
+
+TEST_F(EnemiesTest, TheShotLeavesBeforeTheMoveWithTheTurnedHeading) {
+    Craft& e = PlaceEnemy(0, 1000.0f, 1000.0f, 4);
+    e.Heading = 0.0f;
+    PlayerAt(30.0f, 300.0f);
+    // Draw until the shot is taken: at most a few dozen frames at one in eight.
+    for (int frame = 0; frame < 200 && ShotList.Count == 0; ++frame) {
+        float x = e.PosX, y = e.PosY;
+        UpdateEnemies();
+        if (ShotList.Count) {
+            EXPECT_EQ(ShotList.First->PosX, x);
+            EXPECT_EQ(ShotList.First->PosY, y);
+            EXPECT_EQ(ShotList.First->Heading, e.Heading);
+        }
+        GameClock += 0.01f;
+    }
+    EXPECT_EQ(ShotList.Count, 1);
+}
+
+TEST_F(EnemiesTest, AnExplosionEndsIntoAFinishedSlotAndARetiredOneStaysOut) {
+    Craft& e = PlaceEnemy(2, 1000.0f, 1000.0f);
+    e.State = CraftDestroyed;
+    e.Countdown = 3;
+    EnemiesRemaining = 7;
+    const float x = e.PosX;
+    UpdateEnemies();
+    UpdateEnemies();
+    EXPECT_EQ(e.State, CraftDestroyed);
+    EXPECT_EQ(e.PosX, x); // a wreck does not fly
+    UpdateEnemies();
+    EXPECT_EQ(e.State, CraftFinished);
+    EXPECT_EQ(e.Countdown, 0);
+    EXPECT_EQ(EnemiesRemaining, 6);
+    e.Frame = FrameDestroyed;
+    UpdateEnemies(); // the quota is used up: retired
+    EXPECT_EQ(e.Frame, FrameRetired);
+    EXPECT_EQ(e.State, CraftFinished);
+    EXPECT_EQ(EnemiesRemaining, 6);
+}
+
+TEST_F(EnemiesTest, ALevelSeesExactlyFifteenEnemiesThenRetiresItsSlots) {
+    EnemiesSpawned = 0;
+    SetUpCraftForLevel();
+    EnemySpawnLimit = EnemiesRemaining = 15;
+    ASSERT_EQ(EnemiesSpawned, 5);
+    int destroyed = 0, retired = 0;
+    for (int frame = 0; frame < 200 && EnemiesRemaining > 0; ++frame) {
+        // Shoot down whatever flies, one slot a frame, as a fast gunner would.
+        for (Craft& e : EnemyCraft)
+            if (e.State == CraftAttacking) {
+                e.State = CraftDestroyed;
+                e.Countdown = 2;
+                ++destroyed;
+                break;
+            }
+        int before = 0;
+        for (const Craft& e : EnemyCraft)
+            before += e.Frame == FrameRetired;
+        UpdateEnemies();
+        int after = 0;
+        for (const Craft& e : EnemyCraft)
+            after += e.Frame == FrameRetired;
+        if (after > before) {
+            EXPECT_EQ(after, before + 1) << "slots retire one at a time here";
+            EXPECT_EQ(EnemiesSpawned, 15) << "only once the quota is used up";
+            ++retired;
+        }
+    }
+    EXPECT_EQ(EnemiesRemaining, 0);
+    EXPECT_EQ(destroyed, 15);
+    EXPECT_EQ(EnemiesSpawned, 15);
+    EXPECT_EQ(retired, 4); // the last slot to finish ends the level before its retirement
+    UpdateEnemies();
+    for (const Craft& e : EnemyCraft) {
+        EXPECT_EQ(e.State, CraftFinished);
+        EXPECT_EQ(e.Frame, FrameRetired);
+    }
+}
+
+} // namespace

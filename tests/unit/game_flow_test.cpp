@@ -1,0 +1,384 @@
+// The text pages, the level titles and the three checks between frames, on the virtual clock,
+// looked at through pictures of the screen taken while they run.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/game_clock.h"
+#include "app/game_flow.h"
+#include "app/text_screens.h"
+#include "audio/music.h"
+#include "combat/craft.h"
+#include "combat/shots.h"
+#include "display/display.h"
+#include "display/pixels.h"
+#include "game_fixture.h"
+#include "platform/gdi.h"
+#include "platform/input.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 24-bit picture as the test platform writes it, read back top row first.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF At(int x, int y) const { return pixels.at(std::size_t(y) * width + x); }
+};
+
+Picture ReadPicture(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)),
+                                 std::istreambuf_iterator<char>());
+    Picture p;
+    if (b.size() < 54) return p;
+    p.width = b[18] | b[19] << 8;
+    p.height = b[22] | b[23] << 8;
+    int rowBytes = (p.width * 3 + 3) & ~3;
+    if (b.size() < 54 + std::size_t(rowBytes) * p.height) return Picture{};
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const unsigned char* q = &b[54 + std::size_t(p.height - 1 - y) * rowBytes + x * 3];
+            p.pixels.push_back(RGB(q[2], q[1], q[0]));
+        }
+    return p;
+}
+
+int Brightest(COLORREF c) { return std::max({GetRValue(c), GetGValue(c), GetBValue(c)}); }
+
+// The brightest channel anywhere in rows y0 to y1 - 1 of a picture.
+int BrightestIn(const Picture& p, int y0, int y1) {
+    int most = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < p.width; ++x)
+            most = std::max(most, Brightest(p.At(x, y)));
+    return most;
+}
+
+class FlowTest : public GameTest {
+  protected:
+    fs::path home, scratch;
+    std::vector<std::pair<double, std::string>> shots;
+
+    void SetUp() override {
+        GameTest::SetUp();
+        scratch = fs::temp_directory_path() /
+                  ("skirmo-flow-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(scratch);
+    }
+    void TearDown() override {
+        if (!home.empty()) fs::current_path(home);
+        if (!scratch.empty()) fs::remove_all(scratch);
+        GameTest::TearDown();
+    }
+
+    static ScriptEvent Key(double t, int key, bool down) {
+        return {TestSecondsToNs(t), down ? ScriptEvent::KeyDown : ScriptEvent::KeyUp, key};
+    }
+    // A name for a picture of the screen at virtual time t.
+    std::string Shot(double t) {
+        std::string file = (scratch / ("shot" + std::to_string(shots.size()) + ".bmp")).string();
+        shots.push_back({t, file});
+        return file;
+    }
+    // The display in the given mode with its clock, running in the data folder, keys from the
+    // script; pictures asked for with Shot before are taken as their times come.
+    void Run(std::vector<ScriptEvent> script, int width = 640, int height = 480) {
+        TestOptions o;
+        o.script = std::move(script);
+        o.shots = shots;
+        Start(o);
+        home = fs::current_path();
+        fs::current_path(SKIRMO_DATA_DIR);
+        ScreenWidth = width;
+        ScreenHeight = height;
+        OpenWindow();
+        ASSERT_EQ(InitDisplay(), 1);
+        ASSERT_EQ(InitGameClock(), 1);
+        AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
+        PreviousGameClock = float(ReadGameClock());
+    }
+    // The brightest channel on the visible screen right now (5-6-5 pixels).
+    int BrightestOnScreen() {
+        if (!LockWholeSurface(PrimarySurface)) return -1;
+        int most = 0;
+        for (int y = 0; y < ScreenHeight; ++y)
+            for (int x = 0; x < ScreenWidth; ++x) {
+                auto p = *reinterpret_cast<std::uint16_t*>(FrameBuffer.Base +
+                                                           y * FrameBuffer.Pitch + 2 * x);
+                most = std::max({most, (p >> 11) << 3, ((p >> 5) & 63) << 2, (p & 31) << 3});
+            }
+        UnlockWholeSurface(PrimarySurface);
+        return most;
+    }
+    // The music commands sent so far.
+    std::vector<std::string> MusicCommands() {
+        std::vector<std::string> c;
+        for (const TestEvent& e : TestEvents())
+            if (e.kind == "mci") c.push_back(e.command);
+        return c;
+    }
+    bool QuitRequested() {
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message == WM_QUIT) return true;
+        return false;
+    }
+    // True when the lit pixels of the picture in the box at (x, y) are exactly those of the text
+    // drawn there in white on black, and there are some.
+    bool ShowsText(const Picture& p, int x, int y, const std::string& text) {
+        HDC dc = GetSurfaceDC(BackBuffer);
+        SetBkColor(dc, RGB(0, 0, 0));
+        SetTextColor(dc, RGB(255, 255, 255));
+        TextOutA(dc, x, y, text.c_str(), int(text.size()));
+        ReleaseSurfaceDC(BackBuffer, dc);
+        if (!LockWholeSurface(BackBuffer)) return false;
+        int lit = 0, wrong = 0;
+        for (int row = y; row < y + 20; ++row)
+            for (int col = x; col < std::min(x + 600, ScreenWidth); ++col) {
+                auto ref = *reinterpret_cast<std::uint16_t*>(FrameBuffer.Base +
+                                                             row * FrameBuffer.Pitch + 2 * col);
+                bool want = ref != 0, got = Brightest(p.At(col, row)) > 128;
+                lit += want;
+                wrong += want != got;
+            }
+        // Clear what the reference left behind.
+        std::memset(FrameBuffer.Base, 0, std::size_t(FrameBuffer.Pitch) * ScreenHeight);
+        UnlockWholeSurface(BackBuffer);
+        return lit > 20 && wrong == 0;
+    }
+};
+
+// --- text pages ---
+
+TEST_F(FlowTest, APageFadesInToWhiteWaitsForSpaceAndFadesOut) {
+    std::string grey = Shot(1.0), white = Shot(2.5), out = Shot(4.0);
+    Run({Key(3.0, VK_SPACE, true), Key(3.1, VK_SPACE, false)});
+    ShowTextScreen(StoryScreen);
+    // About 2.04 s of fading out after Space at 3 s.
+    EXPECT_NEAR(TestNowSeconds(), 5.04, 0.03);
+    Picture g = ReadPicture(grey), w = ReadPicture(white), o = ReadPicture(out);
+    ASSERT_EQ(w.width, 640);
+    EXPECT_NEAR(BrightestIn(g, 40, 350), 125, 8);
+    EXPECT_TRUE(ShowsText(w, 50, 50, "Welcome!"));
+    EXPECT_TRUE(ShowsText(w, 50, 130,
+                          "in the Alien \"conventional wisdom\" - to mount an all out invasion."));
+    EXPECT_TRUE(ShowsText(w, 50, 440, "Press Space to continue..."));
+    EXPECT_EQ(GetRValue(w.At(0, 0)), 0);
+    EXPECT_NEAR(BrightestIn(o, 40, 350), 255 - 125, 8);
+    EXPECT_EQ(BrightestIn(o, 435, 460), 0) << "the prompt is erased once Space is pressed";
+    // What is left is a grey too dark to tell from the background.
+    EXPECT_LT(BrightestOnScreen(), 16);
+}
+
+TEST_F(FlowTest, SpaceHeldSkipsThroughPagesAndAnEarlyPressFadesOutFromDarkGrey) {
+    std::string early = Shot(0.08);
+    Run({Key(0.05, VK_SPACE, true), Key(0.1, VK_SPACE, false), Key(1.0, VK_SPACE, true)});
+    ShowTextScreen(KeysScreen);
+    // Pressed 0.05 s in: out again from a grey of about 6 within a tenth of a second.
+    EXPECT_LT(TestNowSeconds(), 0.2);
+    EXPECT_LT(BrightestIn(ReadPicture(early), 0, 480), 16);
+    // Held: each page leaves its fade-in after one pass.
+    TestSleep(1.0);
+    PreviousGameClock = float(ReadGameClock());
+    double begin = TestNowSeconds();
+    ShowTextScreen(CreditsScreen);
+    ShowTextScreen(ThanksScreen);
+    ShowTextScreen(CongratulationsScreen);
+    EXPECT_LT(TestNowSeconds() - begin, 0.1);
+}
+
+TEST_F(FlowTest, EachPageHasItsLinesAndTheThanksPageSaysExit) {
+    std::string thanks = Shot(2.5), congratulations = Shot(7.5), keys = Shot(12.5);
+    Run({Key(3, VK_SPACE, true), Key(3.1, VK_SPACE, false), Key(8, VK_SPACE, true),
+         Key(8.1, VK_SPACE, false), Key(13, VK_SPACE, true), Key(13.1, VK_SPACE, false)});
+    ShowTextScreen(ThanksScreen);
+    ShowTextScreen(CongratulationsScreen);
+    ShowTextScreen(KeysScreen);
+    Picture t = ReadPicture(thanks), c = ReadPicture(congratulations), k = ReadPicture(keys);
+    EXPECT_TRUE(ShowsText(t, 50, 440, "Press Space to exit..."));
+    EXPECT_TRUE(ShowsText(t, 70, 250, "    www.velmora.example"));
+    EXPECT_TRUE(ShowsText(c, 50, 50, "Congradulations - you've been the game!"));
+    EXPECT_TRUE(ShowsText(c, 70, 150, "play the game, type in BRASS while the actual"));
+    EXPECT_TRUE(ShowsText(c, 50, 440, "Press Space to continue..."));
+    EXPECT_TRUE(ShowsText(k, 70, 240, "    The idea is simple, your ship currently occupies"));
+    EXPECT_TRUE(ShowsText(k, 70, 350, "   - but by all means TAKE YOUR TIME!"));
+}
+
+// --- level start ---
+
+TEST_F(FlowTest, ALevelStartsBehindItsTitleInTheMiddleOfTheScreen) {
+    // Just before the title's fade-out erases the loading line.
+    std::string title640 = Shot(2.0);
+    Run({});
+    CurrentLevel = 2;
+    SpawnShot(ShotByPlayer, 10, 10, 0);
+    StartLevel(2);
+    // Two fades of about 2.04 s each.
+    EXPECT_NEAR(TestNowSeconds(), 4.08, 0.05);
+    Picture p = ReadPicture(title640);
+    EXPECT_TRUE(ShowsText(p, 240, 235, "Initializing level 3"));
+    EXPECT_TRUE(ShowsText(p, 50, 440, "Initializing stuff, one moment please..."));
+    EXPECT_LT(BrightestOnScreen(), 16) << "both lines are gone afterwards";
+
+    EXPECT_EQ(ResumeTiming, 1);
+    EXPECT_EQ(ShotList.Count, 0);
+    EXPECT_EQ(EnemiesSpawned, 5);
+    EXPECT_EQ(EnemySpawnLimit, 15);
+    EXPECT_EQ(EnemiesRemaining, 15);
+    EXPECT_EQ(PlayerCraft.PosX, 320.0f);
+    EXPECT_EQ(EnemyCraft[0].FrameImages[0], &SpriteImageStore.SecondEnemyImages[0]);
+    auto music = MusicCommands();
+    ASSERT_GE(music.size(), 2u);
+    EXPECT_EQ(music[music.size() - 2], "open BLACKAN.MID type sequencer alias jazz");
+    EXPECT_EQ(music.back(), "play jazz from 0");
+}
+
+TEST_F(FlowTest, At800By600TheTitleStandsAt320By295) {
+    std::string title = Shot(2.0);
+    Run({}, 800, 600);
+    StartLevel(0);
+    EXPECT_TRUE(ShowsText(ReadPicture(title), 320, 295, "Initializing level 1"));
+}
+
+// --- between frames ---
+
+TEST_F(FlowTest, NothingHappensWhileTheLevelGoesOn) {
+    Run({});
+    EnemiesRemaining = 3;
+    PlayerLives = 0;
+    PlayerCraft.Countdown = 2; // not yet the last frame of the explosion
+    double begin = TestNowSeconds();
+    CheckGameFlow();
+    EXPECT_LT(TestNowSeconds() - begin, 0.001);
+    EXPECT_EQ(CurrentLevel, 0);
+}
+
+TEST_F(FlowTest, TheLastEnemyOfLevelThreeWipesRowsAndStartsLevelFour) {
+    std::string title = Shot(2.4 + 2.0);
+    Run({});
+    CurrentLevel = 2;
+    PlayerLives = 2;
+    EnemiesRemaining = 0;
+    CheckGameFlow();
+    EXPECT_EQ(CurrentLevel, 3);
+    EXPECT_EQ(PlayerLives, 2);
+    EXPECT_EQ(EnemiesRemaining, 15);
+    EXPECT_EQ(PlayerCraft.PosX, 320.0f);
+    EXPECT_EQ(EnemyCraft[3].Level, 3);
+    EXPECT_NEAR(TestNowSeconds(), 2.4 + 4.08, 0.06);
+    EXPECT_TRUE(AppActive);
+    EXPECT_FALSE(QuitRequested());
+    EXPECT_TRUE(ShowsText(ReadPicture(title), 240, 235, "Initializing level 4"));
+}
+
+TEST_F(FlowTest, WinningTheLastLevelShowsTheClosingPagesInOrderAndEnds) {
+    // Each page is white from 2.04 s after it begins until Space, and fades out in 2.04 s.
+    std::string congratulations = Shot(4.9), credits = Shot(9.5), thanks = Shot(14.5);
+    Run({Key(5, VK_SPACE, true), Key(5.1, VK_SPACE, false), Key(10, VK_SPACE, true),
+         Key(10.1, VK_SPACE, false), Key(15, VK_SPACE, true), Key(15.1, VK_SPACE, false)});
+    CurrentLevel = 4;
+    EnemiesRemaining = 0;
+    OpenMusic(4);
+    PlayMusicFromStart();
+    CheckGameFlow();
+    EXPECT_TRUE(
+        ShowsText(ReadPicture(congratulations), 50, 50, "Congradulations - you've been the game!"));
+    EXPECT_TRUE(ShowsText(ReadPicture(credits), 50, 50, "Credits"));
+    EXPECT_TRUE(ShowsText(ReadPicture(thanks), 50, 50, "Thanks for checking this out!"));
+    EXPECT_EQ(AppActive, 0);
+    EXPECT_TRUE(QuitRequested());
+    EXPECT_EQ(CurrentLevel, 4);
+    auto music = MusicCommands();
+    ASSERT_GE(music.size(), 2u);
+    EXPECT_EQ(music[music.size() - 2], "open CAIRO.MID type sequencer alias jazz");
+    EXPECT_EQ(music.back(), "play jazz from 0");
+}
+
+TEST_F(FlowTest, GameOverAsksOnTheLastFrameOfTheExplosionAndYesStartsAgain) {
+    std::string prompt = Shot(3.5);
+    Run({Key(4, 'Y', true), Key(4.5, 'Y', false)});
+    CurrentLevel = 3;
+    PlayerLives = 0;
+    PlayerCraft.State = CraftDestroyed;
+    PlayerCraft.Countdown = 1;
+    SpawnShot(ShotByEnemy, 100, 100, 0);
+    CheckGameFlow();
+    Picture p = ReadPicture(prompt);
+    EXPECT_TRUE(ShowsText(p, 50, 50, "Oops! Couldn't get it done this time eh?"));
+    EXPECT_TRUE(ShowsText(p, 50, 70, "Would you like to try again? (y or n)"));
+    EXPECT_EQ(GetBValue(p.At(52, 58)), 0) << "yellow on black";
+    EXPECT_EQ(CurrentLevel, 0);
+    EXPECT_EQ(PlayerLives, 3);
+    EXPECT_EQ(ShotList.Count, 0);
+    EXPECT_EQ(EnemiesRemaining, 15);
+    // The explosion finishes on its own and puts the player back later.
+    EXPECT_EQ(PlayerCraft.State, CraftDestroyed);
+    // The prompt's wait is not taken out of the clock, so the title's first pass counts a full
+    // tenth of a second.
+    EXPECT_NEAR(TestNowSeconds(), 4.0 + 3.98, 0.03);
+    EXPECT_EQ(AppActive, 1);
+    EXPECT_FALSE(QuitRequested());
+}
+
+TEST_F(FlowTest, GameOverAnsweredNoShowsCreditsAndThanksAndEnds) {
+    std::string credits = Shot(6);
+    Run({Key(4, 'N', true), Key(4.5, 'N', false), Key(8, VK_SPACE, true)});
+    PlayerLives = 0;
+    PlayerCraft.Countdown = 1;
+    CheckGameFlow();
+    EXPECT_TRUE(ShowsText(ReadPicture(credits), 50, 50, "Credits"));
+    EXPECT_EQ(AppActive, 0);
+    EXPECT_TRUE(QuitRequested());
+}
+
+TEST_F(FlowTest, EscapeWipesColumnsAndNoGoesBackToTheSameLevel) {
+    std::string wipe = Shot(1.6), prompt = Shot(3.5);
+    Run({Key(0, VK_ESCAPE, true), Key(0.5, VK_ESCAPE, false), Key(4, 'N', true),
+         Key(4.2, 'N', false)});
+    // Something on the screen for the wipe to take away.
+    ASSERT_EQ(LockWholeSurface(PrimarySurface), 1);
+    std::memset(FrameBuffer.Base, 0xFF, std::size_t(FrameBuffer.Pitch) * 480);
+    UnlockWholeSurface(PrimarySurface);
+    CurrentLevel = 1;
+    PlayerCraft.PosX = 777;
+    CheckGameFlow();
+    Picture w = ReadPicture(wipe);
+    EXPECT_EQ(Brightest(w.At(315, 240)), 0) << "320 columns are black 1.6 s in";
+    EXPECT_EQ(Brightest(w.At(325, 240)), 255);
+    EXPECT_TRUE(ShowsText(ReadPicture(prompt), 50, 70, "Are you sure you want to quit? (y or n)"));
+    EXPECT_NEAR(TestNowSeconds(), 4.0, 0.01);
+    EXPECT_EQ(CurrentLevel, 1);
+    EXPECT_EQ(PlayerCraft.PosX, 777.0f);
+    EXPECT_EQ(AppActive, 1);
+    EXPECT_FALSE(QuitRequested());
+    EXPECT_TRUE(MusicCommands().empty()) << "the music plays on";
+    EXPECT_EQ(BrightestOnScreen(), 0) << "the prompt is erased";
+}
+
+TEST_F(FlowTest, QuitConfirmedWithYHeldAtOnceShowsCreditsAndThanksAndEnds) {
+    Run({Key(0, VK_ESCAPE, true), Key(0.5, VK_ESCAPE, false), Key(1, 'Y', true),
+         Key(5, VK_SPACE, true)});
+    CheckGameFlow();
+    EXPECT_EQ(AppActive, 0);
+    EXPECT_TRUE(QuitRequested());
+    // Y was already held when the prompt came: answered at the end of the 3.2 s wipe, when the
+    // title music starts again.
+    double titleMusic = -1;
+    for (const TestEvent& e : TestEvents())
+        if (e.kind == "mci" && e.command == "open CAIRO.MID type sequencer alias jazz")
+            titleMusic = double(e.timeNs) / 1e9;
+    EXPECT_NEAR(titleMusic, 3.2, 0.01);
+}
+
+} // namespace

@@ -1,0 +1,196 @@
+// The music commands of each moment of the game, as the sequencer receives them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "app/texts.h"
+#include "audio/music.h"
+#include "game_fixture.h"
+#include "platform/mmsystem.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Commands = std::vector<std::string>;
+
+const std::string Open[6] = {
+    "open DREAMS.MID type sequencer alias jazz",  "open CRAZYTRN.MID type sequencer alias jazz",
+    "open BLACKAN.MID type sequencer alias jazz", "open JUMP1984.MID type sequencer alias jazz",
+    "open BEAUTIF.MID type sequencer alias jazz", "open CAIRO.MID type sequencer alias jazz"};
+const std::string Play = "play jazz from 0", Stop = "stop jazz", Close = "close jazz";
+
+class MusicTest : public GameTest {
+  protected:
+    fs::path dir, home;
+
+    void SetUp() override {
+        GameTest::SetUp();
+        home = fs::current_path();
+        dir = fs::temp_directory_path() /
+              ("music_" + std::to_string(getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+        for (const char* piece : MusicPieces)
+            fs::copy_file(fs::path(SKIRMO_DATA_DIR) / piece, dir / piece);
+        fs::current_path(dir);
+        OpenWindow();
+    }
+    void TearDown() override {
+        GameTest::TearDown();
+        fs::current_path(home);
+        fs::remove_all(dir);
+    }
+
+    // The commands sent since the last call (message boxes stay), with their results ("!" marks a
+    // failure).
+    Commands Sent() {
+        Commands c;
+        for (const TestEvent& e : TestEvents())
+            if (e.kind == "mci") c.push_back(e.command + (e.result == "0" ? "" : " !"));
+        std::erase_if(TestEvents(), [](const TestEvent& e) { return e.kind == "mci"; });
+        return c;
+    }
+
+    // The music's own messages (coming back to the game reloads pictures too, and this folder
+    // holds none).
+    std::vector<TestEvent> MusicBoxes() {
+        std::vector<TestEvent> boxes = MessageBoxes();
+        std::erase_if(boxes,
+                      [](const TestEvent& e) { return e.caption != "MCI music load error"; });
+        return boxes;
+    }
+
+    // The game's moments, as its flow makes them.
+    void LevelStart(int level) {
+        OpenMusic(level);
+        PlayMusicFromStart();
+    }
+    void ClosingScreens() {
+        CloseMusic();
+        OpenMusic(TitleMusicPiece);
+        PlayMusicFromStart();
+    }
+};
+
+TEST_F(MusicTest, EachLevelReplacesThePieceBeforeItAndTheEndBringsTheTitleBack) {
+    LevelStart(TitleMusicPiece); // start-up, before the story screen
+    EXPECT_EQ(Sent(), (Commands{Open[5], Play}));
+    for (int level = 0; level < 5; ++level) {
+        LevelStart(level);
+        EXPECT_EQ(Sent(), (Commands{Stop, Close, Open[level], Play})) << level;
+    }
+    ClosingScreens(); // last level won, or quit confirmed
+    EXPECT_EQ(Sent(), (Commands{Stop, Close, Open[5], Play}));
+    DestroyWindow(MainWindow);
+    EXPECT_EQ(Sent(), (Commands{Stop, Close}));
+    EXPECT_TRUE(MessageBoxes().empty());
+}
+
+TEST_F(MusicTest, StartUpPlaysTheTitlePieceUnderTheOpeningScreens) {
+    TestOptions o;
+    o.untilSeconds = 0.5;
+    Start(o);
+    try {
+        WinMain(nullptr, nullptr, nullptr, 0);
+    } catch (const TestStop&) {
+    }
+    Commands sent = Sent();
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(Commands(sent.begin(), sent.begin() + 2), (Commands{Open[5], Play}));
+}
+
+TEST_F(MusicTest, GameOverClosesThenRetryOpensLevelOneOrNoOpensTheTitle) {
+    LevelStart(3);
+    Sent();
+    CloseMusic(); // before the retry prompt
+    EXPECT_EQ(Sent(), (Commands{Stop, Close}));
+    LevelStart(0); // Y: nothing left to close
+    EXPECT_EQ(Sent(), (Commands{Open[0], Play}));
+
+    CloseMusic();
+    Sent();
+    OpenMusic(TitleMusicPiece); // N
+    PlayMusicFromStart();
+    EXPECT_EQ(Sent(), (Commands{Open[5], Play}));
+}
+
+TEST_F(MusicTest, SwitchingAwayStopsAndComingBackPlaysFromTheStart) {
+    LevelStart(1);
+    Sent();
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 0, 0);
+    EXPECT_EQ(Sent(), (Commands{Stop}));
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
+    EXPECT_EQ(Sent(), (Commands{Play}));
+    EXPECT_EQ(MusicLoaded, 1) << "the piece stayed open";
+    ResumeMusic();
+    EXPECT_EQ(Sent(), (Commands{"play jazz"}));
+}
+
+TEST_F(MusicTest, AMissingFirstPieceIsSaidAtEveryStartOfLevelOne) {
+    fs::remove("DREAMS.MID");
+    const std::string text = std::string("Failed to load midi, check the directory skirmo.exe is "
+                                         "in, if it's not there, redownload skirmo.zip, if it is, "
+                                         "let ") +
+                             SupportAddress + " know about this error";
+    LevelStart(TitleMusicPiece);
+    Sent();
+    LevelStart(0);
+    EXPECT_EQ(Sent(), (Commands{Stop, Close, Open[0] + " !"})) << "no play without a piece";
+    std::vector<TestEvent> boxes = MusicBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "MCI music load error");
+    EXPECT_EQ(boxes[0].text, text);
+
+    // Level 1 goes on in silence; switching away and back sends nothing.
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 0, 0);
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
+    EXPECT_EQ(Sent(), Commands{});
+    LevelStart(1);
+    EXPECT_EQ(Sent(), (Commands{Open[1], Play})) << "the next level has its music";
+
+    CloseMusic(); // game over, then a retry from level 1
+    LevelStart(0);
+    EXPECT_EQ(Sent(), (Commands{Stop, Close, Open[0] + " !"}));
+    EXPECT_EQ(MusicBoxes().size(), 2u);
+}
+
+TEST_F(MusicTest, AfterAFailedPlayNothingMoreIsSentForThatPiece) {
+    OpenMusic(2);
+    // The sequencer loses the piece behind the game's back, so the play fails.
+    mciSendStringA("close jazz", nullptr, 0, nullptr);
+    Sent();
+    PlayMusicFromStart();
+    EXPECT_EQ(Sent(), (Commands{Play + " !"}));
+    EXPECT_EQ(MusicLoaded, 0);
+    EXPECT_EQ(MusicStarted, 1);
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 0, 0);
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
+    CloseMusic();
+    EXPECT_EQ(Sent(), Commands{});
+    EXPECT_EQ(MusicStarted, 0);
+    LevelStart(3);
+    EXPECT_EQ(Sent(), (Commands{Open[3], Play}));
+    EXPECT_TRUE(MusicBoxes().empty()) << "a failed play is silent";
+}
+
+TEST_F(MusicTest, WithoutSoundNoCommandAndNoMessageEvenWithEveryPieceMissing) {
+    for (const char* piece : MusicPieces)
+        fs::remove(piece);
+    SoundEnabled = 0;
+    for (int level = 0; level < 5; ++level)
+        LevelStart(level);
+    ClosingScreens();
+    StopMusic();
+    ResumeMusic();
+    DestroyWindow(MainWindow);
+    EXPECT_EQ(Sent(), Commands{});
+    EXPECT_TRUE(MessageBoxes().empty());
+    EXPECT_EQ(MusicStarted, 0);
+}
+
+} // namespace

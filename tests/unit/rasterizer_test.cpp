@@ -1,0 +1,217 @@
+// The textured triangle rasterizer: coverage, texture sampling, clipping at every edge, and
+// corners it must refuse, on a screen in plain memory whose every write is bounds-checked.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "display/rasterizer.h"
+#include "flight_scene.h"
+
+namespace {
+
+using flight::Canvas;
+
+class RasterizerTest : public GameTest {
+  protected:
+    SpriteImage texture = flight::NumberedTexture();
+    Craft craft{};
+    void SetUp() override {
+        GameTest::SetUp();
+        flight::MakeCraft(craft, &texture);
+    }
+};
+
+std::uint16_t Texel(int row, int column) { return std::uint16_t(1 + row * 54 + column); }
+
+TEST_F(RasterizerTest, UnturnedSquareCoversItsCellsAndOnePixelMore) {
+    Canvas screen(640, 480);
+    DrawCraftSprite(craft, 320, 240);
+    EXPECT_EQ(screen.Written(), 2971);
+    for (int x = 293; x <= 346; ++x)
+        for (int y = 213; y <= 267; ++y)
+            ASSERT_NE(screen.At(x, y), Canvas::Blank) << x << "," << y;
+    EXPECT_NE(screen.At(347, 267), Canvas::Blank);
+    EXPECT_EQ(screen.At(293, 213), Texel(0, 0));
+    EXPECT_EQ(screen.At(347, 267), Texel(53, 53));
+    EXPECT_TRUE(screen.PaddingUntouched());
+}
+
+TEST_F(RasterizerTest, TransparentTexelsLeaveWhatIsUnder) {
+    Canvas screen(640, 480);
+    for (int r = 20; r < 23; ++r)
+        for (int c = 20; c < 23; ++c)
+            texture.Pixels[r * 54 + c] = 0;
+    DrawCraftSprite(craft, 320, 240);
+    int blankInside = 0;
+    for (int x = 293; x <= 346; ++x)
+        for (int y = 213; y <= 267; ++y)
+            if (screen.At(x, y) == Canvas::Blank) {
+                ++blankInside;
+                EXPECT_TRUE(x >= 293 + 19 && x <= 293 + 24 && y >= 213 + 19 && y <= 213 + 24)
+                    << x << "," << y;
+            }
+    EXPECT_GE(blankInside, 4);
+    EXPECT_EQ(screen.Written() + blankInside, 2971);
+}
+
+TEST_F(RasterizerTest, HitImageIsShownOnceDestroyedImageStays) {
+    SpriteImage hit = texture;
+    hit.Pixels[0] = 7777;
+    craft.FrameImages[FrameHit] = &hit;
+    craft.Frame = FrameHit;
+    Canvas screen(640, 480);
+    DrawCraftSprite(craft, 320, 240);
+    EXPECT_EQ(screen.At(293, 213), 7777);
+    EXPECT_EQ(craft.Frame, FrameNormal);
+    craft.Frame = FrameDestroyed;
+    DrawCraftSprite(craft, 320, 240);
+    EXPECT_EQ(craft.Frame, FrameDestroyed);
+}
+
+TEST_F(RasterizerTest, CraftPartlyOffTheLeftShowsItsOwnPartAtColumnZero) {
+    Canvas whole(640, 480);
+    DrawCraftSprite(craft, 320, 240);
+    std::vector<std::uint16_t> column;
+    for (int y = 0; y < 480; ++y)
+        column.push_back(whole.At(320 - 27 + 40, y));
+
+    // The same craft 40 columns further left: column 40 of it lands on screen column 0 and must
+    // show what it showed before, although the 27 columns before it were jumped, not stepped.
+    Canvas clipped(640, 480);
+    DrawCraftSprite(craft, 27 - 40, 240);
+    for (int y = 0; y < 480; ++y)
+        ASSERT_EQ(clipped.At(0, y), column[std::size_t(y)]) << y;
+    EXPECT_EQ(clipped.At(15, 240), Canvas::Blank);
+    EXPECT_TRUE(clipped.PaddingUntouched());
+}
+
+TEST_F(RasterizerTest, CraftPastTheRightAndBottomStopsAtTheLastColumnAndRow) {
+    Canvas screen(640, 480);
+    DrawCraftSprite(craft, 630, 470);
+    EXPECT_NE(screen.At(639, 479), Canvas::Blank);
+    EXPECT_NE(screen.At(603, 443), Canvas::Blank);
+    EXPECT_EQ(screen.Written(), (639 - 603 + 1) * (479 - 443 + 1));
+    EXPECT_TRUE(screen.PaddingUntouched());
+}
+
+TEST_F(RasterizerTest, SpanAboveTheTopStartsWithTheTexelRowZeroWouldHaveHad) {
+    CurrentTexture = &texture;
+    Canvas clipped(64, 48);
+    DrawTexturedColumn(3, 5, -10, 2, 2, 53, 0); // given bottom first: the ends are swapped
+    Canvas shifted(64, 48);
+    DrawTexturedColumn(3, 0, 15, 2, 2, 0, 53);
+    for (int y = 0; y <= 5; ++y)
+        EXPECT_EQ(clipped.At(3, y), shifted.At(3, y + 10)) << y;
+    EXPECT_EQ(clipped.Written(), 6);
+    EXPECT_EQ(shifted.At(3, 15), Texel(49, 2)) << "the last pixel samples short of the far end";
+
+    Canvas outside(64, 48);
+    DrawTexturedColumn(3, -30, -1, 0, 53, 0, 53);
+    DrawTexturedColumn(3, 48, 2000000000, 0, 53, 0, 53);
+    EXPECT_EQ(outside.Written(), 0);
+}
+
+TEST_F(RasterizerTest, TrianglesWithoutWidthDrawNothing) {
+    CurrentTexture = &texture;
+    Canvas screen(64, 48);
+    DrawTexturedTriangle(10, 0, 10, 40, 10, 20, 0, 0, 53, 53, 0, 53);
+    DrawTexturedTriangle(5, 5, 5, 5, 5, 5, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(screen.Written(), 0);
+    // Two corners on one column still make a triangle.
+    DrawTexturedTriangle(10, 0, 10, 40, 20, 20, 0, 0, 0, 53, 53, 26);
+    EXPECT_GT(screen.Written(), 0);
+}
+
+// Corners from the joke keys: grown by 1.1 each frame until they are infinite, shrunk to zero,
+// or simply not numbers. Nothing may be written off the screen (the checked PutPixel stops the
+// test at once), nothing read off the picture (the sanitizer build), and a quad too large for
+// the arithmetic is skipped whole.
+TEST_F(RasterizerTest, EveryCornerIsClippedOrRefused) {
+    Canvas screen(160, 120);
+    double scale = 1.0;
+    int drawnFrames = 0;
+    for (int frame = 0; frame < 1000; ++frame, scale *= 1.1) {
+        for (double angle : {0.0, 0.3, 1.9}) {
+            flight::MakeCraft(craft, &texture, angle, scale);
+            DrawCraftSprite(craft, 80, 60);
+            DrawCraftSprite(craft, -5000, 60);
+            DrawCraftSprite(craft, 80, 70000);
+        }
+        drawnFrames += screen.Written() > 0;
+    }
+    EXPECT_TRUE(std::isinf(craft.RotatedCorners[0].X));
+    EXPECT_TRUE(screen.PaddingUntouched());
+
+    // Large but within the limit: the whole screen is covered.
+    Canvas covered(160, 120);
+    flight::MakeCraft(craft, &texture, 0.7, 1.0e5);
+    DrawCraftSprite(craft, 80, 60);
+    EXPECT_EQ(covered.Written(), 160 * 120);
+
+    // Beyond the limit, infinite, or not a number: nothing at all.
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (float bad : {float(RasterCornerLimit) * 2, inf, -inf, nan, 3.0e38f}) {
+        Canvas refused(160, 120);
+        flight::MakeCraft(craft, &texture);
+        craft.RotatedCorners[2].Y = bad;
+        DrawCraftSprite(craft, 80, 60);
+        EXPECT_EQ(refused.Written(), 0) << bad;
+    }
+    // A corner near the limit next to one at the far side still clips correctly.
+    Canvas wide(160, 120);
+    craft.RotatedCorners[0] = {-float(RasterCornerLimit) + 100, -27};
+    craft.RotatedCorners[1] = {-27, 27};
+    craft.RotatedCorners[2] = {float(RasterCornerLimit) - 100, 27};
+    craft.RotatedCorners[3] = {27, -27};
+    DrawCraftSprite(craft, 80, 60);
+    EXPECT_GT(wide.Written(), 0);
+    EXPECT_TRUE(wide.PaddingUntouched());
+
+    // Triangles handed in directly with the extremes of 32-bit integers.
+    CurrentTexture = &texture;
+    const std::int32_t lo = std::numeric_limits<std::int32_t>::min();
+    const std::int32_t hi = std::numeric_limits<std::int32_t>::max();
+    Canvas extremes(160, 120);
+    DrawTexturedTriangle(lo, lo, hi, 0, 0, hi, 0, 0, 53, 0, 53, 53);
+    DrawTexturedTriangle(lo, 10, 100, 20, 50, 30, 0, 0, 53, 0, 53, 53);
+    EXPECT_EQ(extremes.Written(), 0);
+}
+
+// The same craft turned to a handful of headings at once, against a committed picture.
+TEST_F(RasterizerTest, TurnedCraftMatchTheReferencePicture) {
+    OpenWindow();
+    ASSERT_EQ(InitDisplay(), 1);
+    AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
+    // A picture with an outline, a transparent hole and a nose, as craft have.
+    SpriteImage picture{};
+    for (int r = 0; r < 54; ++r)
+        for (int c = 0; c < 54; ++c) {
+            bool hole = (r - 27) * (r - 27) + (c - 20) * (c - 20) < 36;
+            bool edge = r < 2 || c < 2 || r > 51 || c > 51;
+            std::uint16_t colour = PackColor(c * 31 / 53, r * 63 / 53, 16, &PixelFormatInfo);
+            if (edge) colour = PackColor(31, 63, 31, &PixelFormatInfo);
+            if (c > 44 && std::abs(r - 27) < 4) colour = PackColor(31, 0, 0, &PixelFormatInfo);
+            picture.Pixels[r * 54 + c] = hole ? 0 : colour;
+        }
+    ASSERT_EQ(LockWholeSurface(BackBuffer), 1);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            PutPixel(x, y, PackColor(4, 16 + (x / 32 + y / 32) % 2 * 10, 6, &PixelFormatInfo));
+    int i = 0;
+    for (double angle : {0.0, 0.2, 0.7853981, 1.3, 2.5, 3.14159, 4.0, 5.5}) {
+        flight::MakeCraft(craft, &picture, angle);
+        DrawCraftSprite(craft, 60 + (i % 4) * 120, 80 + (i / 4) * 120);
+        ++i;
+    }
+    flight::MakeCraft(craft, &picture, 0.4, 2.5);
+    DrawCraftSprite(craft, 600, 400); // larger, and cut by the right and bottom edges
+    flight::MakeCraft(craft, &picture, -0.3, 1.5);
+    DrawCraftSprite(craft, 10, 420); // cut by the left edge
+    ASSERT_EQ(UnlockWholeSurface(BackBuffer), 1);
+    PrimarySurface->Flip(nullptr, DDFLIP_WAIT);
+    flight::ExpectScreenMatches("turned_craft.bmp");
+}
+
+} // namespace

@@ -1,0 +1,345 @@
+// The effect slots: the two loaders on good and bad files, the slot table that loading builds,
+// playing and stopping, and a game without sound.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "audio/sound.h"
+#include "game_fixture.h"
+#include "platform/backend.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void PutLe(Bytes& b, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(std::uint8_t(v >> (8 * i)));
+}
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+Bytes Id(const char* id) { return Bytes(id, id + 4); }
+
+Bytes Ramp(std::size_t n) {
+    Bytes s;
+    for (std::size_t i = 0; i < n; ++i)
+        s.push_back(std::uint8_t(i * 7 + 3));
+    return s;
+}
+
+// A Creative Voice file whose first block, at offset 26, claims blockLength.
+Bytes Voc(std::uint32_t blockLength, const Bytes& samples) {
+    Bytes b(20, 'V');
+    PutLe(b, 26, 2);
+    PutLe(b, 0x1129010A, 4);
+    b.push_back(1);
+    PutLe(b, blockLength, 3);
+    PutLe(b, 0x00A6, 2); // time constant, packing
+    return b + samples;
+}
+
+Bytes Chunk(const char* id, const Bytes& data, std::uint32_t claimed = 0) {
+    Bytes b = Id(id);
+    PutLe(b, claimed ? claimed : std::uint32_t(data.size()), 4);
+    b = b + data;
+    if (data.size() & 1) b.push_back(0);
+    return b;
+}
+
+// A wave format chunk: 16-bit stereo at 22050 Hz, 16 bytes long or 18 with its extra size.
+Bytes Format(std::uint16_t tag, bool withExtraSize) {
+    Bytes f;
+    PutLe(f, tag, 2);
+    PutLe(f, 2, 2);
+    PutLe(f, 22050, 4);
+    PutLe(f, 88200, 4);
+    PutLe(f, 4, 2);
+    PutLe(f, 16, 2);
+    if (withExtraSize) PutLe(f, 0, 2);
+    return Chunk("fmt ", f);
+}
+
+Bytes Wave(const Bytes& chunks) {
+    Bytes b = Id("RIFF");
+    PutLe(b, std::uint32_t(4 + chunks.size()), 4);
+    return b + Id("WAVE") + chunks;
+}
+
+class SoundTest : public GameTest {
+  protected:
+    fs::path dir, home;
+
+    void SetUp() override {
+        GameTest::SetUp();
+        home = fs::current_path();
+        dir = fs::temp_directory_path() /
+              ("sound_slots_" + std::to_string(getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+        fs::current_path(dir); // the game reads its files from where it runs
+    }
+    void TearDown() override {
+        GameTest::TearDown();
+        fs::current_path(home);
+        fs::remove_all(dir);
+    }
+
+    void Write(const std::string& name, const Bytes& bytes) {
+        std::ofstream(dir / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+
+    void StartSound() {
+        OpenWindow();
+        ASSERT_EQ(InitSound(), 1);
+        ASSERT_NE(SoundDevice, nullptr);
+    }
+
+    // The samples a slot's buffer holds, read back through a lock.
+    Bytes SlotSamples(int slot) {
+        LPDIRECTSOUNDBUFFER b = SoundSlots[slot].Buffer;
+        void *p1 = nullptr, *p2 = nullptr;
+        DWORD n1 = 0, n2 = 0;
+        if (!b || b->Lock(0, 0, &p1, &n1, &p2, &n2, 0) != DS_OK) return {};
+        Bytes out(static_cast<std::uint8_t*>(p1), static_cast<std::uint8_t*>(p1) + n1);
+        b->Unlock(p1, n1, p2, n2);
+        return out;
+    }
+
+    // Loading's sequence, with the game's own files that are present: each file into the next
+    // slot, then that slot's frequency and volume.
+    void LoadTheGameSlots(std::initializer_list<const char*> present) {
+        for (const char* name : present)
+            fs::copy_file(fs::path(SKIRMO_DATA_DIR) / name, dir / name);
+        StartSound();
+        const struct {
+            const char* file;
+            DWORD hz;
+            int percent;
+        } table[] = {{"plyrshot.voc", 7000, 80},  {"pickup.voc", 11020, 80}, {"boom.voc", 8000, 80},
+                     {"plyrshot.voc", 11000, 80}, {"pickup.voc", 10000, 80}, {"boom.voc", 9000, 80},
+                     {"terrible.wav", 22000, 100}};
+        for (int slot = 0; slot < 7; ++slot) {
+            if (slot < 6)
+                LoadVocSound(table[slot].file);
+            else
+                LoadWavSound(table[slot].file, 224);
+            SetSlotFrequency(slot, table[slot].hz);
+            SetSlotVolume(slot, table[slot].percent);
+        }
+    }
+
+    // What each slot sounds when played: "file frequency volume", or "" for silence.
+    std::vector<std::string> PlayEachSlot(int count) {
+        std::vector<std::string> heard;
+        for (int slot = 0; slot < count; ++slot) {
+            TestEvents().clear();
+            StopSoundSlot(slot);
+            EXPECT_EQ(PlaySoundSlot(slot, 0), 1);
+            heard.emplace_back();
+            for (const TestEvent& e : TestEvents())
+                if (e.kind == "sound" && e.op == "play")
+                    heard.back() =
+                        e.file + " " + std::to_string(e.frequency) + " " + std::to_string(e.volume);
+        }
+        return heard;
+    }
+};
+
+TEST(VocSamples, TheFirstBlockMustLieWithinTheFile) {
+    std::size_t offset = 0, count = 0;
+    Bytes file = Voc(1002, Ramp(1000));
+    ASSERT_TRUE(FindVocSamples(file.data(), file.size(), offset, count));
+    EXPECT_EQ(offset, 32u);
+    EXPECT_EQ(count, 1000u) << "the length counts the time constant and the packing";
+    Bytes farBlock = file;
+    farBlock[20] = 250; // only the low byte of the offset counts
+    const struct {
+        const char* what;
+        Bytes bytes;
+    } bad[] = {{"empty", {}},
+               {"no block offset", Bytes(file.begin(), file.begin() + 20)},
+               {"no block header", Bytes(file.begin(), file.begin() + 29)},
+               {"length 0", Voc(0, {})},
+               {"length 1", Voc(1, {})},
+               {"one byte past the end", Voc(13, Ramp(10))},
+               {"far past the end", Voc(0xFFFFFF, Ramp(10))},
+               {"block beyond the file", Bytes(farBlock.begin(), farBlock.begin() + 200)}};
+    // Each is its own allocation of its exact size: the sanitizer build catches any read past.
+    for (const auto& b : bad)
+        EXPECT_FALSE(FindVocSamples(b.bytes.data(), b.bytes.size(), offset, count)) << b.what;
+    Bytes exact = Voc(12, Ramp(10));
+    EXPECT_TRUE(FindVocSamples(exact.data(), exact.size(), offset, count));
+}
+
+TEST_F(SoundTest, EachFileTakesTheNextSlotWhetherItLoadsOrNot) {
+    Bytes samples = Ramp(300);
+    Bytes info = Chunk("LIST", Id("INFO") + Chunk("INAM", {'x', 0}));
+    const struct {
+        const char* name;
+        Bytes bytes; // empty: no such file
+        bool loads;
+    } files[] = {
+        {"ramp.voc", Voc(302, samples), true},
+        {"truncated.voc", Voc(302, Ramp(299)), false},
+        {"short.voc", Bytes(20, 'V'), false},
+        {"oversized.voc", Voc(302, samples), false}, // grown to 16 MiB and a byte below
+        {"missing.voc", {}, false},
+        {"plain.wav", Wave(Format(1, true) + Chunk("data", samples)), true},
+        // A 16-byte format: the 18-byte read takes two bytes of the data chunk's header along.
+        {"short-format.wav", Wave(Format(1, false) + Chunk("data", samples)), true},
+        {"list-first.wav", Wave(info + Format(1, true) + Chunk("data", samples)), true},
+        {"adpcm.wav", Wave(Format(2, true) + Chunk("data", samples)), false},
+        {"no-data.wav", Wave(Format(1, true)), false},
+        {"not-riff.wav", Voc(302, samples), false},
+        {"missing.wav", {}, false},
+        // A data chunk that claims more than the file holds gives what the file holds.
+        {"cut.wav", Wave(Format(1, true) + Chunk("data", samples, 1u << 30)), true},
+    };
+    for (const auto& f : files)
+        if (!f.bytes.empty()) Write(f.name, f.bytes);
+    fs::resize_file(dir / "oversized.voc", (std::uintmax_t(16) << 20) + 1); // sparse, quick
+
+    StartSound();
+    int slot = 0;
+    for (const auto& f : files) {
+        bool wave = std::string(f.name).ends_with(".wav");
+        int result = wave ? LoadWavSound(f.name, 224) : LoadVocSound(f.name);
+        EXPECT_EQ(result, f.loads ? slot : -1) << f.name;
+        EXPECT_EQ(SoundSlots[slot].InUse, 1) << f.name;
+        // Wave data of any kind is taken byte for byte as 8-bit mono samples.
+        EXPECT_EQ(SlotSamples(slot), f.loads ? samples : Bytes{}) << f.name;
+        ++slot;
+    }
+    EXPECT_EQ(SetSlotFrequency(5, 22000), 1) << "224 asks for the frequency control";
+    EXPECT_EQ(GetSlotStatus(5), 0);
+    EXPECT_EQ(GetSlotStatus(1), -1);
+}
+
+TEST_F(SoundTest, LoadingFillsEverySlotWithItsFileFrequencyAndVolume) {
+    LoadTheGameSlots({"plyrshot.voc", "pickup.voc", "boom.voc", "terrible.wav"});
+    // Volume in hundredths of a decibel: 80 percent is 6 dB down.
+    EXPECT_EQ(PlayEachSlot(8),
+              (std::vector<std::string>{"plyrshot.voc 7000 -600", "pickup.voc 11020 -600",
+                                        "boom.voc 8000 -600", "plyrshot.voc 11000 -600",
+                                        "pickup.voc 10000 -600", "boom.voc 9000 -600",
+                                        "terrible.wav 22000 0", ""}));
+}
+
+TEST_F(SoundTest, AMissingFileSilencesOnlyItsOwnSlots) {
+    LoadTheGameSlots({"pickup.voc", "boom.voc", "terrible.wav"});
+    EXPECT_EQ(PlayEachSlot(8),
+              (std::vector<std::string>{"", "pickup.voc 11020 -600", "boom.voc 8000 -600", "",
+                                        "pickup.voc 10000 -600", "boom.voc 9000 -600",
+                                        "terrible.wav 22000 0", ""}));
+}
+
+TEST_F(SoundTest, TriggeringASlotAgainRestartsItFromItsBeginning) {
+    StartSound();
+    Write("ramp.voc", Voc(1002, Ramp(1000)));
+    ASSERT_EQ(LoadVocSound("ramp.voc"), 0);
+    ASSERT_EQ(SetSlotFrequency(0, 11025), 1);
+    ASSERT_EQ(SetSlotVolume(0, 100), 1);
+    // The mixer at the buffer's own rate hands back the samples one for one.
+    auto mix = [](int frames) {
+        std::vector<float> out(2 * std::size_t(frames), 0.0f);
+        MixSoundBuffers(out.data(), frames, 11025);
+        return out;
+    };
+    const std::vector<float> silence(200, 0.0f);
+
+    ASSERT_EQ(PlaySoundSlot(0, 0), 1);
+    std::vector<float> first = mix(100);
+    EXPECT_EQ(GetSlotStatus(0), long(DSBSTATUS_PLAYING));
+    EXPECT_NE(mix(100), first);
+    StopSoundSlot(0);
+    EXPECT_EQ(GetSlotStatus(0), 0);
+    EXPECT_EQ(mix(100), silence) << "stopped means silent";
+    ASSERT_EQ(PlaySoundSlot(0, 0), 1);
+    EXPECT_EQ(mix(100), first) << "a stopped slot starts over";
+    ASSERT_EQ(PlaySoundSlot(0, 0), 1);
+    EXPECT_EQ(mix(100), first) << "played while it plays: cut off and started over";
+    mix(2000);
+    EXPECT_EQ(GetSlotStatus(0), 0) << "a slot plays once and stops at its end";
+}
+
+TEST_F(SoundTest, WithoutSoundNothingIsTouchedAndEverythingSucceeds) {
+    TestOptions o;
+    o.failure.step = TestFailure::Sound; // would fail, were the service asked
+    Start(o);
+    Write("ramp.voc", Voc(1002, Ramp(1000)));
+    OpenWindow();
+    SoundEnabled = 0;
+    EXPECT_EQ(InitSound(), 1);
+    EXPECT_EQ(SoundDevice, nullptr);
+    EXPECT_EQ(LoadVocSound("ramp.voc"), 1);
+    EXPECT_EQ(LoadWavSound("terrible.wav", 224), 1);
+    EXPECT_EQ(SoundSlots[0].InUse, 0);
+    EXPECT_EQ(SetSlotFrequency(0, 7000), 1);
+    EXPECT_EQ(SetSlotVolume(0, 80), 1);
+    EXPECT_EQ(StopSoundSlot(0), 1);
+    EXPECT_EQ(PlaySoundSlot(0, 0), 1);
+    EXPECT_EQ(GetSlotStatus(0), 1);
+    EXPECT_EQ(ReleaseSound(), 1);
+    EXPECT_TRUE(TestEvents().empty());
+}
+
+TEST_F(SoundTest, ASoundDeviceThatCannotBeOpenedIsSaidBeforeTheGameEnds) {
+    TestOptions o;
+    o.failure.step = TestFailure::Sound;
+    Start(o);
+    OpenWindow();
+    EXPECT_EQ(InitSound(), 0);
+    EXPECT_EQ(SoundDevice, nullptr);
+    std::vector<TestEvent> boxes = MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Sound initialization error");
+    EXPECT_EQ(boxes[0].text.rfind(
+                  std::string("The sound device could not be opened: ") + SoundOutputError(), 0),
+              0u)
+        << boxes[0].text;
+    EXPECT_STRNE(SoundOutputError(), "");
+    EXPECT_NE(boxes[0].text.find("\"Check this if you don't have a sound card\""),
+              std::string::npos);
+
+    // The whole program, as the replay runner starts it: the message, then the end.
+    std::string log = (dir / "fail.jsonl").string();
+    std::string command = std::string(SKIRMO_REPLAY) + " --data " + SKIRMO_DATA_DIR +
+                          " --fail sound --until 60 --log " + log + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(log);
+    std::vector<std::string> events;
+    for (std::string line; std::getline(in, line);)
+        events.push_back(line.substr(line.find("\"event\":")));
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].rfind(R"("event":"message_box","caption":"Sound initialization error")", 0),
+              0u);
+    EXPECT_EQ(events[1], R"("event":"quit","code":0})");
+    EXPECT_EQ(events[2], R"("event":"end","why":"program ended"})");
+}
+
+TEST_F(SoundTest, ReleasingStopsAndFreesEverySlotAndTheDevice) {
+    StartSound();
+    Write("ramp.voc", Voc(1002, Ramp(1000)));
+    ASSERT_EQ(LoadVocSound("ramp.voc"), 0);
+    ASSERT_EQ(DuplicateSoundSlot(0), 1);
+    PlaySoundSlot(1, 0);
+    EXPECT_EQ(ReleaseSound(), 1);
+    EXPECT_EQ(SoundDevice, nullptr);
+    EXPECT_EQ(SoundSlots[0].Buffer, nullptr);
+    EXPECT_EQ(SoundSlots[1].Buffer, nullptr);
+    EXPECT_EQ(PlaySoundSlot(1, 0), 1) << "nothing left to play";
+}
+
+} // namespace
