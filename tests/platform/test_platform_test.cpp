@@ -1,6 +1,7 @@
 // The test platform's own rules: the virtual clock, the refresh grid, the key script.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -260,6 +261,32 @@ TEST(Recorder, SoundBuffersAndMusicCommandsAreRecordedWithTheirFiles) {
                        "jazz\",\"result\":\"275\""),
               std::string::npos)
         << log;
+}
+
+// A buffer is named by the file its samples came from, not by the file read last.
+TEST(Recorder, ABufferIsNamedByTheFileHoldingItsSamples) {
+    TestPlatformStart({});
+    std::vector<std::uint8_t> pickup, music;
+    ASSERT_EQ(ReadGameFile(SKIRMO_DATA_DIR "/pickup.voc", 1 << 20, pickup), GameFileRead::Read);
+    ASSERT_EQ(ReadGameFile(SKIRMO_DATA_DIR "/DREAMS.MID", 1 << 20, music), GameFileRead::Read);
+    ASSERT_GT(pickup.size(), 600u);
+    IDirectSound* ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 11025, 11025, 1, 8, 0};
+    DSBUFFERDESC desc{sizeof(DSBUFFERDESC), DSBCAPS_STATIC, 500, 0, &format};
+    IDirectSoundBuffer* buffer = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&desc, &buffer, nullptr), DS_OK);
+    void* region = nullptr;
+    DWORD bytes = 0;
+    ASSERT_EQ(buffer->Lock(0, 0, &region, &bytes, nullptr, nullptr, 0), DS_OK);
+    std::copy(pickup.begin() + 100, pickup.begin() + 600, static_cast<std::uint8_t*>(region));
+    ASSERT_EQ(buffer->Unlock(region, bytes, nullptr, 0), DS_OK);
+    buffer->Play(0, 0, 0);
+    ds->Release();
+    EXPECT_NE(TestEventsAsJsonLines().find("\"file\":\"" +
+                                           JsonEscape(SKIRMO_DATA_DIR "/pickup.voc") + "\""),
+              std::string::npos)
+        << TestEventsAsJsonLines();
 }
 
 // A new run starts from nothing, whatever the last one left behind.

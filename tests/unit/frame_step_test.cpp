@@ -183,7 +183,8 @@ TEST_F(FrameStepTest, PauseFreezesEverythingAndTheFirstFrameBackIsATenth) {
 }
 
 TEST_F(FrameStepTest, KWipesTheScreenRowByRowAndPlayGoesOn) {
-    Run({Key(0.5, 'K', true), Key(0.55, 'K', false)});
+    Run({Key(0.5, 'K', true), Key(0.55, 'K', false), Key(3.5, VK_SPACE, true),
+         Key(3.6, VK_SPACE, false)}); // Space leaves the keys page the wipe leads to
     while (TestNowSeconds() < 0.5)
         FrameStep();
     const double before = TestNowSeconds();
