@@ -7,6 +7,7 @@
 #include "audio/sound.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -171,19 +172,27 @@ int LoadVocSound(const char* fileName) {
     if (SoundEnabled == 0) return 1;
     int slot = ClaimSlot();
     if (slot < 0) return -1;
+    std::FILE* in = fileName ? OpenGameFile(fileName) : nullptr;
+    if (!in) return -1;
+    // The file stays open until its buffer is made, so the buffer is known by the file's name.
     std::vector<std::uint8_t> file;
-    if (!fileName || ReadGameFile(fileName, MaxSoundFileBytes, file) != GameFileRead::Read)
-        return -1;
+    long size = std::fseek(in, 0, SEEK_END) == 0 ? std::ftell(in) : -1;
+    bool ok =
+        size >= 0 && std::size_t(size) <= MaxSoundFileBytes && std::fseek(in, 0, SEEK_SET) == 0;
+    if (ok) {
+        file.resize(std::size_t(size));
+        ok = std::fread(file.data(), 1, file.size(), in) == file.size();
+    }
     std::size_t offset = 0, count = 0;
-    if (!FindVocSamples(file.data(), file.size(), offset, count)) return -1;
-    if (!CreateSlotBuffer(slot, DWORD(count),
+    ok = ok && FindVocSamples(file.data(), file.size(), offset, count) &&
+         CreateSlotBuffer(slot, DWORD(count),
                           {DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY |
                                DSBCAPS_LOCHARDWARE | DSBCAPS_STATIC,
                            DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY |
-                               DSBCAPS_LOCSOFTWARE | DSBCAPS_STATIC}))
-        return -1;
-    if (!FillSlotBuffer(slot, file.data() + offset, count)) return -1;
-    return slot;
+                               DSBCAPS_LOCSOFTWARE | DSBCAPS_STATIC}) &&
+         FillSlotBuffer(slot, file.data() + offset, count);
+    std::fclose(in);
+    return ok ? slot : -1;
 }
 
 int LoadWavSound(const char* fileName, DWORD extraFlags) {
@@ -225,13 +234,13 @@ int LoadWavSound(const char* fileName, DWORD extraFlags) {
             }
         }
     }
+    // Closed only once the buffer is made, so the buffer is known by the file's name.
+    ok = ok &&
+         CreateSlotBuffer(slot, DWORD(samples.size()),
+                          {extraFlags | DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE}) &&
+         FillSlotBuffer(slot, samples.data(), samples.size());
     mmioClose(in, 0);
-    if (!ok) return -1;
-    if (!CreateSlotBuffer(slot, DWORD(samples.size()),
-                          {extraFlags | DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE}))
-        return -1;
-    if (!FillSlotBuffer(slot, samples.data(), samples.size())) return -1;
-    return slot;
+    return ok ? slot : -1;
 }
 
 int PlaySoundSlot(int slot, DWORD flags) {

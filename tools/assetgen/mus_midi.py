@@ -54,6 +54,20 @@ class Part:
         velocity = max(1, min(127, int(velocity)))
         self.notes.append((int(start), int(length), int(pitch), velocity))
 
+    def clear(self, start, end, since=0):
+        """Silence [start, end): notes starting there go, notes sounding
+        into it stop at start.  Only notes from index since on are touched,
+        so one role's notes can be thinned without another's."""
+        kept = self.notes[:since]
+        for n in self.notes[since:]:
+            s, length, pitch, vel = n
+            if start <= s < end:
+                continue
+            if s < start < s + length:
+                n = (s, start - s, pitch, vel)
+            kept.append(n)
+        self.notes = kept
+
     def resolved_notes(self):
         """Notes sorted, with same-pitch overlaps cut so each pitch sounds
         at most once at a time (a second note-on would leave the pairing of
