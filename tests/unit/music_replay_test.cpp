@@ -17,6 +17,7 @@ namespace {
 class MusicReplayTest : public ::testing::Test {
   protected:
     fs::path dir;
+    int soundEvents = 0; // every effect played or stopped in the last run
     void SetUp() override {
         dir = fs::temp_directory_path() /
               ("skirmo-music-replay-" + std::to_string(::getpid()) + "-" +
@@ -38,6 +39,7 @@ class MusicReplayTest : public ::testing::Test {
         const std::string pieces[] = {"DREAMS",   "CRAZYTRN", "BLACKAN",
                                       "JUMP1984", "BEAUTIF",  "CAIRO"};
         std::vector<std::string> tokens;
+        soundEvents = 0;
         std::ifstream in(log);
         for (std::string line; std::getline(in, line);) {
             auto has = [&](const std::string& s) { return line.find(s) != std::string::npos; };
@@ -49,7 +51,9 @@ class MusicReplayTest : public ::testing::Test {
                 if (has("\"command\":\"play jazz from 0\"")) tokens.push_back("P");
                 if (has("\"command\":\"stop jazz\"")) tokens.push_back("S");
                 if (has("\"command\":\"close jazz\"")) tokens.push_back("C");
-            } else if (has("\"op\":\"play\",\"file\":\"terrible.wav\"")) {
+            }
+            if (has("\"event\":\"sound\"")) ++soundEvents;
+            if (has("\"op\":\"play\",\"file\":\"terrible.wav\"")) {
                 tokens.push_back("Sting");
             } else if (has("\"event\":\"quit\"")) {
                 tokens.push_back("Quit");
@@ -134,6 +138,13 @@ TEST_F(MusicReplayTest, QuittingAndClosingTheWindow) {
         "title L0 quit");
     EXPECT_EQ(Story(Run("", pages + "5 focus lost\n7 focus gained\n9 close\n")),
               "title L0 away-back closed");
+}
+
+TEST_F(MusicReplayTest, TickingTheBoxGivesASilentGame) {
+    EXPECT_EQ(Story(Run("--bot", "", "120")), "title L0");
+    EXPECT_GT(soundEvents, 0);
+    EXPECT_TRUE(Run("--bot --no-sound", "", "120").empty());
+    EXPECT_EQ(soundEvents, 0);
 }
 
 } // namespace
