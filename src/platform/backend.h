@@ -82,12 +82,15 @@ void BackendTextDrawn();
 
 struct SoundBufferData;
 
-// The game files open right now (files.cpp): a FILE or RIFF handle opened and closed. A sound
-// buffer is named by the newest one still open when it is made, else by the file closed just
-// before if no other was opened since ("" when neither is).
+// Naming sound buffers by their file, for the test log (files.cpp). A buffer is named, when its
+// samples are unlocked, by the newest of the last few files read whole that holds those samples;
+// failing that, by the newest game file still open (a FILE or RIFF handle) when it was made;
+// failing that "". The real platform keeps no copies (BackendNamesSoundBuffers is false there).
+bool BackendNamesSoundBuffers();
 void NoteGameFileOpen(const void* handle, const char* name);
 void NoteGameFileClosed(const void* handle);
 const std::string& NewestOpenGameFile();
+std::string GameFileHolding(const std::uint8_t* data, std::size_t size);
 void ForgetOpenGameFiles();
 // Opens / closes the sound output. False when there is none, with the reason in why.
 bool BackendOpenSound(std::string& why);

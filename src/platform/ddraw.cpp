@@ -239,6 +239,7 @@ HRESULT IDirectDrawSurface::Unlock(void*) {
 }
 
 HRESULT IDirectDrawSurface::GetDC(HDC* dc) {
+    BackendCall("IDirectDrawSurface::GetDC");
     if (!dc) return DDERR_INVALIDPARAMS;
     *dc = nullptr;
     if (memory->lost) return DDERR_SURFACELOST;

@@ -172,6 +172,11 @@ HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** region1, DWOR
 
 HRESULT IDirectSoundBuffer::Unlock(void*, DWORD, void*, DWORD) {
     if (!data->locked) return DSERR_INVALIDPARAM;
+    if (BackendNamesSoundBuffers()) {
+        const std::vector<std::uint8_t>& b = data->samples->bytes;
+        std::string file = GameFileHolding(b.data(), b.size());
+        if (!file.empty()) data->file = file;
+    }
     SoundLock lock;
     data->locked = data->samples->locked = false;
     return DS_OK;

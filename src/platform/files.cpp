@@ -1,14 +1,14 @@
 // files.cpp -- opening and reading the game's own files
 //
-// The platform keeps a list of the game files open right now, so that a sound buffer can be
-// named by the file it is being made from: the newest file still open when it is made, or, when
-// none is, the file read and closed just before (the game's loaders read a file whole and close
-// it before they make its buffer). Opening another file forgets that closed one, so a name never
-// lingers onto a buffer made later from something else. A FILE handed out here is a thin wrapper
-// around the real one that notes its own closing.
+// The test log names each sound buffer by the file its samples came from. Which file was opened
+// last says little (the music, a picture or the map may be read in between), so the platform
+// looks at the samples themselves: the newest of the last few files read whole that holds them.
+// For samples found in none, the newest game file still open when the buffer was made stands in;
+// a FILE handed out here is a thin wrapper around the real one that notes its own closing.
 #include "files.h"
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,7 +18,16 @@
 namespace {
 
 std::vector<std::pair<const void*, std::string>> OpenFiles; // oldest first
-std::string JustClosed; // the last file closed, until another is opened
+
+// The last few files read whole, newest last, kept only where names are wanted (the test
+// platform) and only for files of a sound effect's size.
+struct RecentFile {
+    std::string name;
+    std::vector<std::uint8_t> bytes;
+};
+std::deque<RecentFile> Recent;
+constexpr std::size_t RecentCount = 8;
+constexpr std::size_t RecentLargest = std::size_t(1) << 20;
 
 ssize_t CookieRead(void* cookie, char* buffer, size_t size) {
     std::FILE* f = static_cast<std::FILE*>(cookie);
@@ -42,24 +51,31 @@ int CookieClose(void* cookie) {
 
 void NoteGameFileOpen(const void* handle, const char* name) {
     OpenFiles.emplace_back(handle, name ? name : "");
-    JustClosed.clear();
 }
 
 void NoteGameFileClosed(const void* handle) {
     auto at = std::find_if(OpenFiles.begin(), OpenFiles.end(),
                            [&](const auto& f) { return f.first == handle; });
-    if (at == OpenFiles.end()) return;
-    JustClosed = at->second;
-    OpenFiles.erase(at);
+    if (at != OpenFiles.end()) OpenFiles.erase(at);
 }
 
 const std::string& NewestOpenGameFile() {
-    return OpenFiles.empty() ? JustClosed : OpenFiles.back().second;
+    static const std::string none;
+    return OpenFiles.empty() ? none : OpenFiles.back().second;
 }
 
 void ForgetOpenGameFiles() {
     OpenFiles.clear();
-    JustClosed.clear();
+    Recent.clear();
+}
+
+std::string GameFileHolding(const std::uint8_t* data, std::size_t size) {
+    if (!data || size == 0) return {};
+    for (auto f = Recent.rbegin(); f != Recent.rend(); ++f)
+        if (f->bytes.size() >= size &&
+            std::search(f->bytes.begin(), f->bytes.end(), data, data + size) != f->bytes.end())
+            return f->name;
+    return {};
 }
 
 std::FILE* OpenGameFile(const char* name) {
@@ -75,6 +91,7 @@ std::FILE* OpenGameFile(const char* name) {
 
 GameFileRead ReadGameFile(const char* name, std::size_t maxBytes,
                           std::vector<std::uint8_t>& bytes) {
+    if (name) BackendCall((std::string("ReadGameFile ") + name).c_str());
     std::FILE* in = OpenGameFile(name);
     if (!in) return GameFileRead::Missing;
     bool ok = std::fseek(in, 0, SEEK_END) == 0;
@@ -85,5 +102,9 @@ GameFileRead ReadGameFile(const char* name, std::size_t maxBytes,
         ok = std::fread(bytes.data(), 1, bytes.size(), in) == bytes.size();
     }
     std::fclose(in);
+    if (ok && BackendNamesSoundBuffers() && bytes.size() <= RecentLargest) {
+        Recent.push_back(RecentFile{name, bytes});
+        if (Recent.size() > RecentCount) Recent.pop_front();
+    }
     return ok ? GameFileRead::Read : GameFileRead::Unreadable;
 }

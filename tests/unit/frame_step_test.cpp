@@ -183,9 +183,8 @@ TEST_F(FrameStepTest, PauseFreezesEverythingAndTheFirstFrameBackIsATenth) {
 }
 
 TEST_F(FrameStepTest, KWipesTheScreenRowByRowAndPlayGoesOn) {
-    // The keys page that follows the wipe waits for Space.
     Run({Key(0.5, 'K', true), Key(0.55, 'K', false), Key(3.5, VK_SPACE, true),
-         Key(3.6, VK_SPACE, false)});
+         Key(3.6, VK_SPACE, false)}); // Space leaves the keys page the wipe leads to
     while (TestNowSeconds() < 0.5)
         FrameStep();
     const double before = TestNowSeconds();

@@ -41,8 +41,11 @@ class LoadingReplayTest : public ::testing::TestWithParam<std::pair<int, int>> {
   protected:
     fs::path dir;
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("skirmo-loading-replay-" + std::to_string(::getpid()) +
-                                           "-" + std::to_string(GetParam().first));
+        // A parameterised test's name ends in "/N": one folder per test and mode.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        dir = fs::temp_directory_path() /
+              ("skirmo-loading-replay-" + std::to_string(::getpid()) + "-" + name);
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -121,6 +124,28 @@ TEST_P(LoadingReplayTest, StartUpShowsThePagesAndTheTitleThenFliesLevelOne) {
     ASSERT_NE(dreams, std::string::npos) << text;
     EXPECT_NEAR(Field(text.substr(text.rfind("{", dreams)), "t"), 9.0, 0.1);
     EXPECT_EQ(text.find("message_box"), std::string::npos) << text;
+}
+
+TEST_P(LoadingReplayTest, EscapeThenYesShowsCreditsAndThanksAndEndsTheProgram) {
+    auto [w, h] = GetParam();
+    // Frames from about 4.1 s; Escape at 6 s wipes the columns (3.2 or 4.0 s), Y answers, and
+    // Space held from 12 s goes through the credits and the thanks.
+    std::ofstream(Path("keys.txt")) << "0 SPACE down\n0.2 SPACE up\n6 ESC down\n6.1 ESC up\n"
+                                       "11 Y down\n11.1 Y up\n12 SPACE down\n";
+    std::string command = std::string(SKIRMO_REPLAY) + " --data " + SKIRMO_DATA_DIR + " --mode " +
+                          std::to_string(w) + "x" + std::to_string(h) + " --script " +
+                          Path("keys.txt") + " --until 30 --shot-at 8:" + Path("wipe.bmp") +
+                          " --log " + Path("log.jsonl") + " 2>" + Path("stderr.txt");
+    int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0);
+    auto log = Read("log.jsonl");
+    std::string text(log.begin(), log.end());
+    EXPECT_NE(text.find("\"event\":\"quit\",\"code\":0"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"why\":\"program ended\""), std::string::npos) << text;
+    EXPECT_NE(text.find("open CAIRO.MID"), text.rfind("open CAIRO.MID")) << "title music again";
+    // Two seconds into the wipe, column by column at 5 ms: 400 columns are black.
+    Lit black = LitBox(Read("wipe.bmp"), 0, h);
+    EXPECT_NEAR(black.left, 400, 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModes, LoadingReplayTest,

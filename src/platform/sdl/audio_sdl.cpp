@@ -330,6 +330,7 @@ void BackendUnlockSound() {
     if (Device) SDL_UnlockAudioDevice(Device);
 }
 
+bool BackendNamesSoundBuffers() { return false; }
 void BackendSoundPlayed(const SoundBufferData&) {}
 void BackendSoundStopped(const SoundBufferData&) {}
 

@@ -125,11 +125,22 @@ bool RefreshPassedSincePresent() {
     return std::chrono::duration<double>(Clock::now() - LastPresent).count() >= Period;
 }
 
+// The game also writes the visible surface while it holds it locked (the wipes) or holds its
+// device context (text pages, level titles, prompts); such writes announce themselves only
+// when the surface is let go, so a front held open counts as changed at every poll.
+bool FrontMayHaveChanged(const SurfaceMemory* front) {
+    return FrontDirty || (front && (front->locked || front->dcOut));
+}
+
 void ShowDirtyFront() {
     const SurfaceMemory* front = DisplayFront();
-    if (!FrontDirty || !front || !RefreshPassedSincePresent()) return;
+    if (!front || !FrontMayHaveChanged(front) || !RefreshPassedSincePresent()) return;
     FrontDirty = false;
-    if (SameAsShown(*front)) return;
+    // Nothing new: look again only a refresh later, so a page or prompt that waits costs little.
+    if (SameAsShown(*front)) {
+        LastPresent = Clock::now();
+        return;
+    }
     UploadFront(*front);
     Shown.assign(front->pixels,
                  front->pixels + std::size_t(front->pitch) * std::size_t(front->height));
@@ -224,12 +235,10 @@ void ScreenShowAgain() {
     }
 }
 
-void ScreenOnClockPoll() {
-    if (FrontDirty) ShowDirtyFront();
-}
+void ScreenOnClockPoll() { ShowDirtyFront(); }
 
 void ScreenOnWaitingPoll() {
-    if (FrontDirty) ShowDirtyFront();
+    ShowDirtyFront();
     // Many polls of the keyboard or the messages and no flip: the game is waiting (a prompt, a
     // text page, a held key, the pause, the background). A millisecond's sleep per poll changes
     // no result and frees the processor.

@@ -11,6 +11,7 @@ bool BackendOpenSound(std::string& why) {
     return false;
 }
 void BackendCloseSound() {}
+bool BackendNamesSoundBuffers() { return true; }
 void BackendLockSound() {}
 void BackendUnlockSound() {}
 

@@ -109,9 +109,10 @@ void TestSetKeyboardHook(std::function<void(std::int64_t nowNs)> hook);
 // scripted press does.
 void TestSetKey(int virtualKey, bool down);
 // The call trace: while on, the platform calls that mark the game's order (window, dialog,
-// cursor, sound, display, clock, music commands by their verb, message boxes, surface restores,
-// releases, the quit) are recorded by name in the order made, e.g. "DirectDrawCreate",
-// "QueryPerformanceCounter", "mciSendStringA open", "IDirectDrawSurface::Restore". The hook, if
+// cursor, sound, display, clock, music commands by their verb, device contexts, game files read
+// whole, message boxes, surface restores, releases, the quit) are recorded by name in the order
+// made, e.g. "DirectDrawCreate", "QueryPerformanceCounter", "mciSendStringA open",
+// "IDirectDrawSurface::GetDC", "ReadGameFile boom.voc", "IDirectDrawSurface::Restore". The hook, if
 // set, sees each as it is recorded (a test can read the game's globals there). Off, empty and
 // without a hook after TestPlatformStart.
 void TestTraceCalls(bool on);

@@ -1,0 +1,328 @@
+// bench.cpp -- skirmo-bench: how close the game's drawing comes to the machine's limit
+//
+// Everything is measured in one run, side by side, because the machines we run on are shared and
+// noisy: only the ratios mean much. For each picture size:
+//   1. ComposeFrame plus DrawLives of a busy frame, next to the floor of writing one frame's bytes
+//      (a memcpy of every row from a tile-sized source);
+//   2. the rotated-sprite rasterizer against SDL2_gfx's rotozoomSurface with a colour-keyed blit,
+//      and against SDL's software renderer's SDL_RenderCopyEx, on the same sprite and headings;
+//   3. DrawLandscape against SDL_BlitSurface of the same tiles onto the same memory.
+// Then one whole FrameStep of a played game on the test platform, in CPU time, as a share of a
+// 60 Hz frame. The last line sums it up for scripts.
+//
+// The benchmark may use SDL directly; the game it measures never does.
+#include <SDL2/SDL.h>
+#include <SDL2/SDL2_rotozoom.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "app/game_clock.h"
+#include "app/game_globals.h"
+#include "app/random.h"
+#include "app/startup.h"
+#include "combat/craft.h"
+#include "combat/debris.h"
+#include "combat/shots.h"
+#include "display/bitmaps.h"
+#include "display/display.h"
+#include "display/pixels.h"
+#include "display/rasterizer.h"
+#include "display/wipes.h"
+#include "platform/test/test_platform.h"
+#include "platform/window.h"
+#include "world/clouds.h"
+#include "world/compose_frame.h"
+#include "world/headings.h"
+#include "world/landscape.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The median of `runs` timings of fn, in microseconds; prepare runs untimed before each.
+double MedianMicroseconds(int runs, const std::function<void()>& fn,
+                          const std::function<void()>& prepare = {}) {
+    std::vector<double> times;
+    times.reserve(std::size_t(runs));
+    for (int i = 0; i < runs; ++i) {
+        if (prepare) prepare();
+        auto start = Clock::now();
+        fn();
+        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
+    return times[std::size_t(runs / 2)];
+}
+
+double ThreadCpuMicroseconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e6 + double(t.tv_nsec) / 1e3;
+}
+
+LRESULT BenchWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+// A display of the given size with every picture loaded, as loading leaves it.
+void LoadEverything(int width, int height) {
+    ResetGameGlobals();
+    TestPlatformStart(TestOptions{});
+    ScreenWidth = width;
+    ScreenHeight = height;
+    HalfScreenWidth = width / 2;
+    HalfScreenHeight = height / 2;
+    WNDCLASSEXA wc{};
+    wc.lpfnWndProc = BenchWindowProc;
+    wc.lpszClassName = "BENCH";
+    RegisterClassExA(&wc); // fails harmlessly when a fresh platform still knows the class
+    MainWindow = CreateWindowExA(0, "BENCH", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                 nullptr, nullptr);
+    if (!InitDisplay()) {
+        std::fprintf(stderr, "bench: no display\n");
+        std::exit(1);
+    }
+    GameSrand(1);
+    AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
+    ClearCraft();
+    LoadFlashMask();
+    LoadWorldMap("world.dat");
+    BuildHeadingTables();
+    LoadSurfaceBitmaps();
+    SeedClouds();
+    LoadSpriteImages();
+    CurrentLevel = 4;
+    SetUpCraftForLevel();
+    AssignCraftImages(CurrentLevel);
+    InitShotList();
+    FrameDelta = 1.0f / 60.0f;
+    FrameRate = 60.0f;
+}
+
+// The busy frame: the player mid-world, five enemies around it (two exploding with their debris
+// spread), ten clouds and 50 shots in view, none of them close enough to hit anything.
+struct BusyScene {
+    Craft enemies[EnemySlots];
+    std::vector<Shot> shots;
+};
+
+BusyScene MakeBusyScene() {
+    PlayerCraft.PosX = 1024.0f;
+    PlayerCraft.PosY = 1024.0f;
+    PlayerCraft.Heading = 100.0f;
+    RotateCraftCorners(PlayerCraft, 100);
+    ApplyViewRule();
+    const float spots[EnemySlots][2] = {
+        {-200, -120}, {180, -150}, {-150, 140}, {210, 120}, {0, -190}};
+    for (int i = 0; i < EnemySlots; ++i) {
+        Craft& e = EnemyCraft[i];
+        e.PosX = PlayerCraft.PosX + spots[i][0];
+        e.PosY = PlayerCraft.PosY + spots[i][1];
+        e.Heading = float(i * 377 % HeadingSteps);
+        RotateCraftCorners(e, int(e.Heading));
+        if (i == 1 || i == 3) {
+            e.State = CraftDestroyed;
+            e.Frame = FrameDestroyed;
+            e.Countdown = 1000;
+            FrameDelta = 0.1f;
+            for (int k = 0; k < 4; ++k)
+                MoveDebris(e);
+            FrameDelta = 1.0f / 60.0f;
+        }
+    }
+    float left = float(ViewRight - ScreenWidth), top = float(ViewBottom - ScreenHeight);
+    for (int i = 0; i < CloudCount; ++i) {
+        Clouds[i].X = left + float(i * 61 % (ScreenWidth - 64));
+        Clouds[i].Y = top + float(i * 97 % (ScreenHeight - 64));
+    }
+    for (int i = 0; i < 50; ++i) {
+        float x = left + 20.0f + float(i % 10) * float(ScreenWidth - 40) / 10.0f;
+        float y = top + 30.0f + float(i / 10) * 8.0f; // a band near the top, away from the craft
+        SpawnShot(i % 2, x, y, float(i * 38));
+    }
+    BusyScene scene;
+    std::memcpy(scene.enemies, EnemyCraft, sizeof EnemyCraft);
+    for (const Shot* s = ShotList.First; s; s = s->Next)
+        scene.shots.push_back(*s);
+    return scene;
+}
+
+// Puts the moving parts back, so every timed frame draws the same busy picture.
+void RestoreBusyScene(const BusyScene& scene) {
+    std::memcpy(EnemyCraft, scene.enemies, sizeof EnemyCraft);
+    std::size_t i = 0;
+    for (Shot* s = ShotList.First; s && i < scene.shots.size(); s = s->Next, ++i) {
+        Shot* next = s->Next;
+        *s = scene.shots[i];
+        s->Next = next;
+    }
+}
+
+struct SizeFigures {
+    double compose, floor, sprite, rotozoom, renderCopyEx, landscape, blitSurface;
+};
+
+SDL_Surface* WrapSurfaceMemory(IDirectDrawSurface* surface) {
+    LockWholeSurface(surface);
+    LockedFrame f = FrameBuffer;
+    UnlockWholeSurface(surface); // the memory stays where it is: surfaces are plain memory
+    return SDL_CreateRGBSurfaceWithFormatFrom(f.Base, f.Width, f.Height, 16, f.Pitch,
+                                              SDL_PIXELFORMAT_RGB565);
+}
+
+SizeFigures MeasureSize(int width, int height) {
+    LoadEverything(width, height);
+    SizeFigures r{};
+    const int runs = 300;
+
+    BusyScene scene = MakeBusyScene();
+    r.compose = MedianMicroseconds(
+        runs, [] { ComposeFrame(), DrawLives(); }, [&] { RestoreBusyScene(scene); });
+
+    std::vector<std::uint16_t> tile(32 * 32, 0x1234);
+    LockWholeSurface(BackBuffer);
+    LockedFrame frame = FrameBuffer;
+    UnlockWholeSurface(BackBuffer);
+    r.floor = MedianMicroseconds(runs, [&] {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(frame.Base + y * frame.Pitch, tile.data(), std::size_t(width) * 2);
+    });
+
+    // The sprite at 64 headings, centred, as the rasterizer draws a craft.
+    Craft& craft = EnemyCraft[0];
+    craft = scene.enemies[0];
+    craft.State = CraftAttacking;
+    craft.Frame = FrameNormal;
+    r.sprite = MedianMicroseconds(runs, [&] {
+        LockWholeSurface(BackBuffer);
+        for (int i = 0; i < 64; ++i) {
+            RotateCraftCorners(craft, i * HeadingSteps / 64);
+            DrawCraftSprite(craft, width / 2, height / 2);
+        }
+        UnlockWholeSurface(BackBuffer);
+    });
+
+    SDL_Surface* target = WrapSurfaceMemory(BackBuffer);
+    SDL_Surface* sprite =
+        SDL_CreateRGBSurfaceWithFormatFrom(SpriteImageStore.ThirdEnemyImages[0].Pixels, SpriteSize,
+                                           SpriteSize, 16, SpriteSize * 2, SDL_PIXELFORMAT_RGB565);
+    SDL_SetColorKey(sprite, SDL_TRUE, 0);
+    auto degrees = [](int i) { return -360.0 * i / 64.0; };
+    r.rotozoom = MedianMicroseconds(runs, [&] {
+        for (int i = 0; i < 64; ++i) {
+            SDL_Surface* turned = rotozoomSurface(sprite, degrees(i), 1.0, SMOOTHING_OFF);
+            SDL_SetSurfaceBlendMode(turned, SDL_BLENDMODE_NONE);
+            SDL_SetColorKey(turned, SDL_TRUE, SDL_MapRGBA(turned->format, 0, 0, 0, 255));
+            SDL_Rect at{width / 2 - turned->w / 2, height / 2 - turned->h / 2, turned->w,
+                        turned->h};
+            SDL_BlitSurface(turned, nullptr, target, &at);
+            SDL_FreeSurface(turned);
+        }
+    });
+    SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(target);
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, sprite);
+    r.renderCopyEx = MedianMicroseconds(runs, [&] {
+        SDL_Rect at{width / 2 - SpriteSize / 2, height / 2 - SpriteSize / 2, SpriteSize,
+                    SpriteSize};
+        for (int i = 0; i < 64; ++i)
+            SDL_RenderCopyEx(renderer, texture, nullptr, &at, -degrees(i), nullptr, SDL_FLIP_NONE);
+        SDL_RenderFlush(renderer);
+    });
+    SDL_DestroyTexture(texture);
+    SDL_DestroyRenderer(renderer);
+    SDL_FreeSurface(sprite);
+
+    // The landscape with the view cut 5 and 7 pixels into its first tile.
+    const int left = 32 * 10 + 5, top = 32 * 10 + 7;
+    r.landscape = MedianMicroseconds(runs, [&] { DrawLandscape(left + width, top + height); });
+    SDL_Surface* tiles[20];
+    for (int i = 0; i < 20; ++i) {
+        tiles[i] = WrapSurfaceMemory(TileSurfaces[i]);
+    }
+    r.blitSurface = MedianMicroseconds(runs, [&] {
+        for (int y = -(top % 32), row = top / 32; y < height; y += 32, ++row)
+            for (int x = -(left % 32), col = left / 32; x < width; x += 32, ++col) {
+                SDL_Rect dst{x, y, 32, 32};
+                SDL_BlitSurface(tiles[WorldMap[row * MapTiles + col]], nullptr, target, &dst);
+            }
+    });
+    for (SDL_Surface* t : tiles)
+        SDL_FreeSurface(t);
+    SDL_FreeSurface(target);
+    return r;
+}
+
+// A game played on the test platform: the two opening pages left with Space, then full speed,
+// a turn now and then, and the gun held. Only frames after the level title count.
+double MeasureFrameStep() {
+    ResetGameGlobals();
+    TestOptions o;
+    std::string script = "0.5 SPACE down\n0.6 SPACE up\n3.5 SPACE down\n3.6 SPACE up\n"
+                         "10 UP down\n10 SPACE down\n";
+    for (int t = 12; t < 60; t += 4)
+        script += std::to_string(t) + " RIGHT down\n" + std::to_string(t) + ".7 RIGHT up\n";
+    std::string error;
+    ParseScript(script, o.script, error);
+    o.untilSeconds = 60;
+    TestPlatformStart(o);
+    double cpuAtBegin = 0, total = 0;
+    long frames = 0;
+    TestSetFrameStepHook([&](std::int64_t beginNs, bool atEnd) {
+        if (!atEnd) {
+            cpuAtBegin = ThreadCpuMicroseconds();
+        } else if (beginNs > TestSecondsToNs(15)) {
+            total += ThreadCpuMicroseconds() - cpuAtBegin;
+            ++frames;
+        }
+    });
+    try {
+        WinMain(nullptr, nullptr, nullptr, 0);
+    } catch (const TestStop&) {
+    }
+    TestSetFrameStepHook({});
+    return frames ? total / double(frames) : 0.0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* data = argc > 1 ? argv[1] : "data";
+    if (chdir(data) != 0) {
+        std::fprintf(stderr, "bench: cannot enter %s\n", data);
+        return 1;
+    }
+    double composeRatio = 0, spriteRatio = 0, landscapeRatio = 0;
+    for (auto [w, h] : {std::pair{640, 480}, std::pair{800, 600}}) {
+        SizeFigures f = MeasureSize(w, h);
+        double bestSdl = std::min(f.rotozoom, f.renderCopyEx);
+        std::printf("%dx%d\n", w, h);
+        std::printf("  busy frame (ComposeFrame + DrawLives) %8.1f us   floor (memcpy) %7.1f us  "
+                    " ratio %.2f\n",
+                    f.compose, f.floor, f.compose / f.floor);
+        std::printf("  sprite, 64 headings: ours %8.1f us   rotozoom+blit %8.1f us   "
+                    "RenderCopyEx %8.1f us   ours / faster %.2f\n",
+                    f.sprite, f.rotozoom, f.renderCopyEx, f.sprite / bestSdl);
+        std::printf("  landscape: DrawLandscape %7.1f us   SDL_BlitSurface %7.1f us   ratio %.2f\n",
+                    f.landscape, f.blitSurface, f.landscape / f.blitSurface);
+        // The summary carries the larger picture, where the work is greatest.
+        composeRatio = f.compose / f.floor;
+        spriteRatio = f.sprite / bestSdl;
+        landscapeRatio = f.landscape / f.blitSurface;
+    }
+    double frameStep = MeasureFrameStep();
+    double share = frameStep / (1e6 / 60.0) * 100.0;
+    std::printf("frame step: %.1f us of CPU, %.2f%% of a 60 Hz frame\n", frameStep, share);
+    std::printf("bench: compose_vs_floor=%.2f sprite_vs_best_sdl=%.2f landscape_vs_sdl=%.2f "
+                "framestep_share=%.2f\n",
+                composeRatio, spriteRatio, landscapeRatio, share);
+    return 0;
+}

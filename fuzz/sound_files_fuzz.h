@@ -1,0 +1,39 @@
+// sound_files_fuzz.h -- the sound loaders' fuzz targets share their set-up
+#pragma once
+
+#include "app/game_globals.h"
+#include "app/startup.h"
+#include "audio/sound.h"
+#include "platform/test/test_platform.h"
+#include "platform/window.h"
+
+inline LRESULT SoundFuzzWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+// A fresh sound service with every slot free, as loading finds it, bound to the game's window.
+inline void FreshSoundService() {
+    static HWND window = nullptr;
+    if (!window) {
+        TestPlatformStart({});
+        WNDCLASSEXA wc{};
+        wc.lpfnWndProc = SoundFuzzWindowProc;
+        wc.lpszClassName = "FUZZ";
+        RegisterClassExA(&wc);
+        window = CreateWindowExA(0, "FUZZ", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr,
+                                 nullptr);
+    }
+    ResetGameGlobals();
+    MainWindow = window;
+    SoundEnabled = 1;
+    if (!InitSound()) __builtin_trap();
+}
+
+// A loaded slot plays and stops like any other.
+inline void PlayWhatWasLoaded(int slot) {
+    if (slot < 0) return;
+    SetSlotFrequency(slot, 11000);
+    SetSlotVolume(slot, 80);
+    PlaySoundSlot(slot, 0);
+    StopSoundSlot(slot);
+}
