@@ -141,9 +141,9 @@ TEST_F(MusicReplayTest, QuittingAndClosingTheWindow) {
 }
 
 TEST_F(MusicReplayTest, TickingTheBoxGivesASilentGame) {
-    EXPECT_EQ(Story(Run("--bot", "", "120")), "title L0");
+    EXPECT_EQ(Story(Run("--bot", "", "20")), "title L0");
     EXPECT_GT(soundEvents, 0);
-    EXPECT_TRUE(Run("--bot --no-sound", "", "120").empty());
+    EXPECT_TRUE(Run("--bot --no-sound", "", "20").empty());
     EXPECT_EQ(soundEvents, 0);
 }
 
