@@ -14,14 +14,7 @@
 namespace fs = std::filesystem;
 
 // A whole game takes a minute and more under the sanitizers on this small machine, so these run
-// in the plain build only.
-#if defined(__SANITIZE_ADDRESS__)
-#define SKIRMO_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SKIRMO_SANITIZED 1
-#endif
-#endif
+// in the plain build only (SKIRMO_SANITIZED comes from the sanitizer build).
 
 namespace {
 

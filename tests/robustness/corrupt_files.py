@@ -20,9 +20,11 @@ import tempfile
 import zlib
 
 SUPPORT = "help@velmora.example"
-# The two opening pages are left with Space; by 14 virtual seconds the first level is being flown.
-SCRIPT = "0.5 SPACE down\n0.6 SPACE up\n3.5 SPACE down\n3.6 SPACE up\n10 UP down\n11 SPACE down\n"
-UNTIL = "14"
+# The two opening pages are left with Space as soon as they show (each fades out from dark grey in
+# a fraction of a second); the level title takes about four seconds, and by 9 virtual seconds the
+# first level has been flown for a few.
+SCRIPT = "0.1 SPACE down\n0.15 SPACE up\n0.6 SPACE down\n0.65 SPACE up\n5 UP down\n6 SPACE down\n"
+UNTIL = "9"
 DAMAGES = ("missing", "empty", "half", "random")
 
 

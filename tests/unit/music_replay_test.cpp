@@ -102,6 +102,9 @@ class MusicReplayTest : public ::testing::Test {
 // The autopilot with the ten-shot volley wins; on the way it loses its last life once, and the
 // player switches away and back during the first level.
 TEST_F(MusicReplayTest, AWholeGameWonHearsEveryPieceInItsTurn) {
+#ifdef SKIRMO_SANITIZED
+    GTEST_SKIP() << "a whole game is too slow under the sanitizers";
+#endif
     std::string story = Story(Run("--bot", "5 B down\n5.1 B up\n5.2 R down\n5.3 R up\n"
                                            "5.4 A down\n5.5 A up\n5.6 S down\n5.7 S up\n"
                                            "5.8 S down\n5.9 S up\n"
@@ -116,6 +119,9 @@ TEST_F(MusicReplayTest, AWholeGameWonHearsEveryPieceInItsTurn) {
 // first level's piece opens again with nothing left to close; answered no, the title piece
 // plays under the closing pages.
 TEST_F(MusicReplayTest, GameOverClosesThePieceAndTheAnswerChoosesTheNext) {
+#ifdef SKIRMO_SANITIZED
+    GTEST_SKIP() << "a whole game is too slow under the sanitizers";
+#endif
     std::string story = Story(Run("--bot", "", "300"));
     EXPECT_EQ(story.rfind("title L0", 0), 0u) << story;
     EXPECT_NE(story.find(" over L0"), std::string::npos) << story;
