@@ -78,16 +78,8 @@ void ReportTemporarySurfaceFailure() {
 }
 
 IDirectDrawSurface* CreateTemporarySurface(int width, int height) {
-    if (!DisplayObject) return nullptr;
-    std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
-    SurfaceDesc.dwSize = sizeof SurfaceDesc;
-    SurfaceDesc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    SurfaceDesc.dwWidth = DWORD(width);
-    SurfaceDesc.dwHeight = DWORD(height);
-    SurfaceDesc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
     IDirectDrawSurface* surface = nullptr;
-    if (DisplayObject->CreateSurface(&SurfaceDesc, &surface, nullptr) != DD_OK) return nullptr;
-    return surface;
+    return CreatePlainSurface(width, height, &surface) == DD_OK ? surface : nullptr;
 }
 
 HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int x, int y, int width,

@@ -43,17 +43,6 @@ int Fail(const std::string& before, const char* after) {
     return 0;
 }
 
-// An off-screen surface of the given size, in SurfaceDesc as every creation is.
-HRESULT CreatePlainSurface(int width, int height, LPDIRECTDRAWSURFACE* surface) {
-    std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
-    SurfaceDesc.dwSize = sizeof SurfaceDesc;
-    SurfaceDesc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    SurfaceDesc.dwWidth = DWORD(width);
-    SurfaceDesc.dwHeight = DWORD(height);
-    SurfaceDesc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    return DisplayObject->CreateSurface(&SurfaceDesc, surface, nullptr);
-}
-
 // Repeats a display call at once until it answers DD_OK, but at most DisplayRetryLimit times.
 template <class Call> bool RetryUntilDone(Call call) {
     for (int tries = 0; tries < DisplayRetryLimit; ++tries)
@@ -139,6 +128,17 @@ void RestoreLostSurfaces() {
 
 void ReloadSurfaceBitmaps() {
     if (!AppActive) LoadSurfaceBitmaps();
+}
+
+HRESULT CreatePlainSurface(int width, int height, LPDIRECTDRAWSURFACE* surface) {
+    if (!DisplayObject) return DDERR_GENERIC;
+    std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
+    SurfaceDesc.dwSize = sizeof SurfaceDesc;
+    SurfaceDesc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    SurfaceDesc.dwWidth = DWORD(width);
+    SurfaceDesc.dwHeight = DWORD(height);
+    SurfaceDesc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    return DisplayObject->CreateSurface(&SurfaceDesc, surface, nullptr);
 }
 
 int LockWholeSurface(IDirectDrawSurface* surface) {

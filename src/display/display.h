@@ -33,6 +33,10 @@ int ReleaseDisplay();
 void RestoreLostSurfaces();
 void ReloadSurfaceBitmaps();
 
+// An off-screen surface of the given size, described in SurfaceDesc as every creation is. The
+// tiles, the life icon and the cloud, and the loaders' temporary surfaces are made this way.
+HRESULT CreatePlainSurface(int width, int height, LPDIRECTDRAWSURFACE* surface);
+
 // The lock, unlock and device-context calls are repeated until they succeed, but a surface
 // lost while the game runs would never give in; after this many tries the drawing is skipped.
 constexpr int DisplayRetryLimit = 1000;
