@@ -11,6 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool started = (TestPlatformStart({}), true);
     (void)started;
+    TestEvents().clear(); // the record of commands would otherwise grow with every input
     std::string name = InputAsFile(data, size);
     if (name.empty()) return 0;
     std::string open = "open " + name + " type sequencer alias jazz";

@@ -24,6 +24,7 @@ inline void FreshSoundService() {
                                  nullptr);
     }
     ResetGameGlobals();
+    TestEvents().clear(); // the record of plays would otherwise grow with every input
     MainWindow = window;
     SoundEnabled = 1;
     if (!InitSound()) __builtin_trap();
