@@ -3,6 +3,7 @@
 // and the black bars painted again only when they may have gone.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -31,35 +32,35 @@ std::vector<int> Runs(const std::vector<int>& map, int from) {
 
 TEST(ProcessorScreen, EnlargingRepeatsEverySourcePixelEvenlyFromTheCentres) {
     // 640 by 480 on a 1920 by 1080 desktop: 2.25 screen pixels a picture pixel.
-    std::vector<int> runs = Runs(NearestMap(640, 1440), 640);
+    std::vector<int> runs = Runs(ColumnMap(640, 1440), 640);
     for (int r : runs)
         EXPECT_TRUE(r == 2 || r == 3);
     // Sampled at pixel centres, the picture's first and last columns come out alike (sampled at
     // their left edges the first would be 3 pixels wide and the last 2).
     EXPECT_EQ(runs.front(), 2);
     EXPECT_EQ(runs.back(), 2);
-    runs = Runs(NearestMap(480, 1080), 480);
+    runs = Runs(RowMap(480, 1080), 480);
     int threes = 0;
     for (int r : runs)
         threes += r == 3;
     EXPECT_EQ(threes, 120) << "1080 = 480 * 2 + 120";
     // A whole-number scale is perfectly even: 480 rows on a 2160-row desktop's 4:3 area of 1920.
-    for (int r : Runs(NearestMap(480, 1920), 480))
+    for (int r : Runs(RowMap(480, 1920), 480))
         EXPECT_EQ(r, 4);
     // 800 by 600 at 1080 rows: 1.8 screen rows a picture row.
-    for (int r : Runs(NearestMap(600, 1080), 600))
+    for (int r : Runs(RowMap(600, 1080), 600))
         EXPECT_TRUE(r == 1 || r == 2);
 }
 
 TEST(ProcessorScreen, ShrinkingDropsSourcePixelsButNeverRunsPastTheEdge) {
     // 800 by 600 on a 640 by 480 desktop.
-    std::vector<int> map = NearestMap(800, 640);
+    std::vector<int> map = ColumnMap(800, 640);
     ASSERT_EQ(map.size(), 640u);
     for (std::size_t i = 1; i < map.size(); ++i)
         EXPECT_GT(map[i], map[i - 1]) << "no source pixel twice when shrinking";
     EXPECT_GE(map.front(), 0);
     EXPECT_LT(map.back(), 800);
-    EXPECT_TRUE(NearestMap(640, 0).empty());
+    EXPECT_TRUE(ColumnMap(640, 0).empty());
 }
 
 // A picture whose every pixel differs from its neighbours, and a table that makes each 16-bit
@@ -104,15 +105,17 @@ TEST(ProcessorScreen, EveryScreenPixelShowsItsNearestPictureConvertedAndRowsRepe
     const std::vector<std::uint32_t> table = Table();
     const int outW = 144, outH = 108;
     Screen screen(outW + 10, outH + 4); // the picture sits inside, bars around it
-    std::vector<int> columns = NearestMap(picture.w, outW), rows = NearestMap(picture.h, outH);
+    std::vector<int> columns = ColumnMap(picture.w, outW), rows = RowMap(picture.h, outH);
     StretchArea(picture.bytes.data(), picture.pitch, table.data(), columns, rows, 0, outW, 0, outH,
                 screen.At(5, 2), std::ptrdiff_t(screen.w) * 4);
     for (int y = 0; y < screen.h; ++y)
         for (int x = 0; x < screen.w; ++x) {
             std::uint32_t want = 0; // the bars are not touched
             if (x >= 5 && x < 5 + outW && y >= 2 && y < 2 + outH) {
-                int sx = int((2 * (x - 5) + 1) * picture.w / (2 * outW));
-                int sy = int((2 * (y - 2) + 1) * picture.h / (2 * outH));
+                // The picture pixel under the screen pixel's centre; on the border of two,
+                // the left one across and the lower one down.
+                double cx = (x - 5 + 0.5) * picture.w / outW, cy = (y - 2 + 0.5) * picture.h / outH;
+                int sx = int(std::ceil(cx)) - 1, sy = int(std::floor(cy));
                 want = table[picture.At(sx, sy)];
             }
             ASSERT_EQ(screen.pixels[std::size_t(y) * std::size_t(screen.w) + x], want)
@@ -150,7 +153,7 @@ TEST(ProcessorScreen, DrawingOnlyTheChangedPartGivesTheWholeNewPicture) {
         for (int y = 0; y < 30; ++y)
             now.Set(17, y, 0); // a wipe's column
         now.Set(2, 20, 5);
-        std::vector<int> columns = NearestMap(40, outW), rows = NearestMap(30, outH);
+        std::vector<int> columns = ColumnMap(40, outW), rows = RowMap(30, outH);
         Screen shown(outW, outH), fresh(outW, outH);
         StretchArea(before.bytes.data(), before.pitch, table.data(), columns, rows, 0, outW, 0,
                     outH, shown.At(0, 0), outW * 4);
@@ -168,7 +171,7 @@ TEST(ProcessorScreen, DrawingOnlyTheChangedPartGivesTheWholeNewPicture) {
         EXPECT_EQ(shown.pixels, fresh.pixels) << outW;
     }
     // A single source column maps to exactly the screen columns showing it.
-    std::vector<int> columns = NearestMap(640, 1440);
+    std::vector<int> columns = ColumnMap(640, 1440);
     int first, last;
     ScreenSpan(columns, 100, 101, &first, &last);
     ASSERT_LT(first, last);

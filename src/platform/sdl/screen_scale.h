@@ -12,19 +12,25 @@
 #include "screen_fit.h"
 
 // The source pixel that screen pixel `at` of a line `to` pixels long shows from a line `from`
-// pixels long: sampled at the screen pixel's centre, as a graphics card's nearest filter does,
-// so the picture looks the same on either path.
-inline int NearestSource(int at, int from, int to) {
-    return int(std::int64_t(2 * std::int64_t(at) + 1) * from / (2 * std::int64_t(to)));
+// pixels long: sampled at the screen pixel's centre, as a graphics card's nearest filter does.
+// A centre exactly on the border of two source pixels takes the first across and the second
+// down, as the renderer did before (its rows run bottom to top), so the picture is the same to
+// the pixel on either path.
+enum class Border { First, Second };
+inline int NearestSource(int at, int from, int to, Border border) {
+    std::int64_t centre = (2 * std::int64_t(at) + 1) * from; // in units of 1 / (2 * to)
+    return int((border == Border::First ? centre - 1 : centre) / (2 * std::int64_t(to)));
 }
 
-// The source of every screen pixel of a line: columns across, rows down. It never goes back.
-inline std::vector<int> NearestMap(int from, int to) {
+// The source of every screen pixel of a line. It never goes back.
+inline std::vector<int> NearestMap(int from, int to, Border border) {
     std::vector<int> map(to > 0 ? std::size_t(to) : 0);
     for (int i = 0; i < to; ++i)
-        map[std::size_t(i)] = NearestSource(i, from, to);
+        map[std::size_t(i)] = NearestSource(i, from, to, border);
     return map;
 }
+inline std::vector<int> ColumnMap(int from, int to) { return NearestMap(from, to, Border::First); }
+inline std::vector<int> RowMap(int from, int to) { return NearestMap(from, to, Border::Second); }
 
 // Screen columns [first, last) of one row: each picks its source pixel and converts it through
 // the table (a 16-bit pixel to the window's 32-bit pixel). Neighbours share a source pixel, so

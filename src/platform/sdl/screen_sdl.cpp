@@ -203,8 +203,7 @@ bool MoveToWindowMemory(SDL_Window* window) {
     if (!SoftwareDrawing || (driver && SDL_strcmp(driver, "wayland") == 0)) return false;
     SDL_DestroyRenderer(Renderer);
     Renderer = nullptr;
-    if (SurfaceOpen(window)) return true;
-    return false;
+    return SurfaceOpen(window); // else a new renderer is made
 }
 
 } // namespace

@@ -52,8 +52,8 @@ void PrepareTable(const SDL_PixelFormat* format) {
 
 void PrepareMaps(int fromW, int fromH, int toW, int toH) {
     if (fromW == MapFromW && fromH == MapFromH && toW == MapToW && toH == MapToH) return;
-    Columns = NearestMap(fromW, toW);
-    Rows = NearestMap(fromH, toH);
+    Columns = ColumnMap(fromW, toW);
+    Rows = RowMap(fromH, toH);
     MapFromW = fromW, MapFromH = fromH, MapToW = toW, MapToH = toH;
 }
 
