@@ -1,10 +1,11 @@
 // screen_surface.cpp -- the picture drawn by the processor straight into the window
 //
 // Without graphics hardware, a renderer's scale is the processor emulating a graphics card: it
-// clears and scales the whole screen through a general texture path at every frame, more than
-// a core at 3840 by 2160. Here each picture row is converted and stretched once into the
-// window's own memory, the rows that repeat it are copied, and only the rectangle that changed
-// goes to the desktop; the black bars are painted only when they may have gone.
+// clears and scales the whole screen through a general texture path at every frame, which was
+// most of the game's cost on a big desktop and held it under the refresh rate at 3840 by 2160.
+// Here each picture row is converted and stretched once into the window's own memory, the rows
+// that repeat it are copied, and only the rectangle that changed goes to the desktop; the black
+// bars are painted only when they may have gone.
 #include <SDL.h>
 
 #include <algorithm>
