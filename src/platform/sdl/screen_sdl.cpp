@@ -8,6 +8,9 @@
 // Flip waits for the monitor's refresh through the renderer's vsync. Where the renderer cannot
 // provide it (no compositor, software rendering, a virtual display) the flip sleeps until the
 // next refresh instead, so the game never runs hundreds of frames a second for nothing.
+//
+// Without graphics hardware the processor draws the picture straight into the window instead
+// (screen_surface.cpp), with no vsync: the same sleep paces the flips there.
 #include <SDL.h>
 
 #include <chrono>
@@ -18,6 +21,7 @@
 
 #include "../backend.h"
 #include "screen_fit.h"
+#include "screen_scale.h"
 #include "sdl_state.h"
 
 namespace {
@@ -32,6 +36,7 @@ int FrameWidth = 0, FrameHeight = 0, EnlargedFactor = 0;
 int PictureWidth = 0, PictureHeight = 0;
 bool VsyncOn = false;
 bool SoftwareDrawing = false; // no graphics hardware: one plain scale is all it can afford
+bool OnSurface = false;       // no graphics hardware, and the window has memory of its own
 bool ShowingFrame = false;
 bool FrontDirty = false;
 Clock::time_point LastPresent{};
@@ -114,11 +119,13 @@ void UploadFront(const SurfaceMemory& front) {
         SDL_UpdateTexture(Frame, nullptr, front.pixels, front.pitch);
 }
 
-// The pause line and the prompts are drawn again on every pass with the same pixels; showing
-// an unchanged picture again would only keep the processor busy.
-bool SameAsShown(const SurfaceMemory& front) {
+// What changed on the front since it was last shown outside a flip: all of it after a flip.
+// The pause line and the prompts are drawn again on every pass with the same pixels (nothing
+// to show), a wipe changes a row or a column at a time.
+FitRect ChangedSinceShown(const SurfaceMemory& front) {
     std::size_t size = std::size_t(front.pitch) * std::size_t(front.height);
-    return Shown.size() == size && std::memcmp(Shown.data(), front.pixels, size) == 0;
+    if (Shown.size() != size) return FitRect{0, 0, front.width, front.height};
+    return ChangedArea(Shown.data(), front.pixels, front.width, front.height, front.pitch);
 }
 
 bool RefreshPassedSincePresent() {
@@ -136,15 +143,24 @@ void ShowDirtyFront() {
     const SurfaceMemory* front = DisplayFront();
     if (!front || !FrontMayHaveChanged(front) || !RefreshPassedSincePresent()) return;
     FrontDirty = false;
+    FitRect changed = ChangedSinceShown(*front);
     // Nothing new: look again only a refresh later, so a page or prompt that waits costs little.
-    if (SameAsShown(*front)) {
+    if (changed.w == 0) {
         LastPresent = Clock::now();
         return;
     }
-    UploadFront(*front);
     Shown.assign(front->pixels,
                  front->pixels + std::size_t(front->pitch) * std::size_t(front->height));
-    PresentFrame(false); // never wait here: a wipe's rows are timed by the game's own clock
+    // Never wait here: a wipe's rows are timed by the game's own clock, and every millisecond
+    // spent showing one is added to the wipe's length.
+    if (OnSurface) {
+        SurfaceShowFrame(*front, changed);
+        LastPresent = Clock::now();
+        ShowingFrame = true;
+        return;
+    }
+    UploadFront(*front);
+    PresentFrame(false);
 }
 
 // True when the pictures are drawn by the processor: SDL's software renderer, or OpenGL
@@ -163,10 +179,7 @@ bool DrawnByProcessor(const SDL_RendererInfo& info) {
                     SDL_strstr(name, "Software") || SDL_strstr(name, "SWR"));
 }
 
-} // namespace
-
-bool ScreenOpen(SDL_Window* window) {
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+bool MakeRenderer(SDL_Window* window) {
     Renderer = SDL_CreateRenderer(window, -1,
                                   SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC |
                                       SDL_RENDERER_TARGETTEXTURE);
@@ -180,7 +193,35 @@ bool ScreenOpen(SDL_Window* window) {
     SDL_GetRendererInfo(Renderer, &info);
     SoftwareDrawing = DrawnByProcessor(info);
     VsyncOn = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    return true;
+}
+
+// Without graphics hardware the renderer goes and the processor draws into the window's own
+// memory. Not on Wayland, where SDL gives a window no memory of its own: the renderer stays.
+bool MoveToWindowMemory(SDL_Window* window) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!SoftwareDrawing || (driver && SDL_strcmp(driver, "wayland") == 0)) return false;
+    SDL_DestroyRenderer(Renderer);
+    Renderer = nullptr;
+    return SurfaceOpen(window); // else a new renderer is made
+}
+
+} // namespace
+
+bool ScreenOpen(SDL_Window* window) {
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // The window's own memory, when asked for, is the desktop's and not a texture of a renderer
+    // that SDL would make behind our back (the very cost this path is there to avoid).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (!MakeRenderer(window)) return false;
     ScreenReadRefresh(window);
+    OnSurface = MoveToWindowMemory(window);
+    if (OnSurface) {
+        SurfaceShowBlack();
+        LastPresent = LastFlip = Clock::now();
+        return true;
+    }
+    if (!Renderer && !MakeRenderer(window)) return false;
     SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Renderer);
     SDL_RenderPresent(Renderer);
@@ -190,13 +231,25 @@ bool ScreenOpen(SDL_Window* window) {
 
 void ScreenClose() {
     BackendDisplayReleased();
+    if (OnSurface) SurfaceClose();
+    OnSurface = false;
     if (Picture) SDL_DestroyTexture(Picture);
     Picture = nullptr;
     if (Renderer) SDL_DestroyRenderer(Renderer);
     Renderer = nullptr;
 }
 
-SDL_Renderer* TheRenderer() { return Renderer; }
+void ScreenOutputSize(int* w, int* h) {
+    *w = *h = 0;
+    if (OnSurface)
+        SurfaceOutputSize(w, h);
+    else if (Renderer)
+        SDL_GetRendererOutputSize(Renderer, w, h);
+}
+
+void ScreenExposed() {
+    if (OnSurface) SurfaceExposed();
+}
 
 void ScreenReadRefresh(SDL_Window* window) {
     // Used when vsync is not there to pace the flips; each monitor has its own rate.
@@ -207,6 +260,11 @@ void ScreenReadRefresh(SDL_Window* window) {
 }
 
 void ScreenShowPicture(const std::uint32_t* pixels, int width, int height) {
+    if (OnSurface) {
+        SurfaceShowPicture(pixels, width, height);
+        ShowingFrame = false;
+        return;
+    }
     if (!Renderer) return;
     if (!Picture || width != PictureWidth || height != PictureHeight) {
         if (Picture) SDL_DestroyTexture(Picture);
@@ -229,6 +287,13 @@ void ScreenShowPicture(const std::uint32_t* pixels, int width, int height) {
 }
 
 void ScreenShowAgain() {
+    if (OnSurface) {
+        SurfaceExposed();
+        const SurfaceMemory* front = DisplayFront();
+        if (ShowingFrame && front)
+            SurfaceShowFrame(*front, FitRect{0, 0, front->width, front->height});
+        return;
+    }
     if (ShowingFrame) {
         if (const SurfaceMemory* front = DisplayFront()) UploadFront(*front);
         PresentFrame(false);
@@ -254,6 +319,14 @@ void BackendTextDrawn() {}
 void BackendCall(const char*) {}
 
 bool BackendSetDisplayMode(int width, int height) {
+    if (OnSurface) {
+        FrameWidth = width;
+        FrameHeight = height;
+        Shown.clear();
+        SurfaceShowBlack();
+        LastPresent = Clock::now();
+        return true;
+    }
     if (!Renderer) return false;
     if (Frame) SDL_DestroyTexture(Frame);
     if (Enlarged) SDL_DestroyTexture(Enlarged);
@@ -290,8 +363,14 @@ void BackendShowFlipped(const SurfaceMemory& front, bool wait) {
     FrontDirty = false;
     PollsWithoutFlip = 0;
     Shown.clear();
-    UploadFront(front);
-    PresentFrame(wait);
+    if (OnSurface) {
+        SurfaceShowFrame(front, FitRect{0, 0, front.width, front.height});
+        LastPresent = Clock::now();
+        ShowingFrame = true;
+    } else {
+        UploadFront(front);
+        PresentFrame(wait);
+    }
     if (!wait) return;
     // Vsync that really waits makes flips at least a refresh apart. Flips closer than that mean
     // the renderer did not wait, so wait here for the refresh it skipped.

@@ -10,7 +10,6 @@
 // Starts SDL's video and events once. False (with a line on standard error) when there is no
 // display to talk to.
 bool EnsureVideo();
-SDL_Renderer* TheRenderer();
 
 // The virtual-key code of an SDL key (0 for keys the game has no name for), and the other way:
 // the key that types a letter on the player's layout, or SDLK_UNKNOWN.
@@ -24,8 +23,12 @@ void ScreenClose();
 void ScreenReadRefresh(SDL_Window* window);
 // The display the game's window and dialog go on: the one holding the mouse, or the primary.
 int ChosenDisplay();
+// The size in pixels of what the window shows.
+void ScreenOutputSize(int* w, int* h);
 // Shows a black desktop with a 32-bit picture centred on it (the dialog).
 void ScreenShowPicture(const std::uint32_t* pixels, int width, int height);
+// The window was exposed or resized while the dialog showed: paint it whole again.
+void ScreenExposed();
 // Shows the game's picture again (after the window was exposed).
 void ScreenShowAgain();
 // The game polled the clock, or the keyboard or its messages: show a changed front surface if
@@ -33,6 +36,21 @@ void ScreenShowAgain();
 // game is only waiting.
 void ScreenOnClockPoll();
 void ScreenOnWaitingPoll();
+
+// Without graphics hardware on a desktop that gives windows their own memory, the processor
+// draws straight into the window (screen_surface.cpp). SurfaceOpen is false where it cannot
+// (the renderer is kept then); the others mirror the renderer's work.
+struct SurfaceMemory;
+struct FitRect;
+bool SurfaceOpen(SDL_Window* window);
+void SurfaceClose();
+void SurfaceExposed();
+void SurfaceOutputSize(int* w, int* h);
+void SurfaceShowBlack();
+// Shows the front surface; only the changed rectangle (in its pixels) unless the window must be
+// painted whole.
+void SurfaceShowFrame(const SurfaceMemory& front, const FitRect& changed);
+void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height);
 
 // SDL reported that an audio output device went away; the sound output moves to the default
 // device if it was that one.

@@ -259,7 +259,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
                         LPARAM param) {
     if (!dialogTemplate || !proc || !owner || owner != TheWindow) return -1;
     int outW = 0, outH = 0;
-    SDL_GetRendererOutputSize(TheRenderer(), &outW, &outH);
+    ScreenOutputSize(&outW, &outH);
     // The dialog is small in pixels; on big monitors it is drawn at twice the size or more.
     DialogUi* ui = DialogUiCreate(dialogTemplate, DialogScale(outH));
     if (!ui) return -1;
@@ -274,7 +274,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         // are read now: a late switch to full screen or a density change must not offset clicks.
         int winW = 0, winH = 0, nowW = 0, nowH = 0;
         SDL_GetWindowSize(Sdl, &winW, &winH);
-        SDL_GetRendererOutputSize(TheRenderer(), &nowW, &nowH);
+        ScreenOutputSize(&nowW, &nowH);
         WindowToPicture(x, y, winW, winH, nowW, nowH, w, h, dx, dy);
     };
     // The window procedure runs inside this loop as inside any other: switching away while the
@@ -299,6 +299,10 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE) send({true, IDCANCEL});
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) activation(0);
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) activation(1);
+                // The loop draws the dialog again after these events; all of it then.
+                if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                    e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                    ScreenExposed();
                 if (e.window.event == SDL_WINDOWEVENT_MOVED ||
                     e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED)
                     ScreenReadRefresh(Sdl);
