@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
 #include "app/game_globals.h"
 #include "app/startup.h"
 #include "display/display.h"
@@ -38,5 +43,27 @@ class GameTest : public ::testing::Test {
         for (const TestEvent& e : TestEvents())
             if (e.kind == "message_box") boxes.push_back(e);
         return boxes;
+    }
+};
+
+// A test that runs the game in a folder of its own, since the game reads its files from where it
+// runs: made empty for each test, entered, and removed afterwards.
+class ScratchFolderTest : public GameTest {
+  protected:
+    std::filesystem::path dir, home;
+    void SetUp() override {
+        GameTest::SetUp();
+        home = std::filesystem::current_path();
+        dir = std::filesystem::temp_directory_path() /
+              ("skirmo_" + std::to_string(getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+    }
+    void TearDown() override {
+        GameTest::TearDown();
+        std::filesystem::current_path(home);
+        std::filesystem::remove_all(dir);
     }
 };

@@ -24,26 +24,13 @@ const std::string Open[6] = {
     "open BEAUTIF.MID type sequencer alias jazz", "open CAIRO.MID type sequencer alias jazz"};
 const std::string Play = "play jazz from 0", Stop = "stop jazz", Close = "close jazz";
 
-class MusicTest : public GameTest {
+class MusicTest : public ScratchFolderTest {
   protected:
-    fs::path dir, home;
-
     void SetUp() override {
-        GameTest::SetUp();
-        home = fs::current_path();
-        dir = fs::temp_directory_path() /
-              ("music_" + std::to_string(getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
+        ScratchFolderTest::SetUp();
         for (const char* piece : MusicPieces)
             fs::copy_file(fs::path(SKIRMO_DATA_DIR) / piece, dir / piece);
-        fs::current_path(dir);
         OpenWindow();
-    }
-    void TearDown() override {
-        GameTest::TearDown();
-        fs::current_path(home);
-        fs::remove_all(dir);
     }
 
     // The commands sent since the last call (message boxes stay), with their results ("!" marks a

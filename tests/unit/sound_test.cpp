@@ -76,25 +76,8 @@ Bytes Wave(const Bytes& chunks) {
     return b + Id("WAVE") + chunks;
 }
 
-class SoundTest : public GameTest {
+class SoundTest : public ScratchFolderTest {
   protected:
-    fs::path dir, home;
-
-    void SetUp() override {
-        GameTest::SetUp();
-        home = fs::current_path();
-        dir = fs::temp_directory_path() /
-              ("sound_slots_" + std::to_string(getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-        fs::current_path(dir); // the game reads its files from where it runs
-    }
-    void TearDown() override {
-        GameTest::TearDown();
-        fs::current_path(home);
-        fs::remove_all(dir);
-    }
-
     void Write(const std::string& name, const Bytes& bytes) {
         std::ofstream(dir / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
