@@ -91,30 +91,26 @@ namespace {
 
     const std::uint16_t* texels = CurrentTexture->Pixels;
     const __m256i texelsAcross = _mm256_set1_epi32(SpriteSize);
-    const __m256i low16 = _mm256_set1_epi32(0xFFFF);
-    const __m256i one = _mm256_set1_epi32(1);
     std::uint8_t* row =
         FrameBuffer.Base + std::intptr_t(firstRow) * FrameBuffer.Pitch + 2 * std::intptr_t(b.First);
     for (std::int32_t y = firstRow; y <= lastRow; ++y, row += FrameBuffer.Pitch) {
-        const __m256i at = _mm256_set1_epi32(y);
+        const __m256i rowY = _mm256_set1_epi32(y);
         const __m256i onRow = _mm256_andnot_si256(
-            _mm256_or_si256(_mm256_cmpgt_epi32(yA, at), _mm256_cmpgt_epi32(at, yB)), visible);
+            _mm256_or_si256(_mm256_cmpgt_epi32(yA, rowY), _mm256_cmpgt_epi32(rowY, yB)), visible);
         __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(v, 16), texelsAcross),
                                          _mm256_srai_epi32(u, 16));
         index = _mm256_and_si256(index, onRow); // lanes off the row read texel 0, harmlessly
-        // Texels are 16 bits and the gather reads 32: read the pair ending at the texel (or
-        // starting at it, for texel 0), so that no read passes either end of the picture.
-        const __m256i pairStart = _mm256_max_epi32(_mm256_sub_epi32(index, one), zero);
-        const __m256i pair =
-            _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), pairStart, 2);
-        const __m256i shift =
-            _mm256_and_si256(_mm256_cmpgt_epi32(index, zero), _mm256_set1_epi32(16));
-        const __m256i texel = _mm256_and_si256(_mm256_srlv_epi32(pair, shift), low16);
-        const __m256i write = _mm256_andnot_si256(_mm256_cmpeq_epi32(texel, zero), onRow);
-        const __m128i texels16 =
-            _mm_packus_epi32(_mm256_castsi256_si128(texel), _mm256_extracti128_si256(texel, 1));
+        // Eight plain reads, which measured faster than one gather instruction.
+        alignas(32) std::int32_t at[8];
+        alignas(16) std::uint16_t read[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+        for (int k = 0; k < 8; ++k)
+            read[k] = texels[at[k]];
+        const __m128i texels16 = _mm_load_si128(reinterpret_cast<const __m128i*>(read));
+        const __m128i onRow16 =
+            _mm_packs_epi32(_mm256_castsi256_si128(onRow), _mm256_extracti128_si256(onRow, 1));
         const __m128i write16 =
-            _mm_packs_epi32(_mm256_castsi256_si128(write), _mm256_extracti128_si256(write, 1));
+            _mm_andnot_si128(_mm_cmpeq_epi16(texels16, _mm_setzero_si128()), onRow16);
         auto* pixels8 = reinterpret_cast<__m128i*>(row);
         _mm_storeu_si128(pixels8, _mm_blendv_epi8(_mm_loadu_si128(pixels8), texels16, write16));
         u = _mm256_add_epi32(u, du);
