@@ -1,7 +1,7 @@
 // Pixel format analysis, colour packing and direct pixel writes, on real 16-bit surfaces.
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <tuple>
 
 #include "display/pixels.h"
 #include "platform/ddraw.h"
@@ -36,27 +36,22 @@ struct TestDisplay {
     }
 };
 
-TEST(PixelFormat, AnalysesFiveSixFive) {
-    TestDisplay display(false);
-    PixelFormat info{};
-    ASSERT_EQ(AnalysePixelFormat(display.primary, &info), 1);
-    EXPECT_EQ(info.RedMask, 0xF800u);
-    EXPECT_EQ(info.GreenMask, 0x07E0u);
-    EXPECT_EQ(info.BlueMask, 0x001Fu);
-    EXPECT_EQ(info.BlueShift, 0);
-    EXPECT_EQ(info.GreenShift, 5);
-    EXPECT_EQ(info.RedShift, 11);
-}
-
-TEST(PixelFormat, AnalysesFiveFiveFive) {
-    TestDisplay display(true);
-    PixelFormat info{};
-    ASSERT_EQ(AnalysePixelFormat(display.primary, &info), 1);
-    EXPECT_EQ(info.RedMask, 0x7C00u);
-    EXPECT_EQ(info.GreenMask, 0x03E0u);
-    EXPECT_EQ(info.BlueMask, 0x001Fu);
-    EXPECT_EQ(info.GreenShift, 5);
-    EXPECT_EQ(info.RedShift, 10);
+TEST(PixelFormat, AnalysesBothSixteenBitFormats) {
+    const struct {
+        bool format555;
+        PixelFormat expected;
+    } cases[] = {{false, {0xF800, 0x07E0, 0x001F, 0, 5, 11}},
+                 {true, {0x7C00, 0x03E0, 0x001F, 0, 5, 10}}};
+    for (const auto& c : cases) {
+        TestDisplay display(c.format555);
+        PixelFormat info{};
+        ASSERT_EQ(AnalysePixelFormat(display.primary, &info), 1);
+        auto fields = [](const PixelFormat& f) {
+            return std::tuple(f.RedMask, f.GreenMask, f.BlueMask, f.BlueShift, f.GreenShift,
+                              f.RedShift);
+        };
+        EXPECT_EQ(fields(info), fields(c.expected)) << c.format555;
+    }
 }
 
 TEST(PixelFormat, MissingSurfaceLeavesInfoUntouched) {
