@@ -1,10 +1,6 @@
-// dialog_ui_test.cpp -- the start-up dialog as the game defines it: its look at each scale
-// against a committed reference picture, its keys and mouse, and drawing that stays inside the
-// picture whatever the origin or the template.
-//
-// Runs without a display. To take new reference pictures after a deliberate change of the look,
-// run the tests with SKIRMO_REBASELINE=1 and look at tests/platform/reference/*.bmp before
-// committing them. A picture that differs is written beside the test as NAME.actual.bmp.
+// The start-up dialog: its look at each scale against a reference picture (SKIRMO_REBASELINE=1
+// rewrites them; look at tests/platform/reference/*.bmp before committing), its keys and mouse,
+// and drawing that stays inside the picture whatever the origin or the template.
 #include "platform/dialog_ui.h"
 
 #include <gtest/gtest.h>

@@ -21,23 +21,17 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
+// Little-endian, as RIFF stores numbers.
+void Put(Bytes& b, std::uint32_t v, int bytes = 4) {
+    for (int i = 0; i < bytes; ++i)
         b.push_back(std::uint8_t(v >> (8 * i)));
 }
-void Put16(Bytes& b, std::uint16_t v) {
-    b.push_back(std::uint8_t(v));
-    b.push_back(std::uint8_t(v >> 8));
-}
-void PutId(Bytes& b, const char* id) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(std::uint8_t(id[i]));
-}
+void PutId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
 
 // A chunk with an id, a claimed size and its bytes (padded to even as a writer would).
 void PutChunk(Bytes& b, const char* id, std::uint32_t claimed, const Bytes& data) {
     PutId(b, id);
-    Put32(b, claimed);
+    Put(b, claimed);
     b.insert(b.end(), data.begin(), data.end());
     if (data.size() & 1) b.push_back(0);
 }
@@ -45,13 +39,9 @@ void PutChunk(Bytes& b, const char* id, std::uint32_t claimed, const Bytes& data
 // The format of 8-bit mono PCM at rate, 16 bytes long, or 18 with the cbSize field.
 Bytes Format(std::uint32_t rate, bool withCbSize) {
     Bytes f;
-    Put16(f, WAVE_FORMAT_PCM);
-    Put16(f, 1);
-    Put32(f, rate);
-    Put32(f, rate);
-    Put16(f, 1);
-    Put16(f, 8);
-    if (withCbSize) Put16(f, 0);
+    Put(f, WAVE_FORMAT_PCM, 2), Put(f, 1, 2), Put(f, rate), Put(f, rate), Put(f, 1, 2),
+        Put(f, 8, 2);
+    if (withCbSize) Put(f, 0, 2);
     return f;
 }
 
@@ -59,7 +49,7 @@ Bytes Format(std::uint32_t rate, bool withCbSize) {
 Bytes Wave(const Bytes& chunks, std::uint32_t riffSize = 0) {
     Bytes b;
     PutId(b, "RIFF");
-    Put32(b, riffSize ? riffSize : std::uint32_t(4 + chunks.size()));
+    Put(b, riffSize ? riffSize : std::uint32_t(4 + chunks.size()));
     PutId(b, "WAVE");
     b.insert(b.end(), chunks.begin(), chunks.end());
     return b;
@@ -130,27 +120,9 @@ class RiffTest : public ::testing::Test {
     }
 };
 
-TEST_F(RiffTest, ReadsAStandardWaveFile) {
-    Bytes chunks;
-    PutChunk(chunks, "fmt ", 18, Format(11025, true));
-    PutChunk(chunks, "data", 9, Samples(9));
-    Loaded r = Load(Write("standard.wav", Wave(chunks)));
-    ASSERT_EQ(r.riff, MMSYSERR_NOERROR);
-    ASSERT_EQ(r.fmt, MMSYSERR_NOERROR);
-    EXPECT_EQ(r.formatRead, 18);
-    EXPECT_EQ(r.format.wFormatTag, WAVE_FORMAT_PCM);
-    EXPECT_EQ(r.format.nChannels, 1);
-    EXPECT_EQ(r.format.nSamplesPerSec, 11025u);
-    EXPECT_EQ(r.format.wBitsPerSample, 8);
-    ASSERT_EQ(r.data, MMSYSERR_NOERROR);
-    EXPECT_EQ(r.dataChunk.cksize, 9u);
-    EXPECT_EQ(r.dataChunk.dwDataOffset, 12u + 8u + 18u + 8u);
-    EXPECT_EQ(r.samplesRead, 9);
-    EXPECT_EQ(r.samples, Samples(9));
-}
-
-TEST_F(RiffTest, SkipsOtherChunksWithTheirPadding) {
-    // An odd-sized chunk before the format and a list between format and data.
+// An odd-sized chunk before the format and a list between format and data are skipped with
+// their padding.
+TEST_F(RiffTest, ReadsAWaveFileSkippingOtherChunks) {
     Bytes list;
     PutId(list, "INFO");
     PutChunk(list, "ICMT", 3, Bytes{'a', 'b', 'c'});
@@ -158,11 +130,18 @@ TEST_F(RiffTest, SkipsOtherChunksWithTheirPadding) {
     PutChunk(chunks, "junk", 5, Bytes{1, 2, 3, 4, 5});
     PutChunk(chunks, "fmt ", 18, Format(22050, true));
     PutChunk(chunks, "LIST", std::uint32_t(list.size()), list);
-    PutChunk(chunks, "data", 4, Samples(4));
+    PutChunk(chunks, "data", 9, Samples(9));
     Loaded r = Load(Write("padded.wav", Wave(chunks)));
+    ASSERT_EQ(r.riff, MMSYSERR_NOERROR);
+    ASSERT_EQ(r.fmt, MMSYSERR_NOERROR);
+    EXPECT_EQ(r.formatRead, 18);
+    const auto* format = reinterpret_cast<const std::uint8_t*>(&r.format);
+    EXPECT_EQ(Bytes(format, format + 18), Format(22050, true));
     ASSERT_EQ(r.data, MMSYSERR_NOERROR);
-    EXPECT_EQ(r.format.nSamplesPerSec, 22050u);
-    EXPECT_EQ(r.samples, Samples(4));
+    EXPECT_EQ(r.dataChunk.cksize, 9u);
+    EXPECT_EQ(r.dataChunk.dwDataOffset, chunks.size() + 12 - 10); // 9 samples and a pad byte
+    EXPECT_EQ(r.samplesRead, 9);
+    EXPECT_EQ(r.samples, Samples(9));
 }
 
 TEST_F(RiffTest, ShortFormatChunkStillReadsAndTheDataIsFound) {
@@ -231,32 +210,25 @@ TEST_F(RiffTest, ChunksAfterTheFormEndAreNotInsideIt) {
 TEST_F(RiffTest, MissingAndForeignFilesAreRefused) {
     EXPECT_EQ(mmioOpenA((dir / "none.wav").string().c_str(), nullptr, MMIO_READ), nullptr);
     EXPECT_EQ(mmioOpenA(nullptr, nullptr, MMIO_READ), nullptr);
-
-    Bytes text{'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e', ' ', 'f', 'i', 'l', 'e', '\n'};
-    HMMIO f = mmioOpenA(Write("text.wav", text).c_str(), nullptr, MMIO_READ);
-    ASSERT_NE(f, nullptr);
-    MMCKINFO riff{};
-    riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    EXPECT_EQ(mmioDescend(f, &riff, nullptr, MMIO_FINDRIFF), MMIOERR_CHUNKNOTFOUND);
-    mmioClose(f, 0);
-
-    // A RIFF file of another form is not a wave either.
+    // Text, a RIFF file of another form, and an empty file open but hold no wave.
     Bytes avi;
     PutId(avi, "RIFF");
-    Put32(avi, 4);
+    Put(avi, 4);
     PutId(avi, "AVI ");
-    f = mmioOpenA(Write("form.avi", avi).c_str(), nullptr, MMIO_READ);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(mmioDescend(f, &riff, nullptr, MMIO_FINDRIFF), MMIOERR_CHUNKNOTFOUND);
-    mmioClose(f, 0);
-
-    // An empty file opens but holds no chunk.
-    f = mmioOpenA(Write("empty.wav", Bytes{}).c_str(), nullptr, MMIO_READ);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(mmioDescend(f, &riff, nullptr, MMIO_FINDRIFF), MMIOERR_CHUNKNOTFOUND);
+    const std::string text = "not a wave file\n";
+    for (const Bytes& bytes : {Bytes(text.begin(), text.end()), avi, Bytes{}}) {
+        HMMIO f = mmioOpenA(Write("foreign", bytes).c_str(), nullptr, MMIO_READ);
+        ASSERT_NE(f, nullptr);
+        MMCKINFO riff{};
+        riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+        EXPECT_EQ(mmioDescend(f, &riff, nullptr, MMIO_FINDRIFF), MMIOERR_CHUNKNOTFOUND)
+            << bytes.size();
+        mmioClose(f, 0);
+    }
+    HMMIO empty = mmioOpenA(Write("empty", Bytes{}).c_str(), nullptr, MMIO_READ);
     char c;
-    EXPECT_EQ(mmioRead(f, &c, 1), 0);
-    mmioClose(f, 0);
+    EXPECT_EQ(mmioRead(empty, &c, 1), 0);
+    mmioClose(empty, 0);
 }
 
 } // namespace

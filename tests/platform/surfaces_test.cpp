@@ -69,7 +69,8 @@ class SurfaceTest : public ::testing::Test {
     }
 };
 
-TEST_F(SurfaceTest, OpaqueCopyMovesTheSourceRectangle) {
+// A copy moves the source rectangle; one reaching outside either surface is refused whole.
+TEST_F(SurfaceTest, OpaqueCopiesMoveTheRectangleOrNothing) {
     IDirectDrawSurface* tile = Plain(32, 32);
     Fill(tile, 100);
     RECT r{4, 2, 20, 10};
@@ -77,20 +78,16 @@ TEST_F(SurfaceTest, OpaqueCopyMovesTheSourceRectangle) {
     EXPECT_EQ(At(back, 600, 470), 100 + 2 * 64 + 4);
     EXPECT_EQ(At(back, 615, 477), 100 + 9 * 64 + 19);
     EXPECT_EQ(At(back, 616, 477), 0) << "nothing beyond the rectangle";
-    tile->Release();
-}
-
-TEST_F(SurfaceTest, RectanglesOutsideEitherSurfaceAreRefusedWhole) {
-    IDirectDrawSurface* tile = Plain(32, 32);
-    Fill(tile, 7);
-    RECT whole{0, 0, 32, 32};
-    EXPECT_EQ(back->BltFast(620, 0, tile, &whole, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
-    EXPECT_EQ(back->BltFast(0, 460, tile, &whole, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
+    const RECT whole{0, 0, 32, 32}, past{0, 0, 33, 32}, empty{5, 5, 5, 9};
+    const struct {
+        int x, y;
+        RECT source;
+    } refused[] = {{620, 0, whole}, {0, 460, whole}, {0, 0, past}, {0, 0, empty}};
+    for (auto c : refused)
+        EXPECT_EQ(back->BltFast(DWORD(c.x), DWORD(c.y), tile, &c.source, DDBLTFAST_WAIT),
+                  DDERR_INVALIDRECT)
+            << c.x << "," << c.y;
     EXPECT_EQ(At(back, 630, 5), 0) << "a refused copy draws nothing at all";
-    RECT past{0, 0, 33, 32};
-    EXPECT_EQ(back->BltFast(0, 0, tile, &past, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
-    RECT empty{5, 5, 5, 9};
-    EXPECT_EQ(back->BltFast(0, 0, tile, &empty, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
     tile->Release();
 }
 

@@ -1,5 +1,5 @@
-// The music of whole games run by the replay runner: every command in the order the game's
-// moments call for, with the autopilot playing and scripted keys for the rest.
+// Whole games run by the replay runner, told by their music: every command in the order the
+// game's moments call for, with the autopilot playing and scripted keys for the rest.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -17,7 +17,10 @@ namespace {
 class MusicReplayTest : public ::testing::Test {
   protected:
     fs::path dir;
-    int soundEvents = 0; // every effect played or stopped in the last run
+    std::vector<std::string> tokens;
+    std::vector<double> times; // when each token happened
+    int soundEvents = 0;       // every effect played or stopped
+    int playerLost = 0;        // the player's craft blowing up: slot 5 plays at 9000 Hz
     void SetUp() override {
         dir = fs::temp_directory_path() /
               ("skirmo-music-replay-" + std::to_string(::getpid()) + "-" +
@@ -26,10 +29,11 @@ class MusicReplayTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    // Runs the game and returns its music as tokens: "O<piece>" open, "P" play from the start,
-    // "S" stop, "C" close, "!" a command that failed, "Sting" the end-of-game sound, "Quit".
-    std::vector<std::string> Run(const std::string& options, const std::string& script,
-                                 const std::string& until = "3000") {
+    // Runs the game and returns its story (below) from the log's tokens: "O<piece>" open, "P"
+    // play from the start, "S" stop, "C" close, "!" a command that failed, "Sting" the
+    // end-of-game sound, "Quit" a quit with code 0, "End" the program's end, "Until" the run's.
+    std::string Run(const std::string& options, const std::string& script,
+                    const std::string& until = "3000") {
         std::ofstream(dir / "script.txt") << script;
         std::string log = (dir / "log.jsonl").string();
         std::string command = std::string(SKIRMO_REPLAY) + " --data " + SKIRMO_DATA_DIR +
@@ -38,33 +42,37 @@ class MusicReplayTest : public ::testing::Test {
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
         const std::string pieces[] = {"DREAMS",   "CRAZYTRN", "BLACKAN",
                                       "JUMP1984", "BEAUTIF",  "CAIRO"};
-        std::vector<std::string> tokens;
-        soundEvents = 0;
+        tokens.clear(), times.clear();
+        soundEvents = playerLost = 0;
         std::ifstream in(log);
         for (std::string line; std::getline(in, line);) {
             auto has = [&](const std::string& s) { return line.find(s) != std::string::npos; };
+            auto add = [&](const std::string& token) {
+                tokens.push_back(token);
+                times.push_back(std::atof(line.c_str() + 5)); // {"t":
+            };
             if (has("\"event\":\"mci\"")) {
-                if (!has("\"result\":\"0\"")) tokens.push_back("!");
+                if (!has("\"result\":\"0\"")) add("!");
                 for (int p = 0; p < 6; ++p)
                     if (has("\"command\":\"open " + pieces[p] + ".MID type sequencer alias jazz\""))
-                        tokens.push_back("O" + std::to_string(p));
-                if (has("\"command\":\"play jazz from 0\"")) tokens.push_back("P");
-                if (has("\"command\":\"stop jazz\"")) tokens.push_back("S");
-                if (has("\"command\":\"close jazz\"")) tokens.push_back("C");
+                        add("O" + std::to_string(p));
+                if (has("\"command\":\"play jazz from 0\"")) add("P");
+                if (has("\"command\":\"stop jazz\"")) add("S");
+                if (has("\"command\":\"close jazz\"")) add("C");
             }
             if (has("\"event\":\"sound\"")) ++soundEvents;
-            if (has("\"op\":\"play\",\"file\":\"terrible.wav\"")) {
-                tokens.push_back("Sting");
-            } else if (has("\"event\":\"quit\"")) {
-                tokens.push_back("Quit");
-            }
+            if (has("\"op\":\"play\"") && has("\"frequency\":9000,")) ++playerLost;
+            if (has("\"op\":\"play\",\"file\":\"terrible.wav\"")) add("Sting");
+            if (has("\"event\":\"quit\"")) add(has("\"code\":0}") ? "Quit" : "!");
+            if (has("\"event\":\"end\"")) add(has("\"why\":\"program ended\"") ? "End" : "Until");
         }
-        return tokens;
+        return Story();
     }
 
     // Reads the tokens as the game's moments, each level expected in its turn; stops at the
     // first token no moment explains, naming it.
-    static std::string Story(const std::vector<std::string>& t) {
+    std::string Story() const {
+        const std::vector<std::string>& t = tokens;
         std::size_t i = 0;
         auto next = [&](std::vector<std::string> seq) {
             if (i + seq.size() > t.size() ||
@@ -85,12 +93,14 @@ class MusicReplayTest : public ::testing::Test {
             } else if (next({"Sting", "S", "C", "O0", "P"})) { // game over, retry
                 story += " over L0";
                 level = 1;
-            } else if (next({"Sting", "S", "C", "O5", "P", "Quit"})) { // won, or over and no
+            } else if (next({"Sting", "S", "C", "O5", "P", "Quit", "End"})) { // won, or over and no
                 story += " end";
-            } else if (next({"S", "C", "O5", "P", "Quit"})) {
+            } else if (next({"S", "C", "O5", "P", "Quit", "End"})) {
                 story += " quit";
-            } else if (next({"S", "C", "Quit"})) {
+            } else if (next({"S", "C", "Quit", "End"})) {
                 story += " closed";
+            } else if (next({"Until"})) {
+                story += " until";
             } else {
                 return story + " then unexplained " + t[i];
             }
@@ -99,57 +109,63 @@ class MusicReplayTest : public ::testing::Test {
     }
 };
 
-// The autopilot with the ten-shot volley wins; on the way it loses its last life once, and the
-// player switches away and back during the first level.
+// The autopilot with the ten-shot volley wins all five levels; on the way it loses its last life
+// once, and the player switches away and back during the first level.
 TEST_F(MusicReplayTest, AWholeGameWonHearsEveryPieceInItsTurn) {
 #ifdef SKIRMO_SANITIZED
     GTEST_SKIP() << "a whole game is too slow under the sanitizers";
 #endif
-    std::string story = Story(Run("--bot", "5 B down\n5.1 B up\n5.2 R down\n5.3 R up\n"
-                                           "5.4 A down\n5.5 A up\n5.6 S down\n5.7 S up\n"
-                                           "5.8 S down\n5.9 S up\n"
-                                           "30 focus lost\n31 focus gained\n32 P down\n"
-                                           "32.1 P up\n"));
+    std::string story = Run("--bot", "5 B down\n5.1 B up\n5.2 R down\n5.3 R up\n"
+                                     "5.4 A down\n5.5 A up\n5.6 S down\n5.7 S up\n"
+                                     "5.8 S down\n5.9 S up\n"
+                                     "30 focus lost\n31 focus gained\n32 P down\n32.1 P up\n");
     EXPECT_EQ(story.rfind("title L0 away-back L1", 0), 0u) << story;
     EXPECT_TRUE(story.ends_with(" L4 end")) << story;
     EXPECT_EQ(story.find("unexplained"), std::string::npos) << story;
 }
 
-// Without the volley the autopilot loses its lives early on: answered yes, the
-// first level's piece opens again with nothing left to close; answered no, the title piece
-// plays under the closing pages.
+// Without the volley the autopilot loses its three lives: answered yes, the first level's piece
+// opens again with nothing left to close; answered no, the title piece plays under the credits
+// and thanks pages, each read for a moment, and the program ends.
 TEST_F(MusicReplayTest, GameOverClosesThePieceAndTheAnswerChoosesTheNext) {
 #ifdef SKIRMO_SANITIZED
     GTEST_SKIP() << "a whole game is too slow under the sanitizers";
 #endif
-    std::string story = Story(Run("--bot", "", "300"));
+    std::string story = Run("--bot", "", "300");
     EXPECT_EQ(story.rfind("title L0", 0), 0u) << story;
     EXPECT_NE(story.find(" over L0"), std::string::npos) << story;
     EXPECT_EQ(story.find("unexplained"), std::string::npos) << story;
 
     setenv("SKIRMO_BOT_RETRY", "n", 1);
-    story = Story(Run("--bot", ""));
+    story = Run("--bot", "");
     unsetenv("SKIRMO_BOT_RETRY");
     EXPECT_EQ(story.rfind("title L0 L1", 0), 0u) << story;
     EXPECT_TRUE(story.ends_with(" end")) << story;
     EXPECT_EQ(story.find("over"), std::string::npos) << story;
+    EXPECT_EQ(playerLost, 3);
+    ASSERT_GE(times.size(), 4u);
+    EXPECT_GT(times.end()[-1] - times.end()[-4], 1.0) << "from the title piece to the end";
 }
 
-TEST_F(MusicReplayTest, QuittingAndClosingTheWindow) {
+TEST_F(MusicReplayTest, QuittingClosingTheWindowAndAltF4) {
     // Space leaves the story and keys pages; the quit prompt comes after a column wipe.
     const std::string pages = "1 SPACE down\n1.1 SPACE up\n2 SPACE down\n2.1 SPACE up\n";
-    EXPECT_EQ(
-        Story(Run("", pages + "10 ESC down\n10.1 ESC up\n11 Y down\n25 Y up\n"
-                              "27 SPACE down\n27.1 SPACE up\n29 SPACE down\n29.1 SPACE up\n")),
-        "title L0 quit");
-    EXPECT_EQ(Story(Run("", pages + "5 focus lost\n7 focus gained\n9 close\n")),
+    EXPECT_EQ(Run("", pages + "10 ESC down\n10.1 ESC up\n11 Y down\n25 Y up\n"
+                              "27 SPACE down\n27.1 SPACE up\n29 SPACE down\n29.1 SPACE up\n"),
+              "title L0 quit");
+    EXPECT_EQ(Run("", pages + "5 focus lost\n7 focus gained\n9 close\n"),
               "title L0 away-back closed");
+    EXPECT_EQ(Run("", pages + "6 ALT down\n6.05 F4 down\n6.1 F4 up\n6.1 ALT up\n", "10"),
+              "title L0 closed");
+    EXPECT_EQ(Run("", pages + "6 F4 down\n6.1 F4 up\n", "7"), "title L0 until")
+        << "F4 alone is only a key";
 }
 
 TEST_F(MusicReplayTest, TickingTheBoxGivesASilentGame) {
-    EXPECT_EQ(Story(Run("--bot", "", "20")), "title L0");
+    EXPECT_EQ(Run("--bot", "", "20"), "title L0 until");
     EXPECT_GT(soundEvents, 0);
-    EXPECT_TRUE(Run("--bot --no-sound", "", "20").empty());
+    EXPECT_EQ(Run("--bot --no-sound", "", "20"), "no title music");
+    EXPECT_EQ(tokens, std::vector<std::string>{"Until"});
     EXPECT_EQ(soundEvents, 0);
 }
 

@@ -1,6 +1,7 @@
 // Pixel format analysis, colour packing and direct pixel writes, on real 16-bit surfaces.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "display/pixels.h"
@@ -14,17 +15,14 @@ namespace {
 struct TestDisplay {
     IDirectDraw* dd = nullptr;
     IDirectDrawSurface* primary = nullptr;
-    explicit TestDisplay(bool format555, int pitchPadding = 0) {
+    explicit TestDisplay(bool format555) {
         TestOptions o;
         o.pixelFormat555 = format555;
-        o.pitchPadding = pitchPadding;
         TestPlatformStart(o);
         EXPECT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
-        static Window* fakeWindow = reinterpret_cast<Window*>(0x1);
-        EXPECT_EQ(dd->SetCooperativeLevel(fakeWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+        EXPECT_EQ(dd->SetCooperativeLevel(reinterpret_cast<Window*>(1), DDSCL_EXCLUSIVE), DD_OK);
         EXPECT_EQ(dd->SetDisplayMode(640, 480, 16), DD_OK);
         DDSURFACEDESC desc{};
-        desc.dwSize = sizeof desc;
         desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
         desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
         desc.dwBackBufferCount = 1;
@@ -36,27 +34,22 @@ struct TestDisplay {
     }
 };
 
-TEST(PixelFormat, AnalysesFiveSixFive) {
-    TestDisplay display(false);
-    PixelFormat info{};
-    ASSERT_EQ(AnalysePixelFormat(display.primary, &info), 1);
-    EXPECT_EQ(info.RedMask, 0xF800u);
-    EXPECT_EQ(info.GreenMask, 0x07E0u);
-    EXPECT_EQ(info.BlueMask, 0x001Fu);
-    EXPECT_EQ(info.BlueShift, 0);
-    EXPECT_EQ(info.GreenShift, 5);
-    EXPECT_EQ(info.RedShift, 11);
-}
-
-TEST(PixelFormat, AnalysesFiveFiveFive) {
-    TestDisplay display(true);
-    PixelFormat info{};
-    ASSERT_EQ(AnalysePixelFormat(display.primary, &info), 1);
-    EXPECT_EQ(info.RedMask, 0x7C00u);
-    EXPECT_EQ(info.GreenMask, 0x03E0u);
-    EXPECT_EQ(info.BlueMask, 0x001Fu);
-    EXPECT_EQ(info.GreenShift, 5);
-    EXPECT_EQ(info.RedShift, 10);
+TEST(PixelFormat, AnalysesBothSixteenBitFormats) {
+    const struct {
+        bool format555;
+        PixelFormat expected;
+    } cases[] = {{false, {0xF800, 0x07E0, 0x001F, 0, 5, 11}},
+                 {true, {0x7C00, 0x03E0, 0x001F, 0, 5, 10}}};
+    for (const auto& c : cases) {
+        TestDisplay display(c.format555);
+        PixelFormat info{};
+        ASSERT_EQ(AnalysePixelFormat(display.primary, &info), 1);
+        auto fields = [](const PixelFormat& f) {
+            return std::tuple(f.RedMask, f.GreenMask, f.BlueMask, f.BlueShift, f.GreenShift,
+                              f.RedShift);
+        };
+        EXPECT_EQ(fields(info), fields(c.expected)) << c.format555;
+    }
 }
 
 TEST(PixelFormat, MissingSurfaceLeavesInfoUntouched) {
@@ -86,28 +79,14 @@ TEST(PackColor, UnanalysedFormatIsThePlainOr) {
 }
 
 TEST(PutPixel, WritesThroughThePitchOfAPaddedSurface) {
-    TestDisplay display(false, 36);
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    ASSERT_EQ(display.primary->Lock(nullptr, &desc, 0, nullptr), DD_OK);
-    ASSERT_GT(desc.lPitch, 2 * 640);
-    FrameBuffer.Base = static_cast<std::uint8_t*>(desc.lpSurface);
-    FrameBuffer.Pitch = desc.lPitch;
-    FrameBuffer.Width = 640;
-    FrameBuffer.Height = 480;
+    std::uint16_t pixels[10 * 3] = {}; // rows of 20 bytes holding 4 pixels each
+    FrameBuffer = LockedFrame{reinterpret_cast<std::uint8_t*>(pixels), 20, 4, 3};
     PutPixel(0, 0, 0xABCD);
-    PutPixel(639, 479, 0x1234);
-    PutPixel(5, 3, 0x0F0F);
-    auto* bytes = static_cast<std::uint8_t*>(desc.lpSurface);
-    EXPECT_EQ(bytes[0] | bytes[1] << 8, 0xABCD);
-    auto at = [&](int x, int y) {
-        return *reinterpret_cast<std::uint16_t*>(bytes + y * desc.lPitch + 2 * x);
-    };
-    EXPECT_EQ(at(639, 479), 0x1234);
-    EXPECT_EQ(at(5, 3), 0x0F0F);
-    // Nothing landed where a pitch of 2 * width would have put it.
-    EXPECT_EQ(*reinterpret_cast<std::uint16_t*>(bytes + 3 * 1280 + 10), 0);
-    EXPECT_EQ(display.primary->Unlock(nullptr), DD_OK);
+    PutPixel(1, 1, 0x0F0F);
+    PutPixel(3, 2, 0x1234);
+    std::vector<std::uint16_t> expected(30, 0);
+    expected[0] = 0xABCD, expected[11] = 0x0F0F, expected[23] = 0x1234;
+    EXPECT_EQ(std::vector<std::uint16_t>(pixels, pixels + 30), expected);
 }
 
 #ifdef SKIRMO_CHECKED_PIXELS
