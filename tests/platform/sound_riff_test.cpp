@@ -26,7 +26,10 @@ void Put(Bytes& b, std::uint32_t v, int bytes = 4) {
     for (int i = 0; i < bytes; ++i)
         b.push_back(std::uint8_t(v >> (8 * i)));
 }
-void PutId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+void PutId(Bytes& b, const char* id) {
+    for (int i = 0; i < 4; ++i)
+        b.push_back(std::uint8_t(id[i]));
+}
 
 // A chunk with an id, a claimed size and its bytes (padded to even as a writer would).
 void PutChunk(Bytes& b, const char* id, std::uint32_t claimed, const Bytes& data) {
