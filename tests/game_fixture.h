@@ -44,6 +44,15 @@ class GameTest : public ::testing::Test {
             if (e.kind == "message_box") boxes.push_back(e);
         return boxes;
     }
+    static bool QuitRequested() {
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message == WM_QUIT) return true;
+        return false;
+    }
+    static ScriptEvent Key(double t, int key, bool down) {
+        return {TestSecondsToNs(t), down ? ScriptEvent::KeyDown : ScriptEvent::KeyUp, key};
+    }
 };
 
 // A test that runs the game in a folder of its own, since the game reads its files from where it
