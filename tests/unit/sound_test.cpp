@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+#include "app/game_clock.h"
+#include "app/game_flow.h"
 #include "audio/sound.h"
 #include "game_fixture.h"
 #include "platform/backend.h"
@@ -100,27 +102,15 @@ class SoundTest : public ScratchFolderTest {
         return out;
     }
 
-    // Loading's sequence, with the game's own files that are present: each file into the next
-    // slot, then that slot's frequency and volume.
-    void LoadTheGameSlots(std::initializer_list<const char*> present) {
-        for (const char* name : present)
-            fs::copy_file(fs::path(SKIRMO_DATA_DIR) / name, dir / name);
+    // The game's own loading, in a folder holding the game's files but one.
+    void LoadTheGameWithout(const std::string& missing) {
+        for (const auto& entry : fs::directory_iterator(SKIRMO_DATA_DIR))
+            if (entry.path().filename() != missing)
+                fs::create_symlink(entry.path(), dir / entry.path().filename());
         StartSound();
-        const struct {
-            const char* file;
-            DWORD hz;
-            int percent;
-        } table[] = {{"plyrshot.voc", 7000, 80},  {"pickup.voc", 11020, 80}, {"boom.voc", 8000, 80},
-                     {"plyrshot.voc", 11000, 80}, {"pickup.voc", 10000, 80}, {"boom.voc", 9000, 80},
-                     {"terrible.wav", 22000, 100}};
-        for (int slot = 0; slot < 7; ++slot) {
-            if (slot < 6)
-                LoadVocSound(table[slot].file);
-            else
-                LoadWavSound(table[slot].file, 224);
-            SetSlotFrequency(slot, table[slot].hz);
-            SetSlotVolume(slot, table[slot].percent);
-        }
+        ASSERT_EQ(InitDisplay(), 1);
+        ASSERT_EQ(InitGameClock(), 1);
+        LoadGame();
     }
 
     // What each slot sounds when played: "file frequency volume", or "" for silence.
@@ -211,14 +201,15 @@ TEST_F(SoundTest, EachFileTakesTheNextSlotWhetherItLoadsOrNot) {
 TEST_F(SoundTest, LoadingFillsEverySlotAndAMissingFileSilencesOnlyItsOwn) {
     // Volume in hundredths of a decibel: 80 percent is 6 dB down.
     using Heard = std::vector<std::string>;
-    LoadTheGameSlots({"plyrshot.voc", "pickup.voc", "boom.voc", "terrible.wav"});
+    LoadTheGameWithout("");
     EXPECT_EQ(PlayEachSlot(8),
               (Heard{"plyrshot.voc 7000 -600", "pickup.voc 11020 -600", "boom.voc 8000 -600",
                      "plyrshot.voc 11000 -600", "pickup.voc 10000 -600", "boom.voc 9000 -600",
                      "terrible.wav 22000 0", ""}));
-    Start(); // a new run of the game, in the same folder without its shot sound
-    fs::remove(dir / "plyrshot.voc");
-    LoadTheGameSlots({});
+    Start(); // a new run of the game, in a folder without its shot sound
+    for (const auto& entry : fs::directory_iterator(dir))
+        fs::remove(entry.path());
+    LoadTheGameWithout("plyrshot.voc");
     EXPECT_EQ(PlayEachSlot(8),
               (Heard{"", "pickup.voc 11020 -600", "boom.voc 8000 -600", "", "pickup.voc 10000 -600",
                      "boom.voc 9000 -600", "terrible.wav 22000 0", ""}));
