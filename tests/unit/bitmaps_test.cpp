@@ -1,6 +1,8 @@
 // Picture files into surfaces and craft images, the colour keys, the flash mask and the wipes.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -267,7 +269,8 @@ TEST_F(WipeTest, RowsTakeThreeSecondsColumnsFourAndOnlyRowsClearThePadding) {
 
 TEST_F(WipeTest, HalfWayTheTopHalfIsBlackAndTheRestUntouched) {
     // The steps come 5 ms apart from PreviousGameClock, so 1.5 s in, rows 0 to 299 are black.
-    const std::string picture = ::testing::TempDir() + "skirmo-wipe.bmp";
+    const std::string picture =
+        ::testing::TempDir() + "skirmo-wipe-" + std::to_string(::getpid()) + ".bmp";
     Prepare(0.0001 + 1.5025, picture);
     ScreenWipe(WipeRows);
     std::vector<std::uint8_t> bmp = flight::ReadFileBytes(picture);
