@@ -11,6 +11,7 @@
 #include "app/game_globals.h"
 #include "app/startup.h"
 #include "display/display.h"
+#include "display/pixels.h"
 #include "platform/test/test_platform.h"
 #include "platform/window.h"
 
@@ -37,6 +38,12 @@ class GameTest : public ::testing::Test {
         MainWindow = CreateWindowExA(0, "WINDOW_CLASS", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480,
                                      nullptr, nullptr, nullptr, nullptr);
         return MainWindow;
+    }
+    // The window and the display, with the pixel format read.
+    void OpenDisplay() {
+        OpenWindow();
+        ASSERT_EQ(InitDisplay(), 1);
+        ASSERT_EQ(AnalysePixelFormat(PrimarySurface, &PixelFormatInfo), 1);
     }
     std::vector<TestEvent> MessageBoxes() {
         std::vector<TestEvent> boxes;

@@ -61,9 +61,7 @@ class BitmapTest : public ScratchFolderTest {
         for (const auto& entry : fs::directory_iterator(SKIRMO_DATA_DIR))
             if (entry.path().extension() == ".bmp")
                 fs::copy_file(entry.path(), dir / entry.path().filename());
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
-        ASSERT_EQ(AnalysePixelFormat(PrimarySurface, &PixelFormatInfo), 1);
+        OpenDisplay();
     }
 };
 
@@ -231,8 +229,7 @@ class WipeTest : public GameTest {
         Start(o);
         ScreenWidth = 800;
         ScreenHeight = 600;
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
+        OpenDisplay();
         ASSERT_EQ(InitGameClock(), 1);
         ASSERT_EQ(LockWholeSurface(PrimarySurface), 1);
         pitch = FrameBuffer.Pitch;

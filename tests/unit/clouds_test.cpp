@@ -98,8 +98,7 @@ class CloudDrawingTest : public GameTest {
     }
     void SetUp() override {
         GameTest::SetUp();
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
+        OpenDisplay();
         flight::ForEachPixel(CloudSurface,
                              [](int x, int y, std::uint16_t& p) { p = CloudPixel(x, y); });
         DDCOLORKEY black{0, 0};

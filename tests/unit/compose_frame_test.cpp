@@ -27,9 +27,7 @@ class ComposeFrameTest : public GameTest {
         ScreenHeight = height;
         HalfScreenWidth = width / 2;
         HalfScreenHeight = height / 2;
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
-        AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
+        OpenDisplay();
         const PixelFormat* f = &PixelFormatInfo;
         // Twenty tiles told apart by colour, each with a darker border; a round cloud on black.
         for (int t = 0; t < 20; ++t)

@@ -78,8 +78,7 @@ TEST_F(DisplayTest, SeventhTileFailureNamesTheTileAndReleasesTheSixBefore) {
 TEST_F(DisplayTest, SuccessfulSetUpMakesTheModeAndAllSurfaces) {
     ScreenWidth = 800;
     ScreenHeight = 600;
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
+    OpenDisplay();
     EXPECT_TRUE(MessageBoxes().empty());
     ASSERT_NE(BackBuffer, nullptr);
     DDSURFACEDESC desc{};
@@ -97,8 +96,7 @@ TEST_F(DisplayTest, SuccessfulSetUpMakesTheModeAndAllSurfaces) {
 }
 
 TEST_F(DisplayTest, RestoringActsOnlyWhileInactiveAndLeavesTheLifeIconToItsReload) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
+    OpenDisplay();
     TestLoseSurfaces();
     AppActive = 1;
     RestoreLostSurfaces();
@@ -115,8 +113,7 @@ TEST_F(DisplayTest, RestoringActsOnlyWhileInactiveAndLeavesTheLifeIconToItsReloa
 }
 
 TEST_F(DisplayTest, LockAndDeviceContextGiveUpOnALostSurfaceInsteadOfHanging) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
+    OpenDisplay();
     ASSERT_EQ(LockWholeSurface(BackBuffer), 1);
     EXPECT_EQ(FrameBuffer.Pitch, SurfaceDesc.lPitch);
     EXPECT_NE(FrameBuffer.Base, nullptr);
@@ -129,9 +126,7 @@ TEST_F(DisplayTest, LockAndDeviceContextGiveUpOnALostSurfaceInsteadOfHanging) {
 }
 
 TEST_F(DisplayTest, TextIsDrawnOpaqueInTheSurfaceFormat) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
-    ASSERT_EQ(AnalysePixelFormat(PrimarySurface, &PixelFormatInfo), 1);
+    OpenDisplay();
     HDC dc = GetSurfaceDC(PrimarySurface);
     ASSERT_NE(dc, nullptr);
     SetBkColor(dc, RGB(0, 0, 255));
@@ -159,8 +154,7 @@ TEST_F(DisplayTest, TextIsDrawnOpaqueInTheSurfaceFormat) {
 }
 
 TEST_F(DisplayTest, TextFarOffTheSurfaceIsClippedWithoutHarm) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
+    OpenDisplay();
     HDC dc = GetSurfaceDC(BackBuffer);
     ASSERT_NE(dc, nullptr);
     for (int x : {INT_MIN, -100000, -5, 630, 639, 640, INT_MAX})

@@ -132,9 +132,7 @@ class FlightTest : public GameTest {
         Start(o);
         HalfScreenWidth = 320;
         HalfScreenHeight = 240;
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
-        AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
+        OpenDisplay();
         ASSERT_EQ(InitGameClock(), 1);
         BuildHeadingTables();
         WindTimer = 1 << 30;

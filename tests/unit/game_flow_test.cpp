@@ -79,10 +79,8 @@ class FlowTest : public ScratchFolderTest {
         std::filesystem::current_path(SKIRMO_DATA_DIR);
         ScreenWidth = width;
         ScreenHeight = height;
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
+        OpenDisplay();
         ASSERT_EQ(InitGameClock(), 1);
-        AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
         PreviousGameClock = float(ReadGameClock());
     }
     // The brightest channel on the visible screen right now (5-6-5 pixels).

@@ -132,8 +132,7 @@ class LandscapeTest : public GameTest {
     void SetUpMode(int width, int height) {
         ScreenWidth = width;
         ScreenHeight = height;
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
+        OpenDisplay();
         for (int t = 0; t < 20; ++t)
             flight::ForEachPixel(TileSurfaces[t],
                                  [&](int x, int y, std::uint16_t& p) { p = Encoded(t, x, y); });

@@ -154,9 +154,7 @@ TEST_F(RasterizerTest, EveryCornerIsClippedOrRefused) {
 
 // The same craft turned to a handful of headings at once, against a committed picture.
 TEST_F(RasterizerTest, TurnedCraftMatchTheReferencePicture) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
-    AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
+    OpenDisplay();
     // A picture with an outline, a transparent hole and a nose, as craft have.
     SpriteImage picture{};
     for (int r = 0; r < 54; ++r)

@@ -215,7 +215,7 @@ TEST_F(SoundTest, LoadingFillsEverySlotAndAMissingFileSilencesOnlyItsOwn) {
                      "boom.voc 9000 -600", "terrible.wav 22000 0", ""}));
 }
 
-TEST_F(SoundTest, TriggeringASlotAgainRestartsItFromItsBeginning) {
+TEST_F(SoundTest, TriggeringASlotAgainRestartsItAndReleasingFreesEverySlot) {
     StartSound();
     Write("ramp.voc", Voc(1002, Ramp(1000)));
     ASSERT_EQ(LoadVocSound("ramp.voc"), 0);
@@ -242,6 +242,14 @@ TEST_F(SoundTest, TriggeringASlotAgainRestartsItFromItsBeginning) {
     EXPECT_EQ(mix(100), first) << "played while it plays: cut off and started over";
     mix(2000);
     EXPECT_EQ(GetSlotStatus(0), 0) << "a slot plays once and stops at its end";
+
+    ASSERT_EQ(DuplicateSoundSlot(0), 1);
+    PlaySoundSlot(1, 0);
+    EXPECT_EQ(ReleaseSound(), 1);
+    EXPECT_EQ(SoundDevice, nullptr);
+    EXPECT_EQ(SoundSlots[0].Buffer, nullptr);
+    EXPECT_EQ(SoundSlots[1].Buffer, nullptr);
+    EXPECT_EQ(PlaySoundSlot(1, 0), 1) << "nothing left to play";
 }
 
 TEST_F(SoundTest, WithoutSoundNothingIsTouchedAndEverythingSucceeds) {
@@ -297,19 +305,6 @@ TEST_F(SoundTest, ASoundDeviceThatCannotBeOpenedIsSaidBeforeTheGameEnds) {
               0u);
     EXPECT_EQ(events[1], R"("event":"quit","code":0})");
     EXPECT_EQ(events[2], R"("event":"end","why":"program ended"})");
-}
-
-TEST_F(SoundTest, ReleasingStopsAndFreesEverySlotAndTheDevice) {
-    StartSound();
-    Write("ramp.voc", Voc(1002, Ramp(1000)));
-    ASSERT_EQ(LoadVocSound("ramp.voc"), 0);
-    ASSERT_EQ(DuplicateSoundSlot(0), 1);
-    PlaySoundSlot(1, 0);
-    EXPECT_EQ(ReleaseSound(), 1);
-    EXPECT_EQ(SoundDevice, nullptr);
-    EXPECT_EQ(SoundSlots[0].Buffer, nullptr);
-    EXPECT_EQ(SoundSlots[1].Buffer, nullptr);
-    EXPECT_EQ(PlaySoundSlot(1, 0), 1) << "nothing left to play";
 }
 
 } // namespace

@@ -207,18 +207,17 @@ TEST_F(StartupTest, TheDialogsChoicesSetTheModeItsHalvesAndTheSound) {
 
 // Coming back restores the lost surfaces; only a change of the flag counts.
 TEST_F(StartupTest, ComingBackRestoresLostSurfacesButARepeatDoesNothing) {
-    HWND window = OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
-    MainWindowProc(window, WM_ACTIVATEAPP, 0, 0);
+    OpenDisplay();
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 0, 0);
     EXPECT_EQ(LastActivation, 0);
     TestLoseSurfaces();
-    MainWindowProc(window, WM_ACTIVATEAPP, 1, 0);
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
     EXPECT_EQ(PrimarySurface->IsLost(), DD_OK);
     EXPECT_EQ(LastActivation, 1);
 
     TestLoseSurfaces();
     AppActive = 0;
-    MainWindowProc(window, WM_ACTIVATEAPP, 1, 0);
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
     EXPECT_EQ(PrimarySurface->IsLost(), DDERR_SURFACELOST);
     EXPECT_EQ(AppActive, 0);
 }
