@@ -90,6 +90,12 @@ TEST_F(EnemiesTest, AttackTurnsTowardRetreatTurnsAwayAndMovesOnTheOldHeading) {
     UpdateEnemies();
     EXPECT_NEAR(e.Heading, 1920.0f - 6.75f, 1e-3);
     EXPECT_EQ(e.Speed, 155.0f);
+    // On the other side, across heading 0, the difference is not wrapped: away the other way,
+    // only by the distance from the line of flight (400 x sin(300 steps), about 333 a second).
+    e.Heading = 0.0f;
+    PlayerAt(1920.0f - 300.0f, 400.0f);
+    UpdateEnemies();
+    EXPECT_NEAR(e.Heading, 3.326f, 1e-2);
     // Beyond the quarter turn (600 steps off), only by the distance from the line of flight:
     // 400 x sin(600 steps), about 369 a second.
     e.Heading = 0.0f;
