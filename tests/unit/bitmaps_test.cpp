@@ -71,20 +71,6 @@ const std::string AskToCheck = ".BMP, please check the directory skirmo.exe is i
                                "isn't there, download skirmo.zip again, if it is, contact "
                                "help@velmora.example, thank you!";
 
-TEST_F(BitmapTest, EveryPictureLoadsWithoutAMessage) {
-    LoadFlashMask();
-    LoadSurfaceBitmaps();
-    LoadSpriteImages();
-    EXPECT_TRUE(MessageBoxes().empty());
-    EXPECT_FALSE(QuitRequested());
-    // The temporary surfaces are gone again.
-    EXPECT_EQ(TestLiveSurfaces(), 24);
-    int lit = 0;
-    for (std::uint32_t m : FlashMask)
-        lit += int(m);
-    EXPECT_GT(lit, 0);
-}
-
 TEST_F(BitmapTest, ASmallTileIsScaledToFillItsSurface) {
     auto colour = [](int x, int y) { return RGB(x * 16, y * 16, 255 - x * 8); };
     WriteBmp("TILE3.bmp", 16, 16, [&](int x, int y) { return (x + y) % 5 ? colour(x, y) : 0; });
