@@ -30,39 +30,25 @@ class DisplayTest : public GameTest {
     }
 };
 
-const std::string Tail = " know if you recieve this message. Thanks for trying to check this out!";
-
 TEST_F(DisplayTest, EachFailingStepShowsItsOwnMessageAndReleasesEverything) {
-    struct Case {
+    const struct {
         TestFailure::Step step;
         int surface;
-        std::string text;
+        std::string what;
     } cases[] = {
-        {TestFailure::DisplayCreate, 0,
-         "Sorry, can't initialize directdraw, if you would, please let help@velmora.example" +
-             Tail},
-        {TestFailure::CooperativeLevel, 0,
-         "Couldn't set 'cooperative level', if you would, please let help@velmora.example" + Tail},
-        {TestFailure::DisplayMode, 0,
-         "Couldn't set video mode, if you would, please let help@velmora.example" + Tail},
-        {TestFailure::Surface, 1,
-         "Failed to create the PRIMARY surface, if you would, please let help@velmora.example" +
-             Tail},
-        {TestFailure::BackBuffer, 0,
-         "Failed to create the backbuffer, if you would, please let help@velmora.example" + Tail},
-        {TestFailure::Surface, 22,
-         "Couldn't create surface to hold miniature ship image, if you would, please let "
-         "help@velmora.example" +
-             Tail},
-        {TestFailure::Surface, 23,
-         "Couldn't create surface to hold cloud image, if you would, please let "
-         "help@velmora.example" +
-             Tail},
+        {TestFailure::DisplayCreate, 0, "Sorry, can't initialize directdraw"},
+        {TestFailure::CooperativeLevel, 0, "Couldn't set 'cooperative level'"},
+        {TestFailure::DisplayMode, 0, "Couldn't set video mode"},
+        {TestFailure::Surface, 1, "Failed to create the PRIMARY surface"},
+        {TestFailure::BackBuffer, 0, "Failed to create the backbuffer"},
+        {TestFailure::Surface, 22, "Couldn't create surface to hold miniature ship image"},
+        {TestFailure::Surface, 23, "Couldn't create surface to hold cloud image"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TestEvent box = FailingInit(c.step, c.surface);
         EXPECT_EQ(box.caption, "DD Initialization error");
-        EXPECT_EQ(box.text, c.text);
+        EXPECT_EQ(box.text, c.what + ", if you would, please let help@velmora.example know if you "
+                                     "recieve this message. Thanks for trying to check this out!");
     }
 }
 
