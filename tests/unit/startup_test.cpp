@@ -1,10 +1,9 @@
 // The start-up dialog's choices and the window procedure's reactions.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <utility>
 #include <string>
@@ -20,13 +19,10 @@ namespace {
 class StartupTest : public GameTest {
   protected:
     // The whole program reads its files from the data folder, as it does when started there.
-    std::string oldDir;
+    std::filesystem::path home = std::filesystem::current_path();
     void SetUp() override {
         GameTest::SetUp();
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldDir = cwd;
-        ASSERT_EQ(chdir(SKIRMO_DATA_DIR), 0);
+        std::filesystem::current_path(SKIRMO_DATA_DIR);
     }
     void TearDown() override {
         // The hooks point into the finished test's locals; the clean-up below must not call them.
@@ -34,7 +30,7 @@ class StartupTest : public GameTest {
         TestSetKeyboardHook(nullptr);
         TestSetFrameStepHook(nullptr);
         GameTest::TearDown();
-        ASSERT_EQ(chdir(oldDir.c_str()), 0);
+        std::filesystem::current_path(home);
     }
 
     INT_PTR RunDialog(int mode, bool noSound, bool abort) {
