@@ -93,18 +93,6 @@ TEST_F(StartupTest, StartUpRunsInItsOrder) {
                          "IDirectDrawSurface::GetDC", "ReadGameFile flashtmp.bmp"}));
 }
 
-TEST_F(StartupTest, TheVeryFirstFrameIsATenthOfASecond) {
-    std::vector<float> deltas, rates;
-    RunProgram({}, 6, SkipPages, [&] {
-        TestSetFrameStepHook([&](std::int64_t, bool atEnd) {
-            if (atEnd) deltas.push_back(FrameDelta), rates.push_back(FrameRate);
-        });
-    });
-    ASSERT_GE(deltas.size(), 1u);
-    EXPECT_EQ(deltas[0], 0.1f) << "whatever time start-up took";
-    EXPECT_EQ(rates[0], 10.0f);
-}
-
 TEST_F(StartupTest, AClockThatFailsItsFirstReadingEndsStartUpWithTheTimerMessage) {
     TestOptions o;
     o.failure.step = TestFailure::ClockReading;
