@@ -122,4 +122,23 @@ TEST_F(CheatInPlayTest, TheWordTurnsTheGunIntoAVolleyFromHeadingMinus10ToPlus8) 
     EXPECT_EQ(headings, (std::vector<float>{1915, 1917, 1919, 1, 3, 5, 7, 9, 11, 13}));
 }
 
+// With the word typed, F held grows the enemies a tenth a frame, G shrinks them, J restores them.
+TEST_F(CheatInPlayTest, TheJokeKeysActEveryFrameOnceTheWordIsTyped) {
+    Fly({Key(0, 'F', true), Key(0.5, 'F', false), Key(0.6, 'G', true), Key(0.9, 'G', false),
+         Key(1.0, 'J', true)});
+    SetUpCraftForLevel();
+    CheatMode = 1;
+    const float& corner = EnemyCraft[4].ModelCorners[2].X;
+    while (TestNowSeconds() < 0.55)
+        FrameStep();
+    const float grown = corner;
+    EXPECT_GT(grown, 27.0f * 10.0f) << "at least 25 frames of a tenth more each";
+    while (TestNowSeconds() < 0.95)
+        FrameStep();
+    EXPECT_LT(corner, grown * 0.5f);
+    while (TestNowSeconds() < 1.05)
+        FrameStep();
+    EXPECT_EQ(corner, 27.0f);
+}
+
 } // namespace
