@@ -48,19 +48,35 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The median of `runs` timings of fn, in microseconds; prepare runs untimed before each.
-double MedianMicroseconds(int runs, const std::function<void()>& fn,
-                          const std::function<void()>& prepare = {}) {
-    std::vector<double> times;
-    times.reserve(std::size_t(runs));
-    for (int i = 0; i < runs; ++i) {
-        if (prepare) prepare();
-        auto start = Clock::now();
-        fn();
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+// One thing to time: prepare runs untimed before each timing of fn; median is the result.
+struct Contender {
+    std::function<void()> fn;
+    std::function<void()> prepare;
+    double* median;
+};
+
+// Times every contender `rounds` times `burst` runs, taking turns: a burst of each, then the
+// next round. Taking turns matters on a shared machine: someone else's work then slows every
+// contender alike instead of whichever ran during it, so the ratios hold even when the absolute
+// figures wander. Each burst starts with one untimed run, so every contender is timed warm, as
+// it would be when measured alone.
+void Race(int rounds, int burst, const std::vector<Contender>& contenders) {
+    std::vector<std::vector<double>> times(contenders.size());
+    for (int i = 0; i < rounds; ++i)
+        for (std::size_t c = 0; c < contenders.size(); ++c)
+            for (int k = -1; k < burst; ++k) {
+                if (contenders[c].prepare) contenders[c].prepare();
+                auto start = Clock::now();
+                contenders[c].fn();
+                double t = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+                if (k >= 0) times[c].push_back(t);
+            }
+    const std::size_t runs = std::size_t(rounds * burst);
+    for (std::size_t c = 0; c < contenders.size(); ++c) {
+        std::vector<double>& t = times[c];
+        std::nth_element(t.begin(), t.begin() + std::ptrdiff_t(runs / 2), t.end());
+        *contenders[c].median = t[runs / 2];
     }
-    std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
-    return times[std::size_t(runs / 2)];
 }
 
 double ThreadCpuMicroseconds() {
@@ -149,6 +165,14 @@ BusyScene MakeBusyScene() {
         float y = top + 30.0f + float(i / 10) * 8.0f; // a band near the top, away from the craft
         SpawnShot(i % 2, x, y, float(i * 38));
     }
+    // Where ComposeFrame puts them, so that drawing the craft alone draws them where it would.
+    auto placeOnScreen = [](Craft& c) {
+        c.ScreenX = TruncateCoordinate(c.PosX) - (ViewRight - ScreenWidth);
+        c.ScreenY = TruncateCoordinate(c.PosY) - (ViewBottom - ScreenHeight);
+    };
+    placeOnScreen(PlayerCraft);
+    for (Craft& e : EnemyCraft)
+        placeOnScreen(e);
     BusyScene scene;
     std::memcpy(scene.enemies, EnemyCraft, sizeof EnemyCraft);
     for (const Shot* s = ShotList.First; s; s = s->Next)
@@ -184,46 +208,18 @@ SDL_Surface* WrapSurfaceMemory(IDirectDrawSurface* surface) {
 SizeFigures MeasureSize(int width, int height) {
     LoadEverything(width, height);
     SizeFigures r{};
-    const int runs = 300;
-
     BusyScene scene = MakeBusyScene();
-    r.compose = MedianMicroseconds(
-        runs, [] { ComposeFrame(), DrawLives(); }, [&] { RestoreBusyScene(scene); });
-    r.partGround = MedianMicroseconds(runs, [] { DrawLandscape(ViewRight, ViewBottom); });
-    r.partClouds = MedianMicroseconds(runs, [] { DrawClouds(ViewRight, ViewBottom); });
-    r.partCraft = MedianMicroseconds(
-        runs,
-        [] {
-            LockWholeSurface(BackBuffer);
-            for (Craft& e : EnemyCraft)
-                DrawCraftSprite(e, e.ScreenX, e.ScreenY);
-            DrawCraftSprite(PlayerCraft, PlayerCraft.ScreenX, PlayerCraft.ScreenY);
-            UnlockWholeSurface(BackBuffer);
-        },
-        [&] { RestoreBusyScene(scene); });
+    auto restore = [&] { RestoreBusyScene(scene); };
 
     std::vector<std::uint16_t> tile(32 * 32, 0x1234);
     LockWholeSurface(BackBuffer);
     LockedFrame frame = FrameBuffer;
     UnlockWholeSurface(BackBuffer);
-    r.floor = MedianMicroseconds(runs, [&] {
-        for (int y = 0; y < height; ++y)
-            std::memcpy(frame.Base + y * frame.Pitch, tile.data(), std::size_t(width) * 2);
-    });
 
     // The sprite at 64 headings, centred, as the rasterizer draws a craft.
-    Craft& craft = EnemyCraft[0];
-    craft = scene.enemies[0];
+    Craft craft = scene.enemies[0];
     craft.State = CraftAttacking;
     craft.Frame = FrameNormal;
-    r.sprite = MedianMicroseconds(runs, [&] {
-        LockWholeSurface(BackBuffer);
-        for (int i = 0; i < 64; ++i) {
-            RotateCraftCorners(craft, i * HeadingSteps / 64);
-            DrawCraftSprite(craft, width / 2, height / 2);
-        }
-        UnlockWholeSurface(BackBuffer);
-    });
 
     SDL_Surface* target = WrapSurfaceMemory(BackBuffer);
     SDL_Surface* sprite =
@@ -231,46 +227,86 @@ SizeFigures MeasureSize(int width, int height) {
                                            SpriteSize, 16, SpriteSize * 2, SDL_PIXELFORMAT_RGB565);
     SDL_SetColorKey(sprite, SDL_TRUE, 0);
     auto degrees = [](int i) { return -360.0 * i / 64.0; };
-    r.rotozoom = MedianMicroseconds(runs, [&] {
-        for (int i = 0; i < 64; ++i) {
-            SDL_Surface* turned = rotozoomSurface(sprite, degrees(i), 1.0, SMOOTHING_OFF);
-            SDL_SetSurfaceBlendMode(turned, SDL_BLENDMODE_NONE);
-            SDL_SetColorKey(turned, SDL_TRUE, SDL_MapRGBA(turned->format, 0, 0, 0, 255));
-            SDL_Rect at{width / 2 - turned->w / 2, height / 2 - turned->h / 2, turned->w,
-                        turned->h};
-            SDL_BlitSurface(turned, nullptr, target, &at);
-            SDL_FreeSurface(turned);
-        }
-    });
     SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(target);
     SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, sprite);
-    r.renderCopyEx = MedianMicroseconds(runs, [&] {
-        SDL_Rect at{width / 2 - SpriteSize / 2, height / 2 - SpriteSize / 2, SpriteSize,
-                    SpriteSize};
-        for (int i = 0; i < 64; ++i)
-            SDL_RenderCopyEx(renderer, texture, nullptr, &at, -degrees(i), nullptr, SDL_FLIP_NONE);
-        SDL_RenderFlush(renderer);
-    });
-    SDL_DestroyTexture(texture);
-    SDL_DestroyRenderer(renderer);
-    SDL_FreeSurface(sprite);
 
     // The landscape with the view cut 5 and 7 pixels into its first tile.
     const int left = 32 * 10 + 5, top = 32 * 10 + 7;
-    r.landscape = MedianMicroseconds(runs, [&] { DrawLandscape(left + width, top + height); });
     SDL_Surface* tiles[20];
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 20; ++i)
         tiles[i] = WrapSurfaceMemory(TileSurfaces[i]);
-    }
-    r.blitSurface = MedianMicroseconds(runs, [&] {
-        for (int y = -(top % 32), row = top / 32; y < height; y += 32, ++row)
-            for (int x = -(left % 32), col = left / 32; x < width; x += 32, ++col) {
-                SDL_Rect dst{x, y, 32, 32};
-                SDL_BlitSurface(tiles[WorldMap[row * MapTiles + col]], nullptr, target, &dst);
-            }
-    });
+
+    Race(30, 10,
+         {
+             {[] { ComposeFrame(), DrawLives(); }, restore, &r.compose},
+             {[] { DrawLandscape(ViewRight, ViewBottom); }, {}, &r.partGround},
+             {[] { DrawClouds(ViewRight, ViewBottom); }, {}, &r.partClouds},
+             {[] {
+                  LockWholeSurface(BackBuffer);
+                  for (Craft& e : EnemyCraft)
+                      DrawCraftSprite(e, e.ScreenX, e.ScreenY);
+                  DrawCraftSprite(PlayerCraft, PlayerCraft.ScreenX, PlayerCraft.ScreenY);
+                  UnlockWholeSurface(BackBuffer);
+              },
+              restore, &r.partCraft},
+             {[&] {
+                  for (int y = 0; y < height; ++y)
+                      std::memcpy(frame.Base + y * frame.Pitch, tile.data(),
+                                  std::size_t(width) * 2);
+              },
+              {},
+              &r.floor},
+             {[&] {
+                  LockWholeSurface(BackBuffer);
+                  for (int i = 0; i < 64; ++i) {
+                      RotateCraftCorners(craft, i * HeadingSteps / 64);
+                      DrawCraftSprite(craft, width / 2, height / 2);
+                  }
+                  UnlockWholeSurface(BackBuffer);
+              },
+              {},
+              &r.sprite},
+             {[&] {
+                  for (int i = 0; i < 64; ++i) {
+                      SDL_Surface* turned = rotozoomSurface(sprite, degrees(i), 1.0, SMOOTHING_OFF);
+                      SDL_SetSurfaceBlendMode(turned, SDL_BLENDMODE_NONE);
+                      SDL_SetColorKey(turned, SDL_TRUE, SDL_MapRGBA(turned->format, 0, 0, 0, 255));
+                      SDL_Rect at{width / 2 - turned->w / 2, height / 2 - turned->h / 2, turned->w,
+                                  turned->h};
+                      SDL_BlitSurface(turned, nullptr, target, &at);
+                      SDL_FreeSurface(turned);
+                  }
+              },
+              {},
+              &r.rotozoom},
+             {[&] {
+                  SDL_Rect at{width / 2 - SpriteSize / 2, height / 2 - SpriteSize / 2, SpriteSize,
+                              SpriteSize};
+                  for (int i = 0; i < 64; ++i)
+                      SDL_RenderCopyEx(renderer, texture, nullptr, &at, -degrees(i), nullptr,
+                                       SDL_FLIP_NONE);
+                  SDL_RenderFlush(renderer);
+              },
+              {},
+              &r.renderCopyEx},
+             {[&] { DrawLandscape(left + width, top + height); }, {}, &r.landscape},
+             {[&] {
+                  for (int y = -(top % 32), row = top / 32; y < height; y += 32, ++row)
+                      for (int x = -(left % 32), col = left / 32; x < width; x += 32, ++col) {
+                          SDL_Rect dst{x, y, 32, 32};
+                          SDL_BlitSurface(tiles[WorldMap[row * MapTiles + col]], nullptr, target,
+                                          &dst);
+                      }
+              },
+              {},
+              &r.blitSurface},
+         });
+
     for (SDL_Surface* t : tiles)
         SDL_FreeSurface(t);
+    SDL_DestroyTexture(texture);
+    SDL_DestroyRenderer(renderer);
+    SDL_FreeSurface(sprite);
     SDL_FreeSurface(target);
     return r;
 }
@@ -306,6 +342,42 @@ double MeasureFrameStep() {
     return frames ? total / double(frames) : 0.0;
 }
 
+// For a profiler: draws one thing over and over for a few seconds at 800 by 600, and nothing
+// else, so that `perf record` sees only it.
+int Profile(const std::string& what) {
+    LoadEverything(800, 600);
+    BusyScene scene = MakeBusyScene();
+    Craft craft = scene.enemies[0];
+    craft.State = CraftAttacking;
+    craft.Frame = FrameNormal;
+    auto until = Clock::now() + std::chrono::seconds(5);
+    double cpu0 = ThreadCpuMicroseconds();
+    long rounds = 0;
+    while (Clock::now() < until) {
+        for (int i = 0; i < 100; ++i, ++rounds) {
+            if (what == "compose") {
+                RestoreBusyScene(scene);
+                ComposeFrame(), DrawLives();
+            } else if (what == "ground") {
+                DrawLandscape(ViewRight, ViewBottom);
+            } else if (what == "sprite") {
+                LockWholeSurface(BackBuffer);
+                for (int k = 0; k < 64; ++k) {
+                    RotateCraftCorners(craft, k * HeadingSteps / 64);
+                    DrawCraftSprite(craft, 400, 300);
+                }
+                UnlockWholeSurface(BackBuffer);
+            } else {
+                std::fprintf(stderr, "bench: --profile takes compose, ground or sprite\n");
+                return 1;
+            }
+        }
+    }
+    std::printf("bench: %ld rounds of %s, %.1f us of CPU each\n", rounds, what.c_str(),
+                (ThreadCpuMicroseconds() - cpu0) / double(rounds));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -314,6 +386,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench: cannot enter %s\n", data);
         return 1;
     }
+    if (argc > 3 && std::string(argv[2]) == "--profile") return Profile(argv[3]);
     double composeRatio = 0, spriteRatio = 0, landscapeRatio = 0;
     for (auto [w, h] : {std::pair{640, 480}, std::pair{800, 600}}) {
         SizeFigures f = MeasureSize(w, h);

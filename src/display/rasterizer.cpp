@@ -12,6 +12,7 @@
 #include "combat/craft.h"
 #include "display/display.h"
 #include "display/pixels.h"
+#include "display/rasterizer_wide.h"
 
 const SpriteImage* CurrentTexture = nullptr;
 
@@ -50,11 +51,16 @@ EdgeValues Increments(const Corner& from, const Corner& to) {
 
 EdgeValues StartAt(const Corner& c) { return {float(c.Y), c.U, c.V}; }
 
-void DrawColumnBetween(std::int32_t column, const EdgeValues& longEdge,
+// Columns go to the batch when triangles are drawn in batches, straight to the screen otherwise.
+void DrawColumnBetween(ColumnBatch& batch, std::int32_t column, const EdgeValues& longEdge,
                        const EdgeValues& shortEdge) {
-    DrawTexturedColumn(column, std::int32_t(longEdge.Row), std::int32_t(shortEdge.Row),
-                       std::int32_t(longEdge.U), std::int32_t(shortEdge.U),
-                       std::int32_t(longEdge.V), std::int32_t(shortEdge.V));
+    std::int32_t yA = std::int32_t(longEdge.Row), yB = std::int32_t(shortEdge.Row);
+    std::int32_t uA = std::int32_t(longEdge.U), uB = std::int32_t(shortEdge.U);
+    std::int32_t vA = std::int32_t(longEdge.V), vB = std::int32_t(shortEdge.V);
+    if (WideColumns)
+        AddColumn(batch, column, yA, yB, uA, uB, vA, vB);
+    else
+        DrawTexturedColumn(column, yA, yB, uA, uB, vA, vB);
 }
 
 bool WithinCornerLimit(std::int64_t value) {
@@ -70,6 +76,58 @@ bool CornerOnPlane(std::int32_t centre, float offset, std::int32_t& result) {
     if (!WithinCornerLimit(value)) return false;
     result = std::int32_t(value);
     return true;
+}
+
+// Walks the triangle's columns from left to right, clipped to the screen.
+void WalkTriangle(Corner c0, Corner c1, Corner c2, ColumnBatch& batch) {
+    // Only a strictly smaller column swaps, so corners sharing a column keep their order.
+    if (c1.X < c0.X) std::swap(c0, c1);
+    if (c2.X < c0.X) std::swap(c0, c2);
+    if (c2.X < c1.X) std::swap(c1, c2);
+    if (c2.X == c0.X) return; // no width
+
+    const std::int32_t lastScreenColumn = ScreenWidth - 1;
+    const EdgeValues longStep = Increments(c0, c2);
+    EdgeValues longEdge = StartAt(c0);
+    EdgeValues shortEdge;
+
+    if (c1.X != c0.X) {
+        const EdgeValues shortStep = Increments(c0, c1);
+        shortEdge = longEdge;
+        std::int32_t column = c0.X;
+        if (c0.X < 0) {
+            // Off-screen columns on the left are jumped in one multiplication, not stepped.
+            double k = c1.X < 0 ? double(c1.X - c0.X) : -double(c0.X);
+            StepEdge(longEdge, k, longStep);
+            StepEdge(shortEdge, k, shortStep);
+            column = 0;
+        }
+        for (; column < c1.X && column <= lastScreenColumn; ++column) {
+            DrawColumnBetween(batch, column, longEdge, shortEdge);
+            StepEdge(longEdge, 1.0, longStep);
+            StepEdge(shortEdge, 1.0, shortStep);
+        }
+    } else {
+        shortEdge = StartAt(c1);
+    }
+
+    if (c2.X == c1.X) return;
+    // The short edge carries on from where the first half left it.
+    const EdgeValues shortStep = Increments(c1, c2);
+    std::int32_t column = c1.X;
+    if (c1.X < 0) {
+        if (c2.X < 0) return;
+        double k = -double(c1.X);
+        StepEdge(longEdge, k, longStep);
+        StepEdge(shortEdge, k, shortStep);
+        column = 0;
+    }
+    std::int32_t last = c2.X >= ScreenWidth ? lastScreenColumn : c2.X;
+    for (; column <= last; ++column) {
+        DrawColumnBetween(batch, column, longEdge, shortEdge);
+        StepEdge(longEdge, 1.0, longStep);
+        StepEdge(shortEdge, 1.0, shortStep);
+    }
 }
 
 } // namespace
@@ -104,55 +162,9 @@ void DrawTexturedTriangle(std::int32_t x0, std::int32_t y0, std::int32_t x1, std
     Corner c2{x2, y2, float(tu2) + 0.5f, float(tv2) + 0.5f};
     for (const Corner* c : {&c0, &c1, &c2})
         if (!WithinCornerLimit(c->X) || !WithinCornerLimit(c->Y)) return;
-
-    // Only a strictly smaller column swaps, so corners sharing a column keep their order.
-    if (c1.X < c0.X) std::swap(c0, c1);
-    if (c2.X < c0.X) std::swap(c0, c2);
-    if (c2.X < c1.X) std::swap(c1, c2);
-    if (c2.X == c0.X) return; // no width
-
-    const std::int32_t lastScreenColumn = ScreenWidth - 1;
-    const EdgeValues longStep = Increments(c0, c2);
-    EdgeValues longEdge = StartAt(c0);
-    EdgeValues shortEdge;
-
-    if (c1.X != c0.X) {
-        const EdgeValues shortStep = Increments(c0, c1);
-        shortEdge = longEdge;
-        std::int32_t column = c0.X;
-        if (c0.X < 0) {
-            // Off-screen columns on the left are jumped in one multiplication, not stepped.
-            double k = c1.X < 0 ? double(c1.X - c0.X) : -double(c0.X);
-            StepEdge(longEdge, k, longStep);
-            StepEdge(shortEdge, k, shortStep);
-            column = 0;
-        }
-        for (; column < c1.X && column <= lastScreenColumn; ++column) {
-            DrawColumnBetween(column, longEdge, shortEdge);
-            StepEdge(longEdge, 1.0, longStep);
-            StepEdge(shortEdge, 1.0, shortStep);
-        }
-    } else {
-        shortEdge = StartAt(c1);
-    }
-
-    if (c2.X == c1.X) return;
-    // The short edge carries on from where the first half left it.
-    const EdgeValues shortStep = Increments(c1, c2);
-    std::int32_t column = c1.X;
-    if (c1.X < 0) {
-        if (c2.X < 0) return;
-        double k = -double(c1.X);
-        StepEdge(longEdge, k, longStep);
-        StepEdge(shortEdge, k, shortStep);
-        column = 0;
-    }
-    std::int32_t last = c2.X >= ScreenWidth ? lastScreenColumn : c2.X;
-    for (; column <= last; ++column) {
-        DrawColumnBetween(column, longEdge, shortEdge);
-        StepEdge(longEdge, 1.0, longStep);
-        StepEdge(shortEdge, 1.0, shortStep);
-    }
+    ColumnBatch batch;
+    WalkTriangle(c0, c1, c2, batch);
+    DrawColumnBatch(batch);
 }
 
 void DrawTexturedColumn(std::int32_t x, std::int32_t yA, std::int32_t yB, std::int32_t uA,
