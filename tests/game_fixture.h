@@ -11,6 +11,7 @@
 #include "app/game_globals.h"
 #include "app/startup.h"
 #include "display/display.h"
+#include "display/pixels.h"
 #include "platform/test/test_platform.h"
 #include "platform/window.h"
 
@@ -38,11 +39,26 @@ class GameTest : public ::testing::Test {
                                      nullptr, nullptr, nullptr, nullptr);
         return MainWindow;
     }
+    // The window and the display, with the pixel format read.
+    void OpenDisplay() {
+        OpenWindow();
+        ASSERT_EQ(InitDisplay(), 1);
+        ASSERT_EQ(AnalysePixelFormat(PrimarySurface, &PixelFormatInfo), 1);
+    }
     std::vector<TestEvent> MessageBoxes() {
         std::vector<TestEvent> boxes;
         for (const TestEvent& e : TestEvents())
             if (e.kind == "message_box") boxes.push_back(e);
         return boxes;
+    }
+    static bool QuitRequested() {
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message == WM_QUIT) return true;
+        return false;
+    }
+    static ScriptEvent Key(double t, int key, bool down) {
+        return {TestSecondsToNs(t), down ? ScriptEvent::KeyDown : ScriptEvent::KeyUp, key};
     }
 };
 

@@ -16,7 +16,7 @@
 #include "display/display.h"
 #include "display/pixels.h"
 #include "display/wipes.h"
-#include "game_fixture.h"
+#include "flight_scene.h"
 #include "platform/gdi.h"
 
 namespace fs = std::filesystem;
@@ -53,66 +53,23 @@ std::uint16_t Pixel565(COLORREF c) {
     return std::uint16_t((GetRValue(c) >> 3) << 11 | (GetGValue(c) >> 2) << 5 | GetBValue(c) >> 3);
 }
 
-// The game's pictures copied into a scratch folder, which is the current directory meanwhile;
-// a display with the pixel format read.
-class BitmapTest : public GameTest {
+// The game's pictures copied into a scratch folder; a display with the pixel format read.
+class BitmapTest : public ScratchFolderTest {
   protected:
-    fs::path scratch, oldDir;
     void SetUp() override {
-        GameTest::SetUp();
-        oldDir = fs::current_path();
-        scratch = fs::temp_directory_path() /
-                  ("skirmo-bitmaps-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(scratch);
-        fs::create_directories(scratch);
+        ScratchFolderTest::SetUp();
         for (const auto& entry : fs::directory_iterator(SKIRMO_DATA_DIR))
             if (entry.path().extension() == ".bmp")
-                fs::copy_file(entry.path(), scratch / entry.path().filename());
-        fs::current_path(scratch);
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
-        ASSERT_EQ(AnalysePixelFormat(PrimarySurface, &PixelFormatInfo), 1);
-    }
-    void TearDown() override {
-        fs::current_path(oldDir);
-        fs::remove_all(scratch);
-        GameTest::TearDown();
-    }
-    std::uint16_t SurfacePixel(IDirectDrawSurface* s, int x, int y) {
-        DDSURFACEDESC d{};
-        d.dwSize = sizeof d;
-        if (s->Lock(nullptr, &d, 0, nullptr) != DD_OK) return 0xDEAD;
-        auto p = *reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(d.lpSurface) +
-                                                   y * d.lPitch + 2 * x);
-        s->Unlock(nullptr);
-        return p;
-    }
-    bool QuitRequested() {
-        MSG msg{};
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message == WM_QUIT) return true;
-        return false;
+                fs::copy_file(entry.path(), dir / entry.path().filename());
+        OpenDisplay();
     }
 };
+
+using flight::SurfacePixel;
 
 const std::string AskToCheck = ".BMP, please check the directory skirmo.exe is in, if the file "
                                "isn't there, download skirmo.zip again, if it is, contact "
                                "help@velmora.example, thank you!";
-
-TEST_F(BitmapTest, EveryPictureLoadsWithoutAMessage) {
-    LoadFlashMask();
-    LoadSurfaceBitmaps();
-    LoadSpriteImages();
-    EXPECT_TRUE(MessageBoxes().empty());
-    EXPECT_FALSE(QuitRequested());
-    // The temporary surfaces are gone again.
-    EXPECT_EQ(TestLiveSurfaces(), 24);
-    int lit = 0;
-    for (std::uint32_t m : FlashMask)
-        lit += int(m);
-    EXPECT_GT(lit, 0);
-}
 
 TEST_F(BitmapTest, ASmallTileIsScaledToFillItsSurface) {
     auto colour = [](int x, int y) { return RGB(x * 16, y * 16, 255 - x * 8); };
@@ -127,28 +84,44 @@ TEST_F(BitmapTest, ASmallTileIsScaledToFillItsSurface) {
         }
 }
 
-TEST_F(BitmapTest, AMissingTileIsNamedAndTheOthersStillLoad) {
-    fs::remove("TILE5.bmp");
+TEST_F(BitmapTest, EachDamagedPictureIsNamedAndEverythingElseStillLoads) {
+    for (const char* name : {"TILE5.bmp", "numleft.bmp", "CLOUD.bmp", "PLAY3.bmp", "flashtmp.bmp"})
+        fs::remove(name);
     WriteBmp("TILE6.bmp", 32, 32, [](int, int) { return RGB(255, 0, 0); });
+    std::ofstream("enem1.bmp", std::ios::binary) << "BM this is not a picture";
+    // A header that claims a picture of a billion pixels.
+    std::string huge(60, '\0');
+    huge[0] = 'B', huge[1] = 'M', huge[14] = 40;
+    huge[18] = huge[22] = char(0x80), huge[19] = huge[23] = char(0x80);
+    std::ofstream("second2.bmp", std::ios::binary) << huge;
+    LoadFlashMask();
     LoadSurfaceBitmaps();
+    LoadSpriteImages();
+    const std::string want[] = {
+        "couldn't load bitmap resource, contact help@velmora.example, thank you!",
+        "couldn't load bitmap TILE5" + AskToCheck,
+        "Couldn't miniature ship bitmap, contact me - help@velmora.example, thanks...",
+        "CLOUD.BMP",
+        "couldn't load bitmap PLAY3" + AskToCheck,
+        "couldn't load bitmap enem1" + AskToCheck,
+        "couldn't load bitmap second2" + AskToCheck};
     auto boxes = MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Bitmap loading error");
-    EXPECT_EQ(boxes[0].text, "couldn't load bitmap TILE5" + AskToCheck);
+    ASSERT_EQ(boxes.size(), std::size(want));
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_EQ(boxes[i].caption, "Bitmap loading error");
+        if (i == 3)
+            EXPECT_NE(boxes[i].text.find(want[i]), std::string::npos) << boxes[i].text;
+        else
+            EXPECT_EQ(boxes[i].text, want[i]);
+    }
     EXPECT_TRUE(QuitRequested());
+    EXPECT_EQ(TestLiveSurfaces(), 24) << "the temporary surfaces are gone again";
+    // The files after each failure were still read.
     EXPECT_EQ(SurfacePixel(TileSurfaces[5], 31, 31), 0xF800);
-}
-
-TEST_F(BitmapTest, LifeIconAndCloudFailuresHaveTheirOwnMessagesAndKeysAreStillSet) {
-    fs::remove("numleft.bmp");
-    fs::remove("CLOUD.bmp");
-    LoadSurfaceBitmaps();
-    auto boxes = MessageBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text,
-              "Couldn't miniature ship bitmap, contact me - help@velmora.example, thanks...");
-    EXPECT_NE(boxes[1].text.find("CLOUD.BMP"), std::string::npos) << boxes[1].text;
-    // Black is the key of both, so their black pixels are left out of the rectangle copies.
+    EXPECT_NE(std::memcmp(&SpriteImageStore.ThirdEnemyImages[2], &SpriteImageStore.PlayerImages[0],
+                          sizeof(SpriteImage)),
+              0);
+    // Black is still the life icon's key, so its black pixels are left out of the copies.
     ASSERT_EQ(BackBuffer->BltFast(0, 0, TileSurfaces[0], nullptr, DDBLTFAST_NOCOLORKEY), DD_OK);
     std::uint16_t ground = SurfacePixel(BackBuffer, 5, 5);
     ASSERT_NE(ground, 0);
@@ -170,42 +143,10 @@ TEST_F(BitmapTest, CraftPicturesAreReadBackWithBlackAsZero) {
     for (int r = 0; r < 54; ++r)
         for (int c = 0; c < 54; ++c)
             ASSERT_EQ(enemy.Pixels[r * 54 + c], Pixel565(colour(c, r))) << c << ", " << r;
-    EXPECT_EQ(enemy.Pixels[0], 0);
-    EXPECT_EQ(enemy.Pixels[5 * 54 + 30], 0);
     // Asked for at 54 by 54, a 27 by 27 picture comes out doubled.
     const SpriteImage& player = SpriteImageStore.PlayerImages[0];
     EXPECT_EQ(player.Pixels[53 * 54 + 25], 0xFFFF);
     EXPECT_EQ(player.Pixels[53 * 54 + 26], 0);
-}
-
-TEST_F(BitmapTest, CraftPictureFailuresNameTheFileThatFailed) {
-    fs::remove("PLAY3.bmp");
-    fs::remove("second2.bmp");
-    LoadSpriteImages();
-    auto boxes = MessageBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].caption, "Bitmap loading error");
-    EXPECT_EQ(boxes[0].text, "couldn't load bitmap PLAY3" + AskToCheck);
-    EXPECT_EQ(boxes[1].text, "couldn't load bitmap second2" + AskToCheck);
-    EXPECT_TRUE(QuitRequested());
-    // Everything after the failures was still read.
-    EXPECT_NE(std::memcmp(&SpriteImageStore.ThirdEnemyImages[2], &SpriteImageStore.PlayerImages[0],
-                          sizeof(SpriteImage)),
-              0);
-}
-
-TEST_F(BitmapTest, AWrongOrCorruptFileIsAFailedPictureNotACrash) {
-    std::ofstream("enem1.bmp", std::ios::binary) << "BM this is not a picture";
-    // A header that claims a picture of a billion pixels.
-    std::string huge(60, '\0');
-    huge[0] = 'B', huge[1] = 'M', huge[14] = 40;
-    huge[18] = huge[22] = char(0x80), huge[19] = huge[23] = char(0x80);
-    std::ofstream("enem2.bmp", std::ios::binary) << huge;
-    LoadSpriteImages();
-    auto boxes = MessageBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "couldn't load bitmap enem1" + AskToCheck);
-    EXPECT_EQ(boxes[1].text, "couldn't load bitmap enem2" + AskToCheck);
 }
 
 TEST_F(BitmapTest, WithoutATemporarySurfaceNothingIsLoadedAndTheLoopIsAskedToEnd) {
@@ -261,17 +202,6 @@ TEST_F(BitmapTest, TheFlashMaskIsStoredColumnByColumn) {
     EXPECT_EQ(FlashMask[1520], 1u);
 }
 
-TEST_F(BitmapTest, AMissingFlashMaskIsReported) {
-    fs::remove("flashtmp.bmp");
-    LoadFlashMask();
-    auto boxes = MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Bitmap loading error");
-    EXPECT_EQ(boxes[0].text, "couldn't load bitmap resource, contact help@velmora.example, "
-                             "thank you!");
-    EXPECT_EQ(TestLiveSurfaces(), 24);
-}
-
 // The wipes on a padded 800 by 600 screen, on the virtual clock.
 class WipeTest : public GameTest {
   protected:
@@ -283,8 +213,7 @@ class WipeTest : public GameTest {
         Start(o);
         ScreenWidth = 800;
         ScreenHeight = 600;
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
+        OpenDisplay();
         ASSERT_EQ(InitGameClock(), 1);
         ASSERT_EQ(LockWholeSurface(PrimarySurface), 1);
         pitch = FrameBuffer.Pitch;
@@ -306,37 +235,31 @@ class WipeTest : public GameTest {
     }
 };
 
-TEST_F(WipeTest, RowsTakeThreeSecondsAndClearTheWholePitch) {
-    Prepare();
-    EXPECT_NEAR(TimedWipe(WipeRows), 3.0, 0.01);
-    for (std::size_t i = 0; i < std::size_t(pitch) * 600; ++i)
-        ASSERT_EQ(base[i], 0) << i;
-}
-
-TEST_F(WipeTest, ColumnsTakeFourSecondsAndLeaveThePaddingAlone) {
-    Prepare();
-    EXPECT_NEAR(TimedWipe(WipeColumns), 4.0, 0.01);
-    for (int y = 0; y < 600; ++y) {
-        ASSERT_EQ(std::memcmp(base + y * pitch, std::vector<std::uint8_t>(1600, 0).data(), 1600),
-                  0);
-        ASSERT_EQ(base[y * pitch + 1600], 0x5A);
+TEST_F(WipeTest, RowsTakeThreeSecondsColumnsFourAndOnlyRowsClearThePadding) {
+    for (auto [mode, seconds] : {std::pair{WipeRows, 3.0}, {WipeColumns, 4.0}}) {
+        SCOPED_TRACE(mode);
+        Prepare();
+        EXPECT_NEAR(TimedWipe(mode), seconds, 0.01);
+        for (int y = 0; y < 600; ++y) {
+            const std::uint8_t* row = base + y * pitch;
+            ASSERT_EQ(std::count(row, row + 1600, 0), 1600) << y;
+            ASSERT_EQ(std::count(row + 1600, row + pitch, 0), mode == WipeRows ? pitch - 1600 : 0);
+        }
     }
 }
 
 TEST_F(WipeTest, HalfWayTheTopHalfIsBlackAndTheRestUntouched) {
     // The steps come 5 ms apart from PreviousGameClock, so 1.5 s in, rows 0 to 299 are black.
-    fs::path picture = fs::temp_directory_path() / ("skirmo-wipe-" + std::to_string(::getpid()));
-    Prepare(0.0001 + 1.5025, picture.string());
+    const std::string picture =
+        ::testing::TempDir() + "skirmo-wipe-" + std::to_string(::getpid()) + ".bmp";
+    Prepare(0.0001 + 1.5025, picture);
     ScreenWipe(WipeRows);
-    std::ifstream in(picture, std::ios::binary);
-    std::vector<char> bmp((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> bmp = flight::ReadFileBytes(picture);
     fs::remove(picture);
     ASSERT_EQ(bmp.size(), 54u + 800u * 3 * 600);
     auto row = [&](int y) { return &bmp[54 + std::size_t(599 - y) * 2400]; };
-    EXPECT_EQ(std::count(row(0), row(0) + 2400, 0), 2400);
-    EXPECT_EQ(std::count(row(299), row(299) + 2400, 0), 2400);
-    EXPECT_EQ(std::count(row(300), row(300) + 2400, 0), 0);
-    EXPECT_EQ(std::count(row(599), row(599) + 2400, 0), 0);
+    for (int y : {0, 299, 300, 599})
+        EXPECT_EQ(std::count(row(y), row(y) + 2400, 0), y < 300 ? 2400 : 0) << y;
 }
 
 TEST_F(WipeTest, AnOldPreviousReadingMakesTheFirstStepAtOnce) {

@@ -4,12 +4,10 @@
 #include <string>
 
 #include "app/frame_step.h"
-#include "app/game_clock.h"
-#include "app/startup.h"
 #include "combat/shots.h"
 #include "combat_support.h"
+#include "flight_scene.h"
 #include "platform/input.h"
-#include "world/clouds.h"
 
 namespace {
 
@@ -98,83 +96,49 @@ TEST_F(CheatTest, JokeKeysScaleEveryEnemyAndJRestoresThePlayersSquare) {
     EXPECT_EQ(PlayerCraft.ModelCorners[0].X, -27.0f); // the player is never scaled
 }
 
-// The word and the joke keys as the frame step uses them, on the display of the test platform.
-class CheatInPlayTest : public CombatTest {
-  protected:
-    SpriteImage picture{};
-    void Play(std::vector<ScriptEvent> script) {
-        TestOptions o;
-        o.script = std::move(script);
-        Start(o);
-        HalfScreenWidth = 320;
-        HalfScreenHeight = 240;
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
-        AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
-        ASSERT_EQ(InitGameClock(), 1);
-        BuildHeadingTables();
-        InitShotList();
-        WindTimer = 1 << 30; // no wind
-        EnemiesSpawned = EnemySpawnLimit = 15;
-        SetUpCraftForLevel();
-        PlayerCraft.PosX = PlayerCraft.PosY = 1000.0f;
-        PlayerCraft.Heading = 5.0f;
-        PlayerCraft.Speed = 10.0f;
-        for (std::uint16_t& p : picture.Pixels)
-            p = 0x1234;
-        for (const SpriteImage*& image : PlayerCraft.FrameImages)
-            image = &picture;
-        for (int slot = 0; slot < EnemySlots; ++slot) {
-            // On the screen around the player, far enough not to fire at it or be hit.
-            EnemyCraft[slot].PosX = 1000.0f + 120.0f * float(slot - 2);
-            EnemyCraft[slot].PosY = 1150.0f;
-            for (const SpriteImage*& image : EnemyCraft[slot].FrameImages)
-                image = &picture;
-        }
-        AppActive = 1;
-    }
-    static ScriptEvent Key(double t, int key, bool down) {
-        return {TestSecondsToNs(t), down ? ScriptEvent::KeyDown : ScriptEvent::KeyUp, key};
-    }
-    std::vector<float> PlayerShotHeadings() {
-        std::vector<float> h;
-        for (const Shot* s = ShotList.First; s; s = s->Next)
-            if (s->ShotOwner == ShotByPlayer) h.push_back(s->Heading);
-        return h;
-    }
-};
+// The word as the frame step uses it, in flight on the test platform's display.
+using CheatInPlayTest = flight::FlightTest;
 
 TEST_F(CheatInPlayTest, TheWordTurnsTheGunIntoAVolleyFromHeadingMinus10ToPlus8) {
-    std::vector<ScriptEvent> script;
-    double t = 0.5;
-    for (char c : std::string("BRASS")) {
-        script.push_back(Key(t, c, true));
-        script.push_back(Key(t + 0.05, c, false));
-        t += 0.1;
+    std::vector<ScriptEvent> script{Key(1.5, VK_SPACE, true)};
+    for (int i = 0; i < 5; ++i) {
+        script.push_back(Key(0.5 + 0.1 * i, "BRASS"[i], true));
+        script.push_back(Key(0.55 + 0.1 * i, "BRASS"[i], false));
     }
-    script.push_back(Key(1.5, VK_SPACE, true));
-    Play(script);
+    Fly(script);
+    InitShotList();
+    EnemiesSpawned = EnemySpawnLimit = 15;
+    SetUpCraftForLevel(); // the enemies beyond the world's corners, too far to fire
+    PlayerCraft.Heading = 5.0f;
     while (TestNowSeconds() < 1.4)
         FrameStep();
     EXPECT_EQ(CheatMode, 1);
     EXPECT_EQ(ShotList.Count, 0);
     while (ShotList.Count == 0)
         FrameStep();
-    EXPECT_EQ(PlayerShotHeadings(), (std::vector<float>{1915, 1917, 1919, 1, 3, 5, 7, 9, 11, 13}));
+    std::vector<float> headings;
+    for (const Shot* s = ShotList.First; s; s = s->Next)
+        headings.push_back(s->Heading);
+    EXPECT_EQ(headings, (std::vector<float>{1915, 1917, 1919, 1, 3, 5, 7, 9, 11, 13}));
 }
 
-TEST_F(CheatInPlayTest, FHeldFor900FramesDrawsFramesWithoutAFault) {
-    Play({Key(0.0, 'F', true), Key(20.0, 'F', false), Key(20.1, 'J', true)});
+// With the word typed, F held grows the enemies a tenth a frame, G shrinks them, J restores them.
+TEST_F(CheatInPlayTest, TheJokeKeysActEveryFrameOnceTheWordIsTyped) {
+    Fly({Key(0, 'F', true), Key(0.5, 'F', false), Key(0.6, 'G', true), Key(0.9, 'G', false),
+         Key(1.0, 'J', true)});
+    SetUpCraftForLevel();
     CheatMode = 1;
-    for (int frame = 0; frame < 900; ++frame)
+    const float& corner = EnemyCraft[4].ModelCorners[2].X;
+    while (TestNowSeconds() < 0.55)
         FrameStep();
-    // 1.1 to the power 900 leaves every float behind: the corners are infinite, and the frames
-    // around them were drawn with nothing written off the screen (the checked build would stop).
-    for (const Craft& e : EnemyCraft)
-        EXPECT_TRUE(std::isinf(e.ModelCorners[0].X));
-    while (TestNowSeconds() < 20.2)
+    const float grown = corner;
+    EXPECT_GT(grown, 27.0f * 10.0f) << "at least 25 frames of a tenth more each";
+    while (TestNowSeconds() < 0.95)
         FrameStep();
-    EXPECT_EQ(EnemyCraft[4].ModelCorners[2].X, 27.0f) << "J gives the square back";
+    EXPECT_LT(corner, grown * 0.5f);
+    while (TestNowSeconds() < 1.05)
+        FrameStep();
+    EXPECT_EQ(corner, 27.0f);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <set>
 
 #include "app/game_clock.h"
@@ -14,17 +15,14 @@ namespace {
 
 using CloudsTest = GameTest;
 
-TEST_F(CloudsTest, SeedingPlacesEveryCloudInsideTheWorld) {
+TEST_F(CloudsTest, SeedingPlacesEveryCloudInsideTheWorldAtOneOfFiveSpeeds) {
     GameSrand(77);
     SeedClouds();
-    GameSrand(77);
     for (const Cloud& c : Clouds) {
-        // Three draws per cloud, x then y then speed.
-        EXPECT_EQ(c.X, float(64 + GameRand() % 1918));
-        EXPECT_EQ(c.Y, float(64 + GameRand() % 1918));
-        EXPECT_EQ(c.Speed, float(GameRand() % 5 * 20 + 20));
-        EXPECT_TRUE(c.X >= 64 && c.X <= 1981 && c.Y >= 64 && c.Y <= 1981);
+        EXPECT_TRUE(c.X >= 64 && c.X <= 1981 && c.Y >= 64 && c.Y <= 1981) << c.X << "," << c.Y;
+        EXPECT_TRUE(c.Speed >= 20 && c.Speed <= 100 && int(c.Speed) % 20 == 0) << c.Speed;
     }
+    EXPECT_NE(Clouds[0].X, Clouds[1].X);
 }
 
 TEST_F(CloudsTest, DriftWrapsAtTheWorldsSidesWithoutTheWind) {
@@ -76,29 +74,17 @@ TEST_F(CloudsTest, WindChangesOnTheFifthFrameToWholeUnitsPerFrame) {
     FrameDelta = 1.0f / 60;
     FrameRate = 60.0f;
     GameSrand(4242);
-    for (int frame = 1; frame <= 4; ++frame) {
-        ApplyWind();
-        EXPECT_EQ(WindSpeed, 0.0f);
-    }
-    ApplyWind();
-    std::uint32_t state = RandomState;
-    GameSrand(4242);
-    float speed = float(GameRand() % 5 - 2) * 60.0f;
-    int timer = int(float(GameRand() % 5) * 60.0f) + 60;
-    EXPECT_EQ(RandomState, state) << "two draws";
-    EXPECT_EQ(WindSpeed, speed);
-    EXPECT_EQ(WindTimer, timer);
-    // Run long enough to meet every kind of wind: each is -2 to 2 units a frame, lasting one to
-    // five seconds of frames.
+    // Every kind of wind is -2 to 2 units a frame, lasting one to five seconds of frames.
     std::set<float> seen;
-    for (int frame = 0; frame < 20000; ++frame) {
-        if (WindTimer == 1) {
-            ApplyWind();
-            seen.insert(WindSpeed);
-            EXPECT_TRUE(WindTimer >= 60 && WindTimer <= 300 && WindTimer % 60 == 0);
-        } else {
-            ApplyWind();
+    for (int frame = 1; frame < 20000; ++frame) {
+        bool change = WindTimer == 1 || frame == 5;
+        ApplyWind();
+        if (frame < 5) {
+            EXPECT_EQ(WindSpeed, 0.0f);
         }
+        if (!change) continue;
+        seen.insert(WindSpeed);
+        EXPECT_TRUE(WindTimer >= 60 && WindTimer <= 300 && WindTimer % 60 == 0) << WindTimer;
     }
     EXPECT_EQ(seen, (std::set<float>{-120, -60, 0, 60, 120}));
 }
@@ -113,8 +99,7 @@ class CloudDrawingTest : public GameTest {
     }
     void SetUp() override {
         GameTest::SetUp();
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
+        OpenDisplay();
         flight::ForEachPixel(CloudSurface,
                              [](int x, int y, std::uint16_t& p) { p = CloudPixel(x, y); });
         DDCOLORKEY black{0, 0};
@@ -122,61 +107,46 @@ class CloudDrawingTest : public GameTest {
         for (Cloud& c : Clouds)
             c = {-5000, -5000, 20}; // out of every view
     }
-    // Draws cloud 0 at (x, y) into a cleared back buffer for the view; returns the screen's
-    // bounding box of what was drawn and checks that each drawn pixel came from the place of the
-    // picture that lies there.
-    RECT Draw(float x, float y, int viewRight, int viewBottom) {
+    // Draws cloud 0 at (x, y) into a cleared back buffer for the view at (viewRight, 980), and
+    // checks that each drawn pixel came from the place of the picture that lies there. Returns
+    // the screen's box of what was drawn (left, top, right, bottom) and the picture's column and
+    // row at its top left; nothing drawn is {-1, -1, -1, -1, -1, -1}.
+    std::array<int, 6> Draw(float x, float y, int viewRight) {
         Clouds[0] = {x, y, 20};
         flight::ForEachPixel(BackBuffer, [](int, int, std::uint16_t& p) { p = 1; });
-        DrawClouds(viewRight, viewBottom);
-        RECT box{100000, 100000, -1, -1};
+        DrawClouds(viewRight, 980);
+        std::array<int, 6> box{-1, -1, -1, -1, -1, -1};
         flight::ForEachPixel(BackBuffer, [&](int sx, int sy, std::uint16_t& p) {
             if (p == 1) return;
-            box = {std::min<LONG>(box.left, sx), std::min<LONG>(box.top, sy),
-                   std::max<LONG>(box.right, sx + 1), std::max<LONG>(box.bottom, sy + 1)};
             EXPECT_NE(p, 0) << "the colour key keeps black out";
-            int px = p & 63, py = (p >> 6) & 63;
-            EXPECT_EQ(p, CloudPixel(px, py));
+            EXPECT_EQ(p, CloudPixel(p & 63, (p >> 6) & 63));
+            if (box[0] < 0) box = {sx, sy, sx, sy, p & 63, (p >> 6) & 63};
+            box = {std::min(box[0], sx), box[1], std::max(box[2], sx + 1), sy + 1, box[4], box[5]};
         });
         return box;
     }
 };
 
 TEST_F(CloudDrawingTest, CloudsAreCutAtTheViewsEdges) {
-    // View 640 by 480 at left 1000, top 500.
-    const int right = 1640, bottom = 980;
-    RECT whole = Draw(1100, 600, right, bottom);
-    EXPECT_EQ(whole.left, 100);
-    EXPECT_EQ(whole.top, 100);
-    EXPECT_EQ(whole.right, 164);
-    EXPECT_EQ(whole.bottom, 164);
-    EXPECT_EQ(flight::SurfacePixel(BackBuffer, 100, 100), CloudPixel(0, 0));
-
-    RECT leftCut = Draw(1000 - 20, 600, right, bottom); // its right 44 columns at 0
-    EXPECT_EQ(leftCut.left, 0);
-    EXPECT_EQ(leftCut.right, 44);
-    EXPECT_EQ(flight::SurfacePixel(BackBuffer, 0, 100), CloudPixel(20, 0));
-
-    RECT rightCut = Draw(right - 10, 600, right, bottom); // its left 10 at 630
-    EXPECT_EQ(rightCut.left, 630);
-    EXPECT_EQ(rightCut.right, 640);
-    EXPECT_EQ(flight::SurfacePixel(BackBuffer, 630, 100), CloudPixel(0, 0));
-
-    RECT topCut = Draw(1100, 500 - 30.5f, right, bottom); // from row trunc(30.5) at the top
-    EXPECT_EQ(topCut.top, 0);
-    EXPECT_EQ(flight::SurfacePixel(BackBuffer, 100, 0), CloudPixel(0, 30));
-    RECT bottomCut = Draw(1100, bottom - 3, right, bottom);
-    EXPECT_EQ(bottomCut.top, 477);
-    EXPECT_EQ(bottomCut.bottom, 480);
-
-    // Touching the view's edge from outside, or beyond it: nothing.
-    for (float x : {1000.0f - 64, 1000.0f - 65, float(right)}) {
-        RECT none = Draw(x, 600, right, bottom);
-        EXPECT_EQ(none.right, -1) << x;
-    }
-    RECT wrapped = Draw(-63.0f, 600, 640, bottom); // one column showing at the world's left
-    EXPECT_EQ(wrapped.left, 0);
-    EXPECT_EQ(wrapped.right, 1);
+    // A view of 640 by 480 at left 1000, top 500, unless it is at the world's left.
+    const struct {
+        float x, y;
+        int viewRight;
+        std::array<int, 6> box;
+    } cases[] = {
+        {1100, 600, 1640, {100, 100, 164, 164, 0, 0}},
+        {1000 - 20, 600, 1640, {0, 100, 44, 164, 20, 0}},    // its right 44 columns at 0
+        {1640 - 10, 600, 1640, {630, 100, 640, 164, 0, 0}},  // its left 10 at 630
+        {1100, 500 - 30.5f, 1640, {100, 0, 164, 34, 0, 30}}, // from row trunc(30.5) at the top
+        {1100, 980 - 3, 1640, {100, 477, 164, 480, 0, 0}},
+        // Touching the view's edge from outside, or beyond it: nothing.
+        {1000 - 64, 600, 1640, {-1, -1, -1, -1, -1, -1}},
+        {1000 - 65, 600, 1640, {-1, -1, -1, -1, -1, -1}},
+        {1640, 600, 1640, {-1, -1, -1, -1, -1, -1}},
+        {-63, 600, 640, {0, 100, 1, 164, 63, 0}}, // one column showing at the world's left
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Draw(c.x, c.y, c.viewRight), c.box) << c.x << "," << c.y;
 }
 
 } // namespace

@@ -17,11 +17,7 @@ class CombatTest : public GameTest {
 
     void SetUp() override {
         GameTest::SetUp();
-        // The game's tables: a full turn taken as 6.28318 radians.
-        for (int i = 0; i <= HeadingSteps; ++i) {
-            SinTable[i] = float(std::sin(i * 0.0032724895833333334));
-            CosTable[i] = float(std::cos(i * 0.0032724895833333334));
-        }
+        BuildHeadingTables();
         PixelFormatInfo = PixelFormat{0xF800, 0x07E0, 0x001F, 0, 5, 11};
     }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "app/cheat.h"
@@ -27,9 +26,7 @@ class ComposeFrameTest : public GameTest {
         ScreenHeight = height;
         HalfScreenWidth = width / 2;
         HalfScreenHeight = height / 2;
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
-        AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
+        OpenDisplay();
         const PixelFormat* f = &PixelFormatInfo;
         // Twenty tiles told apart by colour, each with a darker border; a round cloud on black.
         for (int t = 0; t < 20; ++t)
@@ -125,31 +122,19 @@ TEST_F(ComposeFrameTest, FlashBrightensTheMasksShapeWithCarriesAndNoSaturation) 
         ASSERT_EQ(LockWholeSurface(BackBuffer), 1);
         ExplosionFlash(cx, cy);
         ASSERT_EQ(UnlockWholeSurface(BackBuffer), 1);
+        // Every pixel under the mask, cut by the screen's edges, gains 75 in each channel, carrying
+        // from one into the next; every other pixel is as it was.
         const std::uint16_t add = PackColor(75, 75, 75, &PixelFormatInfo);
-        int changed = 0, x0 = 640, x1 = -1, y0 = 480, y1 = -1;
+        int flashed = 0, wrong = 0;
         flight::ForEachPixel(BackBuffer, [&](int x, int y, std::uint16_t& p) {
             int mx = x - cx + 75, my = y - cy + 75;
             bool inMask = mx >= 0 && mx < 150 && my >= 0 && my < 150 &&
                           FlashMask[mx * FlashMaskSize + my] != 0;
-            std::uint16_t want = inMask ? std::uint16_t(before(x, y) + add) : before(x, y);
-            if (p != want && changed >= 0) {
-                ADD_FAILURE() << "flash at " << cx << "," << cy << " pixel " << x << "," << y;
-                changed = -1000000;
-            }
-            if (inMask) {
-                ++changed;
-                x0 = std::min(x0, x);
-                x1 = std::max(x1, x);
-                y0 = std::min(y0, y);
-                y1 = std::max(y1, y);
-            }
+            flashed += inMask;
+            wrong += p != (inMask ? std::uint16_t(before(x, y) + add) : before(x, y));
         });
-        const std::array<int, 4> box{x0, x1, y0, y1};
-        if (cx == 20)
-            EXPECT_EQ(box, (std::array<int, 4>{0, 94, 0, 94}));
-        else
-            EXPECT_EQ(box, (std::array<int, 4>{566, 639, 225, 374}));
-        EXPECT_GT(changed, 0);
+        EXPECT_EQ(wrong, 0) << "flash at " << cx << "," << cy;
+        EXPECT_GT(flashed, 1000);
     }
 }
 

@@ -30,39 +30,25 @@ class DisplayTest : public GameTest {
     }
 };
 
-const std::string Tail = " know if you recieve this message. Thanks for trying to check this out!";
-
 TEST_F(DisplayTest, EachFailingStepShowsItsOwnMessageAndReleasesEverything) {
-    struct Case {
+    const struct {
         TestFailure::Step step;
         int surface;
-        std::string text;
+        std::string what;
     } cases[] = {
-        {TestFailure::DisplayCreate, 0,
-         "Sorry, can't initialize directdraw, if you would, please let help@velmora.example" +
-             Tail},
-        {TestFailure::CooperativeLevel, 0,
-         "Couldn't set 'cooperative level', if you would, please let help@velmora.example" + Tail},
-        {TestFailure::DisplayMode, 0,
-         "Couldn't set video mode, if you would, please let help@velmora.example" + Tail},
-        {TestFailure::Surface, 1,
-         "Failed to create the PRIMARY surface, if you would, please let help@velmora.example" +
-             Tail},
-        {TestFailure::BackBuffer, 0,
-         "Failed to create the backbuffer, if you would, please let help@velmora.example" + Tail},
-        {TestFailure::Surface, 22,
-         "Couldn't create surface to hold miniature ship image, if you would, please let "
-         "help@velmora.example" +
-             Tail},
-        {TestFailure::Surface, 23,
-         "Couldn't create surface to hold cloud image, if you would, please let "
-         "help@velmora.example" +
-             Tail},
+        {TestFailure::DisplayCreate, 0, "Sorry, can't initialize directdraw"},
+        {TestFailure::CooperativeLevel, 0, "Couldn't set 'cooperative level'"},
+        {TestFailure::DisplayMode, 0, "Couldn't set video mode"},
+        {TestFailure::Surface, 1, "Failed to create the PRIMARY surface"},
+        {TestFailure::BackBuffer, 0, "Failed to create the backbuffer"},
+        {TestFailure::Surface, 22, "Couldn't create surface to hold miniature ship image"},
+        {TestFailure::Surface, 23, "Couldn't create surface to hold cloud image"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TestEvent box = FailingInit(c.step, c.surface);
         EXPECT_EQ(box.caption, "DD Initialization error");
-        EXPECT_EQ(box.text, c.text);
+        EXPECT_EQ(box.text, c.what + ", if you would, please let help@velmora.example know if you "
+                                     "recieve this message. Thanks for trying to check this out!");
     }
 }
 
@@ -78,8 +64,7 @@ TEST_F(DisplayTest, SeventhTileFailureNamesTheTileAndReleasesTheSixBefore) {
 TEST_F(DisplayTest, SuccessfulSetUpMakesTheModeAndAllSurfaces) {
     ScreenWidth = 800;
     ScreenHeight = 600;
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
+    OpenDisplay();
     EXPECT_TRUE(MessageBoxes().empty());
     ASSERT_NE(BackBuffer, nullptr);
     DDSURFACEDESC desc{};
@@ -90,20 +75,14 @@ TEST_F(DisplayTest, SuccessfulSetUpMakesTheModeAndAllSurfaces) {
     EXPECT_EQ(desc.dwWidth, 64u);
     // The pair counts as two, then 20 tiles, the life icon and the cloud.
     EXPECT_EQ(TestLiveSurfaces(), 24);
-}
-
-TEST_F(DisplayTest, ReleaseTwiceDoesNothingTheSecondTime) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
     EXPECT_EQ(ReleaseDisplay(), 1);
     EXPECT_EQ(TestLiveSurfaces(), 0);
-    EXPECT_EQ(ReleaseDisplay(), 0);
+    EXPECT_EQ(ReleaseDisplay(), 0) << "a second release does nothing";
     EXPECT_EQ(CloudSurface, nullptr);
 }
 
 TEST_F(DisplayTest, RestoringActsOnlyWhileInactiveAndLeavesTheLifeIconToItsReload) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
+    OpenDisplay();
     TestLoseSurfaces();
     AppActive = 1;
     RestoreLostSurfaces();
@@ -120,8 +99,7 @@ TEST_F(DisplayTest, RestoringActsOnlyWhileInactiveAndLeavesTheLifeIconToItsReloa
 }
 
 TEST_F(DisplayTest, LockAndDeviceContextGiveUpOnALostSurfaceInsteadOfHanging) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
+    OpenDisplay();
     ASSERT_EQ(LockWholeSurface(BackBuffer), 1);
     EXPECT_EQ(FrameBuffer.Pitch, SurfaceDesc.lPitch);
     EXPECT_NE(FrameBuffer.Base, nullptr);
@@ -134,9 +112,7 @@ TEST_F(DisplayTest, LockAndDeviceContextGiveUpOnALostSurfaceInsteadOfHanging) {
 }
 
 TEST_F(DisplayTest, TextIsDrawnOpaqueInTheSurfaceFormat) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
-    ASSERT_EQ(AnalysePixelFormat(PrimarySurface, &PixelFormatInfo), 1);
+    OpenDisplay();
     HDC dc = GetSurfaceDC(PrimarySurface);
     ASSERT_NE(dc, nullptr);
     SetBkColor(dc, RGB(0, 0, 255));
@@ -163,13 +139,8 @@ TEST_F(DisplayTest, TextIsDrawnOpaqueInTheSurfaceFormat) {
     EXPECT_EQ(other, 0) << "text must be crisp: only ink and paper, no blended edge";
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(DisplayTest, TextFarOffTheSurfaceIsClippedWithoutHarm) {
-    OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
+    OpenDisplay();
     HDC dc = GetSurfaceDC(BackBuffer);
     ASSERT_NE(dc, nullptr);
     for (int x : {INT_MIN, -100000, -5, 630, 639, 640, INT_MAX})

@@ -1,6 +1,9 @@
 // Enemy behaviour: the heading to the player, steering, firing, and the slots' life cycle.
 #include "combat/enemies.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/game_clock.h"
 #include "app/random.h"
 #include "combat/shots.h"
@@ -90,6 +93,12 @@ TEST_F(EnemiesTest, AttackTurnsTowardRetreatTurnsAwayAndMovesOnTheOldHeading) {
     UpdateEnemies();
     EXPECT_NEAR(e.Heading, 1920.0f - 6.75f, 1e-3);
     EXPECT_EQ(e.Speed, 155.0f);
+    // On the other side, across heading 0, the difference is not wrapped: away the other way,
+    // only by the distance from the line of flight (400 x sin(300 steps), about 333 a second).
+    e.Heading = 0.0f;
+    PlayerAt(1920.0f - 300.0f, 400.0f);
+    UpdateEnemies();
+    EXPECT_NEAR(e.Heading, 3.326f, 1e-2);
     // Beyond the quarter turn (600 steps off), only by the distance from the line of flight:
     // 400 x sin(600 steps), about 369 a second.
     e.Heading = 0.0f;
@@ -200,6 +209,10 @@ TEST_F(EnemiesTest, ALevelSeesExactlyFifteenEnemiesThenRetiresItsSlots) {
     SetUpCraftForLevel();
     EnemySpawnLimit = EnemiesRemaining = 15;
     ASSERT_EQ(EnemiesSpawned, 5);
+    auto retiredSlots = [] {
+        return std::count_if(std::begin(EnemyCraft), std::end(EnemyCraft),
+                             [](const Craft& e) { return e.Frame == FrameRetired; });
+    };
     int destroyed = 0, retired = 0;
     for (int frame = 0; frame < 200 && EnemiesRemaining > 0; ++frame) {
         // Shoot down whatever flies, one slot a frame, as a fast gunner would.
@@ -210,18 +223,12 @@ TEST_F(EnemiesTest, ALevelSeesExactlyFifteenEnemiesThenRetiresItsSlots) {
                 ++destroyed;
                 break;
             }
-        int before = 0;
-        for (const Craft& e : EnemyCraft)
-            before += e.Frame == FrameRetired;
+        auto before = retiredSlots();
         UpdateEnemies();
-        int after = 0;
-        for (const Craft& e : EnemyCraft)
-            after += e.Frame == FrameRetired;
-        if (after > before) {
-            EXPECT_EQ(after, before + 1) << "slots retire one at a time here";
-            EXPECT_EQ(EnemiesSpawned, 15) << "only once the quota is used up";
-            ++retired;
-        }
+        if (retiredSlots() == before) continue;
+        EXPECT_EQ(retiredSlots(), before + 1) << "slots retire one at a time here";
+        EXPECT_EQ(EnemiesSpawned, 15) << "only once the quota is used up";
+        ++retired;
     }
     EXPECT_EQ(EnemiesRemaining, 0);
     EXPECT_EQ(destroyed, 15);

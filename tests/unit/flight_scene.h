@@ -12,11 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "app/game_clock.h"
+#include "app/startup.h"
 #include "combat/craft.h"
 #include "display/bitmaps.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "game_fixture.h"
+#include "world/clouds.h"
 #include "world/headings.h"
 
 namespace flight {
@@ -117,5 +120,26 @@ inline void ExpectScreenMatches(const std::string& name) {
     EXPECT_TRUE(want == got) << "the screen differs from " << reference << "; see " << actual;
     if (want == got) std::remove(actual.c_str());
 }
+
+// The game in flight on the test platform's display, keys from the script: 60 refreshes a
+// second, so each flip ends a 1/60 s frame after the fixed first one of 0.1 s; no wind.
+class FlightTest : public GameTest {
+  protected:
+    void Fly(std::vector<ScriptEvent> script = {}) {
+        TestOptions o;
+        o.script = std::move(script);
+        o.untilSeconds = 60; // a wait that never ends fails the test instead of hanging it
+        Start(o);
+        HalfScreenWidth = 320;
+        HalfScreenHeight = 240;
+        OpenDisplay();
+        ASSERT_EQ(InitGameClock(), 1);
+        BuildHeadingTables();
+        WindTimer = 1 << 30;
+        PlayerCraft.PosX = PlayerCraft.PosY = 1000;
+        PlayerCraft.Speed = 50;
+        AppActive = 1;
+    }
+};
 
 } // namespace flight

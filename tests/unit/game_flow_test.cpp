@@ -2,11 +2,8 @@
 // looked at through pictures of the screen taken while they run.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -24,8 +21,6 @@
 #include "platform/gdi.h"
 #include "platform/input.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 // A 24-bit picture as the test platform writes it, read back top row first.
@@ -35,7 +30,7 @@ struct Picture {
     COLORREF At(int x, int y) const { return pixels.at(std::size_t(y) * width + x); }
 };
 
-Picture ReadPicture(const fs::path& path) {
+Picture ReadPicture(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<unsigned char> b((std::istreambuf_iterator<char>(in)),
                                  std::istreambuf_iterator<char>());
@@ -64,30 +59,13 @@ int BrightestIn(const Picture& p, int y0, int y1) {
     return most;
 }
 
-class FlowTest : public GameTest {
+class FlowTest : public ScratchFolderTest {
   protected:
-    fs::path home, scratch;
     std::vector<std::pair<double, std::string>> shots;
 
-    void SetUp() override {
-        GameTest::SetUp();
-        scratch = fs::temp_directory_path() /
-                  ("skirmo-flow-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(scratch);
-    }
-    void TearDown() override {
-        if (!home.empty()) fs::current_path(home);
-        if (!scratch.empty()) fs::remove_all(scratch);
-        GameTest::TearDown();
-    }
-
-    static ScriptEvent Key(double t, int key, bool down) {
-        return {TestSecondsToNs(t), down ? ScriptEvent::KeyDown : ScriptEvent::KeyUp, key};
-    }
     // A name for a picture of the screen at virtual time t.
     std::string Shot(double t) {
-        std::string file = (scratch / ("shot" + std::to_string(shots.size()) + ".bmp")).string();
+        std::string file = (dir / ("shot" + std::to_string(shots.size()) + ".bmp")).string();
         shots.push_back({t, file});
         return file;
     }
@@ -98,28 +76,17 @@ class FlowTest : public GameTest {
         o.script = std::move(script);
         o.shots = shots;
         Start(o);
-        home = fs::current_path();
-        fs::current_path(SKIRMO_DATA_DIR);
+        std::filesystem::current_path(SKIRMO_DATA_DIR);
         ScreenWidth = width;
         ScreenHeight = height;
-        OpenWindow();
-        ASSERT_EQ(InitDisplay(), 1);
+        OpenDisplay();
         ASSERT_EQ(InitGameClock(), 1);
-        AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
         PreviousGameClock = float(ReadGameClock());
     }
-    // The brightest channel on the visible screen right now (5-6-5 pixels).
+    // The brightest channel on the visible screen right now.
     int BrightestOnScreen() {
-        if (!LockWholeSurface(PrimarySurface)) return -1;
-        int most = 0;
-        for (int y = 0; y < ScreenHeight; ++y)
-            for (int x = 0; x < ScreenWidth; ++x) {
-                auto p = *reinterpret_cast<std::uint16_t*>(FrameBuffer.Base +
-                                                           y * FrameBuffer.Pitch + 2 * x);
-                most = std::max({most, (p >> 11) << 3, ((p >> 5) & 63) << 2, (p & 31) << 3});
-            }
-        UnlockWholeSurface(PrimarySurface);
-        return most;
+        std::string now = (dir / "now.bmp").string();
+        return TestWriteScreen(now) ? BrightestIn(ReadPicture(now), 0, ScreenHeight) : -1;
     }
     // The music commands sent so far.
     std::vector<std::string> MusicCommands() {
@@ -127,12 +94,6 @@ class FlowTest : public GameTest {
         for (const TestEvent& e : TestEvents())
             if (e.kind == "mci") c.push_back(e.command);
         return c;
-    }
-    bool QuitRequested() {
-        MSG msg{};
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message == WM_QUIT) return true;
-        return false;
     }
     // True when the lit pixels of the picture in the box at (x, y) are exactly those of the text
     // drawn there in white on black, and there are some.
@@ -161,12 +122,25 @@ class FlowTest : public GameTest {
 
 // --- text pages ---
 
-TEST_F(FlowTest, APageFadesInToWhiteWaitsForSpaceAndFadesOut) {
+TEST_F(FlowTest, EachPageFadesInToWhiteWaitsForSpaceAndFadesOut) {
+    // A page is white from 2.04 s after it begins until Space, then fades out in 2.04 s: with
+    // Space every 5 s, the pages begin about 5.04 s apart.
     std::string grey = Shot(1.0), white = Shot(2.5), out = Shot(4.0);
-    Run({Key(3.0, VK_SPACE, true), Key(3.1, VK_SPACE, false)});
+    std::string thanks = Shot(7.5), congratulations = Shot(12.5), keys = Shot(17.5);
+    std::vector<ScriptEvent> script;
+    for (double t : {3, 8, 13, 18}) {
+        script.push_back(Key(t, VK_SPACE, true));
+        script.push_back(Key(t + 0.1, VK_SPACE, false));
+    }
+    Run(script);
     ShowTextScreen(StoryScreen);
-    // About 2.04 s of fading out after Space at 3 s.
     EXPECT_NEAR(TestNowSeconds(), 5.04, 0.03);
+    // What is left is a grey too dark to tell from the background.
+    EXPECT_LT(BrightestOnScreen(), 16);
+    ShowTextScreen(ThanksScreen);
+    ShowTextScreen(CongratulationsScreen);
+    ShowTextScreen(KeysScreen);
+
     Picture g = ReadPicture(grey), w = ReadPicture(white), o = ReadPicture(out);
     ASSERT_EQ(w.width, 640);
     EXPECT_NEAR(BrightestIn(g, 40, 350), 125, 8);
@@ -177,8 +151,14 @@ TEST_F(FlowTest, APageFadesInToWhiteWaitsForSpaceAndFadesOut) {
     EXPECT_EQ(GetRValue(w.At(0, 0)), 0);
     EXPECT_NEAR(BrightestIn(o, 40, 350), 255 - 125, 8);
     EXPECT_EQ(BrightestIn(o, 435, 460), 0) << "the prompt is erased once Space is pressed";
-    // What is left is a grey too dark to tell from the background.
-    EXPECT_LT(BrightestOnScreen(), 16);
+
+    Picture t = ReadPicture(thanks), c = ReadPicture(congratulations), k = ReadPicture(keys);
+    EXPECT_TRUE(ShowsText(t, 50, 440, "Press Space to exit..."));
+    EXPECT_TRUE(ShowsText(t, 70, 250, "    www.velmora.example"));
+    EXPECT_TRUE(ShowsText(c, 50, 50, "Congradulations - you've been the game!"));
+    EXPECT_TRUE(ShowsText(c, 70, 150, "play the game, type in BRASS while the actual"));
+    EXPECT_TRUE(ShowsText(k, 70, 240, "    The idea is simple, your ship currently occupies"));
+    EXPECT_TRUE(ShowsText(k, 70, 350, "   - but by all means TAKE YOUR TIME!"));
 }
 
 TEST_F(FlowTest, SpaceHeldSkipsThroughPagesAndAnEarlyPressFadesOutFromDarkGrey) {
@@ -196,23 +176,6 @@ TEST_F(FlowTest, SpaceHeldSkipsThroughPagesAndAnEarlyPressFadesOutFromDarkGrey) 
     ShowTextScreen(ThanksScreen);
     ShowTextScreen(CongratulationsScreen);
     EXPECT_LT(TestNowSeconds() - begin, 0.1);
-}
-
-TEST_F(FlowTest, EachPageHasItsLinesAndTheThanksPageSaysExit) {
-    std::string thanks = Shot(2.5), congratulations = Shot(7.5), keys = Shot(12.5);
-    Run({Key(3, VK_SPACE, true), Key(3.1, VK_SPACE, false), Key(8, VK_SPACE, true),
-         Key(8.1, VK_SPACE, false), Key(13, VK_SPACE, true), Key(13.1, VK_SPACE, false)});
-    ShowTextScreen(ThanksScreen);
-    ShowTextScreen(CongratulationsScreen);
-    ShowTextScreen(KeysScreen);
-    Picture t = ReadPicture(thanks), c = ReadPicture(congratulations), k = ReadPicture(keys);
-    EXPECT_TRUE(ShowsText(t, 50, 440, "Press Space to exit..."));
-    EXPECT_TRUE(ShowsText(t, 70, 250, "    www.velmora.example"));
-    EXPECT_TRUE(ShowsText(c, 50, 50, "Congradulations - you've been the game!"));
-    EXPECT_TRUE(ShowsText(c, 70, 150, "play the game, type in BRASS while the actual"));
-    EXPECT_TRUE(ShowsText(c, 50, 440, "Press Space to continue..."));
-    EXPECT_TRUE(ShowsText(k, 70, 240, "    The idea is simple, your ship currently occupies"));
-    EXPECT_TRUE(ShowsText(k, 70, 350, "   - but by all means TAKE YOUR TIME!"));
 }
 
 // --- level start ---
@@ -238,36 +201,21 @@ TEST_F(FlowTest, ALevelStartsBehindItsTitleInTheMiddleOfTheScreen) {
     EXPECT_EQ(EnemiesRemaining, 15);
     EXPECT_EQ(PlayerCraft.PosX, 320.0f);
     EXPECT_EQ(EnemyCraft[0].FrameImages[0], &SpriteImageStore.SecondEnemyImages[0]);
-    auto music = MusicCommands();
-    ASSERT_GE(music.size(), 2u);
-    EXPECT_EQ(music[music.size() - 2], "open BLACKAN.MID type sequencer alias jazz");
-    EXPECT_EQ(music.back(), "play jazz from 0");
-}
-
-TEST_F(FlowTest, At800By600TheTitleStandsAt320By295) {
-    std::string title = Shot(2.0);
-    Run({}, 800, 600);
-    StartLevel(0);
-    EXPECT_TRUE(ShowsText(ReadPicture(title), 320, 295, "Initializing level 1"));
+    EXPECT_EQ(MusicCommands().back(), "play jazz from 0") << "which piece is the music tests'";
 }
 
 // --- between frames ---
 
-TEST_F(FlowTest, NothingHappensWhileTheLevelGoesOn) {
-    Run({});
-    EnemiesRemaining = 3;
-    PlayerLives = 0;
-    PlayerCraft.Countdown = 2; // not yet the last frame of the explosion
-    double begin = TestNowSeconds();
-    CheckGameFlow();
-    EXPECT_LT(TestNowSeconds() - begin, 0.001);
-    EXPECT_EQ(CurrentLevel, 0);
-}
-
 TEST_F(FlowTest, TheLastEnemyOfLevelThreeWipesRowsAndStartsLevelFour) {
-    std::string title = Shot(2.4 + 2.0);
     Run({});
     CurrentLevel = 2;
+    PlayerLives = 0;
+    EnemiesRemaining = 3;
+    PlayerCraft.Countdown = 2; // not yet the last frame of the explosion
+    CheckGameFlow();
+    EXPECT_LT(TestNowSeconds(), 0.001) << "nothing happens while the level goes on";
+    EXPECT_EQ(CurrentLevel, 2);
+
     PlayerLives = 2;
     EnemiesRemaining = 0;
     CheckGameFlow();
@@ -279,7 +227,6 @@ TEST_F(FlowTest, TheLastEnemyOfLevelThreeWipesRowsAndStartsLevelFour) {
     EXPECT_NEAR(TestNowSeconds(), 2.4 + 4.08, 0.06);
     EXPECT_TRUE(AppActive);
     EXPECT_FALSE(QuitRequested());
-    EXPECT_TRUE(ShowsText(ReadPicture(title), 240, 235, "Initializing level 4"));
 }
 
 TEST_F(FlowTest, WinningTheLastLevelShowsTheClosingPagesInOrderAndEnds) {
@@ -299,10 +246,6 @@ TEST_F(FlowTest, WinningTheLastLevelShowsTheClosingPagesInOrderAndEnds) {
     EXPECT_EQ(AppActive, 0);
     EXPECT_TRUE(QuitRequested());
     EXPECT_EQ(CurrentLevel, 4);
-    auto music = MusicCommands();
-    ASSERT_GE(music.size(), 2u);
-    EXPECT_EQ(music[music.size() - 2], "open CAIRO.MID type sequencer alias jazz");
-    EXPECT_EQ(music.back(), "play jazz from 0");
 }
 
 TEST_F(FlowTest, GameOverAsksOnTheLastFrameOfTheExplosionAndYesStartsAgain) {
@@ -343,7 +286,6 @@ TEST_F(FlowTest, GameOverAnsweredNoShowsCreditsAndThanksAndEnds) {
 }
 
 TEST_F(FlowTest, EscapeWipesColumnsAndNoGoesBackToTheSameLevel) {
-    std::string wipe = Shot(1.6), prompt = Shot(3.5);
     Run({Key(0, VK_ESCAPE, true), Key(0.5, VK_ESCAPE, false), Key(4, 'N', true),
          Key(4.2, 'N', false)});
     // Something on the screen for the wipe to take away.
@@ -353,10 +295,6 @@ TEST_F(FlowTest, EscapeWipesColumnsAndNoGoesBackToTheSameLevel) {
     CurrentLevel = 1;
     PlayerCraft.PosX = 777;
     CheckGameFlow();
-    Picture w = ReadPicture(wipe);
-    EXPECT_EQ(Brightest(w.At(315, 240)), 0) << "320 columns are black 1.6 s in";
-    EXPECT_EQ(Brightest(w.At(325, 240)), 255);
-    EXPECT_TRUE(ShowsText(ReadPicture(prompt), 50, 70, "Are you sure you want to quit? (y or n)"));
     EXPECT_NEAR(TestNowSeconds(), 4.0, 0.01);
     EXPECT_EQ(CurrentLevel, 1);
     EXPECT_EQ(PlayerCraft.PosX, 777.0f);

@@ -1,10 +1,10 @@
 // The start-up dialog's choices and the window procedure's reactions.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <utility>
 #include <string>
 #include <vector>
@@ -19,13 +19,10 @@ namespace {
 class StartupTest : public GameTest {
   protected:
     // The whole program reads its files from the data folder, as it does when started there.
-    std::string oldDir;
+    std::filesystem::path home = std::filesystem::current_path();
     void SetUp() override {
         GameTest::SetUp();
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldDir = cwd;
-        ASSERT_EQ(chdir(SKIRMO_DATA_DIR), 0);
+        std::filesystem::current_path(SKIRMO_DATA_DIR);
     }
     void TearDown() override {
         // The hooks point into the finished test's locals; the clean-up below must not call them.
@@ -33,7 +30,7 @@ class StartupTest : public GameTest {
         TestSetKeyboardHook(nullptr);
         TestSetFrameStepHook(nullptr);
         GameTest::TearDown();
-        ASSERT_EQ(chdir(oldDir.c_str()), 0);
+        std::filesystem::current_path(home);
     }
 
     INT_PTR RunDialog(int mode, bool noSound, bool abort) {
@@ -47,15 +44,16 @@ class StartupTest : public GameTest {
     }
 
     // Runs the whole program on the test platform with the call trace on, until it ends or
-    // until the virtual time given; returns WinMain's result (-1 when the time ran out).
-    int RunProgram(TestOptions o, double until, const std::string& script = "") {
+    // until the virtual time given; hooks are set once the platform has started. Returns
+    // WinMain's result (-1 when the time ran out).
+    int RunProgram(TestOptions o, double until, const std::string& script = "",
+                   const std::function<void()>& hooks = {}) {
         o.untilSeconds = until;
         std::string error;
-        if (!script.empty()) {
-            EXPECT_TRUE(ParseScript(script, o.script, error)) << error;
-        }
+        EXPECT_TRUE(ParseScript(script, o.script, error)) << error;
         Start(o);
         TestTraceCalls(true);
+        if (hooks) hooks();
         try {
             return WinMain(nullptr, nullptr, nullptr, 0);
         } catch (const TestStop&) {
@@ -95,92 +93,61 @@ TEST_F(StartupTest, StartUpRunsInItsOrder) {
                          "IDirectDrawSurface::GetDC", "ReadGameFile flashtmp.bmp"}));
 }
 
-TEST_F(StartupTest, TheVeryFirstFrameIsATenthOfASecond) {
-    std::vector<float> deltas, rates;
-    TestOptions o;
-    o.untilSeconds = 6;
-    std::string error;
-    ASSERT_TRUE(ParseScript(SkipPages, o.script, error));
-    Start(o);
-    TestSetFrameStepHook([&](std::int64_t, bool atEnd) {
-        if (atEnd) deltas.push_back(FrameDelta), rates.push_back(FrameRate);
-    });
-    EXPECT_THROW(WinMain(nullptr, nullptr, nullptr, 0), TestStop);
-    ASSERT_GE(deltas.size(), 1u);
-    EXPECT_EQ(deltas[0], 0.1f) << "whatever time start-up took";
-    EXPECT_EQ(rates[0], 10.0f);
-}
-
 TEST_F(StartupTest, AClockThatFailsItsFirstReadingEndsStartUpWithTheTimerMessage) {
     TestOptions o;
     o.failure.step = TestFailure::ClockReading;
-    bool stepped = false;
     EXPECT_EQ(RunProgram(o, 5), 0);
-    TestSetFrameStepHook([&](std::int64_t, bool) { stepped = true; });
     ASSERT_EQ(MessageBoxes().size(), 1u);
     EXPECT_EQ(MessageBoxes()[0].caption, "Timer installation error!");
     EXPECT_TRUE(InOrder({"QueryPerformanceFrequency", "QueryPerformanceCounter", "MessageBoxA"}));
     EXPECT_EQ(TestCallTrace().back(), "MessageBoxA") << "nothing after the message";
-    EXPECT_FALSE(stepped);
 }
 
-// Switching away stops the music while the game still counts as in front, then it is away.
-// Coming back restores the lost surfaces and reloads the pictures while it still counts as
-// away, then it is in front, then the music starts again.
 TEST_F(StartupTest, ActivationRunsInItsOrder) {
     std::vector<std::pair<std::string, int>> seen; // each call with AppActive at the time
-    TestOptions o;
-    o.untilSeconds = 7.5;
-    std::string error;
-    ASSERT_TRUE(
-        ParseScript(std::string(SkipPages) + "6 focus lost\n7 focus gained\n", o.script, error));
-    Start(o);
-    TestTraceCalls(true);
-    TestSetCallHook([&](const std::string& call) {
-        if (TestNowNs() < TestSecondsToNs(6)) return;
-        seen.emplace_back(call, AppActive);
-        // While away, the display loses the surfaces (a mode change by another program).
-        if (call == "mciSendStringA stop") TestLoseSurfaces();
+    RunProgram({}, 7.5, std::string(SkipPages) + "6 focus lost\n7 focus gained\n", [&] {
+        TestSetCallHook([&](const std::string& call) {
+            if (TestNowNs() < TestSecondsToNs(6)) return;
+            seen.emplace_back(call, AppActive);
+            // While away, the display loses the surfaces (a mode change by another program).
+            if (call == "mciSendStringA stop") TestLoseSurfaces();
+        });
     });
-    EXPECT_THROW(WinMain(nullptr, nullptr, nullptr, 0), TestStop);
     auto first = [&](const std::string& prefix, std::size_t from) {
         for (std::size_t i = from; i < seen.size(); ++i)
             if (seen[i].first.rfind(prefix, 0) == 0) return i;
         return seen.size();
     };
     std::size_t stop = first("mciSendStringA stop", 0);
-    ASSERT_LT(stop, seen.size());
-    EXPECT_EQ(seen[stop].second, 1) << "the music stops before the game counts as away";
     std::size_t restore = first("IDirectDrawSurface::Restore", stop);
     std::size_t reload = first("ReadGameFile", restore);
     std::size_t play = first("mciSendStringA play", reload);
-    ASSERT_LT(play, seen.size()) << "restore, then reload, then the music";
+    ASSERT_LT(play, seen.size()) << "stop, restore, reload, then the music";
+    EXPECT_EQ(seen[stop].second, 1) << "the music stops before the game counts as away";
     EXPECT_EQ(seen[restore].second, 0);
     EXPECT_EQ(seen[reload].second, 0);
     EXPECT_EQ(seen[play].second, 1) << "the game is in front before its music starts";
 }
 
-// The window's destruction closes the music, releases sound and display, clears the shots and
-// only then posts the quit.
-TEST_F(StartupTest, DestructionRunsInItsOrder) {
+TEST_F(StartupTest, DestructionRunsInItsOrderAndReleasesEverything) {
     int shotsAtDisplayRelease = -1, shotsAtQuit = -1;
-    TestOptions o;
-    std::string error;
-    ASSERT_TRUE(ParseScript(std::string(SkipPages) + "6 SPACE down\n6.05 SPACE up\n6.1 close\n",
-                            o.script, error));
-    o.untilSeconds = 10;
-    Start(o);
-    TestTraceCalls(true);
-    TestSetCallHook([&](const std::string& call) {
-        if (call == "IDirectDraw::Release") shotsAtDisplayRelease = ShotList.Count;
-        if (call == "PostQuitMessage") shotsAtQuit = ShotList.Count;
-    });
-    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    EXPECT_EQ(RunProgram({}, 10,
+                         std::string(SkipPages) + "6 SPACE down\n6.05 SPACE up\n6.1 close\n",
+                         [&] {
+                             TestSetCallHook([&](const std::string& call) {
+                                 if (call == "IDirectDraw::Release")
+                                     shotsAtDisplayRelease = ShotList.Count;
+                                 if (call == "PostQuitMessage") shotsAtQuit = ShotList.Count;
+                             });
+                         }),
+              0);
     MainWindow = nullptr;
     EXPECT_TRUE(InOrder({"DestroyWindow", "mciSendStringA close", "IDirectSound::Release",
                          "IDirectDraw::Release", "PostQuitMessage"}));
     EXPECT_GT(shotsAtDisplayRelease, 0) << "the shot fired at 6 s is still flying";
     EXPECT_EQ(shotsAtQuit, 0);
+    EXPECT_EQ(DisplayObject, nullptr);
+    EXPECT_EQ(TestLiveSurfaces(), 0);
 }
 
 // The window procedure runs inside the dialog's loop too: switching away before the dialog is
@@ -196,61 +163,45 @@ TEST_F(StartupTest, SwitchingAwayDuringTheDialogStartsTheGamePaused) {
     EXPECT_EQ(AppActive, 0);
 }
 
-TEST_F(StartupTest, ChoosingAModeSetsTheSizeAndItsHalves) {
-    EXPECT_EQ(RunDialog(1, false, false), 1);
-    EXPECT_EQ(ScreenWidth, 800);
-    EXPECT_EQ(ScreenHeight, 600);
-    EXPECT_EQ(HalfScreenWidth, 400);
-    EXPECT_EQ(HalfScreenHeight, 300);
-    EXPECT_EQ(SoundEnabled, 1);
-
-    EXPECT_EQ(RunDialog(0, false, false), 1);
-    EXPECT_EQ(ScreenWidth, 640);
-    EXPECT_EQ(HalfScreenHeight, 240);
-}
-
-TEST_F(StartupTest, TickingTheBoxMeansNoSoundAndTickingTwiceUndoesIt) {
-    EXPECT_EQ(RunDialog(0, true, false), 1);
-    EXPECT_EQ(SoundEnabled, 0);
-
+TEST_F(StartupTest, TheDialogsChoicesSetTheModeItsHalvesAndTheSound) {
+    const struct {
+        int mode;
+        bool noSound, abort;
+        INT_PTR result;
+        int width, height, sound;
+    } cases[] = {{1, false, false, 1, 800, 600, 1},
+                 {0, false, false, 1, 640, 480, 1},
+                 {0, true, false, 1, 640, 480, 0},
+                 {1, false, true, 0, 640, 480, 1}}; // abort: nothing chosen
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode * 4 + c.noSound * 2 + c.abort);
+        EXPECT_EQ(RunDialog(c.mode, c.noSound, c.abort), c.result);
+        EXPECT_EQ(ScreenWidth, c.width);
+        EXPECT_EQ(ScreenHeight, c.height);
+        EXPECT_EQ(HalfScreenWidth, c.width / 2);
+        EXPECT_EQ(HalfScreenHeight, c.height / 2);
+        EXPECT_EQ(SoundEnabled, c.sound);
+        EXPECT_EQ(DisplayObject, nullptr);
+    }
     // The flag follows clicks, not the box: two clicks are no change.
-    SoundEnabled = 1;
     StartupDialogProc(nullptr, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), 0);
     StartupDialogProc(nullptr, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), 0);
     EXPECT_EQ(SoundEnabled, 1);
 }
 
-TEST_F(StartupTest, AbortEndsTheDialogWithNothingChosen) {
-    EXPECT_EQ(RunDialog(1, false, true), 0);
-    EXPECT_EQ(ScreenWidth, 640);
-    EXPECT_EQ(DisplayObject, nullptr);
-}
-
-TEST_F(StartupTest, LosingTheForegroundPausesAndComingBackOnlyReactivates) {
-    HWND window = OpenWindow();
-    MainWindowProc(window, WM_ACTIVATEAPP, 0, 0);
-    EXPECT_EQ(AppActive, 0);
-    EXPECT_EQ(Paused, 1);
-    EXPECT_EQ(LastActivation, 0);
-
-    MainWindowProc(window, WM_ACTIVATEAPP, 1, 0);
-    EXPECT_EQ(AppActive, 1);
-    EXPECT_EQ(Paused, 1) << "the game stays paused until P";
-    EXPECT_EQ(LastActivation, 1);
-}
-
+// Coming back restores the lost surfaces; only a change of the flag counts.
 TEST_F(StartupTest, ComingBackRestoresLostSurfacesButARepeatDoesNothing) {
-    HWND window = OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
-    MainWindowProc(window, WM_ACTIVATEAPP, 0, 0);
+    OpenDisplay();
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 0, 0);
+    EXPECT_EQ(LastActivation, 0);
     TestLoseSurfaces();
-    MainWindowProc(window, WM_ACTIVATEAPP, 1, 0);
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
     EXPECT_EQ(PrimarySurface->IsLost(), DD_OK);
+    EXPECT_EQ(LastActivation, 1);
 
-    // Only a change counts: the same flag again must not restore anything.
     TestLoseSurfaces();
     AppActive = 0;
-    MainWindowProc(window, WM_ACTIVATEAPP, 1, 0);
+    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
     EXPECT_EQ(PrimarySurface->IsLost(), DDERR_SURFACELOST);
     EXPECT_EQ(AppActive, 0);
 }
@@ -280,39 +231,6 @@ TEST_F(StartupTest, AltEnterAltEscapeAndTheTaskListAreSwallowed) {
     EXPECT_EQ(MainWindowProc(window, WM_SYSCOMMAND, SC_TASKLIST, 0), 0);
     EXPECT_FALSE(reached("DefWindowProcA system command " + std::to_string(SC_TASKLIST)));
     EXPECT_EQ(MainWindow, window) << "the game still runs";
-}
-
-// Alt+F4 pressed as keys: the desktop's handling closes the window, and the game quits.
-TEST_F(StartupTest, AltF4PressedAsKeysClosesTheWindow) {
-    TestOptions o;
-    std::string error;
-    ASSERT_TRUE(ParseScript("0.1 ALT down\n0.15 F4 down\n", o.script, error));
-    Start(o);
-    OpenWindow();
-    MSG msg{};
-    bool quit = false;
-    while (!quit && TestNowSeconds() < 0.5)
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            quit = msg.message == WM_QUIT;
-            DispatchMessageA(&msg);
-        }
-    EXPECT_TRUE(quit);
-    EXPECT_GE(TestNowSeconds(), 0.15);
-    MainWindow = nullptr;
-}
-
-TEST_F(StartupTest, ClosingTheWindowReleasesEverythingAndQuits) {
-    HWND window = OpenWindow();
-    ASSERT_EQ(InitDisplay(), 1);
-    // Alt+F4 reaches the window as a system key the game leaves to the desktop.
-    MainWindowProc(window, WM_SYSKEYDOWN, 0x73, 0);
-    MainWindow = nullptr;
-    EXPECT_EQ(DisplayObject, nullptr);
-    EXPECT_EQ(TestLiveSurfaces(), 0);
-    MSG msg{};
-    ASSERT_EQ(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), 1);
-    EXPECT_EQ(msg.message, WM_QUIT);
-    EXPECT_EQ(msg.wParam, 0u);
 }
 
 } // namespace
