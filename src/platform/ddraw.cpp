@@ -273,41 +273,48 @@ HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, const DDCOLORKEY* key) {
     return DD_OK;
 }
 
+namespace {
+
 // Rows of at most 64 bytes (a tile's width or less) between two different surfaces. The
 // landscape is about 600 of these rows per tile column, so each row is a few moves of known size
 // instead of a call: a whole row in one move where the processor has 64-byte registers, and a
 // narrower row as two moves that overlap in the middle.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void
-CopyShortRows(std::uint8_t* to, long toPitch, const std::uint8_t* from, long fromPitch, long rows,
-              long bytes) {
-    auto twoMoves = [&]<std::size_t N>() {
-        for (long row = 0; row < rows; ++row, from += fromPitch, to += toPitch) {
-            std::memcpy(to, from, N);
-            std::memcpy(to + bytes - N, from + bytes - N, N);
-        }
-    };
+template <std::size_t N>
+[[gnu::always_inline]] inline void CopyRowsTwoMoves(std::uint8_t* to, long toPitch,
+                                                    const std::uint8_t* from, long fromPitch,
+                                                    long rows, long bytes) {
+    for (long row = 0; row < rows; ++row, from += fromPitch, to += toPitch) {
+        std::memcpy(to, from, N);
+        std::memcpy(to + bytes - N, from + bytes - N, N);
+    }
+}
+
+[[gnu::always_inline]] inline void CopyShortRowsBody(std::uint8_t* to, long toPitch,
+                                                     const std::uint8_t* from, long fromPitch,
+                                                     long rows, long bytes) {
     if (bytes == 64) {
         for (long row = 0; row < rows; ++row, from += fromPitch, to += toPitch)
             std::memcpy(to, from, 64);
     } else if (bytes >= 32) {
-        twoMoves.template operator()<32>();
+        CopyRowsTwoMoves<32>(to, toPitch, from, fromPitch, rows, bytes);
     } else if (bytes >= 16) {
-        twoMoves.template operator()<16>();
+        CopyRowsTwoMoves<16>(to, toPitch, from, fromPitch, rows, bytes);
     } else if (bytes >= 8) {
-        twoMoves.template operator()<8>();
+        CopyRowsTwoMoves<8>(to, toPitch, from, fromPitch, rows, bytes);
     } else if (bytes >= 4) {
-        twoMoves.template operator()<4>();
+        CopyRowsTwoMoves<4>(to, toPitch, from, fromPitch, rows, bytes);
     } else {
-        twoMoves.template operator()<2>();
+        CopyRowsTwoMoves<2>(to, toPitch, from, fromPitch, rows, bytes);
     }
 }
 
 // Rows with a source colour key: a pixel inside the key's range leaves the destination as it
 // was. Choosing between the two pixels instead of branching lets the compiler work on many pixels
 // at once, as wide as the processor allows; the clouds are ten of these copies every frame.
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default"))) void
-CopyKeyedRows(std::uint8_t* to, long toPitch, const std::uint8_t* from, long fromPitch, long rows,
-              long pixels, std::uint16_t low, std::uint16_t high) {
+[[gnu::always_inline]] inline void CopyKeyedRowsBody(std::uint8_t* to, long toPitch,
+                                                     const std::uint8_t* from, long fromPitch,
+                                                     long rows, long pixels, std::uint16_t low,
+                                                     std::uint16_t high) {
     for (long row = 0; row < rows; ++row, from += fromPitch, to += toPitch) {
         auto* in = reinterpret_cast<const std::uint16_t*>(from);
         auto* out = reinterpret_cast<std::uint16_t*>(to);
@@ -315,6 +322,69 @@ CopyKeyedRows(std::uint8_t* to, long toPitch, const std::uint8_t* from, long fro
             out[i] = (in[i] < low || in[i] > high) ? in[i] : out[i];
     }
 }
+
+using ShortRowsCopy = void (*)(std::uint8_t*, long, const std::uint8_t*, long, long, long);
+using KeyedRowsCopy = void (*)(std::uint8_t*, long, const std::uint8_t*, long, long, long,
+                               std::uint16_t, std::uint16_t);
+
+void CopyShortRowsPlain(std::uint8_t* to, long tp, const std::uint8_t* from, long fp, long rows,
+                        long bytes) {
+    CopyShortRowsBody(to, tp, from, fp, rows, bytes);
+}
+void CopyKeyedRowsPlain(std::uint8_t* to, long tp, const std::uint8_t* from, long fp, long rows,
+                        long pixels, std::uint16_t low, std::uint16_t high) {
+    CopyKeyedRowsBody(to, tp, from, fp, rows, pixels, low, high);
+}
+
+// The same bodies compiled for wider registers, chosen once by asking the processor. (Not the
+// compiler's own function clones: their resolvers run before a sanitizer's runtime is ready.)
+#if defined(__x86_64__) || defined(__i386__)
+[[gnu::target("avx2")]] void CopyShortRowsAvx2(std::uint8_t* to, long tp, const std::uint8_t* from,
+                                               long fp, long rows, long bytes) {
+    CopyShortRowsBody(to, tp, from, fp, rows, bytes);
+}
+[[gnu::target("avx512f")]] void CopyShortRowsAvx512(std::uint8_t* to, long tp,
+                                                    const std::uint8_t* from, long fp, long rows,
+                                                    long bytes) {
+    CopyShortRowsBody(to, tp, from, fp, rows, bytes);
+}
+[[gnu::target("avx2")]] void CopyKeyedRowsAvx2(std::uint8_t* to, long tp, const std::uint8_t* from,
+                                               long fp, long rows, long pixels, std::uint16_t low,
+                                               std::uint16_t high) {
+    CopyKeyedRowsBody(to, tp, from, fp, rows, pixels, low, high);
+}
+[[gnu::target("avx512f,avx512bw,avx512vl")]] void
+CopyKeyedRowsAvx512(std::uint8_t* to, long tp, const std::uint8_t* from, long fp, long rows,
+                    long pixels, std::uint16_t low, std::uint16_t high) {
+    CopyKeyedRowsBody(to, tp, from, fp, rows, pixels, low, high);
+}
+#endif
+
+struct RowCopies {
+    ShortRowsCopy shortRows = CopyShortRowsPlain;
+    KeyedRowsCopy keyedRows = CopyKeyedRowsPlain;
+};
+
+const RowCopies& ChosenRowCopies() {
+    static const RowCopies chosen = [] {
+        RowCopies c;
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2")) {
+            c.shortRows = CopyShortRowsAvx2;
+            c.keyedRows = CopyKeyedRowsAvx2;
+        }
+        if (__builtin_cpu_supports("avx512f")) c.shortRows = CopyShortRowsAvx512;
+        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+            __builtin_cpu_supports("avx512vl"))
+            c.keyedRows = CopyKeyedRowsAvx512;
+#endif
+        return c;
+    }();
+    return chosen;
+}
+
+} // namespace
 
 HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, const RECT* srcRect,
                                     DWORD trans) {
@@ -335,12 +405,12 @@ HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, c
     const std::uint8_t* from = s->pixels + r.top * s->pitch + r.left * 2;
     std::uint8_t* to = d->pixels + long(y) * d->pitch + long(x) * 2;
     if (!keyed && s != d && w <= 32) {
-        CopyShortRows(to, d->pitch, from, s->pitch, h, w * 2);
+        ChosenRowCopies().shortRows(to, d->pitch, from, s->pitch, h, w * 2);
     } else if (!keyed) {
         for (long row = 0; row < h; ++row, from += s->pitch, to += d->pitch)
             std::memmove(to, from, std::size_t(w) * 2);
     } else {
-        CopyKeyedRows(to, d->pitch, from, s->pitch, h, w, s->keyLow, s->keyHigh);
+        ChosenRowCopies().keyedRows(to, d->pitch, from, s->pitch, h, w, s->keyLow, s->keyHigh);
     }
     if (this == Front) BackendFrontWritten(*d);
     return DD_OK;
