@@ -300,13 +300,23 @@ void ScreenShowAgain() {
     }
 }
 
-void ScreenOnClockPoll() { ShowDirtyFront(); }
+void ScreenOnClockPoll() {
+    // Spinning on the clock with no flip is a wait too: the level titles fade in and out for
+    // four seconds that way. Their fades are timed by the clock, so sleeping through them (as
+    // for the keyboard, below) changes nothing but the processor's load. Not while the visible
+    // surface is locked: that is a wipe, whose every 5 ms step would be lengthened.
+    const SurfaceMemory* front = DisplayFront();
+    if (front && front->locked)
+        ShowDirtyFront();
+    else
+        ScreenOnWaitingPoll();
+}
 
 void ScreenOnWaitingPoll() {
     ShowDirtyFront();
-    // Many polls of the keyboard or the messages and no flip: the game is waiting (a prompt, a
-    // text page, a held key, the pause, the background). A millisecond's sleep per poll changes
-    // no result and frees the processor.
+    // Many polls of the keyboard, the messages or the clock and no flip: the game is waiting (a
+    // prompt, a text page, a title, a held key, the pause, the background). A millisecond's sleep
+    // per poll changes no result and frees the processor.
     if (++PollsWithoutFlip > 500) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
