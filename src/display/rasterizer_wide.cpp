@@ -31,9 +31,9 @@ namespace {
 }
 
 // The batch's columns with every step of DrawTexturedColumn done lane by lane: the same integer
-// and float operations, so the same results. Each row of the batch is then one read of eight
-// texels and one store of eight pixels, those lanes whose texel is 0 or whose column does not
-// reach the row keeping what was there.
+// and float operations, so the same results. Each row of the batch is then eight texel reads and
+// one store of eight pixels, those lanes whose texel is 0 or whose column does not reach the row
+// keeping what was there.
 [[gnu::target("avx2")]] void DrawBatchWide(const ColumnBatch& b) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i inBatch =
