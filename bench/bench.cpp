@@ -85,10 +85,6 @@ double ThreadCpuMicroseconds() {
     return double(t.tv_sec) * 1e6 + double(t.tv_nsec) / 1e3;
 }
 
-LRESULT BenchWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, m, wp, lp);
-}
-
 // A display of the given size with every picture loaded, as loading leaves it.
 void LoadEverything(int width, int height) {
     ResetGameGlobals();
@@ -97,12 +93,7 @@ void LoadEverything(int width, int height) {
     ScreenHeight = height;
     HalfScreenWidth = width / 2;
     HalfScreenHeight = height / 2;
-    WNDCLASSEXA wc{};
-    wc.lpfnWndProc = BenchWindowProc;
-    wc.lpszClassName = "BENCH";
-    RegisterClassExA(&wc); // fails harmlessly when a fresh platform still knows the class
-    MainWindow = CreateWindowExA(0, "BENCH", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
-                                 nullptr, nullptr);
+    MainWindow = TestOpenWindow(width, height);
     if (!InitDisplay()) {
         std::fprintf(stderr, "bench: no display\n");
         std::exit(1);

@@ -19,20 +19,11 @@ SpriteImage FuzzSprite;
 
 namespace {
 
-LRESULT FuzzWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, m, wp, lp);
-}
-
 // One display for the whole run: the 640 by 480 pair with its tile and cloud surfaces, and a
 // craft-sized surface.
 IDirectDrawSurface* SetUpDisplay() {
     TestPlatformStart({});
-    WNDCLASSEXA wc{};
-    wc.lpfnWndProc = FuzzWindowProc;
-    wc.lpszClassName = "FUZZ";
-    RegisterClassExA(&wc);
-    MainWindow = CreateWindowExA(0, "FUZZ", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr,
-                                 nullptr);
+    MainWindow = TestOpenWindow(640, 480);
     if (!InitDisplay()) __builtin_trap();
     AnalysePixelFormat(PrimarySurface, &PixelFormatInfo);
     DDSURFACEDESC desc{};

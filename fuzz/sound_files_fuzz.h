@@ -7,21 +7,12 @@
 #include "platform/test/test_platform.h"
 #include "platform/window.h"
 
-inline LRESULT SoundFuzzWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, m, wp, lp);
-}
-
 // A fresh sound service with every slot free, as loading finds it, bound to the game's window.
 inline void FreshSoundService() {
     static HWND window = nullptr;
     if (!window) {
         TestPlatformStart({});
-        WNDCLASSEXA wc{};
-        wc.lpfnWndProc = SoundFuzzWindowProc;
-        wc.lpszClassName = "FUZZ";
-        RegisterClassExA(&wc);
-        window = CreateWindowExA(0, "FUZZ", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr,
-                                 nullptr);
+        window = TestOpenWindow(640, 480);
     }
     ResetGameGlobals();
     TestEvents().clear(); // the record of plays would otherwise grow with every input

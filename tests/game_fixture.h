@@ -29,16 +29,7 @@ class GameTest : public ::testing::Test {
         ResetGameGlobals();
     }
     // The game's window, as start-up makes it.
-    HWND OpenWindow() {
-        static bool registered = false;
-        WNDCLASSEXA wc{};
-        wc.lpfnWndProc = MainWindowProc;
-        wc.lpszClassName = "WINDOW_CLASS";
-        if (!registered) registered = RegisterClassExA(&wc) != 0;
-        MainWindow = CreateWindowExA(0, "WINDOW_CLASS", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480,
-                                     nullptr, nullptr, nullptr, nullptr);
-        return MainWindow;
-    }
+    HWND OpenWindow() { return MainWindow = TestOpenWindow(640, 480, MainWindowProc); }
     // The window and the display, with the pixel format read.
     void OpenDisplay() {
         OpenWindow();

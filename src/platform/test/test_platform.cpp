@@ -59,6 +59,15 @@ void PressKey(bool* keys, int virtualKey, bool down) {
     QueuePosted(MSG{r.window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(virtualKey), 0});
 }
 
+HWND TestOpenWindow(int width, int height, WNDPROC procedure) {
+    WNDCLASSEXA wc{};
+    wc.lpfnWndProc = procedure;
+    wc.lpszClassName = "WINDOW_CLASS";
+    RegisterClassExA(&wc);
+    return CreateWindowExA(0, "WINDOW_CLASS", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                           nullptr, nullptr, nullptr, nullptr);
+}
+
 std::int64_t TestSecondsToNs(double s) { return std::int64_t(std::llround(s * 1e9)); }
 
 void ResetSharedPlatform() {

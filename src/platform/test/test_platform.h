@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "../window.h"
+
 // One scripted event.
 struct ScriptEvent {
     enum Kind { KeyDown, KeyUp, FocusLost, FocusGained, Close };
@@ -81,6 +83,10 @@ struct TestStop {
 
 // Starts a fresh run with these options: the clock at 0, no window, no display, nothing recorded.
 void TestPlatformStart(const TestOptions& options);
+// The game's one window, of the given size, for programs that drive the game's parts without its
+// start-up (the tests, the benchmark, the fuzz targets): its class registered with procedure, then
+// made visible as start-up makes it. The caller keeps it in MainWindow.
+HWND TestOpenWindow(int width, int height, WNDPROC procedure = DefWindowProcA);
 // Virtual seconds as the clock's nanoseconds, rounded to the nearest; every time given to the
 // test platform (script, pictures, states, the end) is converted this one way.
 std::int64_t TestSecondsToNs(double seconds);
