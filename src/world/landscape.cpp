@@ -38,6 +38,18 @@ std::int32_t ViewEdge(float position, std::int32_t half, std::int32_t screen) {
     return edge;
 }
 
+// Moves the destination past the tile just drawn along one axis, and sets the next tile's source
+// span: whole, or cut where the screen ends. False when the screen is full along that axis.
+bool NextTile(std::int32_t& dest, LONG& start, LONG& end, std::int32_t screenSize) {
+    dest += TileSize - start;
+    start = 0;
+    end = TileSize;
+    std::int32_t remaining = screenSize - dest;
+    if (remaining <= 0) return false;
+    if (remaining < TileSize) end = remaining;
+    return true;
+}
+
 } // namespace
 
 std::int32_t TruncateCoordinate(float position) {
@@ -109,20 +121,10 @@ void DrawLandscape(std::int32_t viewRight, std::int32_t viewBottom) {
             if (tile < TileKinds && TileSurfaces[tile] && BackBuffer)
                 BackBuffer->BltFast(DWORD(destX), DWORD(destY), TileSurfaces[tile], &source,
                                     DDBLTFAST_WAIT);
-            destX += TileSize - source.left;
             ++mapColumn;
-            source.left = 0;
-            source.right = TileSize;
-            std::int32_t remaining = w - destX;
-            if (remaining <= 0) break;
-            if (remaining < TileSize) source.right = remaining; // cut at the right edge
+            if (!NextTile(destX, source.left, source.right, w)) break;
         }
-        destY += TileSize - source.top;
         ++mapRow;
-        source.top = 0;
-        source.bottom = TileSize;
-        std::int32_t remaining = h - destY;
-        if (remaining <= 0) break;
-        if (remaining < TileSize) source.bottom = remaining; // cut at the bottom edge
+        if (!NextTile(destY, source.top, source.bottom, h)) break;
     }
 }
