@@ -60,22 +60,20 @@ std::int32_t TruncateCoordinate(float position) {
 }
 
 int LoadWorldMap(const char* fileName) {
-    // Text mode: a carriage return before a line feed is not a cell. On this platform the C
+    // Text mode: a carriage return right before a line feed is not a cell. On this platform the C
     // library does not drop it, so it is dropped here when a line feed follows.
     std::FILE* file = OpenGameFile(fileName);
     if (!file) return 0;
+    std::size_t left = WorldFileLimit;
+    auto get = [&] { return left > 0 ? (--left, std::fgetc(file)) : EOF; };
     int pending = EOF; // a character read ahead while looking past a carriage return
     auto next = [&] {
-        if (pending != EOF) {
-            int ch = pending;
-            pending = EOF;
-            return ch;
-        }
-        int ch = std::fgetc(file);
+        int ch = pending != EOF ? pending : get();
+        pending = EOF;
         if (ch == '\r') {
-            int after = std::fgetc(file);
+            int after = get();
             if (after == '\n') return after;
-            pending = after;
+            pending = after; // perhaps another carriage return, looked past in its turn
         }
         return ch;
     };

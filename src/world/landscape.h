@@ -4,6 +4,7 @@
 // The view keeps the player's craft at the screen's centre except near the world's edges.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int WorldSize = 2048;
@@ -17,10 +18,16 @@ extern std::uint8_t WorldMap[MapTiles * MapTiles];
 extern std::int32_t ViewRight;
 extern std::int32_t ViewBottom;
 
-// Reads the map: the first 4096 characters that are not line feeds (a carriage return before a
-// line feed is dropped too), row by row; a space is tile 0, any other character its code minus
-// '0'. Cells the file is too short for, and characters naming no tile 0 to 19, become tile 0.
-// Returns 1, or 0 when the file cannot be opened (the map keeps what it had).
+// How much of world.dat is read at most; what lies beyond counts as the file's end. A map is
+// about 4 KiB (12 KiB even with every cell on a line of its own ended by CR LF), and a file of
+// nothing but line feeds must not hold up every level's start while it is read to its end.
+constexpr std::size_t WorldFileLimit = std::size_t(1) << 20;
+
+// Reads the map: the first 4096 characters that are not line feeds (a carriage return right
+// before a line feed is dropped too), row by row; a space is tile 0, any other character its code
+// minus '0'. Cells the file is too short for, and characters naming no tile 0 to 19, become tile
+// 0. Returns 1, or 0 when the file cannot be opened or is not a regular file (the map keeps what
+// it had).
 int LoadWorldMap(const char* fileName);
 // A world position truncated toward zero, as every world-to-screen step takes it. Positions no
 // craft can reach (beyond 2^30, or not a number) are held at 2^30 or 0 instead of overflowing.

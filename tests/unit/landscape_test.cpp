@@ -20,12 +20,12 @@ class WorldMapTest : public ScratchFolderTest {
     void Write(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 };
 
-// 64 lines of 64 cell characters, cycling through all twenty tile characters and the space.
-std::string MapText(const char* lineEnd) {
+// 64 lines of cell characters, cycling through all twenty tile characters and the space.
+std::string MapText(const char* lineEnd, int cellsPerLine = 64) {
     const std::string cells = " 0123456789:;<=>?@ABC";
     std::string text;
     for (int r = 0; r < 64; ++r) {
-        for (int c = 0; c < 64; ++c)
+        for (int c = 0; c < cellsPerLine; ++c)
             text += cells[std::size_t(r * 7 + c) % cells.size()];
         text += lineEnd;
     }
@@ -50,6 +50,17 @@ TEST_F(WorldMapTest, LineEndsOfEitherKindOrNoneGiveTheSameMap) {
         ASSERT_EQ(LoadWorldMap(path.c_str()), 1);
         EXPECT_TRUE(std::equal(plain.begin(), plain.end(), WorldMap))
             << "ending size " << std::strlen(ending);
+    }
+    // Only the carriage return right before a line feed is dropped: the others are cells (tile 0,
+    // as a space is), so these lines of 63 or 62 characters still fill whole rows.
+    for (auto [returns, spaces] : {std::pair("\r\r\n", " \n"), std::pair("\r\r\r\n", "  \n")}) {
+        const int cells = 66 - int(std::strlen(returns));
+        Write(MapText(spaces, cells));
+        ASSERT_EQ(LoadWorldMap(path.c_str()), 1);
+        std::vector<std::uint8_t> spaced(WorldMap, WorldMap + 4096);
+        Write(MapText(returns, cells));
+        ASSERT_EQ(LoadWorldMap(path.c_str()), 1);
+        EXPECT_TRUE(std::equal(spaced.begin(), spaced.end(), WorldMap)) << cells << " cells a line";
     }
     // Lines of any length, and whatever follows the 4096th cell, change nothing.
     std::string text = MapText("");
@@ -78,6 +89,12 @@ TEST_F(WorldMapTest, ShortFilesAndStrayCharactersBecomeTileZero) {
     Write("");
     ASSERT_EQ(LoadWorldMap(path.c_str()), 1);
     EXPECT_EQ(std::count(WorldMap, WorldMap + 4096, 0), 4096);
+    // Reading stops at the limit as at the file's end: the cell after one line feed fewer is read.
+    for (std::size_t feeds : {WorldFileLimit - 1, WorldFileLimit}) {
+        Write(std::string(feeds, '\n') + "C");
+        ASSERT_EQ(LoadWorldMap(path.c_str()), 1);
+        EXPECT_EQ(WorldMap[0], feeds < WorldFileLimit ? 19 : 0) << feeds;
+    }
 }
 
 TEST_F(WorldMapTest, MissingFileKeepsTheMapItHad) {
