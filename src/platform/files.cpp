@@ -13,6 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "backend.h"
 
 namespace {
@@ -80,8 +84,19 @@ std::string GameFileHolding(const std::uint8_t* data, std::size_t size) {
 
 std::FILE* OpenGameFile(const char* name) {
     if (!name) return nullptr;
-    std::FILE* real = std::fopen(name, "rb");
-    if (!real) return nullptr;
+    // Only a regular file holds data: a named pipe would hold the game in open() until something
+    // wrote to it, and a device could be read for ever. Opened without waiting, such a file is
+    // refused as a missing one is.
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat status;
+    std::FILE* real = nullptr;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && fcntl(fd, F_SETFL, 0) == 0)
+        real = fdopen(fd, "rb");
+    if (!real) {
+        close(fd);
+        return nullptr;
+    }
     cookie_io_functions_t io{CookieRead, nullptr, CookieSeek, CookieClose};
     std::FILE* wrapped = fopencookie(real, "rb", io);
     if (!wrapped) return real; // still readable, only left out of the names

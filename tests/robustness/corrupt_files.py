@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Every data file missing, empty, cut to half and replaced by random bytes, one at a time.
+"""Every data file missing, empty, cut to half and replaced by random bytes, one at a time; and
+one file of each kind replaced by a named pipe that nothing writes to.
 
 Each case runs the real game through skirmo-replay (whichever build runs the suite, the sanitizer
 one included) past loading and into the first level, and checks that the game either does what it
@@ -26,6 +27,10 @@ SUPPORT = "help@velmora.example"
 SCRIPT = "0.1 SPACE down\n0.15 SPACE up\n0.6 SPACE down\n0.65 SPACE up\n5 UP down\n6 SPACE down\n"
 UNTIL = "9"
 DAMAGES = ("missing", "empty", "half", "random")
+# A pipe must be refused as a missing file is, not waited on: one for each way a file is read
+# (the map, a surface picture, the flash mask, each kind of sound, the music at start and in play).
+FIFOS = ("world.dat", "TILE1.bmp", "flashtmp.bmp", "plyrshot.voc", "terrible.wav", "CAIRO.MID",
+         "DREAMS.MID")
 
 
 def picture_message(name):
@@ -53,8 +58,10 @@ MUSIC_REACHED = {"CAIRO.MID", "DREAMS.MID"}
 
 def damage(path, how, rng):
     size = os.path.getsize(path)
-    if how == "missing":
+    if how in ("missing", "fifo"):
         os.remove(path)
+        if how == "fifo":
+            os.mkfifo(path)
         return
     with open(path, "rb") as f:
         data = f.read()
@@ -128,6 +135,7 @@ def run_case(replay, data, name, how, seed):
 def main():
     replay, data = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     cases = [(name, how) for name in sorted(os.listdir(data)) for how in DAMAGES]
+    cases += [(name, "fifo") for name in FIFOS]
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
         # The random bytes are the same on every run: a failure can be repeated.
         results = list(pool.map(
