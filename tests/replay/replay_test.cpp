@@ -29,10 +29,11 @@ class ReplayTest : public ::testing::Test {
 
     std::string Path(const std::string& name) { return (dir / name).string(); }
 
-    // Runs skirmo-replay with these arguments; returns its exit status.
-    int Replay(const std::string& args) {
-        std::string command = std::string(SKIRMO_REPLAY) + " --data " + SKIRMO_DATA_DIR + " " +
-                              args + " 2>" + Path("stderr.txt");
+    // Runs skirmo-replay with these arguments, and what a shell command writes on its standard
+    // input if one is given; returns its exit status.
+    int Replay(const std::string& args, const std::string& feed = "") {
+        std::string command = (feed.empty() ? "" : feed + " | ") + SKIRMO_REPLAY + " --data " +
+                              SKIRMO_DATA_DIR + " " + args + " 2>" + Path("stderr.txt");
         int raw = std::system(command.c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
@@ -229,9 +230,33 @@ TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {
     fs::resize_file((Write("big.txt", "# big\n"), Path("big.txt")), (16u << 20) + 1);
     EXPECT_EQ(Replay("--script " + Path("big.txt")), 2);
     EXPECT_NE(Read("stderr.txt").find("larger than 16 MiB"), std::string::npos);
+    // Nor can a pipe (or a device) give more: its size is known only once it is read.
+    EXPECT_EQ(Replay("--until 0 --script /dev/stdin", "yes '1 UP down' | head -c 20000000"), 2);
+    EXPECT_NE(Read("stderr.txt").find("larger than 16 MiB"), std::string::npos);
     EXPECT_EQ(Replay("--pitch-pad 3"), 2);
     EXPECT_EQ(Replay("--fail surface:24"), 2);
     EXPECT_EQ(Replay("--fail surface:0"), 2);
+}
+
+TEST_F(ReplayTest, TwoOutputsInOneFileAreRefused) {
+    // The same file, also when named through a link to its folder or with a detour.
+    fs::create_directory_symlink(dir, dir / "link");
+    fs::create_directory(dir / "sub");
+    const std::string a = Path("out"), sameA[] = {a, Path("link/out"), Path("sub/../out")};
+    for (const std::string& other : sameA)
+        for (std::string twice : {"--state-at 1:" + a + " --shot-at 1:" + other,
+                                  "--shot-at 1:" + a + " --shot-at 2:" + other,
+                                  "--state-at 1:" + a + " --log " + other}) {
+            EXPECT_EQ(Replay("--until 2 " + twice), 2) << twice;
+            EXPECT_NE(Read("stderr.txt").find("would both write " + other), std::string::npos)
+                << Read("stderr.txt");
+            EXPECT_FALSE(fs::exists(a)) << twice;
+        }
+    // A file that is there already may have a second name of its own.
+    Write("old", "kept");
+    fs::create_hard_link(Path("old"), Path("hard"));
+    EXPECT_EQ(Replay("--until 2 --state-at 1:" + Path("old") + " --log " + Path("hard")), 2);
+    EXPECT_EQ(Read("old"), "kept");
 }
 
 TEST_F(ReplayTest, FiveFiveFiveAndPaddedSurfacesRunToo) {

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -68,19 +67,40 @@ std::string FromHere(const std::string& path) {
     return error ? path : p.string();
 }
 
-// A script is a small text file: anything else is refused before it is read.
-constexpr std::uintmax_t LargestScript = std::uintmax_t(16) << 20;
+// A script is a small text file. Whatever the path names (a pipe, a device), no more than this
+// and one byte is read before it is refused.
+constexpr std::size_t LargestScript = std::size_t(16) << 20;
 
 std::string ReadScript(const std::string& path) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) Die(path + " is a folder, not a script");
-    std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error && size > LargestScript) Die(path + " is larger than 16 MiB: not a script");
     std::ifstream in(path, std::ios::binary);
     if (!in) Die("cannot read " + path);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
+    std::string text;
+    char chunk[1 << 16];
+    while (text.size() <= LargestScript) {
+        std::size_t want = std::min(sizeof chunk, LargestScript + 1 - text.size());
+        if (in.read(chunk, std::streamsize(want)).gcount() <= 0) break;
+        text.append(chunk, std::size_t(in.gcount()));
+    }
+    if (in.bad()) Die("cannot read " + path);
+    if (text.size() > LargestScript) Die(path + " is larger than 16 MiB: not a script");
+    return text;
+}
+
+// Two outputs in one file would leave only the one written last. The same file may be named
+// two ways: through a link, a detour, or a second hard link to it.
+void RefuseSharedOutputs(const std::vector<std::pair<std::string, std::string>>& outputs) {
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j) {
+            const std::string &a = outputs[j].second, &b = outputs[i].second;
+            std::error_code e1, e2, e3;
+            bool same = std::filesystem::weakly_canonical(a, e1) ==
+                            std::filesystem::weakly_canonical(b, e2) &&
+                        !e1 && !e2;
+            if (same || std::filesystem::equivalent(a, b, e3))
+                Die(outputs[j].first + " and " + outputs[i].first + " would both write " + b);
+        }
 }
 
 TestFailure ParseFailure(const std::string& text) {
@@ -179,6 +199,13 @@ int main(int argc, char** argv) {
         } else
             Die("unknown option '" + a + "'");
     }
+    std::vector<std::pair<std::string, std::string>> outputs; // (option, path)
+    for (const auto& state : states)
+        outputs.emplace_back("--state-at", state.second);
+    for (const auto& shot : options.shots)
+        outputs.emplace_back("--shot-at", shot.second);
+    if (!logPath.empty()) outputs.emplace_back("--log", logPath);
+    RefuseSharedOutputs(outputs);
     if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) Die("cannot enter " + dataDir);
 
     std::stable_sort(states.begin(), states.end(),
