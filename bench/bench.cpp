@@ -25,9 +25,9 @@
 
 #include <unistd.h>
 
-#include "app/game_clock.h"
-#include "app/game_globals.h"
-#include "app/random.h"
+#include "core/game_clock.h"
+#include "core/game_globals.h"
+#include "core/random.h"
 #include "app/startup.h"
 #include "combat/craft.h"
 #include "combat/debris.h"
@@ -41,8 +41,9 @@
 #include "platform/window.h"
 #include "world/clouds.h"
 #include "world/compose_frame.h"
-#include "world/headings.h"
+#include "core/headings.h"
 #include "world/landscape.h"
+#include "core/program.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/game_globals.h"
-#include "app/startup.h"
+#include "core/game_globals.h"
+#include "core/program.h"
 #include "display/bitmaps.h"
 #include "display/display.h"
 #include "display/pixels.h"

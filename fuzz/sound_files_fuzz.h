@@ -1,8 +1,8 @@
 // sound_files_fuzz.h -- the sound loaders' fuzz targets share their set-up
 #pragma once
 
-#include "app/game_globals.h"
-#include "app/startup.h"
+#include "core/game_globals.h"
+#include "core/program.h"
 #include "audio/sound.h"
 #include "platform/test/test_platform.h"
 #include "platform/window.h"

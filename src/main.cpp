@@ -1,4 +1,11 @@
 // main.cpp -- skirmo, the game, on the desktop
 #include "app/startup.h"
+#include "command_line.h"
+#include "data_folder.h"
 
-int main(int, char**) { return WinMain(nullptr, nullptr, nullptr, 0); }
+int main(int argc, char** argv) {
+    CommandLine commandLine;
+    if (int status = ReadCommandLine(argc, argv, commandLine); status >= 0) return status;
+    EnterDataFolder();
+    return WinMain(nullptr, nullptr, nullptr, 0);
+}

@@ -8,12 +8,13 @@
 
 #include <unistd.h>
 
-#include "app/game_globals.h"
+#include "core/game_globals.h"
 #include "app/startup.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "platform/test/test_platform.h"
 #include "platform/window.h"
+#include "core/program.h"
 
 class GameTest : public ::testing::Test {
   protected:

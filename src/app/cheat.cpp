@@ -5,7 +5,7 @@
 // release, standing still meanwhile.
 #include "app/cheat.h"
 
-#include "app/game_globals.h"
+#include "core/game_globals.h"
 #include "combat/craft.h"
 #include "platform/input.h"
 

@@ -6,10 +6,10 @@
 #include "app/frame_step.h"
 
 #include "app/cheat.h"
-#include "app/game_clock.h"
+#include "core/game_clock.h"
 #include "app/game_flow.h"
-#include "app/game_globals.h"
-#include "app/startup.h"
+#include "core/game_globals.h"
+#include "core/program.h"
 #include "app/text_screens.h"
 #include "audio/sound.h"
 #include "combat/craft.h"
@@ -21,7 +21,7 @@
 #include "platform/input.h"
 #include "world/clouds.h"
 #include "world/compose_frame.h"
-#include "world/headings.h"
+#include "core/headings.h"
 
 float PlayerLastShotTime = 0.0f;
 

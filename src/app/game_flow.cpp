@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/game_clock.h"
-#include "app/random.h"
-#include "app/startup.h"
+#include "core/game_clock.h"
+#include "core/random.h"
+#include "core/program.h"
 #include "app/text_screens.h"
 #include "audio/music.h"
 #include "audio/sound.h"
@@ -26,7 +26,7 @@
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "world/clouds.h"
-#include "world/headings.h"
+#include "core/headings.h"
 #include "world/landscape.h"
 
 namespace {

@@ -9,34 +9,21 @@
 #include <string>
 
 #include "app/frame_step.h"
-#include "app/game_clock.h"
+#include "core/game_clock.h"
 #include "app/game_flow.h"
-#include "app/game_globals.h"
+#include "core/game_globals.h"
 #include "app/text_screens.h"
-#include "app/texts.h"
+#include "core/texts.h"
 #include "audio/music.h"
 #include "audio/sound.h"
 #include "combat/shots.h"
 #include "display/display.h"
 #include "platform/input.h"
+#include "core/program.h"
 
-HWND MainWindow = nullptr;
-std::int32_t AppActive = 1;
-std::int32_t Paused = 0;
 std::int32_t LastActivation = 1;
-std::int32_t SoundEnabled = 1;
-std::int32_t HalfScreenWidth = 320;
-std::int32_t HalfScreenHeight = 240;
 
-static const GlobalsReset Reset([] {
-    MainWindow = nullptr;
-    AppActive = 1;
-    Paused = 0;
-    LastActivation = 1;
-    SoundEnabled = 1;
-    HalfScreenWidth = 320;
-    HalfScreenHeight = 240;
-});
+static const GlobalsReset Reset([] { LastActivation = 1; });
 
 // The title picture is compiled in from startup_title.bmp (see CMakeLists.txt).
 extern const unsigned char StartupTitleBitmap[];

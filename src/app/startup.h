@@ -5,13 +5,7 @@
 
 #include "platform/window.h"
 
-extern HWND MainWindow;
-extern std::int32_t AppActive;      // 1 while the game is in front; frame steps run only then
-extern std::int32_t Paused;         // 1 while paused (P, or switching away)
 extern std::int32_t LastActivation; // the last activation flag seen, to tell changes from repeats
-extern std::int32_t SoundEnabled;   // 0 when the player ticked "no sound card"
-extern std::int32_t HalfScreenWidth;
-extern std::int32_t HalfScreenHeight;
 
 // The start-up dialog as the dialog service draws it (resource 101) and its title picture.
 extern const DialogTemplate StartupDialog;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/game_clock.h"
-#include "app/texts.h"
+#include "core/game_clock.h"
+#include "core/texts.h"
 #include "display/display.h"
 #include "platform/gdi.h"
 #include "platform/input.h"

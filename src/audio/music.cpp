@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/game_globals.h"
-#include "app/startup.h"
-#include "app/texts.h"
+#include "core/game_globals.h"
+#include "core/program.h"
+#include "core/texts.h"
 #include "platform/mmsystem.h"
 #include "platform/window.h"
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/game_globals.h"
-#include "app/startup.h"
+#include "core/game_globals.h"
+#include "core/program.h"
 #include "platform/files.h"
 #include "platform/mmsystem.h"
 #include "platform/window.h"

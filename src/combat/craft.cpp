@@ -1,11 +1,13 @@
-// craft.cpp -- the craft records, the level set-up and the roster
+// craft.cpp -- the craft records, the level set-up and the roster, turning and drawing a craft
 #include "combat/craft.h"
 
 #include <cstring>
 
-#include "app/game_globals.h"
-#include "app/random.h"
+#include "core/game_globals.h"
+#include "core/random.h"
 #include "combat/debris.h"
+#include "core/headings.h"
+#include "display/rasterizer.h"
 
 Craft PlayerCraft{};
 Craft EnemyCraft[EnemySlots]{};
@@ -99,4 +101,36 @@ void AssignCraftImages(int level) {
         for (Craft& enemy : EnemyCraft)
             enemy.FrameImages[f] = &enemyImages[f];
     }
+}
+
+void RotateCraftCorners(Craft& craft, int h) {
+    float c = CosTable[h];
+    float s = SinTable[h];
+    // Always from the model corners: turning the turned corners again would let the square drift.
+    for (int k = 0; k < 4; ++k) {
+        float x = craft.ModelCorners[k].X;
+        float y = craft.ModelCorners[k].Y;
+        craft.RotatedCorners[k].X = x * c - y * s;
+        craft.RotatedCorners[k].Y = y * c + x * s;
+    }
+}
+
+void DrawCraftSprite(Craft& craft, std::int32_t screenX, std::int32_t screenY) {
+    bool drawable = craft.Frame >= 0 && craft.Frame < 3 && craft.FrameImages[craft.Frame] &&
+                    craft.SpriteWidth >= 1 && craft.SpriteWidth <= SpriteSize &&
+                    craft.SpriteHeight >= 1 && craft.SpriteHeight <= SpriteSize;
+    std::int32_t x[4], y[4];
+    for (int i = 0; i < 4 && drawable; ++i)
+        drawable = CornerOnScreenPlane(screenX, craft.RotatedCorners[i].X, x[i]) &&
+                   CornerOnScreenPlane(screenY, craft.RotatedCorners[i].Y, y[i]);
+    if (drawable) {
+        CurrentTexture = craft.FrameImages[craft.Frame];
+        std::int32_t w = craft.SpriteWidth - 1;
+        std::int32_t h = craft.SpriteHeight - 1;
+        // The two triangles share the diagonal from the picture's top-left to its bottom-right.
+        DrawTexturedTriangle(x[0], y[0], x[1], y[1], x[2], y[2], 0, 0, 0, h, w, h);
+        DrawTexturedTriangle(x[0], y[0], x[2], y[2], x[3], y[3], 0, 0, w, h, w, 0);
+    }
+    // The hit image is shown for one drawing only.
+    if (craft.Frame == FrameHit) craft.Frame = FrameNormal;
 }

@@ -71,3 +71,9 @@ void SetUpCraftForLevel();
 void SpawnEnemy(int slot);
 // Points every craft's three images at the set of this level.
 void AssignCraftImages(int level);
+// Turns the craft's ModelCorners to heading index h (0 to 1920) into its RotatedCorners.
+void RotateCraftCorners(Craft& craft, int h);
+// Draws the craft centred on a screen point; a hit image (Frame 1) reverts to Frame 0 after.
+// Draws nothing for a craft without a picture for its Frame or with a corner that is not
+// finite or beyond RasterCornerLimit.
+void DrawCraftSprite(Craft& craft, std::int32_t screenX, std::int32_t screenY);

@@ -8,12 +8,13 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/game_clock.h"
-#include "app/random.h"
+#include "core/game_clock.h"
+#include "core/random.h"
 #include "combat/craft.h"
 #include "display/display.h"
 #include "display/pixels.h"
-#include "world/headings.h"
+#include "core/headings.h"
+#include "core/program.h"
 
 namespace {
 

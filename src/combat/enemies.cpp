@@ -7,13 +7,13 @@
 
 #include <cmath>
 
-#include "app/game_clock.h"
-#include "app/random.h"
+#include "core/game_clock.h"
+#include "core/random.h"
 #include "audio/sound.h"
 #include "combat/craft.h"
 #include "combat/debris.h"
 #include "combat/shots.h"
-#include "world/headings.h"
+#include "core/headings.h"
 
 namespace {
 

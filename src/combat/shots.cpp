@@ -6,13 +6,14 @@
 #include <cmath>
 #include <new>
 
-#include "app/game_clock.h"
-#include "app/game_globals.h"
+#include "core/game_clock.h"
+#include "core/game_globals.h"
 #include "audio/sound.h"
 #include "combat/craft.h"
 #include "display/display.h"
 #include "display/pixels.h"
-#include "world/headings.h"
+#include "core/headings.h"
+#include "core/program.h"
 
 ShotListRecord ShotList{};
 std::uint16_t ShotColours[2] = {};

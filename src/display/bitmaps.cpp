@@ -12,9 +12,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_globals.h"
-#include "app/startup.h"
-#include "app/texts.h"
+#include "core/game_globals.h"
+#include "core/program.h"
+#include "core/texts.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "platform/window.h"

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_globals.h"
-#include "app/startup.h"
-#include "app/texts.h"
+#include "core/game_globals.h"
+#include "core/program.h"
+#include "core/texts.h"
 #include "display/bitmaps.h"
 #include "display/pixels.h"
 #include "platform/window.h"
@@ -20,15 +20,10 @@ LPDIRECTDRAWSURFACE LifeIconSurface = nullptr;
 LPDIRECTDRAWSURFACE CloudSurface = nullptr;
 DDSURFACEDESC SurfaceDesc{};
 
-std::int32_t ScreenWidth = 640;
-std::int32_t ScreenHeight = 480;
-
 // Releases the surfaces before forgetting them, so a reset never leaks.
 static const GlobalsReset Reset([] {
     ReleaseDisplay();
     std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
-    ScreenWidth = 640;
-    ScreenHeight = 480;
 });
 
 namespace {

@@ -17,8 +17,6 @@ extern LPDIRECTDRAWSURFACE CloudSurface;
 // The one surface description every creation and lock fills in.
 extern DDSURFACEDESC SurfaceDesc;
 
-extern std::int32_t ScreenWidth;  // 640 or 800, set by the start-up dialog
-extern std::int32_t ScreenHeight; // 480 or 600
 constexpr std::int32_t ColourDepth = 16;
 
 // Creates the display object, the 16-bit mode, the flipping pair and the 22 off-screen

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/game_globals.h"
+#include "core/game_globals.h"
 
 PixelFormat PixelFormatInfo{};
 LockedFrame FrameBuffer{};

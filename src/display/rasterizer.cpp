@@ -8,11 +8,11 @@
 #include <cmath>
 #include <utility>
 
-#include "app/game_globals.h"
-#include "combat/craft.h"
+#include "core/game_globals.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "display/rasterizer_wide.h"
+#include "core/program.h"
 
 const SpriteImage* CurrentTexture = nullptr;
 
@@ -65,17 +65,6 @@ void DrawColumnBetween(ColumnBatch& batch, std::int32_t column, const EdgeValues
 
 bool WithinCornerLimit(std::int64_t value) {
     return value >= -RasterCornerLimit && value <= RasterCornerLimit;
-}
-
-// A corner's screen coordinate, or false when the rotated offset is not a number, infinite, or
-// so far out that the integer arithmetic of the walk could overflow. The joke keys grow an
-// enemy's corners without bound, so this is a real case, not a theoretical one.
-bool CornerOnPlane(std::int32_t centre, float offset, std::int32_t& result) {
-    if (!std::isfinite(offset) || std::fabs(offset) > float(RasterCornerLimit)) return false;
-    std::int64_t value = std::int64_t(centre) + std::int64_t(offset); // truncates toward zero
-    if (!WithinCornerLimit(value)) return false;
-    result = std::int32_t(value);
-    return true;
 }
 
 // Walks the triangle's columns from left to right, clipped to the screen.
@@ -132,24 +121,15 @@ void WalkTriangle(Corner c0, Corner c1, Corner c2, ColumnBatch& batch) {
 
 } // namespace
 
-void DrawCraftSprite(Craft& craft, std::int32_t screenX, std::int32_t screenY) {
-    bool drawable = craft.Frame >= 0 && craft.Frame < 3 && craft.FrameImages[craft.Frame] &&
-                    craft.SpriteWidth >= 1 && craft.SpriteWidth <= SpriteSize &&
-                    craft.SpriteHeight >= 1 && craft.SpriteHeight <= SpriteSize;
-    std::int32_t x[4], y[4];
-    for (int i = 0; i < 4 && drawable; ++i)
-        drawable = CornerOnPlane(screenX, craft.RotatedCorners[i].X, x[i]) &&
-                   CornerOnPlane(screenY, craft.RotatedCorners[i].Y, y[i]);
-    if (drawable) {
-        CurrentTexture = craft.FrameImages[craft.Frame];
-        std::int32_t w = craft.SpriteWidth - 1;
-        std::int32_t h = craft.SpriteHeight - 1;
-        // The two triangles share the diagonal from the picture's top-left to its bottom-right.
-        DrawTexturedTriangle(x[0], y[0], x[1], y[1], x[2], y[2], 0, 0, 0, h, w, h);
-        DrawTexturedTriangle(x[0], y[0], x[2], y[2], x[3], y[3], 0, 0, w, h, w, 0);
-    }
-    // The hit image is shown for one drawing only.
-    if (craft.Frame == FrameHit) craft.Frame = FrameNormal;
+// A corner's screen coordinate, or false when the rotated offset is not a number, infinite, or
+// so far out that the integer arithmetic of the walk could overflow. The joke keys grow an
+// enemy's corners without bound, so this is a real case, not a theoretical one.
+bool CornerOnScreenPlane(std::int32_t centre, float offset, std::int32_t& result) {
+    if (!std::isfinite(offset) || std::fabs(offset) > float(RasterCornerLimit)) return false;
+    std::int64_t value = std::int64_t(centre) + std::int64_t(offset); // truncates toward zero
+    if (!WithinCornerLimit(value)) return false;
+    result = std::int32_t(value);
+    return true;
 }
 
 void DrawTexturedTriangle(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,

@@ -8,8 +8,6 @@
 
 #include "display/bitmaps.h"
 
-struct Craft;
-
 extern const SpriteImage* CurrentTexture;
 
 // Corners farther than this from the screen's origin (in pixels) are not drawn: the quad is
@@ -18,10 +16,9 @@ extern const SpriteImage* CurrentTexture;
 // the conversions. A quad this large covers the whole screen with one or two texels anyway.
 constexpr std::int64_t RasterCornerLimit = std::int64_t(1) << 24;
 
-// Draws the craft centred on a screen point; a hit image (Frame 1) reverts to Frame 0 after.
-// Draws nothing for a craft without a picture for its Frame or with a corner that is not
-// finite or beyond RasterCornerLimit.
-void DrawCraftSprite(Craft& craft, std::int32_t screenX, std::int32_t screenY);
+// The screen coordinate of a corner offset from a centre; false when the offset is not finite
+// or the corner lies beyond RasterCornerLimit.
+bool CornerOnScreenPlane(std::int32_t centre, float offset, std::int32_t& result);
 // One triangle with CurrentTexture, clipped to the screen. Corners in screen pixels, texture
 // coordinates in whole texels (0 to 53), each in the same order. Draws nothing when a corner is
 // beyond RasterCornerLimit.

@@ -1,11 +1,12 @@
 // rasterizer_wide.cpp -- a triangle's columns drawn eight at a time, row by row
 #include "display/rasterizer_wide.h"
 
-#include "app/game_globals.h"
+#include "core/game_globals.h"
 #include "display/bitmaps.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "display/rasterizer.h"
+#include "core/program.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

@@ -8,12 +8,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_clock.h"
-#include "app/game_globals.h"
-#include "app/texts.h"
+#include "core/game_clock.h"
+#include "core/game_globals.h"
+#include "core/texts.h"
 #include "display/bitmaps.h"
 #include "display/display.h"
 #include "display/pixels.h"
+#include "core/program.h"
 
 std::uint32_t FlashMask[FlashMaskSize * FlashMaskSize] = {};
 

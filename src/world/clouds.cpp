@@ -1,12 +1,13 @@
 // clouds.cpp -- the clouds and the wind
 #include "world/clouds.h"
 
-#include "app/game_clock.h"
-#include "app/game_globals.h"
-#include "app/random.h"
+#include "core/game_clock.h"
+#include "core/game_globals.h"
+#include "core/random.h"
 #include "combat/craft.h"
 #include "display/display.h"
 #include "world/landscape.h"
+#include "core/program.h"
 
 Cloud Clouds[CloudCount] = {};
 float WindSpeed = 0.0f;

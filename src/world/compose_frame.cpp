@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/game_clock.h"
-#include "app/game_globals.h"
+#include "core/game_clock.h"
+#include "core/game_globals.h"
 #include "combat/craft.h"
 #include "combat/debris.h"
 #include "combat/shots.h"
@@ -20,8 +20,9 @@
 #include "platform/gdi.h"
 #include "platform/input.h"
 #include "world/clouds.h"
-#include "world/headings.h"
+#include "core/headings.h"
 #include "world/landscape.h"
+#include "core/program.h"
 
 std::int32_t FpsDisplayOn = 0;
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/game_globals.h"
-#include "app/startup.h"
+#include "core/game_globals.h"
+#include "core/program.h"
 #include "combat/craft.h"
 #include "display/display.h"
 #include "platform/files.h"

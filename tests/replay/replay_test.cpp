@@ -11,6 +11,8 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "core/program.h"
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -11,13 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/game_clock.h"
+#include "core/game_clock.h"
 #include "display/bitmaps.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "display/wipes.h"
 #include "flight_scene.h"
 #include "platform/gdi.h"
+#include "core/program.h"
 
 namespace fs = std::filesystem;
 

@@ -5,8 +5,8 @@
 #include <array>
 #include <set>
 
-#include "app/game_clock.h"
-#include "app/random.h"
+#include "core/game_clock.h"
+#include "core/random.h"
 #include "flight_scene.h"
 #include "world/clouds.h"
 #include "world/landscape.h"

@@ -9,7 +9,8 @@
 #include "display/display.h"
 #include "display/pixels.h"
 #include "game_fixture.h"
-#include "world/headings.h"
+#include "core/headings.h"
+#include "core/program.h"
 
 class CombatTest : public GameTest {
   protected:

@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "app/cheat.h"
-#include "app/game_clock.h"
-#include "app/startup.h"
+#include "core/game_clock.h"
+#include "core/program.h"
 #include "display/wipes.h"
 #include "flight_scene.h"
 #include "world/clouds.h"

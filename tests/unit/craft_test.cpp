@@ -4,14 +4,15 @@
 #include <cmath>
 #include <vector>
 
-#include "app/game_clock.h"
-#include "app/random.h"
+#include "core/game_clock.h"
+#include "core/random.h"
 #include "combat/craft.h"
 #include "combat/debris.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "game_fixture.h"
-#include "world/headings.h"
+#include "core/headings.h"
+#include "core/program.h"
 
 namespace {
 

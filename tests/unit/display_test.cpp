@@ -8,6 +8,7 @@
 #include "display/pixels.h"
 #include "game_fixture.h"
 #include "platform/gdi.h"
+#include "core/program.h"
 
 namespace {
 

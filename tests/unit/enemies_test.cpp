@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/game_clock.h"
-#include "app/random.h"
+#include "core/game_clock.h"
+#include "core/random.h"
 #include "combat/shots.h"
 #include "combat_support.h"
 

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "app/game_clock.h"
-#include "app/startup.h"
+#include "core/game_clock.h"
+#include "core/program.h"
 #include "combat/craft.h"
 #include "display/bitmaps.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "game_fixture.h"
 #include "world/clouds.h"
-#include "world/headings.h"
+#include "core/headings.h"
 
 namespace flight {
 

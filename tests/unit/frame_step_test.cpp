@@ -7,6 +7,7 @@
 #include "app/frame_step.h"
 #include "flight_scene.h"
 #include "platform/input.h"
+#include "core/program.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/game_clock.h"
+#include "core/game_clock.h"
 #include "game_fixture.h"
 
 namespace {

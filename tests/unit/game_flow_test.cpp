@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_clock.h"
+#include "core/game_clock.h"
 #include "app/game_flow.h"
 #include "app/text_screens.h"
 #include "audio/music.h"
@@ -20,6 +20,7 @@
 #include "game_fixture.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
+#include "core/program.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "app/startup.h"
+#include "core/program.h"
 #include "flight_scene.h"
 #include "world/landscape.h"
 

@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "core/texts.h"
 #include "audio/music.h"
 #include "game_fixture.h"
 #include "platform/mmsystem.h"
+#include "core/program.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/game_clock.h"
+#include "core/game_clock.h"
 #include "audio/sound.h"
 #include "combat_support.h"
 

@@ -11,11 +11,12 @@
 
 #include <unistd.h>
 
-#include "app/game_clock.h"
+#include "core/game_clock.h"
 #include "app/game_flow.h"
 #include "audio/sound.h"
 #include "game_fixture.h"
 #include "platform/backend.h"
+#include "core/program.h"
 
 namespace fs = std::filesystem;
 

@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/game_clock.h"
+#include "core/game_clock.h"
 #include "combat/shots.h"
 #include "game_fixture.h"
 #include "platform/input.h"
+#include "core/program.h"
 
 namespace {
 

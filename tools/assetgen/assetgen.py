@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Makes every data file of the game, the start-up title picture and the
-contact sheet, the same bytes on every run.
+"""Makes every data file of the game, the start-up title picture, the
+program's icons and the contact sheet, the same bytes on every run.
 
     python3 tools/assetgen/assetgen.py            write into the repository
     python3 tools/assetgen/assetgen.py --out DIR  write under DIR instead
@@ -22,12 +22,14 @@ if str(HERE) not in sys.path:
     sys.path.insert(0, str(HERE))
 
 import contact_sheet  # noqa: E402
+import icon  # noqa: E402
 import pictures  # noqa: E402
 import title  # noqa: E402
 import worldmap  # noqa: E402
 
 TITLE = pathlib.Path("src/app/startup_title.bmp")
 SHEET = pathlib.Path("docs/contact-sheet.png")
+ICONS = pathlib.Path("packaging/icons")
 
 
 def _optional(name):
@@ -58,6 +60,7 @@ def generate_all(root):
     title.write_title(title_path)
     written.append(title_path)
     written += contact_sheet.generate(root / SHEET, data, title_path)
+    written += icon.generate(root / ICONS, data)
     rel = []
     for p in written:
         r = pathlib.Path(p).resolve().relative_to(root.resolve())

@@ -67,19 +67,21 @@ def scale_colour(c, num, den):
 
 
 def encode_png(width, height, rows):
-    """rows: top first, each a list of (r, g, b).  8-bit RGB, no filter."""
+    """rows: top first, each a list of (r, g, b), or of (r, g, b, a) for a
+    picture with transparency.  8 bits a channel, no filter."""
     raw = bytearray()
     for row in rows:
         raw.append(0)
-        for r, g, b in row:
-            raw += bytes((r, g, b))
+        for px in row:
+            raw += bytes(px)
 
     def chunk(kind, data):
         body = kind + data
         return (struct.pack(">I", len(data)) + body
                 + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF))
 
-    ihdr = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    colour_type = 6 if len(rows[0][0]) == 4 else 2
+    ihdr = struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr)
             + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
             + chunk(b"IEND", b""))

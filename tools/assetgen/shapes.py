@@ -96,9 +96,16 @@ def inside_radius(x, y):
     return dx * dx + dy * dy <= RADIUS * RADIUS
 
 
-def mask_of(fn):
-    return [[fn(x + 0.5, y + 0.5) and inside_radius(x + 0.5, y + 0.5)
-             for x in range(SIZE)] for y in range(SIZE)]
+def mask_of(fn, size=SIZE):
+    """Samples the shape at the pixel centres of a size by size picture of
+    the 54-unit design."""
+    unit = SIZE / size
+    out = []
+    for y in range(size):
+        v = (y + 0.5) * unit
+        out.append([fn((x + 0.5) * unit, v) and
+                    inside_radius((x + 0.5) * unit, v) for x in range(size)])
+    return out
 
 
 # -------------------------------------------------------------- renderer
@@ -149,46 +156,57 @@ _LN = math.sqrt(sum(c * c for c in _LIGHT))
 LIGHT = tuple(c / _LN for c in _LIGHT)
 
 
-def _heights(layer, mask):
+def _heights(bevel, mask):
+    """bevel in pixels of the picture being drawn."""
     dist = _distance(mask)
-    b3 = max(1, layer.bevel * 3)
+    b3 = max(1, bevel * 3)
     out = []
     for row in dist:
         hr = []
         for v in row:
             t = min(v, b3) / b3
             # Rounded profile: quick rise at the edge, flat on top.
-            hr.append(layer.bevel * (1.0 - (1.0 - t) * (1.0 - t)))
+            hr.append(bevel * (1.0 - (1.0 - t) * (1.0 - t)))
         out.append(hr)
     return out
 
 
-def render(layers, outline=True, tint=None, prune=True):
-    """Renders the layers bottom first into a 54x54 Canvas with black
-    around.  tint, if given, maps every final colour (used for the hit and
-    wreck frames)."""
-    img = canvas.Canvas(SIZE, SIZE)
-    union_mask = [[False] * SIZE for _ in range(SIZE)]
+def render(layers, outline=True, tint=None, prune=True, size=SIZE):
+    """Renders the layers bottom first into a size by size Canvas (the
+    game's 54 by default) with black around.  tint, if given, maps every
+    final colour (used for the hit and wreck frames).  Larger pictures of
+    the same design (the program's icon) keep its relief: bevels and the
+    outline grow with the picture."""
+    k = size / SIZE
+    img = canvas.Canvas(size, size)
+    union_mask = [[False] * size for _ in range(size)]
+
+    def design(x, y):
+        # A pixel's place in the design's own pixels (stripes use them).
+        if size == SIZE:
+            return x, y
+        return (x + 0.5) / k - 0.5, (y + 0.5) / k - 0.5
     for layer in layers:
-        mask = mask_of(layer.shape)
-        hts = _heights(layer, mask)
-        for y in range(SIZE):
-            for x in range(SIZE):
+        mask = mask_of(layer.shape, size)
+        bevel = layer.bevel * k
+        hts = _heights(bevel, mask)
+        for y in range(size):
+            for x in range(size):
                 if not mask[y][x]:
                     continue
                 union_mask[y][x] = True
                 base = layer.colour
                 if layer.stripes:
-                    base = layer.stripes(x, y, base)
+                    base = layer.stripes(*design(x, y), base)
                 if layer.glow:
                     # Emissive: brightest where deepest inside.
-                    t = hts[y][x] / max(1, layer.bevel)
+                    t = hts[y][x] / max(1, bevel)
                     hot = canvas.mix(base, (255, 255, 230), int(t * 150), 256)
                     img.px[y][x] = hot
                     continue
 
                 def h(xx, yy):
-                    if 0 <= xx < SIZE and 0 <= yy < SIZE and mask[yy][xx]:
+                    if 0 <= xx < size and 0 <= yy < size and mask[yy][xx]:
                         return hts[yy][xx]
                     return 0.0
                 gx = (h(x + 1, y) - h(x - 1, y)) * 0.5
@@ -199,33 +217,28 @@ def render(layers, outline=True, tint=None, prune=True):
                 light = 0.35 + 0.75 * max(0.0, dot)
                 c = tuple(canvas.clamp8(round(ch * light)) for ch in base)
                 if layer.gloss and dot > 0.9:
-                    k = int((dot - 0.9) * 10 * layer.gloss)
-                    c = canvas.mix(c, (255, 255, 255), min(k, 220), 256)
+                    k10 = int((dot - 0.9) * 10 * layer.gloss)
+                    c = canvas.mix(c, (255, 255, 255), min(k10, 220), 256)
                 img.px[y][x] = c
     if prune:
         prune_spurs(img, union_mask)
     if tint:
-        for y in range(SIZE):
-            for x in range(SIZE):
+        for y in range(size):
+            for x in range(size):
                 if union_mask[y][x]:
                     img.px[y][x] = tint(x, y, img.px[y][x])
     if outline:
-        src = [row[:] for row in img.px]
-        for y in range(SIZE):
-            for x in range(SIZE):
-                if not union_mask[y][x]:
-                    continue
-                edge = False
-                for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
-                    nx, ny = x + dx, y + dy
-                    if not (0 <= nx < SIZE and 0 <= ny < SIZE) or \
-                            not union_mask[ny][nx]:
-                        edge = True
-                        break
-                if edge:
-                    img.px[y][x] = canvas.scale_colour(src[y][x], 55, 100)
-    for y in range(SIZE):
-        for x in range(SIZE):
+        # The ring of pixels within the outline's width of the outside:
+        # one pixel at the game's size (a pixel with an outside pixel
+        # beside it, chamfer distance 3).
+        width3 = 3 * max(1, round(k))
+        dist = _distance(union_mask)
+        for y in range(size):
+            for x in range(size):
+                if union_mask[y][x] and dist[y][x] <= width3:
+                    img.px[y][x] = canvas.scale_colour(img.px[y][x], 55, 100)
+    for y in range(size):
+        for x in range(size):
             if union_mask[y][x]:
                 img.px[y][x] = lift(img.px[y][x])
     return img

@@ -25,7 +25,7 @@
 #include "combat/shots.h"
 #include "platform/input.h"
 #include "platform/test/test_platform.h"
-#include "world/headings.h"
+#include "core/headings.h"
 
 namespace {
 

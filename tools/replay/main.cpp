@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "app/startup.h"
+#include "data_folder.h"
 #include "platform/test/test_platform.h"
 #include "bot.h"
 #include "replay_state.h"
@@ -206,7 +207,11 @@ int main(int argc, char** argv) {
         outputs.emplace_back("--shot-at", shot.second);
     if (!logPath.empty()) outputs.emplace_back("--log", logPath);
     RefuseSharedOutputs(outputs);
-    if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) Die("cannot enter " + dataDir);
+    // Without --data the runner finds the data as skirmo does, so an installation can be tried.
+    if (dataDir.empty())
+        EnterDataFolder();
+    else if (chdir(dataDir.c_str()) != 0)
+        Die("cannot enter " + dataDir);
 
     std::stable_sort(states.begin(), states.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });

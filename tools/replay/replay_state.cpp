@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/cheat.h"
-#include "app/game_clock.h"
-#include "app/startup.h"
+#include "core/game_clock.h"
+#include "core/program.h"
 #include "combat/craft.h"
 #include "combat/shots.h"
 #include "display/display.h"

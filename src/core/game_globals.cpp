@@ -1,5 +1,5 @@
 // game_globals.cpp -- the registry of the modules' resets
-#include "app/game_globals.h"
+#include "core/game_globals.h"
 
 #include <vector>
 

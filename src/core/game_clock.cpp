@@ -1,7 +1,7 @@
 // game_clock.cpp -- the clock in seconds and the length of each frame
-#include "app/game_clock.h"
+#include "core/game_clock.h"
 
-#include "app/game_globals.h"
+#include "core/game_globals.h"
 #include "platform/timer.h"
 
 std::int64_t ClockOrigin = 0;

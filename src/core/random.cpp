@@ -1,7 +1,7 @@
 // random.cpp -- the game's own pseudo-random numbers
-#include "app/random.h"
+#include "core/random.h"
 
-#include "app/game_globals.h"
+#include "core/game_globals.h"
 
 std::uint32_t RandomState = 1;
 

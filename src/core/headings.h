@@ -4,8 +4,6 @@
 // Heading 0 points right, 480 down; a growing heading turns clockwise on the screen.
 #pragma once
 
-struct Craft;
-
 constexpr int HeadingSteps = 1920;
 
 // 1921 entries each, so that a heading of exactly 1920.0 can still be looked up.
@@ -13,5 +11,3 @@ extern float SinTable[HeadingSteps + 1];
 extern float CosTable[HeadingSteps + 1];
 
 void BuildHeadingTables();
-// Turns the craft's ModelCorners to heading index h (0 to 1920) into its RotatedCorners.
-void RotateCraftCorners(Craft& craft, int h);

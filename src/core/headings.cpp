@@ -1,10 +1,9 @@
-// headings.cpp -- the heading tables and the turning of a craft's quad
-#include "world/headings.h"
+// headings.cpp -- the heading tables
+#include "core/headings.h"
 
 #include <cmath>
 
-#include "app/game_globals.h"
-#include "combat/craft.h"
+#include "core/game_globals.h"
 
 float SinTable[HeadingSteps + 1] = {};
 float CosTable[HeadingSteps + 1] = {};
@@ -23,17 +22,5 @@ void BuildHeadingTables() {
         double angle = double(i) * HeadingStepRadians;
         CosTable[i] = float(std::cos(angle));
         SinTable[i] = float(std::sin(angle));
-    }
-}
-
-void RotateCraftCorners(Craft& craft, int h) {
-    float c = CosTable[h];
-    float s = SinTable[h];
-    // Always from the model corners: turning the turned corners again would let the square drift.
-    for (int k = 0; k < 4; ++k) {
-        float x = craft.ModelCorners[k].X;
-        float y = craft.ModelCorners[k].Y;
-        craft.RotatedCorners[k].X = x * c - y * s;
-        craft.RotatedCorners[k].Y = y * c + x * s;
     }
 }

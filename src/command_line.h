@@ -1,0 +1,32 @@
+// command_line.h -- skirmo's options: one table read by the parser, --help and the man page
+#pragma once
+
+#include <span>
+
+// What the command line asked for. Each option's handler fills in its own field; main reads
+// them once, before the game starts.
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+};
+
+// One option: its name ("--data"), the name of its value ("DIR", or nullptr for a switch), one
+// line of help, and what it does to the CommandLine: apply gets the value (nullptr for a
+// switch) and returns false when the value is not one the option takes (a switch's apply
+// always succeeds). A new option is one
+// more row of CommandLineOptions and, when it has a setting, one more field above.
+struct CommandLineOption {
+    const char* name;
+    const char* argument;
+    const char* help;
+    bool (*apply)(CommandLine& commandLine, const char* value);
+};
+
+extern const std::span<const CommandLineOption> CommandLineOptions;
+extern const char* const ProgramVersion; // the project's version, from the build
+
+// Reads argv into commandLine; a value may follow its option as the next argument or after
+// '=' ("--data DIR", "--data=DIR"). Returns -1 when the game should start, or the exit status
+// to leave with: 0 after --help or --version (printed on standard output; 1 if that output
+// could not be written), 2 after a bad argument (one line on standard error naming it).
+int ReadCommandLine(int argc, char** argv, CommandLine& commandLine);

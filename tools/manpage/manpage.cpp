@@ -1,0 +1,90 @@
+// manpage.cpp -- skirmo-manpage: writes skirmo(6) from the option table --help shows
+//
+// Run by the build (packaging/CMakeLists.txt): skirmo-manpage FILE DATA_FOLDER, where
+// DATA_FOLDER is where the installation keeps the data, for the FILES section.
+#include <cstdio>
+#include <string>
+
+#include "command_line.h"
+
+namespace {
+
+// Text as roff shows it literally: a backslash and a minus sign are escaped, and a line may not
+// begin with a control character.
+std::string Roff(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
+    }
+    if (!out.empty() && (out[0] == '.' || out[0] == '\'')) out = "\\&" + out;
+    return out;
+}
+
+// The keys as the README's table gives them.
+const char* const Keys[][2] = {
+    {"Left, Right", "turn"},
+    {"Up, Down", "speed up, slow down"},
+    {"Space", "fire; also leaves the text pages"},
+    {"P", "pause and resume"},
+    {"K", "the keys page"},
+    {"I", "the frame-rate line"},
+    {"Esc", "quit (asks first)"},
+    {"Y, N", "answer the game's questions"},
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: skirmo-manpage FILE DATA_FOLDER\n");
+        return 2;
+    }
+    std::FILE* out = std::fopen(argv[1], "w");
+    if (!out) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    std::fprintf(out,
+                 ".TH SKIRMO 6 \"\" \"Velmora %s\" \"Games\"\n"
+                 ".SH NAME\n"
+                 "skirmo \\- Velmora, air\\-to\\-air combat seen from straight above\n"
+                 ".SH SYNOPSIS\n"
+                 ".B skirmo\n"
+                 "[\\fIOPTION\\fR]...\n"
+                 ".SH DESCRIPTION\n"
+                 "A small single\\-player arcade game. You fly one craft over a tiled landscape: "
+                 "five levels of fifteen alien craft each, a piece of music per level, three "
+                 "lives.\n"
+                 ".PP\n"
+                 "A start\\-up dialog asks for the picture size (640x480 or 800x600) and lets you "
+                 "play without sound. The game covers the screen; its picture is scaled with its "
+                 "4:3 shape kept.\n"
+                 ".SH OPTIONS\n",
+                 Roff(ProgramVersion).c_str());
+    for (const CommandLineOption& option : CommandLineOptions) {
+        std::fprintf(out, ".TP\n.B %s", Roff(option.name).c_str());
+        if (option.argument) std::fprintf(out, " \\fI%s\\fR", Roff(option.argument).c_str());
+        std::fprintf(out, "\n%s\n", Roff(option.help).c_str());
+    }
+    std::fprintf(out, ".SH KEYS\n");
+    for (const auto& key : Keys)
+        std::fprintf(out, ".TP\n.B %s\n%s\n", key[0], key[1]);
+    std::fprintf(out,
+                 ".PP\n"
+                 "Alt+Tab leaves the game paused; come back and press P. Alt+F4 closes it.\n"
+                 ".SH FILES\n"
+                 ".TP\n"
+                 ".I %s\n"
+                 "The game's pictures, map, sounds and music. The game reads them from the "
+                 "current folder when it holds them (world.dat among them), otherwise from "
+                 "here.\n"
+                 ".SH EXIT STATUS\n"
+                 "0 after a normal end, \\-\\-help or \\-\\-version; 2 for a bad option.\n",
+                 Roff(argv[2]).c_str());
+    return std::fclose(out) == 0 ? 0 : 1;
+}
