@@ -12,7 +12,7 @@
 std::int32_t CheatMode = 0;
 std::int32_t CheatProgress = 0;
 
-static const GlobalsReset Reset([] { CheatMode = CheatProgress = 0; });
+static const GlobalsReset Reset(CheatMode, CheatProgress);
 
 namespace {
 

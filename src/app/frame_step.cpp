@@ -29,10 +29,7 @@ namespace {
 
 bool FirstFrame = true;
 
-const GlobalsReset Reset([] {
-    PlayerLastShotTime = 0.0f;
-    FirstFrame = true;
-});
+const GlobalsReset Reset(PlayerLastShotTime, FirstFrame);
 
 bool Held(int key) { return GetAsyncKeyState(key) < 0; }
 

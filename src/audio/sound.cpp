@@ -100,12 +100,8 @@ bool FillSlotBuffer(int slot, const std::uint8_t* samples, std::size_t count) {
 
 } // namespace
 
-static const GlobalsReset Reset([] {
-    // Whatever SoundEnabled says now: the buffers of the last run must go.
-    StopAndReleaseAll();
-    for (SoundSlot& s : SoundSlots)
-        s = SoundSlot{};
-});
+// Whatever SoundEnabled says now: the buffers of the last run must go.
+static const GlobalsReset Reset(StopAndReleaseAll, SoundDevice, SoundSlots);
 
 bool FindVocSamples(const std::uint8_t* file, std::size_t size, std::size_t& offset,
                     std::size_t& count) {

@@ -19,14 +19,8 @@ std::int32_t EnemySpawnLimit = 15;
 // not been won.
 std::int32_t EnemiesRemaining = 15;
 
-static const GlobalsReset Reset([] {
-    ClearCraft();
-    CurrentLevel = 0;
-    PlayerLives = 3;
-    EnemiesSpawned = 0;
-    EnemySpawnLimit = 15;
-    EnemiesRemaining = 15;
-});
+static const GlobalsReset Reset(PlayerCraft, EnemyCraft, CurrentLevel, PlayerLives, EnemiesSpawned,
+                                EnemySpawnLimit, EnemiesRemaining);
 
 namespace {
 

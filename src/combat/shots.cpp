@@ -19,10 +19,7 @@ ShotListRecord ShotList{};
 std::uint16_t ShotColours[2] = {};
 
 // Frees the nodes before forgetting them, so a reset never leaks.
-static const GlobalsReset Reset([] {
-    ClearShots();
-    ShotColours[0] = ShotColours[1] = 0;
-});
+static const GlobalsReset Reset(ClearShots, ShotList, ShotColours);
 
 namespace {
 

@@ -8,10 +8,7 @@
 float SinTable[HeadingSteps + 1] = {};
 float CosTable[HeadingSteps + 1] = {};
 
-static const GlobalsReset Reset([] {
-    for (int i = 0; i <= HeadingSteps; ++i)
-        SinTable[i] = CosTable[i] = 0.0f;
-});
+static const GlobalsReset Reset(SinTable, CosTable);
 
 // The game has always taken a full turn as 6.28318 rather than 2 pi, so the last entry is not
 // quite the first one again; the step is that turn over 1920.

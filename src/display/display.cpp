@@ -21,10 +21,8 @@ LPDIRECTDRAWSURFACE CloudSurface = nullptr;
 DDSURFACEDESC SurfaceDesc{};
 
 // Releases the surfaces before forgetting them, so a reset never leaks.
-static const GlobalsReset Reset([] {
-    ReleaseDisplay();
-    std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
-});
+static const GlobalsReset Reset([] { ReleaseDisplay(); }, DisplayObject, PrimarySurface, BackBuffer,
+                                TileSurfaces, LifeIconSurface, CloudSurface, SurfaceDesc);
 
 namespace {
 

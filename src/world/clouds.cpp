@@ -13,12 +13,7 @@ Cloud Clouds[CloudCount] = {};
 float WindSpeed = 0.0f;
 std::int32_t WindTimer = 5;
 
-static const GlobalsReset Reset([] {
-    for (Cloud& c : Clouds)
-        c = Cloud{};
-    WindSpeed = 0.0f;
-    WindTimer = 5;
-});
+static const GlobalsReset Reset(Clouds, WindSpeed, WindTimer);
 
 namespace {
 

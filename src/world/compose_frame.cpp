@@ -26,7 +26,7 @@
 
 std::int32_t FpsDisplayOn = 0;
 
-static const GlobalsReset Reset([] { FpsDisplayOn = 0; });
+static const GlobalsReset Reset(FpsDisplayOn);
 
 namespace {
 
