@@ -48,28 +48,24 @@ void DrawPauseLine() {
     ReleaseSurfaceDC(PrimarySurface, dc);
 }
 
-// The turn is faster the slower the craft flies.
-constexpr float TurnRateBase = 1060.0f;
 constexpr float Acceleration = 50.0f; // units per second, per second
 constexpr float Braking = 50.0f;
 constexpr float Drag = 20.0f;
 constexpr float MinimumSpeed = 10.0f;
 constexpr float MaximumSpeed = 200.0f;
-constexpr float WorldLimit = 2048.0f;
 constexpr double GunInterval = 0.4; // seconds; a volley needs strictly more
-constexpr float FullTurn = float(HeadingSteps);
 
 void Turn(float turnStep) {
     Craft& p = PlayerCraft;
     if (Held(VK_RIGHT)) {
         p.Heading = p.Heading + turnStep;
-        if (p.Heading >= FullTurn) p.Heading -= FullTurn;
+        if (p.Heading >= HeadingSteps) p.Heading -= HeadingSteps;
         RotateCraftCorners(p, int(p.Heading));
     }
     // Both arrows together undo each other, and the picture is turned twice.
     if (Held(VK_LEFT)) {
         p.Heading = p.Heading - turnStep;
-        if (p.Heading < 0.0f) p.Heading += FullTurn;
+        if (p.Heading < 0.0f) p.Heading += HeadingSteps;
         RotateCraftCorners(p, int(p.Heading));
     }
 }
@@ -91,7 +87,7 @@ void ChangeSpeed() {
 
 float ClampToWorld(float position) {
     if (position < 0.0f) return 0.0f;
-    if (position > WorldLimit) return WorldLimit;
+    if (position > WorldSize) return WorldSize;
     return position;
 }
 
@@ -110,11 +106,11 @@ void FireGun() {
     if (CheatMode == 1) {
         // Ten shots two steps apart from Heading - 10: the spread leans one step to the left.
         float a = p.Heading - 10.0f;
-        if (a < 0.0f) a += FullTurn;
+        if (a < 0.0f) a += HeadingSteps;
         for (int i = 0; i < 10; ++i) {
             SpawnShot(ShotByPlayer, p.PosX, p.PosY, a);
             a = a + 2.0f;
-            if (a >= FullTurn) a -= FullTurn;
+            if (a >= HeadingSteps) a -= HeadingSteps;
         }
     } else {
         SpawnShot(ShotByPlayer, p.PosX, p.PosY, p.Heading);

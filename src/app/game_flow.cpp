@@ -105,7 +105,7 @@ void GameOverCheck() {
     // Read once more after the erase: a Y let go meanwhile counts as no.
     if (GetAsyncKeyState('Y') < 0) {
         CurrentLevel = 0;
-        PlayerLives = 3;
+        PlayerLives = StartingLives;
         ClearShots();
         InitShotList();
         StartLevel(0);
@@ -192,7 +192,7 @@ void StartLevel(int level) {
     EnemiesSpawned = 0;
     SetUpCraftForLevel();
     AssignCraftImages(CurrentLevel);
-    EnemySpawnLimit = 15;
+    EnemySpawnLimit = EnemiesPerLevel;
     EnemiesRemaining = EnemySpawnLimit;
     PlayMusicFromStart();
     LevelTitleOut(level);

@@ -23,7 +23,7 @@ namespace {
 float HeadingTowardCentre(float dx, float dy) {
     if (dy == 0.0f) return dx < 0.0f ? 0.0f : 960.0f;
     if (dx == 0.0f) return dy < 0.0f ? 480.0f : 1440.0f;
-    double t = std::atan(double(std::fabs(dy)) / double(std::fabs(dx))) * 305.57774884692145;
+    double t = std::atan(double(std::fabs(dy)) / double(std::fabs(dx))) * StepsPerRadian;
     if (dx > 0.0f) return float(dy > 0.0f ? 960.0 + t : 960.0 - t);
     return float(dy > 0.0f ? 1920.0 - t : t);
 }

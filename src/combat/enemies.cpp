@@ -15,13 +15,6 @@
 #include "combat/shots.h"
 #include "core/headings.h"
 
-namespace {
-
-// Radians to heading steps, with pi taken as 3.14159 as the game always did.
-constexpr double StepsPerRadian = 305.57774884692145;
-
-} // namespace
-
 float HeadingToPlayer(int slot) {
     const Craft& enemy = EnemyCraft[slot];
     float dx = enemy.PosX - PlayerCraft.PosX;
@@ -90,8 +83,8 @@ void FlyEnemy(int slot) {
         else
             enemy.Heading -= turn * FrameDelta;
     }
-    if (enemy.Heading >= 1920.0f) enemy.Heading -= 1920.0f;
-    if (enemy.Heading < 0.0f) enemy.Heading += 1920.0f;
+    if (enemy.Heading >= HeadingSteps) enemy.Heading -= HeadingSteps;
+    if (enemy.Heading < 0.0f) enemy.Heading += HeadingSteps;
 
     // The shot leaves from where the enemy is now, along the turned heading.
     EnemyTryFire(slot, distance);

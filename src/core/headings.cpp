@@ -10,10 +10,7 @@ float CosTable[HeadingSteps + 1] = {};
 
 static const GlobalsReset Reset(SinTable, CosTable);
 
-// The game has always taken a full turn as 6.28318 rather than 2 pi, so the last entry is not
-// quite the first one again; the step is that turn over 1920.
-constexpr double HeadingStepRadians = 0.0032724895833333334;
-
+// The last entry is not quite the first one again: the turn is 6.28318 radians, not 2 pi.
 void BuildHeadingTables() {
     for (int i = 0; i <= HeadingSteps; ++i) {
         double angle = double(i) * HeadingStepRadians;

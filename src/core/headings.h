@@ -5,6 +5,9 @@
 #pragma once
 
 constexpr int HeadingSteps = 1920;
+constexpr double FullTurnRadians = 6.28318;
+constexpr double HeadingStepRadians = FullTurnRadians / HeadingSteps;
+constexpr double StepsPerRadian = HeadingSteps / FullTurnRadians;
 
 // 1921 entries each, so that a heading of exactly 1920.0 can still be looked up.
 extern float SinTable[HeadingSteps + 1];

@@ -50,7 +50,7 @@ void DrawFrameRateLine(const char* text) {
 // countdown runs whether or not the back buffer could be locked; only the drawing needs it.
 void RunPlayerDestruction(bool locked) {
     Craft& p = PlayerCraft;
-    if (p.HitPoints == 0) p.HitPoints = 10;
+    if (p.HitPoints == 0) p.HitPoints = PlayerHitPoints;
     --p.Countdown;
     if (p.Countdown != 0) {
         MoveDebris(p);
@@ -62,15 +62,10 @@ void RunPlayerDestruction(bool locked) {
         }
         return;
     }
-    p.PosX = 320.0f;
-    p.PosY = 240.0f;
-    p.Heading = 0.0f;
-    p.Speed = 50.0f;
     p.Frame = FrameNormal;
     p.State = CraftAttacking;
     RotateCraftCorners(p, 0);
-    SeedDebris(p);
-    p.HitPoints = 10;
+    ReturnPlayerToStart();
 }
 
 } // namespace
