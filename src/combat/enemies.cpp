@@ -17,15 +17,7 @@
 
 float HeadingToPlayer(int slot) {
     const Craft& enemy = EnemyCraft[slot];
-    float dx = enemy.PosX - PlayerCraft.PosX;
-    float dy = enemy.PosY - PlayerCraft.PosY;
-    // dx and dy point from the player to the enemy, so each quadrant is mirrored: the result
-    // is the way back.
-    if (dy == 0.0f) return dx < 0.0f ? 0.0f : 960.0f;
-    if (dx == 0.0f) return dy < 0.0f ? 480.0f : 1440.0f;
-    float a = float(std::atan(std::fabs(double(dy)) / std::fabs(double(dx))) * StepsPerRadian);
-    if (dx > 0.0f) return dy > 0.0f ? 960.0f + a : 960.0f - a;
-    return dy > 0.0f ? 1920.0f - a : a;
+    return HeadingToOrigin(enemy.PosX - PlayerCraft.PosX, enemy.PosY - PlayerCraft.PosY, true);
 }
 
 void EnemyTryFire(int slot, float distance) {

@@ -18,3 +18,15 @@ void BuildHeadingTables() {
         SinTable[i] = float(std::sin(angle));
     }
 }
+
+float HeadingToOrigin(float dx, float dy, bool roundAngle) {
+    // (dx, dy) points away from the origin, so each quadrant is mirrored: the way back.
+    if (dy == 0.0f) return dx < 0.0f ? 0.0f : 960.0f;
+    if (dx == 0.0f) return dy < 0.0f ? 480.0f : 1440.0f;
+    double a = std::atan(std::fabs(double(dy)) / std::fabs(double(dx))) * StepsPerRadian;
+    // The sum of two floats rounded once to a float is the float sum, so the aim keeps its float
+    // arithmetic here with only its angle rounded first.
+    if (roundAngle) a = float(a);
+    if (dx > 0.0f) return float(dy > 0.0f ? 960.0 + a : 960.0 - a);
+    return float(dy > 0.0f ? HeadingSteps - a : a);
+}

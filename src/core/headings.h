@@ -1,4 +1,4 @@
-// headings.h -- directions as heading steps, and turning a craft's picture to its heading
+// headings.h -- directions as heading steps: their sines and cosines, and the heading of a line
 //
 // 1920 steps make a full turn, taken as 6.28318 radians rather than 2 pi (the game always did).
 // Heading 0 points right, 480 down; a growing heading turns clockwise on the screen.
@@ -14,3 +14,7 @@ extern float SinTable[HeadingSteps + 1];
 extern float CosTable[HeadingSteps + 1];
 
 void BuildHeadingTables();
+// The heading from the point (dx, dy) back to the origin. The angle within its quadrant is taken
+// in double; roundAngle rounds it to a float before it is added to the quadrant's first heading,
+// as the enemies' aim always did, where the debris round only the sum.
+float HeadingToOrigin(float dx, float dy, bool roundAngle);
