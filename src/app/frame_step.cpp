@@ -18,10 +18,10 @@
 #include "display/display.h"
 #include "display/wipes.h"
 #include "platform/gdi.h"
-#include "platform/input.h"
 #include "world/clouds.h"
 #include "world/compose_frame.h"
 #include "core/headings.h"
+#include "core/keyboard.h"
 
 float PlayerLastShotTime = 0.0f;
 
@@ -30,13 +30,6 @@ namespace {
 bool FirstFrame = true;
 
 const GlobalsReset Reset(PlayerLastShotTime, FirstFrame);
-
-bool Held(int key) { return GetAsyncKeyState(key) < 0; }
-
-void WaitForRelease(int key) {
-    while (Held(key)) {
-    }
-}
 
 void DrawPauseLine() {
     HDC dc = GetSurfaceDC(PrimarySurface);
@@ -57,13 +50,13 @@ constexpr double GunInterval = 0.4; // seconds; a volley needs strictly more
 
 void Turn(float turnStep) {
     Craft& p = PlayerCraft;
-    if (Held(VK_RIGHT)) {
+    if (KeyHeld(VK_RIGHT)) {
         p.Heading = p.Heading + turnStep;
         if (p.Heading >= HeadingSteps) p.Heading -= HeadingSteps;
         RotateCraftCorners(p, int(p.Heading));
     }
     // Both arrows together undo each other, and the picture is turned twice.
-    if (Held(VK_LEFT)) {
+    if (KeyHeld(VK_LEFT)) {
         p.Heading = p.Heading - turnStep;
         if (p.Heading < 0.0f) p.Heading += HeadingSteps;
         RotateCraftCorners(p, int(p.Heading));
@@ -73,10 +66,10 @@ void Turn(float turnStep) {
 void ChangeSpeed() {
     Craft& p = PlayerCraft;
     // Braking wins over accelerating; with neither the craft slows by itself.
-    if (Held(VK_DOWN)) {
+    if (KeyHeld(VK_DOWN)) {
         p.Speed = p.Speed - FrameDelta * Braking;
         if (p.Speed < MinimumSpeed) p.Speed = MinimumSpeed;
-    } else if (Held(VK_UP)) {
+    } else if (KeyHeld(VK_UP)) {
         p.Speed = p.Speed + FrameDelta * Acceleration;
         if (p.Speed > MaximumSpeed) p.Speed = MaximumSpeed;
     } else {
@@ -132,9 +125,7 @@ void FrameStep() {
         PlayerLastShotTime = float(ReadGameClock());
     }
 
-    if (Held('P')) {
-        // The whole game stands still while P is held.
-        WaitForRelease('P');
+    if (KeyPressed('P')) {
         Paused = 1 - Paused;
         if (Paused == 0) {
             // The paused time is not counted, and the first frame back is the fixed 0.1 s.
@@ -158,17 +149,16 @@ void FrameStep() {
     Turn(turnRate * FrameDelta);
     ChangeSpeed();
 
-    if (Held('K')) {
-        WaitForRelease('K');
+    if (KeyPressed('K')) {
         ScreenWipe(WipeRows);
         // The page's fades leave their own FrameDelta and GameClock for the rest of this step.
         ShowTextScreen(KeysScreen);
     }
 
     if (CheatMode == 1) {
-        if (Held('F')) ApplyJokeKey(0);
-        if (Held('G')) ApplyJokeKey(1);
-        if (Held('J')) ApplyJokeKey(2);
+        if (KeyHeld('F')) ApplyJokeKey(0);
+        if (KeyHeld('G')) ApplyJokeKey(1);
+        if (KeyHeld('J')) ApplyJokeKey(2);
     }
     if (CheatMode == 0) MatchCheatWord();
 
@@ -178,7 +168,7 @@ void FrameStep() {
     MovePlayer(distance);
     UpdateEnemies();
 
-    if (Held(VK_SPACE) && GameClock - PlayerLastShotTime > GunInterval) FireGun();
+    if (KeyHeld(VK_SPACE) && GameClock - PlayerLastShotTime > GunInterval) FireGun();
 
     ComposeFrame();
     DrawLives();

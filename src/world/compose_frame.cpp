@@ -18,9 +18,9 @@
 #include "display/rasterizer.h"
 #include "display/wipes.h"
 #include "platform/gdi.h"
-#include "platform/input.h"
 #include "world/clouds.h"
 #include "core/headings.h"
+#include "core/keyboard.h"
 #include "world/landscape.h"
 #include "core/program.h"
 
@@ -75,12 +75,7 @@ void ComposeFrame() {
     char fpsText[32];
     std::snprintf(fpsText, sizeof fpsText, "last fps rate: %4d ", int(FrameRate));
 
-    if (GetAsyncKeyState('I') < 0) {
-        // The whole game waits for the key's release, so one press toggles once.
-        while (GetAsyncKeyState('I') < 0) {
-        }
-        FpsDisplayOn = FpsDisplayOn ? 0 : 1;
-    }
+    if (KeyPressed('I')) FpsDisplayOn = FpsDisplayOn ? 0 : 1;
 
     ApplyViewRule();
     DrawLandscape(ViewRight, ViewBottom);
