@@ -17,7 +17,6 @@
 #include "combat/shots.h"
 #include "display/display.h"
 #include "display/wipes.h"
-#include "platform/gdi.h"
 #include "world/clouds.h"
 #include "world/compose_frame.h"
 #include "core/headings.h"
@@ -30,16 +29,6 @@ namespace {
 bool FirstFrame = true;
 
 const GlobalsReset Reset(PlayerLastShotTime, FirstFrame);
-
-void DrawPauseLine() {
-    HDC dc = GetSurfaceDC(PrimarySurface);
-    if (!dc) return;
-    SetBkColor(dc, RGB(0, 0, 255));
-    SetTextColor(dc, RGB(255, 255, 0));
-    const char line[] = "Game Paused, press P to continue";
-    TextOutA(dc, 230, 230, line, int(sizeof line - 1));
-    ReleaseSurfaceDC(PrimarySurface, dc);
-}
 
 constexpr float Acceleration = 50.0f; // units per second, per second
 constexpr float Braking = 50.0f;
@@ -134,7 +123,8 @@ void FrameStep() {
         }
     }
     if (Paused == 1) {
-        DrawPauseLine();
+        const char line[] = "Game Paused, press P to continue";
+        DrawStatusLine(PrimarySurface, 230, 230, line, int(sizeof line - 1));
         return;
     }
 

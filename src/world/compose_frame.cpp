@@ -17,7 +17,6 @@
 #include "display/pixels.h"
 #include "display/rasterizer.h"
 #include "display/wipes.h"
-#include "platform/gdi.h"
 #include "world/clouds.h"
 #include "core/headings.h"
 #include "core/keyboard.h"
@@ -35,15 +34,6 @@ constexpr int FlashRadius = FlashMaskSize / 2;
 void PlaceOnScreen(Craft& craft) {
     craft.ScreenX = TruncateCoordinate(craft.PosX) - (ViewRight - ScreenWidth);
     craft.ScreenY = TruncateCoordinate(craft.PosY) - (ViewBottom - ScreenHeight);
-}
-
-void DrawFrameRateLine(const char* text) {
-    HDC dc = GetSurfaceDC(BackBuffer);
-    if (!dc) return;
-    SetBkColor(dc, RGB(0, 0, 255));
-    SetTextColor(dc, RGB(255, 255, 0));
-    TextOutA(dc, 0, ScreenHeight - 25, text, int(strnlen(text, 20)));
-    ReleaseSurfaceDC(BackBuffer, dc);
 }
 
 // The player's craft while it explodes, and its return when the explosion is over. The
@@ -82,7 +72,8 @@ void ComposeFrame() {
     DrawClouds(ViewRight, ViewBottom);
     if (ShotList.First) UpdateShots();
     PlaceOnScreen(PlayerCraft);
-    if (FpsDisplayOn) DrawFrameRateLine(fpsText);
+    if (FpsDisplayOn)
+        DrawStatusLine(BackBuffer, 0, ScreenHeight - 25, fpsText, int(strnlen(fpsText, 20)));
 
     const bool locked = LockWholeSurface(BackBuffer) == 1;
     if (ShotList.First && locked) DrawShots(ViewRight, ViewBottom);
