@@ -132,6 +132,7 @@ void DrawFadePass(HDC dc, const std::vector<PageLine>& lines, float g) {
 // the level's title fades in before its level is set up and out, from white, after: its fade in
 // stops at white by itself, and no key is looked at.
 enum PageFades { FadeInAndOut, FadeInOnly, FadeOutOnly };
+constexpr double GreysPerSecond = 125.0;
 
 // The page's lines faded on the visible screen, with its foot line in cyan while it shows.
 void ShowPage(const std::vector<PageLine>& lines, const std::string& foot, PageFades fades) {
@@ -147,7 +148,7 @@ void ShowPage(const std::vector<PageLine>& lines, const std::string& foot, PageF
         g = 0.0f;
         for (;;) {
             DrawFadePass(dc, lines, g);
-            g = float(g + 125.0 * FrameDelta);
+            g = float(g + GreysPerSecond * FrameDelta);
             if (g >= 255.0f) {
                 if (fades == FadeInOnly) break;
                 g = 255.0f;
@@ -161,7 +162,7 @@ void ShowPage(const std::vector<PageLine>& lines, const std::string& foot, PageF
         // The last pass is a grey too dark to tell from the background.
         do {
             DrawFadePass(dc, lines, g);
-            g = float(g - 125.0 * FrameDelta);
+            g = float(g - GreysPerSecond * FrameDelta);
         } while (g >= 0.0f);
     }
     ReleaseSurfaceDC(PrimarySurface, dc);
