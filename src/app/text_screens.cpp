@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "core/game_clock.h"
+#include "core/keyboard.h"
 #include "core/program.h"
 #include "core/texts.h"
 #include "display/display.h"
 #include "platform/gdi.h"
-#include "core/keyboard.h"
 
 namespace {
 
@@ -127,10 +127,10 @@ void DrawFadePass(HDC dc, const std::vector<PageLine>& lines, float g) {
         DrawLine(dc, line.X, line.Y, line.Text);
 }
 
-// The fades are the same passes, but a text page runs both in one showing, staying white
-// between them until Space is held and fading out from whatever grey Space stopped it at, while
-// the level's title fades in before its level is set up and out, from white, after: its fade in
-// stops at white by itself, and no key is looked at.
+// Both fades are the same passes. A text page runs both in one showing: it holds at white until
+// Space is held and fades out from whatever grey Space stopped it at. The level's title fades in
+// before its level is set up, stopping at white by itself with no key looked at, and out from
+// white after.
 enum PageFades { FadeInAndOut, FadeInOnly, FadeOutOnly };
 constexpr double GreysPerSecond = 125.0;
 
