@@ -23,7 +23,7 @@
 
 std::int32_t LastActivation = 1;
 
-static const GlobalsReset Reset([] { LastActivation = 1; });
+static const GlobalsReset Reset(LastActivation);
 
 // The title picture is compiled in from startup_title.bmp (see CMakeLists.txt).
 extern const unsigned char StartupTitleBitmap[];

@@ -21,7 +21,7 @@
 
 SpriteImageSets SpriteImageStore{};
 
-static const GlobalsReset Reset([] { std::memset(&SpriteImageStore, 0, sizeof SpriteImageStore); });
+static const GlobalsReset Reset(SpriteImageStore);
 
 namespace {
 
