@@ -4,6 +4,8 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "../messages.h"
 
@@ -55,3 +57,18 @@ void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height);
 // SDL reported that an audio output device went away; the sound output moves to the default
 // device if it was that one.
 void SoundDeviceRemoved(std::uint32_t device);
+// The sound output, opened for the music if need be and kept for it until the program ends;
+// false when there is none. Gives the device's frames per second and per callback.
+bool SoundOutputForMusic(int* rate, int* period);
+
+// The music (music_sdl.cpp). MixMusic adds what the music thread has rendered to the audio
+// callback's frames, never waiting for it. EndMusic stops the music thread and frees the
+// synthesizer, once the callback no longer runs.
+void MixMusic(float* out, int frames);
+void EndMusic();
+// Whether the synthesizer would load this MIDI file and find something in it to play: asked of
+// a synthesizer of its own, so any file may be asked about at any time (the player's loader
+// never returns on some files; IsPlayableMidi turns those away first).
+bool SynthWouldPlay(const std::vector<std::uint8_t>& piece);
+// Where the General MIDI sound font is looked for, the most complete first.
+extern std::vector<std::string> SoundFontPaths;
