@@ -125,24 +125,30 @@ TEST_F(ReplayTest, PauseAndSwitchingAwayAndTwoRunsWriteTheSameBytes) {
     }
 }
 
-// A failing step's message box reaches the log; a window that cannot be made ends start-up
-// without a message and without the clean-up that only a window has.
-TEST_F(ReplayTest, AFailingStartUpStepIsReportedWithItsMessage) {
+// A failing step's message box reaches the log and the program ends with that failure's own
+// status; a window that cannot be made ends start-up without a message and without the clean-up
+// that only a window has.
+TEST_F(ReplayTest, AFailingStartUpStepIsReportedWithItsMessageAndStatus) {
     const struct {
         const char* step;
         const char* box;
+        int status;
     } cases[] = {
         {"display-mode",
          "\"event\":\"message_box\",\"caption\":\"DD Initialization error\",\"text\":\"Couldn't "
          "set video mode, if you would, please let help@velmora.example know if you recieve this "
-         "message. Thanks for trying to check this out!\""},
-        {"clock", "\"caption\":\"Timer installation error!\",\"text\":\"Please notify "
-                  "help@velmora.example that Quib the dawdler did a poor job trying to install his "
-                  "timer!\""},
-        {"window", nullptr},
+         "message. Thanks for trying to check this out!\"",
+         5},
+        {"clock",
+         "\"caption\":\"Timer installation error!\",\"text\":\"Please notify "
+         "help@velmora.example that Quib the dawdler did a poor job trying to install his timer!\"",
+         6},
+        {"sound", "\"caption\":\"Sound initialization error\"", 4},
+        {"window", nullptr, 1},
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(Replay(std::string("--fail ") + c.step + " --log " + Path("log.jsonl")), 0);
+        EXPECT_EQ(Replay(std::string("--fail ") + c.step + " --log " + Path("log.jsonl")), c.status)
+            << c.step;
         std::string log = Read("log.jsonl");
         if (c.box) {
             EXPECT_NE(log.find(c.box), std::string::npos) << log;
@@ -155,6 +161,7 @@ TEST_F(ReplayTest, AFailingStartUpStepIsReportedWithItsMessage) {
 }
 
 TEST_F(ReplayTest, AbortEndsBeforeAnyDisplayExists) {
+    EXPECT_EQ(Replay("--abort"), 0) << "the player's own way out";
     // The program is over long before the picture's time: a picture asked for and never made
     // is an error of the run.
     ASSERT_EQ(Replay("--abort --until 5 --shot-at 1:" + Path("after.bmp") + " --log " +

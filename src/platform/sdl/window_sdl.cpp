@@ -76,20 +76,17 @@ void StopBeep() {
     BeepDevice = 0;
 }
 
-// The game never started: nothing is open yet, so the process ends here with status 1, which a
-// script can tell from the 0 of a game that ran and ended.
-[[noreturn]] void CannotStart() { std::exit(1); }
-
 // Without the dialog's and the game's font every text would be blank and nobody would know why:
-// say so in SDL's own message box, which needs no font.
-void RequireFonts() {
-    if (!FindFontFile(false).empty() && !FindFontFile(true).empty()) return;
+// say so in SDL's own message box, which needs no font. False when the font is missing: the
+// window is then not made, and the program ends with its status for no window.
+bool RequireFonts() {
+    if (!FindFontFile(false).empty() && !FindFontFile(true).empty()) return true;
     const char* text = "The font DejaVu Sans (DejaVuSans.ttf and DejaVuSans-Bold.ttf) is missing, "
                        "so the game could show no text.\n\nInstall the package fonts-dejavu-core "
                        "(sudo apt-get install fonts-dejavu-core) and start the game again.";
     std::fprintf(stderr, "skirmo: %s\n", text);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Velmora cannot start", text, nullptr);
-    CannotStart();
+    return false;
 }
 
 } // namespace
@@ -99,7 +96,7 @@ bool EnsureVideo() {
     VideoTried = true;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "skirmo: no display to open a window on: %s\n", SDL_GetError());
-        CannotStart();
+        return false;
     }
     // Without a desktop SDL may fall back to drivers that show nothing: the start-up dialog
     // would then wait for a click nobody can make.
@@ -110,7 +107,7 @@ bool EnsureVideo() {
                      "driver, which shows nothing (is DISPLAY or WAYLAND_DISPLAY set?)\n",
                      driver);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-        CannotStart();
+        return false;
     }
     VideoUp = true;
     return true;
@@ -145,7 +142,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     // A borderless window over the whole desktop, as the game asks for, then the desktop's own
     // full-screen state on top: with a window manager that keeps panels away, without one the
     // window already covers the screen.
-    RequireFonts();
+    if (!RequireFonts()) return nullptr;
     int display = ChosenDisplay();
     SDL_Rect bounds{};
     if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0)
