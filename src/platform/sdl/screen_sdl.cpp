@@ -29,9 +29,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 SDL_Renderer* Renderer = nullptr;
-SDL_Texture* Frame = nullptr;    // the game's picture, 16-bit
-SDL_Texture* Enlarged = nullptr; // the picture enlarged by a whole number
-SDL_Texture* Picture = nullptr;  // 32-bit pictures before the display exists (the dialog)
+SDL_Texture* Frame = nullptr;      // the game's picture, 16-bit
+SDL_Texture* Enlarged = nullptr;   // the picture enlarged by a whole number
+SDL_Texture* Picture = nullptr;    // 32-bit pictures before the display exists (the dialog)
+SDL_Texture* BoxTexture = nullptr; // the message box, while it is up
+std::vector<std::uint32_t> Box;    // the same, for the processor-drawn path
+int BoxWidth = 0, BoxHeight = 0;
 int FrameWidth = 0, FrameHeight = 0, EnlargedFactor = 0;
 int PictureWidth = 0, PictureHeight = 0;
 bool VsyncOn = false;
@@ -47,6 +50,13 @@ double Period = 1.0 / 60.0;
 void SetVsync(bool on) {
     if (VsyncOn == on) return;
     if (SDL_RenderSetVSync(Renderer, on ? 1 : 0) == 0) VsyncOn = on;
+}
+
+// The message box in the middle of the output, over what was copied before it.
+void CopyBox(int outW, int outH) {
+    if (!BoxTexture) return;
+    SDL_Rect dest{(outW - BoxWidth) / 2, (outH - BoxHeight) / 2, BoxWidth, BoxHeight};
+    SDL_RenderCopy(Renderer, BoxTexture, nullptr, &dest);
 }
 
 void PresentFrame(bool vsync) {
@@ -79,6 +89,7 @@ void PresentFrame(bool vsync) {
     } else {
         SDL_RenderCopy(Renderer, Frame, nullptr, &dest);
     }
+    CopyBox(outW, outH);
     SDL_RenderPresent(Renderer);
     LastPresent = Clock::now();
     ShowingFrame = true;
@@ -235,6 +246,9 @@ void ScreenClose() {
     OnSurface = false;
     if (Picture) SDL_DestroyTexture(Picture);
     Picture = nullptr;
+    if (BoxTexture) SDL_DestroyTexture(BoxTexture);
+    BoxTexture = nullptr;
+    Box.clear();
     if (Renderer) SDL_DestroyRenderer(Renderer);
     Renderer = nullptr;
 }
@@ -286,18 +300,62 @@ void ScreenShowPicture(const std::uint32_t* pixels, int width, int height) {
     ShowingFrame = false;
 }
 
-void ScreenShowAgain() {
+namespace {
+
+// The whole window again: the game's picture with the box over it; before there is a picture,
+// black under the box, or black alone when blackWithout (the box just went).
+void PaintWhole(bool blackWithout) {
+    const SurfaceMemory* front = ShowingFrame ? DisplayFront() : nullptr;
+    const bool box = !Box.empty();
     if (OnSurface) {
         SurfaceExposed();
-        const SurfaceMemory* front = DisplayFront();
-        if (ShowingFrame && front)
+        if (front)
             SurfaceShowFrame(*front, FitRect{0, 0, front->width, front->height});
+        else if (box || blackWithout)
+            SurfaceShowBlack();
+        if (box) SurfaceShowOver(Box.data(), BoxWidth, BoxHeight);
         return;
     }
-    if (ShowingFrame) {
-        if (const SurfaceMemory* front = DisplayFront()) UploadFront(*front);
+    if (!Renderer) return;
+    if (front) {
+        UploadFront(*front);
         PresentFrame(false);
+    } else if (box || blackWithout) {
+        int outW = 0, outH = 0;
+        SDL_GetRendererOutputSize(Renderer, &outW, &outH);
+        SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+        SDL_RenderClear(Renderer);
+        CopyBox(outW, outH);
+        SDL_RenderPresent(Renderer);
     }
+}
+
+} // namespace
+
+void ScreenShowAgain() { PaintWhole(false); }
+
+void ScreenShowBox(const std::uint32_t* pixels, int width, int height) {
+    // The same box drawn anew (a button pushed in): on the processor's path only the box goes up.
+    const bool again = pixels && !Box.empty() && width == BoxWidth && height == BoxHeight;
+    if (again && OnSurface) {
+        Box.assign(pixels, pixels + std::size_t(width) * std::size_t(height));
+        SurfaceShowOver(Box.data(), BoxWidth, BoxHeight);
+        return;
+    }
+    if (BoxTexture) SDL_DestroyTexture(BoxTexture);
+    BoxTexture = nullptr;
+    Box.clear();
+    if (pixels && width > 0 && height > 0) {
+        Box.assign(pixels, pixels + std::size_t(width) * std::size_t(height));
+        BoxWidth = width;
+        BoxHeight = height;
+        if (Renderer) {
+            BoxTexture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_RGB888,
+                                           SDL_TEXTUREACCESS_STATIC, width, height);
+            if (BoxTexture) SDL_UpdateTexture(BoxTexture, nullptr, Box.data(), width * 4);
+        }
+    }
+    PaintWhole(true);
 }
 
 void ScreenOnClockPoll() {

@@ -29,8 +29,11 @@ void ScreenOutputSize(int* w, int* h);
 void ScreenShowPicture(const std::uint32_t* pixels, int width, int height);
 // The window was exposed or resized while the dialog showed: paint it whole again.
 void ScreenExposed();
-// Shows the game's picture again (after the window was exposed).
+// Shows the game's picture again, and the message box over it (after the window was exposed).
 void ScreenShowAgain();
+// A message box of width by height 32-bit pixels centred over the game's picture (or over black
+// before there is one), until it is taken away with null.
+void ScreenShowBox(const std::uint32_t* pixels, int width, int height);
 // The game polled the clock, or the keyboard or its messages: show a changed front surface if
 // a refresh has passed; on keyboard and message polls also give the processor back when the
 // game is only waiting.
@@ -51,6 +54,8 @@ void SurfaceShowBlack();
 // painted whole.
 void SurfaceShowFrame(const SurfaceMemory& front, const FitRect& changed);
 void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height);
+// The same picture centred over what the window shows (the message box).
+void SurfaceShowOver(const std::uint32_t* pixels, int width, int height);
 
 // SDL reported that an audio output device went away; the sound output moves to the default
 // device if it was that one.

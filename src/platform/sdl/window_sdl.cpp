@@ -15,6 +15,7 @@
 
 #include "../dialog_ui.h"
 #include "../fonts.h"
+#include "../message_box.h"
 #include "../window.h"
 #include "screen_fit.h"
 #include "sdl_state.h"
@@ -69,6 +70,16 @@ bool Translate(const SDL_Event& e, MSG* msg) {
     default:
         return false;
     }
+}
+
+// A point of the window as a point of a w by h picture centred on it (the dialog, a box). Mouse
+// positions are in window points, the picture is in output pixels, and both sizes are read now:
+// a late switch to full screen or a density change must not offset clicks.
+void WindowToDialog(int x, int y, int w, int h, int* dx, int* dy) {
+    int winW = 0, winH = 0, outW = 0, outH = 0;
+    SDL_GetWindowSize(Sdl, &winW, &winH);
+    ScreenOutputSize(&outW, &outH);
+    WindowToPicture(x, y, winW, winH, outW, outH, w, h, dx, dy);
 }
 
 void StopBeep() {
@@ -235,14 +246,66 @@ BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    SDL_Window* parent = owner && owner == TheWindow ? Sdl : nullptr;
-    if (parent) SDL_ShowCursor(SDL_ENABLE);
-    // The box runs its own loop. The focus it takes from the window and gives back stays in the
-    // window's queue and reaches the window procedure as any other activation change.
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", text ? text : "",
-                             parent);
+    int outW = 0, outH = 0;
+    ScreenOutputSize(&outW, &outH);
+    OwnBox box;
+    if (owner && owner == TheWindow) box = OpenOwnBox(caption, text, DialogScale(outH));
+    if (!box.ui) {
+        // No window of the game's to draw in: the desktop's own box.
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", text ? text : "",
+                                 nullptr);
+        return IDOK;
+    }
+    const int w = DialogUiWidth(box.ui), h = DialogUiHeight(box.ui);
+    std::vector<std::uint32_t> pixels(std::size_t(w) * std::size_t(h));
+    SDL_ShowCursor(SDL_ENABLE);
+    bool redraw = true;
+    // What the desktop queued before the box came up is the window's, not the box's.
+    SDL_PumpEvents();
+    int early = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+    while (!box.answered) {
+        if (redraw) {
+            DialogUiDraw(box.ui, pixels.data(), w, h, w, 0, 0);
+            ScreenShowBox(pixels.data(), w, h);
+            redraw = false;
+        }
+        SDL_Event e;
+        if (!SDL_WaitEventTimeout(&e, 100)) continue;
+        do {
+            int dx = 0, dy = 0;
+            MSG msg{};
+            const bool earlier = early-- > 0;
+            if (earlier && (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP)) continue;
+            switch (e.type) {
+            case SDL_MOUSEBUTTONDOWN:
+                if (e.button.button != SDL_BUTTON_LEFT) break;
+                WindowToDialog(e.button.x, e.button.y, w, h, &dx, &dy);
+                DialogUiMouseDown(box.ui, dx, dy);
+                redraw = true;
+                break;
+            case SDL_MOUSEMOTION:
+                // Only a held button changes the picture: it pops out and back in.
+                if (!(e.motion.state & SDL_BUTTON_LMASK)) break;
+                WindowToDialog(e.motion.x, e.motion.y, w, h, &dx, &dy);
+                DialogUiMouseMove(box.ui, dx, dy);
+                redraw = true;
+                break;
+            case SDL_MOUSEBUTTONUP:
+                if (e.button.button != SDL_BUTTON_LEFT) break;
+                WindowToDialog(e.button.x, e.button.y, w, h, &dx, &dy);
+                OwnBoxClicked(box, DialogUiMouseUp(box.ui, dx, dy));
+                redraw = true;
+                break;
+            default:
+                if (Translate(e, &msg)) OwnBoxTakes(box, msg, earlier);
+                break;
+            }
+        } while (!box.answered && SDL_PollEvent(&e));
+    }
+    ScreenShowBox(nullptr, 0, 0);
+    CloseOwnBox(box);
     // During play the pointer was hidden: it goes away again with the box.
-    if (parent && CursorHidden) SDL_ShowCursor(SDL_DISABLE);
+    if (CursorHidden) SDL_ShowCursor(SDL_DISABLE);
     return IDOK;
 }
 
@@ -265,14 +328,6 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     SDL_ShowCursor(SDL_ENABLE);
     auto send = [&](DialogAction a) {
         if (a.command) SendDialogCommand(a.controlId);
-    };
-    auto toDialog = [&](int x, int y, int* dx, int* dy) {
-        // Mouse positions are in window points, the picture is in output pixels, and both sizes
-        // are read now: a late switch to full screen or a density change must not offset clicks.
-        int winW = 0, winH = 0, nowW = 0, nowH = 0;
-        SDL_GetWindowSize(Sdl, &winW, &winH);
-        ScreenOutputSize(&nowW, &nowH);
-        WindowToPicture(x, y, winW, winH, nowW, nowH, w, h, dx, dy);
     };
     // The window procedure runs inside this loop as inside any other: switching away while the
     // dialog is open reaches it, so the game starts paused.
@@ -309,17 +364,17 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
                 break;
             case SDL_MOUSEBUTTONDOWN:
                 if (e.button.button == SDL_BUTTON_LEFT) {
-                    toDialog(e.button.x, e.button.y, &dx, &dy);
+                    WindowToDialog(e.button.x, e.button.y, w, h, &dx, &dy);
                     DialogUiMouseDown(ui, dx, dy);
                 }
                 break;
             case SDL_MOUSEMOTION:
-                toDialog(e.motion.x, e.motion.y, &dx, &dy);
+                WindowToDialog(e.motion.x, e.motion.y, w, h, &dx, &dy);
                 DialogUiMouseMove(ui, dx, dy);
                 break;
             case SDL_MOUSEBUTTONUP:
                 if (e.button.button == SDL_BUTTON_LEFT) {
-                    toDialog(e.button.x, e.button.y, &dx, &dy);
+                    WindowToDialog(e.button.x, e.button.y, w, h, &dx, &dy);
                     send(DialogUiMouseUp(ui, dx, dy));
                 }
                 break;

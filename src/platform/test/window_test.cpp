@@ -8,10 +8,9 @@
 
 #include "../backend.h"
 #include "../dialog_ui.h"
+#include "../message_box.h"
 #include "../window.h"
 #include "test_state.h"
-
-namespace {} // namespace
 
 HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int, int, int, HWND,
                      void*, HINSTANCE, void*) {
@@ -60,13 +59,41 @@ void BackendQuitPosted(int exitCode) {
     TestRecord(e);
 }
 
-int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
+int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     BackendCall("MessageBoxA");
     TestEvent e;
     e.kind = "message_box";
     e.caption = caption ? caption : "";
     e.text = text ? text : "";
     TestRecord(e);
+    TestRun& r = Run();
+    if (!owner || owner != r.window) return IDOK;
+    // Drawn over the screen as the real window draws it (a picture taken meanwhile shows it), and
+    // freed on every way out, the end of a run thrown out of its loop included.
+    struct Holder {
+        OwnBox box;
+        ~Holder() {
+            Run().box.clear();
+            CloseOwnBox(box);
+        }
+    } holder{OpenOwnBox(caption, text, 1)};
+    OwnBox& box = holder.box;
+    if (!box.ui) return IDOK;
+    r.boxWidth = DialogUiWidth(box.ui);
+    r.boxHeight = DialogUiHeight(box.ui);
+    r.box.assign(std::size_t(r.boxWidth) * std::size_t(r.boxHeight), 0);
+    DialogUiDraw(box.ui, r.box.data(), r.boxWidth, r.boxHeight, r.boxWidth, 0, 0);
+    // The player reads the box and presses Return, unless the script answers it sooner; what the
+    // script does meanwhile happens while the box is up.
+    const std::int64_t answer = r.now + BoxReadingNs;
+    int early = PostedCount();
+    while (!box.answered) {
+        Advance(BoxPollNs);
+        MSG m{};
+        while (!box.answered && TakePosted(&m))
+            OwnBoxTakes(box, m, early-- > 0);
+        if (r.now >= answer) box.answered = true;
+    }
     return IDOK;
 }
 
