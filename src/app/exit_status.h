@@ -20,7 +20,7 @@ enum ExitStatus : int {
 
 // Every status the program ends with and what it means, as the README and the manual list them.
 // 2 and 3 are left to the replay runner's own verdicts (a bad command line, an output that was
-// not written).
+// not written); on SIGINT or SIGTERM the platform ends the program with 128 + the signal.
 struct ExitStatusRow {
     int Status;
     const char* Meaning;
@@ -33,6 +33,8 @@ inline constexpr ExitStatusRow ExitStatusTable[] = {
     {ExitNoDisplay, "the display could not be set up (its mode or a surface)"},
     {ExitNoClock, "the clock: no high-resolution counter"},
     {ExitNoPicture, "a picture file could not be loaded"},
+    {130, "ended by SIGINT (Ctrl+C)"},
+    {143, "ended by SIGTERM (a logout, a shutdown, kill)"},
 };
 
 // The failure that ends the program through the quit message, ExitPlayerEnded while none does.

@@ -152,6 +152,44 @@ TEST_F(ReplayTest, AMessageBoxIsNoSwitchingAway) {
     }
 }
 
+// SIGTERM or SIGINT ends the program at once wherever it waits, with status 128 + the signal:
+// in the dialog, on a page, in a title's fade, in flight, paused, away, in a wipe, at the quit
+// prompt and in a message box.
+TEST_F(ReplayTest, ASignalEndsTheProgramWhereverItWaits) {
+    const std::string quit = std::string(SkipPages) + "6 ESC down\n6.1 ESC up\n";
+    const struct {
+        const char* where;
+        std::string script, options;
+        double at;
+    } cases[] = {
+        {"dialog", "", "", 0},
+        {"story page", "", "", 1},
+        {"title", SkipPages, "", 2},
+        {"flight", SkipPages, "", 5},
+        {"paused", std::string(SkipPages) + "5 P down\n5.1 P up\n", "", 6},
+        {"away", std::string(SkipPages) + "5 focus lost\n", "", 6},
+        {"wipe", quit, "", 7},
+        {"quit prompt", quit, "", 12},
+        {"message box", "", "--fail sound ", 0.2},
+    };
+    bool term = true;
+    for (const auto& c : cases) {
+        const std::string signal = (term = !term) ? "INT" : "TERM";
+        Write("keys.txt", c.script + std::to_string(c.at) + " signal " + signal + "\n");
+        EXPECT_EQ(Replay(c.options + "--script " + Path("keys.txt") + " --until 20 --log " +
+                         Path("log.jsonl")),
+                  signal == "TERM" ? 143 : 130)
+            << c.where << ": " << Read("stderr.txt");
+        std::string log = Read("log.jsonl");
+        std::size_t last = log.rfind("{\"t\":");
+        ASSERT_NE(last, std::string::npos) << c.where;
+        EXPECT_NEAR(Field(log.substr(last), "t"), c.at, 0.01) << c.where << ": not at once";
+        EXPECT_NE(log.find("\"why\":\"signal " + signal + "\"", last), std::string::npos)
+            << c.where << "\n"
+            << log;
+    }
+}
+
 // A failing step's message box reaches the log and the program ends with that failure's own
 // status; a window that cannot be made ends start-up without a message and without the clean-up
 // that only a window has.

@@ -53,6 +53,13 @@ int FadeLeft = 0; // > 0 while a stop is fading out
 constexpr int TailSeconds = 2;
 long TailLeft = 0; // frames
 
+// The program ending (SoundOutputEnd): everything fades out over EndFadeLength frames, then a few
+// buffers of silence go out, so that what the device still holds is quiet when it closes.
+constexpr int EndQuietBuffers = 3;
+int EndFadeLength = 1;
+int EndFadeLeft = 0;
+int EndQuietLeft = -1; // buffers of silence still to go; -1 while not ending
+
 struct DeviceLock {
     DeviceLock() { BackendLockSound(); }
     ~DeviceLock() { BackendUnlockSound(); }
@@ -106,6 +113,14 @@ void FillAudio(void*, Uint8* stream, int bytes) {
     MixSoundBuffers(out, frames, Rate);
     for (int i = 0; i < 2 * frames; ++i)
         out[i] = Limit(out[i]);
+    if (EndQuietLeft < 0) return;
+    if (EndFadeLeft == 0 && EndQuietLeft > 0) --EndQuietLeft;
+    for (int i = 0; i < frames; ++i) {
+        float gain = float(EndFadeLeft) / float(EndFadeLength);
+        if (EndFadeLeft > 0) --EndFadeLeft;
+        out[2 * i] *= gain;
+        out[2 * i + 1] *= gain;
+    }
 }
 
 void DeletePlayer() {
@@ -304,6 +319,26 @@ bool BackendOpenSound(std::string& why) {
 void BackendCloseSound() {
     EffectsHold = false;
     if (!MusicHold) CloseOutput();
+}
+
+void SoundOutputEnd() {
+    if (Device) {
+        {
+            DeviceLock lock;
+            EndFadeLength = EndFadeLeft = std::max(1, Rate / 100); // 10 ms
+            EndQuietLeft = EndQuietBuffers;
+        }
+        // A few buffers' time; a device that stopped asking for sound is closed all the same.
+        for (int waited = 0; waited < 100; ++waited) {
+            BackendLockSound();
+            bool quiet = EndQuietLeft == 0;
+            BackendUnlockSound();
+            if (quiet) break;
+            SDL_Delay(2);
+        }
+    }
+    CloseOutputAtExit();
+    EndQuietLeft = -1;
 }
 
 void SoundDeviceRemoved(std::uint32_t which) {

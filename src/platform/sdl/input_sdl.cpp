@@ -6,9 +6,11 @@
 #include <SDL.h>
 
 #include "../input.h"
+#include "../signals.h"
 #include "sdl_state.h"
 
 short GetAsyncKeyState(int vKey) {
+    EndIfSignalled();
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
     static Uint64 lastPump = 0;
     Uint64 now = SDL_GetTicks64();

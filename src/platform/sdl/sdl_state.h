@@ -57,6 +57,10 @@ void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height);
 // The same picture centred over what the window shows (the message box).
 void SurfaceShowOver(const std::uint32_t* pixels, int width, int height);
 
+// The program ends now: the whole sound output fades to silence over a few milliseconds and then
+// closes, with everything its thread reads.
+void SoundOutputEnd();
+
 // SDL reported that an audio output device went away; the sound output moves to the default
 // device if it was that one.
 void SoundDeviceRemoved(std::uint32_t device);

@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "../signals.h"
 #include "../timer.h"
 #include "sdl_state.h"
 
@@ -14,6 +15,7 @@ BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
 
 BOOL QueryPerformanceCounter(std::int64_t* count) {
     if (!count) return 0;
+    EndIfSignalled();
     ScreenOnClockPoll();
     *count = std::int64_t(SDL_GetPerformanceCounter());
     return 1;

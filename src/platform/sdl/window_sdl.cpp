@@ -6,16 +6,23 @@
 // switching the monitor's mode.
 #include <SDL.h>
 
+#include <semaphore.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../dialog_ui.h"
 #include "../fonts.h"
 #include "../message_box.h"
+#include "../signals.h"
 #include "../window.h"
 #include "screen_fit.h"
 #include "sdl_state.h"
@@ -82,6 +89,25 @@ void WindowToDialog(int x, int y, int w, int h, int* dx, int* dy) {
     WindowToPicture(x, y, winW, winH, outW, outH, w, h, dx, dy);
 }
 
+// The watchdog behind the polls: a stall where no poll comes (a file that blocks, a library that
+// holds the sound output's lock) must not keep a signalled program alive. Half a second after
+// the signal it ends the process as it is; the desktop takes the window and the sound stream
+// back then. A poll comes within milliseconds otherwise, and ends the process cleanly first.
+sem_t WatchdogWake;
+volatile bool WatchdogUp = false;
+
+void StartWatchdog() {
+    if (WatchdogUp || sem_init(&WatchdogWake, 0, 0) != 0) return;
+    std::thread([] {
+        while (sem_wait(&WatchdogWake) != 0) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::fprintf(stderr, "skirmo: ended by a signal while stalled, without its clean-up\n");
+        _exit(128 + NotedEndSignal());
+    }).detach();
+    WatchdogUp = true;
+}
+
 void StopBeep() {
     if (BeepDevice) SDL_CloseAudioDevice(BeepDevice);
     BeepDevice = 0;
@@ -105,6 +131,9 @@ bool RequireFonts() {
 bool EnsureVideo() {
     if (VideoTried) return VideoUp;
     VideoTried = true;
+    // SIGTERM and SIGINT are ours to handle (signals.h), not turned into a close request that the
+    // game's waits would never read.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "skirmo: no display to open a window on: %s\n", SDL_GetError());
         return false;
@@ -173,6 +202,8 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     }
     TheWindow = new Window{proc};
     Sdl = sdl;
+    StartWatchdog();
+    WatchEndSignals();
     TheWindow->proc(TheWindow, WM_CREATE, 0, 0);
     return TheWindow;
 }
@@ -188,7 +219,28 @@ BOOL DestroyWindow(HWND window) {
     Sdl = nullptr;
     delete window;
     TheWindow = nullptr;
+    ForgetEndSignals();
     return 1;
+}
+
+void BackendSignalNoted() {
+    if (WatchdogUp) sem_post(&WatchdogWake);
+}
+
+void BackendEndBySignal(int signal) {
+    // The sound first: its thread reads what the exit frees, and output stopped in mid-swing
+    // clicks. Then the desktop as it was: the pointer back, the window gone.
+    SoundOutputEnd();
+    StopBeep();
+    SDL_ShowCursor(SDL_ENABLE);
+    if (Sdl) {
+        ScreenClose();
+        SDL_DestroyWindow(Sdl);
+        Sdl = nullptr;
+    }
+    SDL_Quit();
+    std::fprintf(stderr, "skirmo: ended by %s\n", signal == SIGINT ? "SIGINT" : "SIGTERM");
+    std::exit(128 + signal);
 }
 
 int GetSystemMetrics(int index) {
@@ -234,6 +286,7 @@ int ShowCursor(BOOL show) {
 
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
+    EndIfSignalled();
     ScreenOnWaitingPoll();
     if (TakePosted(msg)) return 1;
     if (SDL_WasInit(SDL_INIT_VIDEO)) {
@@ -264,6 +317,7 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     SDL_PumpEvents();
     int early = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
     while (!box.answered) {
+        EndIfSignalled();
         if (redraw) {
             DialogUiDraw(box.ui, pixels.data(), w, h, w, 0, 0);
             ScreenShowBox(pixels.data(), w, h);
@@ -337,10 +391,11 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         return -1;
     }
     while (!ModalDialogEnded()) {
+        EndIfSignalled();
         DialogUiDraw(ui, pixels.data(), w, h, w, 0, 0);
         ScreenShowPicture(pixels.data(), w, h);
         SDL_Event e;
-        if (!SDL_WaitEventTimeout(&e, 250)) continue;
+        if (!SDL_WaitEventTimeout(&e, 100)) continue;
         do {
             int dx = 0, dy = 0;
             switch (e.type) {

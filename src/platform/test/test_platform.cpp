@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 
 #include "../backend.h"
 #include "../input.h"
+#include "../signals.h"
 #include "../timer.h"
 #include "test_state.h"
 
@@ -36,6 +38,9 @@ void ApplyScriptUpTo(std::int64_t now) {
             break;
         case ScriptEvent::Close:
             QueuePosted(MSG{r.window, WM_CLOSE, 0, 0});
+            break;
+        case ScriptEvent::Signal:
+            std::raise(e.signal);
             break;
         }
     }
@@ -76,6 +81,7 @@ void ResetSharedPlatform() {
     ClearMessages();
     ResetMci();
     ForgetOpenGameFiles();
+    ForgetEndSignals();
 }
 
 void TestPlatformStart(const TestOptions& options) {
@@ -167,6 +173,12 @@ void FrameStepBegins() {
     if (TheRun.frameHook) TheRun.frameHook(TheRun.now, false);
 }
 
+// The run ends where the real program would end the process.
+void BackendEndBySignal(int signal) {
+    throw TestStop{signal == SIGINT ? "signal INT" : "signal TERM", 128 + signal};
+}
+void BackendSignalNoted() {}
+
 void FrameStepEnds() {
     TheRun.inFrameStep = false;
     if (TheRun.frameHook) TheRun.frameHook(TheRun.frameBegin, true);
@@ -192,6 +204,7 @@ BOOL QueryPerformanceCounter(std::int64_t* count) {
     }
     TheRun.counterRead = true;
     Advance(PollQuantumNs);
+    EndIfSignalled();
     *count = TheRun.now;
     return 1;
 }
@@ -200,6 +213,7 @@ std::int64_t GetCalendarTime() { return TheRun.options.seed; }
 
 short GetAsyncKeyState(int vKey) {
     Advance(PollQuantumNs);
+    EndIfSignalled();
     if (TheRun.keyboardHook) TheRun.keyboardHook(TheRun.now);
     bool held = vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);
     return held ? short(0x8000) : short(0);

@@ -9,6 +9,7 @@
 #include "../backend.h"
 #include "../dialog_ui.h"
 #include "../message_box.h"
+#include "../signals.h"
 #include "../window.h"
 #include "test_state.h"
 
@@ -19,6 +20,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int,
     WNDPROC proc = RegisteredWindowProc(className);
     if (!proc || r.window || r.options.failure.step == TestFailure::Window) return nullptr;
     r.window = new Window{proc};
+    WatchEndSignals();
     r.window->proc(r.window, WM_CREATE, 0, 0);
     return r.window;
 }
@@ -30,6 +32,7 @@ BOOL DestroyWindow(HWND window) {
     window->proc(window, WM_DESTROY, 0, 0);
     delete window;
     r.window = nullptr;
+    ForgetEndSignals();
     return 1;
 }
 
@@ -47,6 +50,7 @@ int ShowCursor(BOOL show) {
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
     Advance(PollQuantumNs);
+    EndIfSignalled();
     return TakePosted(msg) || TakeQuit(msg);
 }
 
@@ -89,6 +93,7 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     int early = PostedCount();
     while (!box.answered) {
         Advance(BoxPollNs);
+        EndIfSignalled();
         MSG m{};
         while (!box.answered && TakePosted(&m))
             OwnBoxTakes(box, m, early-- > 0);
@@ -126,6 +131,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     // The dialog's loop passes what the desktop posts meanwhile on, as the real one does: a
     // focus change reaches the window procedure, the window's closing cancels the dialog.
     auto pump = [&] {
+        EndIfSignalled();
         MSG m{};
         while (!ModalDialogEnded() && TakePosted(&m)) {
             if (m.message == WM_CLOSE)
