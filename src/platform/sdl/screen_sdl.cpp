@@ -13,6 +13,7 @@
 // (screen_surface.cpp), with no vsync: the same sleep paces the flips there.
 #include <SDL.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -46,6 +47,17 @@ Clock::time_point LastPresent{};
 Clock::time_point LastFlip{};
 long PollsWithoutFlip = 0;
 double Period = 1.0 / 60.0;
+
+// The window was exposed or resized: noted as SDL takes the event in (the game's waits pump
+// events but leave them queued), and painted whole at the next poll.
+std::atomic<bool> ExposedPending{false};
+
+int WatchExposure(void*, SDL_Event* e) {
+    if (e->type == SDL_WINDOWEVENT && (e->window.event == SDL_WINDOWEVENT_EXPOSED ||
+                                       e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED))
+        ExposedPending = true;
+    return 1;
+}
 
 void SetVsync(bool on) {
     if (VsyncOn == on) return;
@@ -220,6 +232,7 @@ bool MoveToWindowMemory(SDL_Window* window) {
 } // namespace
 
 bool ScreenOpen(SDL_Window* window) {
+    SDL_AddEventWatch(WatchExposure, nullptr);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     // The window's own memory, when asked for, is the desktop's and not a texture of a renderer
     // that SDL would make behind our back (the very cost this path is there to avoid).
@@ -241,6 +254,7 @@ bool ScreenOpen(SDL_Window* window) {
 }
 
 void ScreenClose() {
+    SDL_DelEventWatch(WatchExposure, nullptr);
     BackendDisplayReleased();
     if (OnSurface) SurfaceClose();
     OnSurface = false;
@@ -332,7 +346,9 @@ void PaintWhole(bool blackWithout) {
 
 } // namespace
 
-void ScreenShowAgain() { PaintWhole(false); }
+void ScreenRepaintIfExposed() {
+    if (ExposedPending.exchange(false)) PaintWhole(false);
+}
 
 void ScreenShowBox(const std::uint32_t* pixels, int width, int height) {
     // The same box drawn anew (a button pushed in): on the processor's path only the box goes up.
@@ -359,6 +375,7 @@ void ScreenShowBox(const std::uint32_t* pixels, int width, int height) {
 }
 
 void ScreenOnClockPoll() {
+    ScreenRepaintIfExposed();
     // Spinning on the clock with no flip is a wait too: the level titles fade in and out for
     // four seconds that way. Their fades are timed by the clock, so sleeping through them (as
     // for the keyboard, below) changes nothing but the processor's load. Not while the visible
@@ -371,6 +388,7 @@ void ScreenOnClockPoll() {
 }
 
 void ScreenOnWaitingPoll() {
+    ScreenRepaintIfExposed();
     ShowDirtyFront();
     // Many polls of the keyboard, the messages or the clock and no flip: the game is waiting (a
     // prompt, a text page, a title, a held key, the pause, the background). A millisecond's sleep

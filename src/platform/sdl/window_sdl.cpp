@@ -52,10 +52,6 @@ bool Translate(const SDL_Event& e, MSG* msg) {
         case SDL_WINDOWEVENT_CLOSE:
             msg->message = WM_CLOSE;
             return true;
-        case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            ScreenShowAgain();
-            return false;
         case SDL_WINDOWEVENT_MOVED:
         case SDL_WINDOWEVENT_DISPLAY_CHANGED:
             if (Sdl) ScreenReadRefresh(Sdl);
@@ -318,6 +314,7 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     int early = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
     while (!box.answered) {
         EndIfSignalled();
+        ScreenRepaintIfExposed();
         if (redraw) {
             DialogUiDraw(box.ui, pixels.data(), w, h, w, 0, 0);
             ScreenShowBox(pixels.data(), w, h);
