@@ -322,22 +322,25 @@ void BackendCloseSound() {
 }
 
 void SoundOutputEnd() {
-    if (Device) {
-        {
-            DeviceLock lock;
-            EndFadeLength = EndFadeLeft = std::max(1, Rate / 100); // 10 ms
-            EndQuietLeft = EndQuietBuffers;
-        }
-        // A few buffers' time; a device that stopped asking for sound is closed all the same.
-        for (int waited = 0; waited < 100; ++waited) {
-            BackendLockSound();
-            bool quiet = EndQuietLeft == 0;
-            BackendUnlockSound();
-            if (quiet) break;
-            SDL_Delay(2);
-        }
+    if (!Device) return;
+    {
+        DeviceLock lock;
+        EndFadeLength = EndFadeLeft = std::max(1, Rate / 100); // 10 ms
+        EndQuietLeft = EndQuietBuffers;
     }
-    CloseOutputAtExit();
+    // A few buffers' time; a device that stopped asking for sound is closed all the same.
+    const Uint64 giveUp = SDL_GetTicks64() + 150;
+    for (;;) {
+        BackendLockSound();
+        bool quiet = EndQuietLeft == 0;
+        BackendUnlockSound();
+        if (quiet || SDL_GetTicks64() >= giveUp) break;
+        SDL_Delay(2);
+    }
+    // The callback is done for good; the synth and the buffers it read go with the process
+    // (freeing the sound font only costs time now).
+    SDL_CloseAudioDevice(Device);
+    Device = 0;
     EndQuietLeft = -1;
 }
 

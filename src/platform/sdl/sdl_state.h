@@ -63,7 +63,7 @@ void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height);
 void SurfaceShowOver(const std::uint32_t* pixels, int width, int height);
 
 // The program ends now: the whole sound output fades to silence over a few milliseconds and then
-// closes, with everything its thread reads.
+// closes; its thread reads nothing from then on.
 void SoundOutputEnd();
 
 // SDL reported that an audio output device went away; the sound output moves to the default

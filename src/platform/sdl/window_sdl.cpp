@@ -86,9 +86,10 @@ void WindowToDialog(int x, int y, int w, int h, int* dx, int* dy) {
 }
 
 // The watchdog behind the polls: a stall where no poll comes (a file that blocks, a library that
-// holds the sound output's lock) must not keep a signalled program alive. Half a second after
-// the signal it ends the process as it is; the desktop takes the window and the sound stream
-// back then. A poll comes within milliseconds otherwise, and ends the process cleanly first.
+// holds the sound output's lock) must not keep a signalled program alive. Eight tenths of a second
+// after the signal it ends the process as it is; the desktop takes the window and the sound stream
+// back then. A poll comes within milliseconds otherwise, and ends the process cleanly first
+// (a tenth of a second or so; several times that on a machine loaded to its limits).
 sem_t WatchdogWake;
 volatile bool WatchdogUp = false;
 
@@ -97,7 +98,7 @@ void StartWatchdog() {
     std::thread([] {
         while (sem_wait(&WatchdogWake) != 0) {
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
         std::fprintf(stderr, "skirmo: ended by a signal while stalled, without its clean-up\n");
         _exit(128 + NotedEndSignal());
     }).detach();
