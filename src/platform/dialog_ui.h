@@ -11,6 +11,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "window.h"
 
@@ -28,6 +30,12 @@ enum DialogKey { DialogKeyTab, DialogKeyShiftTab, DialogKeySpace, DialogKeyEnter
 // button; check boxes unchecked). scale (1, 2, ...) multiplies every pixel for big monitors.
 // Returns null when the template is unusable. The title picture is decoded here.
 DialogUi* DialogUiCreate(const DialogTemplate* dialogTemplate, int scale);
+// A message box in the same look: the caption, the text wrapped at word boundaries (a line feed
+// starts a new line; a word wider than a line gets one of its own and widens the box) and one OK
+// button (IDOK), focused and default. Enter and Space give IDOK, Escape and the close box
+// IDCANCEL; either answers the box. Null when the scale is unusable.
+DialogUi* DialogUiCreateMessageBox(const char* caption, const char* text, int scale);
+constexpr int MessageBoxTextId = 0xFFFF; // the box's text, for DialogUiTextLines
 void DialogUiDestroy(DialogUi* ui);
 // The dialog's whole size in pixels, frame and caption included.
 int DialogUiWidth(const DialogUi* ui);
@@ -50,6 +58,8 @@ DialogAction DialogUiMouseUp(DialogUi* ui, int x, int y);
 // control.
 bool DialogUiControlCentre(const DialogUi* ui, int controlId, int* x, int* y);
 bool DialogUiChecked(const DialogUi* ui, int controlId);
+// The lines a static text control shows, as wrapped.
+std::vector<std::string> DialogUiTextLines(const DialogUi* ui, int controlId);
 // The pointer moved while the left button is held: a pushed-in button pops out while the
 // pointer is off it and goes back in when it returns.
 void DialogUiMouseMove(DialogUi* ui, int x, int y);

@@ -19,6 +19,18 @@ SDL_AudioDeviceID Device = 0;
 int Rate = 0;   // frames per second of the open device
 int Period = 0; // frames per callback
 
+// The program ending (SoundOutputEnd): everything fades out over EndFadeLength frames, then a few
+// buffers of silence go out, so that what the device still holds is quiet when it closes.
+constexpr int EndQuietBuffers = 3;
+int EndFadeLength = 1;
+int EndFadeLeft = 0;
+int EndQuietLeft = -1; // buffers of silence still to go; -1 while not ending
+
+struct DeviceLock {
+    DeviceLock() { BackendLockSound(); }
+    ~DeviceLock() { BackendUnlockSound(); }
+};
+
 // Loud passages with effects on top stay inside [-1, 1] without a hard edge: up to the knee the
 // signal passes untouched, above it the excess is bent smoothly towards full scale.
 inline float Limit(float x) {
@@ -37,6 +49,14 @@ void FillAudio(void*, Uint8* stream, int bytes) {
     MixSoundBuffers(out, frames, Rate);
     for (int i = 0; i < 2 * frames; ++i)
         out[i] = Limit(out[i]);
+    if (EndQuietLeft < 0) return;
+    if (EndFadeLeft == 0 && EndQuietLeft > 0) --EndQuietLeft;
+    for (int i = 0; i < frames; ++i) {
+        float gain = float(EndFadeLeft) / float(EndFadeLength);
+        if (EndFadeLeft > 0) --EndFadeLeft;
+        out[2 * i] *= gain;
+        out[2 * i + 1] *= gain;
+    }
 }
 
 // Who needs the output: the effects (from DirectSoundCreate to its release) and the music
@@ -123,6 +143,28 @@ bool SoundOutputForMusic(int* rate, int* period) {
     *rate = Rate;
     *period = Period;
     return true;
+}
+
+void SoundOutputEnd() {
+    if (!Device) return;
+    {
+        DeviceLock lock;
+        EndFadeLength = EndFadeLeft = std::max(1, Rate / 100); // 10 ms
+        EndQuietLeft = EndQuietBuffers;
+    }
+    // A few buffers' time; a device that stopped asking for sound is closed all the same.
+    const Uint64 giveUp = SDL_GetTicks64() + 150;
+    for (;;) {
+        BackendLockSound();
+        bool quiet = EndQuietLeft == 0;
+        BackendUnlockSound();
+        if (quiet || SDL_GetTicks64() >= giveUp) break;
+        SDL_Delay(2);
+    }
+    // Then the device, and the music thread with it: a thread still running when the program
+    // exits would end it with an abort instead of the status asked for.
+    EndQuietLeft = -1;
+    CloseOutput();
 }
 
 void SoundDeviceRemoved(std::uint32_t which) {
