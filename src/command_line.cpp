@@ -16,6 +16,10 @@ const CommandLineOption Options[] = {
      [](CommandLine& c, const char*) { return c.help = true; }},
     {"--version", nullptr, "show the version and exit",
      [](CommandLine& c, const char*) { return c.version = true; }},
+    {"--window", nullptr, "start in a window this time (F11 switches while playing)",
+     [](CommandLine& c, const char*) { return (c.window = WindowChoice::Window), true; }},
+    {"--fullscreen", nullptr, "start full screen this time (else as it was left)",
+     [](CommandLine& c, const char*) { return (c.window = WindowChoice::Fullscreen), true; }},
 };
 
 const CommandLineOption* Find(const std::string& name) {

@@ -3,11 +3,14 @@
 
 #include <span>
 
+#include "platform/desktop.h"
+
 // What the command line asked for. Each option's handler fills in its own field; main reads
 // them once, before the game starts.
 struct CommandLine {
     bool help = false;
     bool version = false;
+    WindowChoice window = WindowChoice::Remembered;
 };
 
 // One option: its name ("--data"), the name of its value ("DIR", or nullptr for a switch), one

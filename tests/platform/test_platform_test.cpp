@@ -10,6 +10,7 @@
 #include "platform/ddraw.h"
 #include "platform/dsound.h"
 #include "platform/files.h"
+#include "platform/gamepad.h"
 #include "platform/mmsystem.h"
 #include "platform/input.h"
 #include "platform/test/test_platform.h"
@@ -107,6 +108,68 @@ TEST(VirtualClock, ScriptedEventsAndAPlayerBesideTheScript) {
     EXPECT_EQ(polls.size(), 6u) << "a new run forgets the hook";
 }
 
+// A pad holds the keys the game polls: the d-pad and the left stick past half way turn and change
+// speed, A fires, Start pauses, Back asks to quit, and a button press posts its key's message. A
+// question (Y and N polled in a loop) takes only a press made while it asks: A held to fire when
+// the question comes answers nothing until it is pressed again.
+TEST(Pad, HoldsTheKeysTheGamePollsAndAQuestionTakesOnlyAFreshPress) {
+    TestOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseScript("0.01 PAD_STICK_LEFT down\n0.02 PAD_STICK_LEFT up\n"
+                            "0.02 PAD_DOWN down\n0.03 PAD_DOWN up\n"
+                            "0.03 PAD_A down\n0.03 PAD_START down\n0.03 PAD_BACK down\n"
+                            "0.05 PAD_A up\n0.06 PAD_A down\n0.07 PAD_B down\n"
+                            "0.6 PAD_STICK_DOWN down\n0.7 focus lost\n",
+                            o.script, error))
+        << error;
+    TestPlatformStart(o);
+    HWND window = TestOpenWindow(640, 480);
+    auto held = [](int key) { return GetAsyncKeyState(key) < 0; };
+    auto at = [](double t) { TestSleep(t - TestNowSeconds()); };
+    at(0.015);
+    EXPECT_TRUE(held(VK_LEFT));
+    EXPECT_FALSE(held(VK_RIGHT) || held(VK_UP) || held(VK_DOWN) || held(VK_SPACE));
+    at(0.025);
+    EXPECT_TRUE(held(VK_DOWN));
+    EXPECT_FALSE(held(VK_LEFT)) << "the stick let go";
+    at(0.035);
+    EXPECT_TRUE(held(VK_SPACE) && held('P') && held(VK_ESCAPE));
+    EXPECT_FALSE(held(VK_DOWN));
+    EXPECT_FALSE(held('Y')) << "A was held before the question";
+    at(0.055);
+    EXPECT_FALSE(held('Y'));
+    at(0.065);
+    EXPECT_TRUE(held('Y')) << "A pressed anew during the question";
+    at(0.075);
+    EXPECT_TRUE(held('N')) << "B pressed during the question";
+    at(0.5);
+    EXPECT_FALSE(held('Y')) << "a new question: A was already held";
+    EXPECT_TRUE(held(VK_SPACE));
+    at(0.65);
+    EXPECT_TRUE(held(VK_DOWN));
+    at(0.75);
+    EXPECT_FALSE(held(VK_DOWN) || held(VK_SPACE)) << "losing the focus lets go of the pad";
+    std::vector<WPARAM> keys;
+    for (MSG m{}; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);)
+        if (m.message == WM_KEYDOWN) keys.push_back(m.wParam);
+    const std::vector<WPARAM> posted = {VK_DOWN, VK_SPACE, 'P', VK_ESCAPE, VK_SPACE, 'N'};
+    EXPECT_EQ(keys, posted) << "the buttons' presses, the stick's none";
+    DestroyWindow(window);
+    // The stick counts from half way.
+    PadInputs half;
+    half.stickX = -PadStickThreshold + 1;
+    half.stickY = PadStickThreshold;
+    SetPadInputs(half);
+    EXPECT_FALSE(held(VK_LEFT));
+    EXPECT_TRUE(held(VK_DOWN));
+    half.stickX = -PadStickThreshold;
+    half.stickY = PadStickThreshold - 1;
+    SetPadInputs(half);
+    EXPECT_TRUE(held(VK_LEFT));
+    EXPECT_FALSE(held(VK_DOWN));
+    ResetPad();
+}
+
 TEST(VirtualClock, UntilEndsTheRunFromInsideAWait) {
     TestOptions o;
     o.untilSeconds = 0.5;
@@ -126,10 +189,10 @@ TEST(Script, ReadsEveryKindOfLineAndSortsByTime) {
     ASSERT_TRUE(ParseScript("# a comment\n\n2.5 focus gained   # trailing comment\n"
                             "1 LEFT down\n1.25 Z up\n3 close\n0.5 focus lost\n"
                             "4 ALT down\n4 TAB down\n4 ENTER down\n4 F1 down\n4 F12 down\n"
-                            "5 signal INT\n",
+                            "5 signal INT\n6 PAD_BACK down\n6 PAD_STICK_UP up\n",
                             events, error))
         << error;
-    ASSERT_EQ(events.size(), 11u);
+    ASSERT_EQ(events.size(), 13u);
     EXPECT_EQ(events[0].kind, ScriptEvent::FocusLost);
     EXPECT_EQ(events[1].virtualKey, VK_LEFT);
     EXPECT_EQ(events[1].timeNs, 1000000000);
@@ -143,6 +206,10 @@ TEST(Script, ReadsEveryKindOfLineAndSortsByTime) {
         EXPECT_EQ(events[std::size_t(5 + i)].virtualKey, desktop[i]) << i;
     EXPECT_EQ(events[10].kind, ScriptEvent::Signal);
     EXPECT_EQ(events[10].signal, SIGINT);
+    EXPECT_EQ(events[11].kind, ScriptEvent::PadDown);
+    EXPECT_EQ(events[11].pad, PadBack);
+    EXPECT_EQ(events[12].kind, ScriptEvent::PadUp);
+    EXPECT_EQ(events[12].pad, PadStickUp);
 }
 
 TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
@@ -154,9 +221,18 @@ TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
          "line 2: expected a time in seconds (0 or more), found 'soon'"},
         {"-1 UP down\n", "line 1: expected a time in seconds (0 or more), found '-1'"},
         {"1 up down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, "
-                        "F1..F12 or A..Z), 'focus', 'close' or 'signal', found 'up'"},
+                        "F1..F12 or A..Z), a pad's (PAD_A PAD_B PAD_BACK PAD_START PAD_UP "
+                        "PAD_DOWN PAD_LEFT PAD_RIGHT PAD_STICK_...), 'focus', 'close' or "
+                        "'signal', found 'up'"},
         {"1 F13 down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, "
-                         "F1..F12 or A..Z), 'focus', 'close' or 'signal', found 'F13'"},
+                         "F1..F12 or A..Z), a pad's (PAD_A PAD_B PAD_BACK PAD_START PAD_UP "
+                         "PAD_DOWN PAD_LEFT PAD_RIGHT PAD_STICK_...), 'focus', 'close' or "
+                         "'signal', found 'F13'"},
+        {"1 PAD_X down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, "
+                           "F1..F12 or A..Z), a pad's (PAD_A PAD_B PAD_BACK PAD_START PAD_UP "
+                           "PAD_DOWN PAD_LEFT PAD_RIGHT PAD_STICK_...), 'focus', 'close' or "
+                           "'signal', found 'PAD_X'"},
+        {"1 PAD_A pressed\n", "line 1: expected 'down' or 'up' after the key, found 'pressed'"},
         {"1 UP downwardsandonwardsforeverandever\n",
          "line 1: expected 'down' or 'up' after the key, found 'downwardsandonwardsforev...'"},
         {"\xEF\xBB\xBF"

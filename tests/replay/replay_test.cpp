@@ -112,15 +112,23 @@ TEST_F(ReplayTest, TheDialogIsOnTheScreenAtTheStart) {
 
 // P pauses at 5.5 s and resumes at 6.5 s: the step that sees P waits for its release, resumes,
 // and is the first frame back. Switching away at 7.5 s pauses again, and coming back stays paused.
+// The second run plays the same with a pad's A and Start, and F11 and F12 pressed on the pages,
+// in flight and paused: the desktop's keys are nothing to the game, and the pad is the keys.
 TEST_F(ReplayTest, PauseAndSwitchingAwayAndTwoRunsWriteTheSameBytes) {
-    Write("keys.txt", std::string(SkipPages) +
-                          "5.5 P down\n5.6 P up\n6.5 P down\n6.6 P up\n7.0 I down\n7.1 I up\n"
-                          "7.5 focus lost\n8.0 focus gained\n");
+    Write("keys1.txt", std::string(SkipPages) +
+                           "5.5 P down\n5.6 P up\n6.5 P down\n6.6 P up\n7.0 I down\n7.1 I up\n"
+                           "7.5 focus lost\n8.0 focus gained\n");
+    Write("keys2.txt", "0 PAD_A down\n0.2 PAD_A up\n5.5 PAD_START down\n5.6 PAD_START up\n"
+                       "6.5 PAD_START down\n6.6 PAD_START up\n7.0 I down\n7.1 I up\n"
+                       "7.5 focus lost\n8.0 focus gained\n0.1 F11 down\n0.15 F11 up\n"
+                       "2 F12 down\n2.1 F12 up\n5.2 F11 down\n5.3 F11 up\n5.8 F12 down\n"
+                       "5.9 F12 up\n6.0 F11 down\n6.1 F11 up\n");
     for (std::string r : {"1", "2"})
-        ASSERT_EQ(Replay("--seed 7 --script " + Path("keys.txt") + " --until 9 --shot-at 7.3:" +
-                         Path("shot" + r + ".bmp") + " --state-at 6:" + Path("p" + r + ".json") +
-                         " --state-at 6.5:" + Path("r" + r + ".json") + " --state-at 8.5:" +
-                         Path("a" + r + ".json") + " --log " + Path("log" + r + ".jsonl")),
+        ASSERT_EQ(Replay("--seed 7 --script " + Path("keys" + r + ".txt") +
+                         " --until 9 --shot-at 7.3:" + Path("shot" + r + ".bmp") +
+                         " --state-at 6:" + Path("p" + r + ".json") + " --state-at 6.5:" +
+                         Path("r" + r + ".json") + " --state-at 8.5:" + Path("a" + r + ".json") +
+                         " --log " + Path("log" + r + ".jsonl")),
                   0);
     std::string paused = Read("p1.json"), resumed = Read("r1.json"), away = Read("a1.json");
     EXPECT_EQ(Field(paused, "Paused"), 1);

@@ -18,6 +18,7 @@
 #include "display/display.h"
 #include "display/pixels.h"
 #include "game_fixture.h"
+#include "platform/gamepad.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
 #include "core/program.h"
@@ -318,6 +319,25 @@ TEST_F(FlowTest, QuitConfirmedWithYHeldAtOnceShowsCreditsAndThanksAndEnds) {
         if (e.kind == "mci" && e.command == "open CAIRO.MID type sequencer alias jazz")
             titleMusic = double(e.timeNs) / 1e9;
     EXPECT_NEAR(titleMusic, 3.2, 0.01);
+}
+
+// Back asks to quit; A held to fire meanwhile does not answer the question when it comes, only a
+// press of A made while it asks does.
+TEST_F(FlowTest, APadButtonHeldIntoTheQuitQuestionAnswersOnlyWhenPressedAgain) {
+    auto pad = [](double t, int control, bool down) {
+        ScriptEvent e{TestSecondsToNs(t), down ? ScriptEvent::PadDown : ScriptEvent::PadUp};
+        e.pad = control;
+        return e;
+    };
+    Run({pad(0, PadSouth, true), pad(0, PadBack, true), pad(0.5, PadBack, false),
+         pad(4, PadSouth, false), pad(4.5, PadSouth, true), Key(6, VK_SPACE, true)});
+    CheckGameFlow();
+    EXPECT_TRUE(QuitRequested());
+    double titleMusic = -1;
+    for (const TestEvent& e : TestEvents())
+        if (e.kind == "mci" && e.command == "open CAIRO.MID type sequencer alias jazz")
+            titleMusic = double(e.timeNs) / 1e9;
+    EXPECT_NEAR(titleMusic, 4.5, 0.01);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // queued for the message loop; an exposure among them is noted as it comes in (screen_sdl.cpp).
 #include <SDL.h>
 
+#include "../gamepad.h"
 #include "../input.h"
 #include "../signals.h"
 #include "sdl_state.h"
@@ -23,12 +24,14 @@ short GetAsyncKeyState(int vKey) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
     PumpEvents();
     ScreenOnWaitingPoll();
+    // A pad holds the keys it stands for (gamepad.h).
+    const bool pad = PadHoldsKey(vKey, std::int64_t(SDL_GetTicks64()) * 1000000);
     SDL_Keycode keycode = KeycodeFor(vKey);
     SDL_Scancode code =
         keycode == SDLK_UNKNOWN ? SDL_SCANCODE_UNKNOWN : SDL_GetScancodeFromKey(keycode);
-    if (code == SDL_SCANCODE_UNKNOWN) return 0;
+    if (code == SDL_SCANCODE_UNKNOWN) return pad ? short(0x8000) : short(0);
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    bool held = keys[code] != 0;
+    bool held = pad || keys[code] != 0;
     if (vKey == VK_RETURN) held = held || keys[SDL_SCANCODE_KP_ENTER] != 0;
     if (vKey == VK_MENU) held = held || keys[SDL_SCANCODE_RALT] != 0;
     return held ? short(0x8000) : short(0);

@@ -45,6 +45,7 @@ bool ShowingFrame = false;
 bool FrontDirty = false;
 Clock::time_point LastPresent{};
 Clock::time_point LastFlip{};
+Clock::time_point LastChange{}; // the picture last changed: a flip, or a change shown outside one
 long PollsWithoutFlip = 0;
 double Period = 1.0 / 60.0;
 
@@ -151,8 +152,15 @@ FitRect ChangedSinceShown(const SurfaceMemory& front) {
     return ChangedArea(Shown.data(), front.pixels, front.width, front.height, front.pitch);
 }
 
+// Nothing on the screen has changed for a quarter of a second: the game waits for the player (a
+// page held, the pause line, a question), redrawing the same pixels hundreds of times a second.
+bool PictureStill() { return Clock::now() - LastChange > std::chrono::milliseconds(250); }
+
+// A standing picture is looked at four times less often: the look compares the whole surface,
+// and the first change after a wait then shows at most four refreshes late.
 bool RefreshPassedSincePresent() {
-    return std::chrono::duration<double>(Clock::now() - LastPresent).count() >= Period;
+    const double interval = PictureStill() ? 4 * Period : Period;
+    return std::chrono::duration<double>(Clock::now() - LastPresent).count() >= interval;
 }
 
 // The game also writes the visible surface while it holds it locked (the wipes) or holds its
@@ -172,6 +180,7 @@ void ShowDirtyFront() {
         LastPresent = Clock::now();
         return;
     }
+    LastChange = Clock::now();
     Shown.assign(front->pixels,
                  front->pixels + std::size_t(front->pitch) * std::size_t(front->height));
     // Never wait here: a wipe's rows are timed by the game's own clock, and every millisecond
@@ -227,6 +236,16 @@ bool MoveToWindowMemory(SDL_Window* window) {
     SDL_DestroyRenderer(Renderer);
     Renderer = nullptr;
     return SurfaceOpen(window); // else a new renderer is made
+}
+
+// What a poll of a waiting game gives back. Minimised, nothing of the game is seen and the
+// player's return is a window event that the next poll takes: a twentieth of a second costs the
+// player nothing and leaves the processor idle. While the picture stands still, 8 ms still sees
+// a key within a frame; while anything moves (a fade, a title) the millisecond keeps every step
+// on the screen.
+std::chrono::milliseconds WaitingSleep() {
+    if (GameWindowHidden()) return std::chrono::milliseconds(50);
+    return std::chrono::milliseconds(PictureStill() ? 8 : 1);
 }
 
 } // namespace
@@ -288,6 +307,7 @@ void ScreenReadRefresh(SDL_Window* window) {
 }
 
 void ScreenShowPicture(const std::uint32_t* pixels, int width, int height) {
+    ServeDesktopRequests(); // the dialog's loop polls nothing else
     if (OnSurface) {
         SurfaceShowPicture(pixels, width, height);
         ShowingFrame = false;
@@ -347,6 +367,7 @@ void PaintWhole(bool blackWithout) {
 } // namespace
 
 void ScreenRepaintIfExposed() {
+    ServeDesktopRequests();
     if (ExposedPending.exchange(false)) PaintWhole(false);
 }
 
@@ -393,7 +414,7 @@ void ScreenOnWaitingPoll() {
     // Many polls of the keyboard, the messages or the clock and no flip: the game is waiting (a
     // prompt, a text page, a title, a held key, the pause, the background). A millisecond's sleep
     // per poll changes no result and frees the processor.
-    if (++PollsWithoutFlip > 500) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (++PollsWithoutFlip > 500) std::this_thread::sleep_for(WaitingSleep());
 }
 
 // --- what the shared display code asks of the real machine ---
@@ -405,6 +426,7 @@ void BackendTextDrawn() {}
 void BackendCall(const char*) {}
 
 bool BackendSetDisplayMode(int width, int height) {
+    WindowFitsGame(width, height);
     if (OnSurface) {
         FrameWidth = width;
         FrameHeight = height;
@@ -446,6 +468,7 @@ void BackendDisplayReleased() {
 }
 
 void BackendShowFlipped(const SurfaceMemory& front, bool wait) {
+    LastChange = Clock::now();
     FrontDirty = false;
     PollsWithoutFlip = 0;
     Shown.clear();

@@ -64,6 +64,28 @@ void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height);
 // The same picture centred over what the window shows (the message box).
 void SurfaceShowOver(const std::uint32_t* pixels, int width, int height);
 
+// The game's window (window_mode_sdl.cpp): made full screen or as a window, as the player left it
+// or as the command line says (desktop.h), with its news watched from then on. Null on failure.
+SDL_Window* MakeGameWindow(const char* title, bool visible);
+// F11 (full screen or a window) and F12 (a screenshot), without Alt, Ctrl or the logo key: the
+// desktop's keys, which never reach the game.
+bool IsDesktopKey(const SDL_Keysym& key);
+// The game's picture is now width by height: a window the player has not sized follows it.
+void WindowFitsGame(int width, int height);
+// The window is minimised or hidden: nobody sees it.
+bool GameWindowHidden();
+// At every poll: takes the pads' news and carries out F11 and F12 pressed since.
+void ServeDesktopRequests();
+// The program ends: the window's settings are kept, the screenshots finished, the pads closed.
+void DesktopServicesEnd();
+
+// Game pads (pad_sdl.cpp). ServePads starts SDL's game controllers the first time, opens and
+// closes pads as they come and go, and reads what they hold into gamepad.h. PadButtonKey is the
+// key whose message a press of an SDL controller button posts, or 0.
+void ServePads();
+void ClosePads();
+int PadButtonKey(int button);
+
 // The program ends now: the whole sound output fades to silence over a few milliseconds and then
 // closes; its thread reads nothing from then on.
 void SoundOutputEnd();

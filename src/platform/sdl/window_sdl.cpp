@@ -3,7 +3,7 @@
 // SDL's events become the few messages the game's window procedure expects: focus lost and
 // gained become activation changes, a close request (Alt+F4, the desktop's close) becomes
 // WM_CLOSE, keys held with Alt become system keys. The window covers the desktop without
-// switching the monitor's mode.
+// switching the monitor's mode, or is a window of its own (window_mode_sdl.cpp).
 #include <SDL.h>
 
 #include <semaphore.h>
@@ -66,10 +66,16 @@ bool Translate(const SDL_Event& e, MSG* msg) {
         if (!e.adevice.iscapture) SoundDeviceRemoved(e.adevice.which);
         return false;
     case SDL_KEYDOWN: {
+        if (IsDesktopKey(e.key.keysym)) return false;
         msg->message = (e.key.keysym.mod & KMOD_ALT) ? WM_SYSKEYDOWN : WM_KEYDOWN;
         msg->wParam = WPARAM(VirtualKeyOf(e.key.keysym.sym));
         return true;
     }
+    case SDL_CONTROLLERBUTTONDOWN:
+        // A pad's button posts its key's message as the keyboard would (a box takes it).
+        msg->message = WM_KEYDOWN;
+        msg->wParam = WPARAM(PadButtonKey(e.cbutton.button));
+        return msg->wParam != 0;
     default:
         return false;
     }
@@ -176,24 +182,14 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     // Alt+Tab must work: keep the desktop's window manager in charge of a borderless window the
     // size of the desktop instead of grabbing the monitor.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    // A borderless window over the whole desktop, as the game asks for, then the desktop's own
-    // full-screen state on top: with a window manager that keeps panels away, without one the
-    // window already covers the screen.
     if (!RequireFonts()) return nullptr;
-    int display = ChosenDisplay();
-    SDL_Rect bounds{};
-    if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0)
-        bounds = SDL_Rect{0, 0, 640, 480};
-    Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (!(style & WS_VISIBLE)) flags |= SDL_WINDOW_HIDDEN;
-    SDL_Window* sdl =
-        SDL_CreateWindow(title ? title : "", bounds.x, bounds.y, bounds.w, bounds.h, flags);
+    SDL_Window* sdl = MakeGameWindow(title ? title : "", (style & WS_VISIBLE) != 0);
     if (!sdl) {
         std::fprintf(stderr, "skirmo: cannot open the game window: %s\n", SDL_GetError());
         return nullptr;
     }
-    SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!ScreenOpen(sdl)) {
+        DesktopServicesEnd();
         SDL_DestroyWindow(sdl);
         return nullptr;
     }
@@ -208,6 +204,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
 BOOL DestroyWindow(HWND window) {
     if (!window || window != TheWindow) return 0;
     window->proc(window, WM_DESTROY, 0, 0);
+    DesktopServicesEnd();
     StopBeep();
     if (BeepAudioUp) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     BeepAudioUp = false;
@@ -229,6 +226,7 @@ void BackendEndBySignal(int signal) {
     // clicks. Then the desktop as it was: the pointer back, the window gone.
     SoundOutputEnd();
     StopBeep();
+    DesktopServicesEnd();
     SDL_ShowCursor(SDL_ENABLE);
     if (Sdl) {
         ScreenClose();

@@ -5,10 +5,30 @@
 #include <sstream>
 #include <string>
 
+#include "../gamepad.h"
 #include "../input.h"
 #include "test_platform.h"
 
 namespace {
+
+// A pad's button, its d-pad or its left stick pushed all the way; -1 for any other name.
+int PadInput(const std::string& name) {
+    static const std::pair<const char*, int> Names[] = {{"PAD_A", PadSouth},
+                                                        {"PAD_B", PadEast},
+                                                        {"PAD_BACK", PadBack},
+                                                        {"PAD_START", PadStart},
+                                                        {"PAD_UP", PadUp},
+                                                        {"PAD_DOWN", PadDown},
+                                                        {"PAD_LEFT", PadLeft},
+                                                        {"PAD_RIGHT", PadRight},
+                                                        {"PAD_STICK_LEFT", PadStickLeft},
+                                                        {"PAD_STICK_RIGHT", PadStickRight},
+                                                        {"PAD_STICK_UP", PadStickUp},
+                                                        {"PAD_STICK_DOWN", PadStickDown}};
+    for (const auto& [padName, input] : Names)
+        if (name == padName) return input;
+    return -1;
+}
 
 int KeyCode(const std::string& name) {
     if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z') return name[0];
@@ -107,14 +127,17 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std:
                 return fail("'lost' or 'gained' after 'focus'", how);
         } else {
             e.virtualKey = KeyCode(what);
-            if (!e.virtualKey)
+            e.pad = PadInput(what);
+            if (!e.virtualKey && e.pad < 0)
                 return fail("a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, F1..F12 or A..Z), "
-                            "'focus', 'close' or 'signal'",
+                            "a pad's (PAD_A PAD_B PAD_BACK PAD_START PAD_UP PAD_DOWN PAD_LEFT "
+                            "PAD_RIGHT PAD_STICK_...), 'focus', 'close' or 'signal'",
                             what);
+            const bool pad = e.pad >= 0;
             if (how == "down")
-                e.kind = ScriptEvent::KeyDown;
+                e.kind = pad ? ScriptEvent::PadDown : ScriptEvent::KeyDown;
             else if (how == "up")
-                e.kind = ScriptEvent::KeyUp;
+                e.kind = pad ? ScriptEvent::PadUp : ScriptEvent::KeyUp;
             else
                 return fail("'down' or 'up' after the key", how);
         }

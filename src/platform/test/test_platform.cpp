@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "../backend.h"
+#include "../gamepad.h"
 #include "../input.h"
 #include "../signals.h"
 #include "../timer.h"
@@ -15,6 +16,22 @@
 namespace {
 
 TestRun TheRun;
+
+// A scripted pad input: a button (a press posts its key's message, as the real pad does) or the
+// left stick pushed all the way and let go.
+void MovePad(int input, bool down) {
+    TestRun& r = TheRun;
+    PadInputs& pad = r.pad;
+    if (input >= PadStickLeft) {
+        int* axis = input <= PadStickRight ? &pad.stickX : &pad.stickY;
+        *axis = !down ? 0 : (input == PadStickLeft || input == PadStickUp) ? -32768 : 32767;
+    } else if (input >= 0 && input < PadControlCount) {
+        if (down && !pad.held[input] && r.window)
+            QueuePosted(MSG{r.window, WM_KEYDOWN, WPARAM(PadControlKey(PadControl(input))), 0});
+        pad.held[input] = down;
+    }
+    SetPadInputs(pad);
+}
 
 void ApplyScriptUpTo(std::int64_t now) {
     TestRun& r = TheRun;
@@ -31,6 +48,8 @@ void ApplyScriptUpTo(std::int64_t now) {
             // The desktop forgets held keys when the window loses the keyboard.
             std::fill(std::begin(r.keys), std::end(r.keys), false);
             std::fill(std::begin(r.playerKeys), std::end(r.playerKeys), false);
+            r.pad = PadInputs{};
+            SetPadInputs(r.pad);
             QueuePosted(MSG{r.window, WM_ACTIVATEAPP, 0, 0});
             break;
         case ScriptEvent::FocusGained:
@@ -41,6 +60,10 @@ void ApplyScriptUpTo(std::int64_t now) {
             break;
         case ScriptEvent::Signal:
             std::raise(e.signal);
+            break;
+        case ScriptEvent::PadDown:
+        case ScriptEvent::PadUp:
+            MovePad(e.pad, e.kind == ScriptEvent::PadDown);
             break;
         }
     }
@@ -61,6 +84,8 @@ void PressKey(bool* keys, int virtualKey, bool down) {
     keys[virtualKey] = down;
     if (!down || wasDown || !r.window) return;
     bool alt = r.keys[VK_MENU] || r.playerKeys[VK_MENU];
+    // F11 and F12 are the desktop's (full screen, screenshots): the game's window never hears them.
+    if (!alt && (virtualKey == VK_F1 + 10 || virtualKey == VK_F12)) return;
     QueuePosted(MSG{r.window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, WPARAM(virtualKey), 0});
 }
 
@@ -82,6 +107,7 @@ void ResetSharedPlatform() {
     ResetMci();
     ForgetOpenGameFiles();
     ForgetEndSignals();
+    ResetPad();
 }
 
 void TestPlatformStart(const TestOptions& options) {
@@ -216,6 +242,7 @@ short GetAsyncKeyState(int vKey) {
     EndIfSignalled();
     if (TheRun.keyboardHook) TheRun.keyboardHook(TheRun.now);
     bool held = vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);
+    held = held || PadHoldsKey(vKey, TheRun.now);
     return held ? short(0x8000) : short(0);
 }
 

@@ -16,16 +16,22 @@
 
 // One scripted event.
 struct ScriptEvent {
-    enum Kind { KeyDown, KeyUp, FocusLost, FocusGained, Close, Signal };
+    enum Kind { KeyDown, KeyUp, FocusLost, FocusGained, Close, Signal, PadDown, PadUp };
     std::int64_t timeNs = 0;
     Kind kind = KeyDown;
     int virtualKey = 0;
     int signal = 0; // SIGTERM or SIGINT, raised in the process as the desktop would send it
+    int pad = 0;    // a PadControl, or PadStickLeft.. for the left stick pushed all the way
 };
+
+// The left stick pushed all the way, as scripted pad inputs after the buttons.
+enum PadStickPush { PadStickLeft = 100, PadStickRight, PadStickUp, PadStickDown };
 
 // Parses a script: one event a line, "TIME KEY down", "TIME KEY up", "TIME focus lost",
 // "TIME focus gained", "TIME close" or "TIME signal TERM" (or INT); TIME in seconds, KEY one of UP
-// DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, F1 to F12 or a capital letter; '#' starts a comment.
+// DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, F1 to F12 or a capital letter, or a pad's PAD_A PAD_B
+// PAD_BACK PAD_START, its d-pad PAD_UP PAD_DOWN PAD_LEFT PAD_RIGHT or its left stick pushed all
+// the way PAD_STICK_LEFT PAD_STICK_RIGHT PAD_STICK_UP PAD_STICK_DOWN; '#' starts a comment.
 // Events come back sorted by time (ties keep their order). On a fault returns false with error =
 // "line N: expected ..., found ..." (what was found cut to a short excerpt). A line over 4096
 // bytes, a NUL byte or a byte-order mark is refused the same way.

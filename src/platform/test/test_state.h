@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../gamepad.h"
 #include "../messages.h"
 #include "test_platform.h"
 
@@ -17,6 +18,7 @@ struct TestRun {
     std::size_t nextShot = 0;
     bool keys[256] = {};       // held by the script
     bool playerKeys[256] = {}; // held through TestSetKey
+    PadInputs pad;             // held by the script
     Window* window = nullptr;
     std::vector<std::uint32_t> desktop; // the desktop picture before the display exists
     std::vector<TestEvent> events;

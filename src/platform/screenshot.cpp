@@ -1,0 +1,161 @@
+// screenshot.cpp -- F12: the game's picture as a PNG file, written off the game's thread
+#include "screenshot.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "backend.h"
+#include "user_folders.h"
+
+namespace {
+
+struct Shot {
+    std::vector<std::uint16_t> pixels; // rows packed, width pixels each
+    int width = 0, height = 0;
+    std::time_t taken = 0;
+};
+
+std::mutex Lock;
+std::condition_variable Wake;
+std::deque<Shot> Waiting;
+bool Stopping = false;
+std::thread* Writer = nullptr; // never destroyed: the program may end from anywhere
+
+// velmora-2024-05-01-181502.png, or -2, -3, ... after it when that name is taken (several
+// shots in one second). Opened only if it does not exist yet, so no file is ever overwritten.
+std::FILE* NewFile(const std::string& folder, std::time_t taken, std::string& path) {
+    std::tm local{};
+    localtime_r(&taken, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
+    for (int n = 1; n < 1000; ++n) {
+        path = folder + "/velmora-" + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".png";
+        if (std::FILE* f = std::fopen(path.c_str(), "wbx")) return f;
+        if (errno != EEXIST) return nullptr;
+    }
+    return nullptr;
+}
+
+void Write(const Shot& shot) {
+    const std::string folder = ScreenshotFolder();
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    std::string path = folder + "/";
+    std::FILE* f = folder.empty() || ec ? nullptr : NewFile(folder, shot.taken, path);
+    if (!f) {
+        std::fprintf(stderr, "skirmo: cannot save the screenshot in %s: %s\n",
+                     folder.empty() ? "(no home folder)" : folder.c_str(),
+                     ec ? ec.message().c_str() : std::strerror(errno));
+        return;
+    }
+    std::vector<std::uint8_t> png =
+        EncodePng(reinterpret_cast<const std::uint8_t*>(shot.pixels.data()), shot.width,
+                  shot.height, shot.width * 2);
+    bool ok = !png.empty() && std::fwrite(png.data(), 1, png.size(), f) == png.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) {
+        std::fprintf(stderr, "skirmo: cannot write the screenshot %s\n", path.c_str());
+        std::remove(path.c_str());
+        return;
+    }
+    std::printf("skirmo: screenshot saved to %s\n", path.c_str());
+    std::fflush(stdout);
+}
+
+void WriterLoop() {
+    std::unique_lock<std::mutex> hold(Lock);
+    for (;;) {
+        Wake.wait(hold, [] { return Stopping || !Waiting.empty(); });
+        if (Waiting.empty()) return; // stopping, and nothing left
+        Shot shot = std::move(Waiting.front());
+        Waiting.pop_front();
+        hold.unlock();
+        Write(shot);
+        hold.lock();
+    }
+}
+
+} // namespace
+
+std::string ScreenshotFolder() {
+    std::string pictures = PicturesFolder();
+    if (!pictures.empty()) return pictures + "/velmora";
+    std::string data = XdgHome("XDG_DATA_HOME", ".local/share");
+    return data.empty() ? "" : data + "/velmora/screenshots";
+}
+
+std::vector<std::uint8_t> EncodePng(const std::uint8_t* pixels, int width, int height, int pitch) {
+    std::vector<std::uint8_t> rgb(std::size_t(width) * std::size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = pixels + std::size_t(y) * std::size_t(pitch);
+        std::uint8_t* out = rgb.data() + std::size_t(y) * std::size_t(width) * 3;
+        for (int x = 0; x < width; ++x) {
+            std::uint16_t p;
+            std::memcpy(&p, row + 2 * x, 2);
+            COLORREF c = PixelToColour(p);
+            *out++ = std::uint8_t(GetRValue(c));
+            *out++ = std::uint8_t(GetGValue(c));
+            *out++ = std::uint8_t(GetBValue(c));
+        }
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(width);
+    image.height = png_uint_32(height);
+    image.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr)) return {};
+    std::vector<std::uint8_t> png(size);
+    if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr)) return {};
+    png.resize(size);
+    return png;
+}
+
+void TakeScreenshot(const SurfaceMemory& surface) {
+    if (!surface.pixels || surface.width <= 0 || surface.height <= 0) return;
+    Shot shot;
+    shot.width = surface.width;
+    shot.height = surface.height;
+    shot.taken = std::time(nullptr);
+    shot.pixels.resize(std::size_t(shot.width) * std::size_t(shot.height));
+    for (int y = 0; y < shot.height; ++y)
+        std::memcpy(shot.pixels.data() + std::size_t(y) * std::size_t(shot.width),
+                    surface.pixels + std::size_t(y) * std::size_t(surface.pitch),
+                    std::size_t(shot.width) * 2);
+    std::lock_guard<std::mutex> hold(Lock);
+    if (!Writer) {
+        Stopping = false;
+        Writer = new std::thread(WriterLoop);
+        // A return from main or an exit still finishes the shots taken.
+        static bool registered = false;
+        if (!registered) std::atexit(FinishScreenshots);
+        registered = true;
+    }
+    Waiting.push_back(std::move(shot));
+    Wake.notify_one();
+}
+
+void FinishScreenshots() {
+    std::thread* writer = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(Lock);
+        writer = Writer;
+        Writer = nullptr;
+        Stopping = true;
+    }
+    Wake.notify_one();
+    if (writer) {
+        writer->join();
+        delete writer;
+    }
+}

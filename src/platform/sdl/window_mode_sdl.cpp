@@ -1,0 +1,204 @@
+// window_mode_sdl.cpp -- full screen or a window, F11 and F12, and the window remembered
+//
+// The game starts as the player left it (window_settings.h): full screen on the desktop, or a
+// window of its own that can be moved and resized; the picture keeps its shape in either
+// (screen_sdl.cpp). F11 switches, F12 takes a screenshot, and pads come and go (pad_sdl.cpp). Both
+// keys are the desktop's, not the game's: they never reach its window procedure. They are noticed
+// as SDL takes them in, even while the game spins in a wait where no message is read, and carried
+// out at the next poll, on the game's thread.
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include "../backend.h"
+#include "../desktop.h"
+#include "../screenshot.h"
+#include "../window_settings.h"
+#include "screen_fit.h"
+#include "sdl_state.h"
+
+namespace {
+
+WindowChoice Choice = WindowChoice::Remembered;
+WindowSettings Loaded;   // as read at the start
+WindowSettings Settings; // as they are now, to be kept
+SDL_Window* Game = nullptr;
+bool Fullscreen = true;
+int GameWidth = 640, GameHeight = 480; // the game's picture (the dialog's choice changes it)
+int SetWidth = 0, SetHeight = 0;       // the window's size as we last made it
+
+std::atomic<bool> ToggleWanted{false}, ShotWanted{false};
+
+// Room left around a new window for its frame and the desktop's panels.
+constexpr int FrameRoom = 64;
+
+int WatchDesktop(void*, SDL_Event* e) {
+    if (e->type == SDL_KEYDOWN && !e->key.repeat && IsDesktopKey(e->key.keysym))
+        (e->key.keysym.sym == SDLK_F11 ? ToggleWanted : ShotWanted) = true;
+    return 1;
+}
+
+SDL_Rect Usable(int display) {
+    SDL_Rect r{};
+    if (SDL_GetDisplayUsableBounds(display, &r) != 0 || r.w <= 0 || r.h <= 0)
+        r = SDL_Rect{0, 0, 640, 480};
+    return r;
+}
+
+// A new window: twice the game's picture, or once where twice does not fit, or the picture's
+// shape as large as fits.
+SDL_Rect DefaultSize(int display) {
+    SDL_Rect room = Usable(display);
+    room.w -= FrameRoom, room.h -= FrameRoom;
+    for (int times = 2; times >= 1; --times)
+        if (GameWidth * times <= room.w && GameHeight * times <= room.h)
+            return SDL_Rect{0, 0, GameWidth * times, GameHeight * times};
+    FitRect fit = FitPicture(room.w, room.h, GameWidth, GameHeight);
+    return SDL_Rect{0, 0, fit.w > 0 ? fit.w : GameWidth, fit.h > 0 ? fit.h : GameHeight};
+}
+
+// A remembered place counts only while a good part of the window would be on some display (a
+// monitor unplugged since would otherwise hide the game).
+bool OnSomeDisplay(const SDL_Rect& window) {
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+        SDL_Rect bounds{}, common{};
+        if (SDL_GetDisplayBounds(i, &bounds) == 0 && SDL_IntersectRect(&window, &bounds, &common) &&
+            common.w >= 64 && common.h >= 64)
+            return true;
+    }
+    return false;
+}
+
+// The window's rectangle: remembered, or new in the middle of the display; never larger than
+// the display.
+SDL_Rect WindowRect(int display) {
+    SDL_Rect r = DefaultSize(display);
+    if (Settings.hasSize) r.w = Settings.width, r.h = Settings.height;
+    SDL_Rect usable = Usable(display);
+    r.w = SDL_min(r.w, usable.w), r.h = SDL_min(r.h, usable.h);
+    r.x = r.y = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    if (Settings.hasPlace && OnSomeDisplay(SDL_Rect{Settings.x, Settings.y, r.w, r.h}))
+        r.x = Settings.x, r.y = Settings.y;
+    return r;
+}
+
+// The window's size and place as the player left them, while it is a window.
+void NoteWindow() {
+    if (!Game || Fullscreen) return;
+    SDL_GetWindowSize(Game, &Settings.width, &Settings.height);
+    SDL_GetWindowPosition(Game, &Settings.x, &Settings.y);
+    // The place kept is the frame's corner, as window managers read a new window's place.
+    int top = 0, left = 0;
+    if (SDL_GetWindowBordersSize(Game, &top, &left, nullptr, nullptr) == 0)
+        Settings.x -= left, Settings.y -= top;
+    Settings.hasSize = Settings.hasPlace = true;
+}
+
+void Keep() {
+    NoteWindow();
+    if (Settings == Loaded) return;
+    SaveWindowSettings(Settings);
+    Loaded = Settings;
+}
+
+void MakeWindowed(int display) {
+    SDL_Rect r = WindowRect(display);
+    SDL_SetWindowFullscreen(Game, 0);
+    SDL_SetWindowBordered(Game, SDL_TRUE);
+    SDL_SetWindowResizable(Game, SDL_TRUE);
+    SDL_SetWindowSize(Game, r.w, r.h);
+    SDL_SetWindowPosition(Game, r.x, r.y);
+    SetWidth = r.w, SetHeight = r.h;
+}
+
+void ToggleFullscreen() {
+    if (Fullscreen) {
+        Fullscreen = false;
+        int display = SDL_GetWindowDisplayIndex(Game);
+        MakeWindowed(display < 0 ? ChosenDisplay() : display);
+    } else {
+        NoteWindow();
+        Fullscreen = true;
+        SDL_SetWindowFullscreen(Game, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    // The player chose: this is how the game starts next time.
+    Settings.fullscreen = Fullscreen;
+    Keep();
+}
+
+} // namespace
+
+void ChooseWindowMode(WindowChoice choice) { Choice = choice; }
+
+bool IsDesktopKey(const SDL_Keysym& key) {
+    return (key.sym == SDLK_F11 || key.sym == SDLK_F12) &&
+           !(key.mod & (KMOD_ALT | KMOD_CTRL | KMOD_GUI));
+}
+
+SDL_Window* MakeGameWindow(const char* title, bool visible) {
+    Settings = Loaded = LoadWindowSettings();
+    Fullscreen = Choice == WindowChoice::Remembered ? Settings.fullscreen
+                                                    : Choice == WindowChoice::Fullscreen;
+    const int display = ChosenDisplay();
+    Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI | (visible ? 0 : SDL_WINDOW_HIDDEN);
+    if (Fullscreen) {
+        // A borderless window over the whole desktop, as the game asks for, then the desktop's
+        // own full-screen state on top: with a window manager that keeps panels away, without
+        // one the window already covers the screen.
+        SDL_Rect bounds{};
+        if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0)
+            bounds = SDL_Rect{0, 0, 640, 480};
+        Game = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
+                                flags | SDL_WINDOW_BORDERLESS);
+        if (Game) SDL_SetWindowFullscreen(Game, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_Rect r = WindowRect(display);
+        Game = SDL_CreateWindow(title, r.x, r.y, r.w, r.h, flags | SDL_WINDOW_RESIZABLE);
+        SetWidth = r.w, SetHeight = r.h;
+    }
+    if (Game) SDL_AddEventWatch(WatchDesktop, nullptr);
+    return Game;
+}
+
+void WindowFitsGame(int width, int height) {
+    GameWidth = width, GameHeight = height;
+    if (!Game || Fullscreen || Settings.hasSize) return;
+    // A new window grows with the picture chosen in the dialog, unless the player sized it.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(Game, &w, &h);
+    if (w != SetWidth || h != SetHeight) return;
+    int display = SDL_GetWindowDisplayIndex(Game);
+    if (display < 0) display = ChosenDisplay();
+    SDL_Rect r = DefaultSize(display);
+    const int centred = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+    SDL_SetWindowSize(Game, r.w, r.h);
+    SDL_SetWindowPosition(Game, centred, centred);
+    SetWidth = r.w, SetHeight = r.h;
+}
+
+bool GameWindowHidden() {
+    return Game && (SDL_GetWindowFlags(Game) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN));
+}
+
+void ServeDesktopRequests() {
+    ServePads();
+    if (!Game) return;
+    if (ToggleWanted.exchange(false)) ToggleFullscreen();
+    if (ShotWanted.exchange(false)) {
+        if (const SurfaceMemory* front = DisplayFront())
+            TakeScreenshot(*front);
+        else
+            std::fprintf(stderr, "skirmo: no screenshot: the game shows no picture yet\n");
+    }
+}
+
+void DesktopServicesEnd() {
+    if (!Game) return;
+    Keep();
+    SDL_DelEventWatch(WatchDesktop, nullptr);
+    ClosePads();
+    FinishScreenshots();
+    Game = nullptr;
+}

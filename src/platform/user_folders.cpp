@@ -1,0 +1,56 @@
+// user_folders.cpp -- the player's own folders, as the desktop names them
+#include "user_folders.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+std::string Home() {
+    const char* home = std::getenv("HOME");
+    return home && home[0] == '/' ? home : "";
+}
+
+// The same folder however it is spelt: no trailing slash, no "." steps.
+std::string Plain(const std::string& path) {
+    std::string plain = std::filesystem::path(path).lexically_normal().string();
+    while (plain.size() > 1 && plain.back() == '/')
+        plain.pop_back();
+    return plain;
+}
+
+// The value of XDG_PICTURES_DIR="..." in user-dirs.dirs, with $HOME put in; empty when absent.
+std::string FromUserDirs() {
+    std::string settings = XdgHome("XDG_CONFIG_HOME", ".config");
+    if (settings.empty()) return "";
+    std::ifstream in(settings + "/user-dirs.dirs");
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(key, 0) != 0) continue;
+        std::size_t end = line.find('"', key.size());
+        if (end == std::string::npos) return "";
+        std::string value = line.substr(key.size(), end - key.size());
+        if (value.rfind("$HOME", 0) == 0) {
+            if (Home().empty()) return "";
+            value = Home() + value.substr(5);
+        }
+        return value[0] == '/' ? value : "";
+    }
+    return "";
+}
+
+} // namespace
+
+std::string XdgHome(const char* variable, const char* underHome) {
+    const char* set = std::getenv(variable);
+    if (set && set[0] == '/') return set;
+    return Home().empty() ? "" : Home() + "/" + underHome;
+}
+
+std::string PicturesFolder() {
+    const char* set = std::getenv("XDG_PICTURES_DIR");
+    std::string folder = set && set[0] == '/' ? set : FromUserDirs();
+    if (folder.empty() || (!Home().empty() && Plain(folder) == Plain(Home()))) return "";
+    return folder;
+}

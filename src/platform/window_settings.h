@@ -1,0 +1,40 @@
+// window_settings.h -- the window as the player left it, kept between runs (platform-internal)
+//
+// A small text file, $XDG_CONFIG_HOME/velmora/window.conf (~/.config/velmora/window.conf when
+// the variable is unset), one setting a line, '#' starting a comment:
+//
+//   mode window          window or fullscreen: how the game starts (F11 changes it)
+//   size 1280 960        the window's inside, in the desktop's points
+//   place 320 60         where the window's inside begins on the desktop
+//
+// Any line may be missing (a new window is twice the game's picture, in the middle of the
+// screen). A file that cannot be read as these lines is set aside with a warning on standard
+// error: the game starts as if there were none, and writes it anew once the player changes
+// something. Only a change is written, so a player who never presses F11 gets no file.
+#pragma once
+
+#include <string>
+
+struct WindowSettings {
+    bool fullscreen = true;
+    bool hasSize = false;
+    int width = 0, height = 0;
+    bool hasPlace = false;
+    int x = 0, y = 0;
+    bool operator==(const WindowSettings&) const = default;
+};
+
+// Reads the text of the file. On a fault returns false with error = "line N: ..." and leaves
+// settings as they were.
+bool ParseWindowSettings(const std::string& text, WindowSettings& settings, std::string& error);
+// The text that ParseWindowSettings reads back as these settings.
+std::string FormatWindowSettings(const WindowSettings& settings);
+
+// Where the file lives; empty when neither XDG_CONFIG_HOME (an absolute path) nor HOME says.
+std::string WindowSettingsPath();
+// The settings in the file, or the defaults when there is none; a broken file is reported on
+// standard error and counts as none.
+WindowSettings LoadWindowSettings();
+// Writes the settings (the folder made first, the file replaced whole); a failure is reported on
+// standard error once and is never fatal.
+void SaveWindowSettings(const WindowSettings& settings);
