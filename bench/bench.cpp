@@ -8,7 +8,8 @@
 //      and against SDL's software renderer's SDL_RenderCopyEx, on the same sprite and headings;
 //   3. DrawLandscape against SDL_BlitSurface of the same tiles onto the same memory.
 // Then one whole FrameStep of a played game on the test platform, in CPU time, as a share of a
-// 60 Hz frame. The last line sums it up for scripts.
+// 60 Hz frame, and what a screenshot costs the game's thread. The last line sums it up for
+// scripts.
 //
 // The benchmark may use SDL directly; the game it measures never does.
 #include <SDL2/SDL.h>
@@ -19,10 +20,12 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "core/game_clock.h"
@@ -37,6 +40,8 @@
 #include "display/pixels.h"
 #include "display/rasterizer.h"
 #include "display/wipes.h"
+#include "platform/backend.h"
+#include "platform/screenshot.h"
 #include "platform/test/test_platform.h"
 #include "platform/window.h"
 #include "world/clouds.h"
@@ -334,6 +339,35 @@ double MeasureFrameStep() {
     return frames ? total / double(frames) : 0.0;
 }
 
+// F12 at 800 by 600: what the game's thread spends taking the shot (a copy of the surface handed
+// to the writer), and what the writer then spends encoding it on its own thread. The files go to
+// a scratch folder, and what the writer says is not shown.
+void MeasureScreenshot(double* take, double* encode) {
+    char folder[] = "/tmp/skirmo-bench-XXXXXX";
+    if (!mkdtemp(folder)) return;
+    setenv("XDG_PICTURES_DIR", folder, 1);
+    LoadEverything(800, 600);
+    MakeBusyScene();
+    ComposeFrame();
+    PrimarySurface->Flip(nullptr, DDFLIP_WAIT);
+    const SurfaceMemory& front = *DisplayFront();
+    std::fflush(stdout);
+    const int out = dup(1), nowhere = open("/dev/null", O_WRONLY);
+    dup2(nowhere, 1);
+    // Each shot is taken with the writer idle, as a player's F12 is (the last one written and
+    // the writer stopped, so the time includes starting it again: an upper bound).
+    Race(5, 4,
+         {{[&] { TakeScreenshot(front); }, FinishScreenshots, take},
+          {[&] { EncodePng(front.pixels, front.width, front.height, front.pitch); },
+           FinishScreenshots, encode}});
+    FinishScreenshots();
+    std::fflush(stdout);
+    dup2(out, 1);
+    close(out);
+    close(nowhere);
+    std::filesystem::remove_all(folder);
+}
+
 // For a profiler: draws one thing over and over for a few seconds at 800 by 600, and nothing
 // else, so that `perf record` sees only it.
 int Profile(const std::string& what) {
@@ -402,8 +436,13 @@ int main(int argc, char** argv) {
     double frameStep = MeasureFrameStep();
     double share = frameStep / (1e6 / 60.0) * 100.0;
     std::printf("frame step: %.1f us of CPU, %.2f%% of a 60 Hz frame\n", frameStep, share);
+    double take = 0, encode = 0;
+    MeasureScreenshot(&take, &encode);
+    std::printf("screenshot 800x600: %.1f us on the game's thread, %.1f ms encoding on the "
+                "writer's\n",
+                take, encode / 1000);
     std::printf("bench: compose_vs_floor=%.2f sprite_vs_best_sdl=%.2f landscape_vs_sdl=%.2f "
-                "framestep_share=%.2f\n",
-                composeRatio, spriteRatio, landscapeRatio, share);
+                "framestep_share=%.2f screenshot_take_us=%.1f\n",
+                composeRatio, spriteRatio, landscapeRatio, share, take);
     return 0;
 }

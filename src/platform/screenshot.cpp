@@ -1,7 +1,7 @@
 // screenshot.cpp -- F12: the game's picture as a PNG file, written off the game's thread
 #include "screenshot.h"
 
-#include <png.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <condition_variable>
@@ -95,10 +95,14 @@ std::string ScreenshotFolder() {
 }
 
 std::vector<std::uint8_t> EncodePng(const std::uint8_t* pixels, int width, int height, int pitch) {
-    std::vector<std::uint8_t> rgb(std::size_t(width) * std::size_t(height) * 3);
+    // Every row unfiltered: the game's tiles and sprites repeat whole runs of bytes, which the
+    // compressor finds better unfiltered than after any of the format's filters, and sooner.
+    const std::size_t rowBytes = std::size_t(width) * 3 + 1;
+    std::vector<std::uint8_t> raw(rowBytes * std::size_t(height));
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = pixels + std::size_t(y) * std::size_t(pitch);
-        std::uint8_t* out = rgb.data() + std::size_t(y) * std::size_t(width) * 3;
+        std::uint8_t* out = raw.data() + std::size_t(y) * rowBytes;
+        *out++ = 0; // filter: none
         for (int x = 0; x < width; ++x) {
             std::uint16_t p;
             std::memcpy(&p, row + 2 * x, 2);
@@ -108,16 +112,30 @@ std::vector<std::uint8_t> EncodePng(const std::uint8_t* pixels, int width, int h
             *out++ = std::uint8_t(GetBValue(c));
         }
     }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
-    image.format = PNG_FORMAT_RGB;
-    png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr)) return {};
-    std::vector<std::uint8_t> png(size);
-    if (!png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr)) return {};
-    png.resize(size);
+    uLongf packedSize = compressBound(uLong(raw.size()));
+    std::vector<std::uint8_t> packed(packedSize);
+    if (compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 6) != Z_OK) return {};
+    packed.resize(packedSize);
+
+    std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto put32 = [](std::vector<std::uint8_t>& to, std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            to.push_back(std::uint8_t(v >> shift));
+    };
+    auto chunk = [&](const char* type, const std::vector<std::uint8_t>& data) {
+        put32(png, std::uint32_t(data.size()));
+        const std::size_t from = png.size();
+        png.insert(png.end(), type, type + 4);
+        png.insert(png.end(), data.begin(), data.end());
+        put32(png, std::uint32_t(crc32(0, png.data() + from, uInt(png.size() - from))));
+    };
+    std::vector<std::uint8_t> header;
+    put32(header, std::uint32_t(width));
+    put32(header, std::uint32_t(height));
+    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter set, plain
+    chunk("IHDR", header);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
     return png;
 }
 

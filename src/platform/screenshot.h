@@ -23,5 +23,5 @@ void FinishScreenshots();
 // The folder screenshots go to now; empty when there is none (no HOME and no XDG variables).
 std::string ScreenshotFolder();
 // A picture of width by height 16-bit surface pixels (rows pitch bytes apart) as the bytes of a
-// PNG file, 8-bit RGB; empty if the encoder fails.
+// PNG file, 8-bit RGB, compressed with zlib; empty if the compressor fails.
 std::vector<std::uint8_t> EncodePng(const std::uint8_t* pixels, int width, int height, int pitch);

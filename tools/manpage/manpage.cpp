@@ -35,6 +35,17 @@ const char* const Keys[][2] = {
     {"I", "the frame-rate line"},
     {"Esc", "quit (asks first)"},
     {"Y, N", "answer the game's questions"},
+    {"F11", "full screen or a window"},
+    {"F12", "screenshot"},
+};
+
+// The game pad, as the README's table gives it.
+const char* const PadButtons[][2] = {
+    {"left stick, d-pad", "the arrows: turn, speed up, slow down"},
+    {"A (south)", "Space: fire, leave a page; Y at a question"},
+    {"B (east)", "N at a question"},
+    {"Start", "P: pause and resume"},
+    {"Back", "Esc: quit (asks first)"},
 };
 
 } // namespace
@@ -74,15 +85,32 @@ int main(int argc, char** argv) {
     std::fprintf(out, ".SH KEYS\n");
     for (const auto& key : Keys)
         std::fprintf(out, ".TP\n.B %s\n%s\n", key[0], key[1]);
+    std::fprintf(out, ".PP\n"
+                      "Alt+Tab leaves the game paused; come back and press P. Alt+F4 closes it.\n"
+                      ".SH GAME PAD\n"
+                      "A pad works as soon as it is plugged in. A question takes a fresh press: "
+                      "a button held when it comes counts once let go and pressed again.\n");
+    for (const auto& button : PadButtons)
+        std::fprintf(out, ".TP\n.B %s\n%s\n", button[0], button[1]);
     std::fprintf(out,
-                 ".PP\n"
-                 "Alt+Tab leaves the game paused; come back and press P. Alt+F4 closes it.\n"
                  ".SH FILES\n"
                  ".TP\n"
                  ".I %s\n"
                  "The game's pictures, map, sounds and music. The game reads them from the "
                  "current folder when it holds them (world.dat among them), otherwise from "
                  "here.\n"
+                 ".TP\n"
+                 ".I ~/.config/velmora/window.conf\n"
+                 "How the window was left ($XDG_CONFIG_HOME/velmora/ when set), written when "
+                 "the player changes it: the lines \\fBmode window\\fR or \\fBmode "
+                 "fullscreen\\fR, \\fBsize\\fR \\fIWIDTH HEIGHT\\fR (the window's inside) "
+                 "and \\fBplace\\fR \\fIX Y\\fR (its frame's corner on the desktop), each "
+                 "optional. A file that cannot be read so is ignored with a warning.\n"
+                 ".TP\n"
+                 ".I ~/Pictures/velmora/\n"
+                 "Screenshots (F12), PNG files of the game's own picture: in the desktop's "
+                 "pictures folder ($XDG_PICTURES_DIR, or as ~/.config/user-dirs.dirs names it), "
+                 "else in ~/.local/share/velmora/screenshots/.\n"
                  ".SH EXIT STATUS\n"
                  "0 after a normal end, \\-\\-help or \\-\\-version; 2 for a bad option.\n",
                  Roff(argv[2]).c_str());
