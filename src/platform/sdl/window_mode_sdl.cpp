@@ -172,6 +172,8 @@ void WindowFitsGame(int width, int height) {
     int display = SDL_GetWindowDisplayIndex(Game);
     if (display < 0) display = ChosenDisplay();
     SDL_Rect r = DefaultSize(display);
+    // Only ever larger: 800 by 600 once where twice does not fit stays at the larger window.
+    if (r.w <= w) return;
     const int centred = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     SDL_SetWindowSize(Game, r.w, r.h);
     SDL_SetWindowPosition(Game, centred, centred);
