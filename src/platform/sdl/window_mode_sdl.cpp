@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 
 #include "../backend.h"
 #include "../desktop.h"
