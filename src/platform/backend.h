@@ -53,8 +53,8 @@ const SurfaceMemory* DisplayFront();
 void ResetDisplayObjects();
 // Puts everything the shared platform code holds back as at the program's start: surfaces and
 // the display object, the sound service and its buffers, the message queue and the dialog, the
-// music's alias, the list of open game files. The test platform's start calls it (and defines
-// it); a new piece of shared state joins here.
+// music's alias, the noted end signals (reset.cpp). The test platform's start calls it; a new
+// piece of shared state joins there.
 void ResetSharedPlatform();
 // All surfaces that exist, for the test platform's "surface lost" events, and their number.
 void DisplayMarkAllLost();

@@ -75,15 +75,6 @@ HWND TestOpenWindow(int width, int height, WNDPROC procedure) {
 
 std::int64_t TestSecondsToNs(double s) { return std::int64_t(std::llround(s * 1e9)); }
 
-void ResetSharedPlatform() {
-    ResetDisplayObjects();
-    ResetSoundService();
-    ClearMessages();
-    ResetMci();
-    ForgetOpenGameFiles();
-    ForgetEndSignals();
-}
-
 void TestPlatformStart(const TestOptions& options) {
     // A window left over from the last run goes without its clean-up: that run is over. The
     // rest of the last run goes with it, whoever still holds it.
