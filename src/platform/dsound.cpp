@@ -30,11 +30,11 @@ struct SoundBufferData {
     bool playing = false;
     bool looping = false;
     bool locked = false; // this buffer holds the samples' lock
-    std::string file;
 };
 
-// What the test platform's log names a buffer by.
-const std::string& SoundBufferFile(const SoundBufferData& b) { return b.file; }
+const std::vector<std::uint8_t>& SoundBufferSamples(const SoundBufferData& b) {
+    return b.samples->bytes;
+}
 DWORD SoundBufferFrequency(const SoundBufferData& b) { return b.frequency; }
 LONG SoundBufferVolume(const SoundBufferData& b) { return b.volume; }
 
@@ -99,7 +99,6 @@ HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBu
     data.samples->bytes.assign(desc->dwBufferBytes, 128);
     data.flags = desc->dwFlags;
     data.frequency = f.nSamplesPerSec;
-    data.file = NewestOpenGameFile();
     *buffer = NewBuffer(std::move(data));
     return DS_OK;
 }
@@ -172,11 +171,7 @@ HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** region1, DWOR
 
 HRESULT IDirectSoundBuffer::Unlock(void*, DWORD, void*, DWORD) {
     if (!data->locked) return DSERR_INVALIDPARAM;
-    if (BackendNamesSoundBuffers()) {
-        const std::vector<std::uint8_t>& b = data->samples->bytes;
-        std::string file = GameFileHolding(b.data(), b.size());
-        if (!file.empty()) data->file = file;
-    }
+    BackendSoundWritten(*data);
     SoundLock lock;
     data->locked = data->samples->locked = false;
     return DS_OK;

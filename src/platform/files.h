@@ -7,9 +7,7 @@
 #include <vector>
 
 // Opens a regular file for reading, as fopen(name, "rb") would; anything else (a folder, a named
-// pipe, a device) is refused without waiting, as a missing file is. The platform notes the name
-// until the file is closed (fclose), so that what is made from the file meanwhile (a sound
-// buffer, say) can be named in the test log.
+// pipe, a device) is refused without waiting, as a missing file is.
 std::FILE* OpenGameFile(const char* name);
 
 enum class GameFileRead { Read, Missing, Unreadable };

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "backend.h"
 #include "files.h"
 #include "mmsystem.h"
 
@@ -62,7 +61,6 @@ HMMIO mmioOpenA(const char* fileName, void*, DWORD flags) {
         delete f;
         return nullptr;
     }
-    NoteGameFileOpen(f, fileName); // open, for naming what is made from it, until mmioClose
     return f;
 }
 
@@ -105,7 +103,6 @@ UINT mmioAscend(HMMIO f, MMCKINFO* ck, UINT) {
 }
 
 UINT mmioClose(HMMIO f, UINT) {
-    if (f) NoteGameFileClosed(f);
     delete f;
     return MMSYSERR_NOERROR;
 }
