@@ -13,6 +13,7 @@
 
 #include "core/game_globals.h"
 #include "core/program.h"
+#include "platform/byte_order.h"
 #include "platform/files.h"
 #include "platform/mmsystem.h"
 #include "platform/window.h"
@@ -115,8 +116,7 @@ bool FindVocSamples(const std::uint8_t* file, std::size_t size, std::size_t& off
     if (size < 21) return false;
     std::size_t block = file[20];
     if (block + 4 > size) return false;
-    std::size_t length = std::size_t(file[block + 1]) | std::size_t(file[block + 2]) << 8 |
-                         std::size_t(file[block + 3]) << 16;
+    std::size_t length = LittleEndian(file + block + 1, 3);
     // The length counts the time constant and the packing byte before the samples; a block
     // that claims more than the file holds is refused rather than read past its end.
     if (length < 2 || length > size - (block + 4)) return false;

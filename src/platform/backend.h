@@ -81,6 +81,11 @@ void BackendGameFileRead(const char* name, const std::vector<std::uint8_t>* byte
 // A line of text was drawn (the test platform's virtual clock charges time for it).
 void BackendTextDrawn();
 
+// A BMP file's bytes as a new 32-bit surface, 0xAARRGGBB (the caller frees it): null when they
+// hold no BMP, or one that claims an unreasonable size (gdi_bitmaps.cpp).
+struct SDL_Surface;
+SDL_Surface* DecodeBmp(const std::uint8_t* bytes, std::size_t size);
+
 // --- sound ---
 
 struct SoundBufferData;
