@@ -6,7 +6,10 @@
 #include <csignal>
 #include <cstdio>
 
+#include <unistd.h>
+
 #include "../backend.h"
+#include "../fonts.h"
 #include "../input.h"
 #include "../signals.h"
 #include "../timer.h"
@@ -227,6 +230,13 @@ bool BackendFailDisplayStep(DisplayStep step, int index) {
         return f.step == TestFailure::BackBuffer;
     }
     return false;
+}
+
+// Always the same file, so that the pictures of every run are those of the references.
+std::string FindFontFile(bool bold) {
+    std::string path = bold ? "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+                            : "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    return access(path.c_str(), R_OK) == 0 ? path : std::string();
 }
 
 bool BackendPixelFormat555() { return TheRun.options.pixelFormat555; }
