@@ -202,28 +202,31 @@ HRESULT IDirectSoundBuffer::Stop() {
     return DS_OK;
 }
 
-HRESULT IDirectSoundBuffer::SetVolume(LONG volume) {
-    if (!(data->flags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
+namespace {
+
+// A setting the buffer was created to take (its control flag), within its range.
+template <class T>
+HRESULT SetControl(SoundBufferData* data, DWORD control, T value, T low, T high, T& setting) {
+    if (!(data->flags & control)) return DSERR_CONTROLUNAVAIL;
+    if (value < low || value > high) return DSERR_INVALIDPARAM;
     SoundLock lock;
-    data->volume = volume;
+    setting = value;
     return DS_OK;
+}
+
+} // namespace
+
+HRESULT IDirectSoundBuffer::SetVolume(LONG volume) {
+    return SetControl(data, DSBCAPS_CTRLVOLUME, volume, DSBVOLUME_MIN, DSBVOLUME_MAX, data->volume);
 }
 
 HRESULT IDirectSoundBuffer::SetFrequency(DWORD frequency) {
-    if (!(data->flags & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
-    if (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX) return DSERR_INVALIDPARAM;
-    SoundLock lock;
-    data->frequency = frequency;
-    return DS_OK;
+    return SetControl(data, DSBCAPS_CTRLFREQUENCY, frequency, DSBFREQUENCY_MIN, DSBFREQUENCY_MAX,
+                      data->frequency);
 }
 
 HRESULT IDirectSoundBuffer::SetPan(LONG pan) {
-    if (!(data->flags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
-    if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-    SoundLock lock;
-    data->pan = pan;
-    return DS_OK;
+    return SetControl(data, DSBCAPS_CTRLPAN, pan, DSBPAN_LEFT, DSBPAN_RIGHT, data->pan);
 }
 
 HRESULT IDirectSoundBuffer::GetStatus(DWORD* status) {
