@@ -148,15 +148,11 @@ int main(int argc, char** argv) {
         if (a == "--data")
             dataDir = value();
         else if (a == "--mode") {
-            std::string m = value();
-            if (m == "640x480")
-                options.dialogMode = 0;
-            else if (m == "800x600")
-                options.dialogMode = 1;
-            else
-                Die("--mode: '" + m + "' is neither 640x480 nor 800x600");
+            options.dialog.button = value();
+            if (options.dialog.button != "640x480" && options.dialog.button != "800x600")
+                Die("--mode: '" + options.dialog.button + "' is neither 640x480 nor 800x600");
         } else if (a == "--no-sound")
-            options.noSound = true;
+            options.dialog.tickCheckBox = true;
         else if (a == "--abort")
             options.abort = true;
         else if (a == "--seed")
