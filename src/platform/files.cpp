@@ -90,6 +90,7 @@ bool SameButCase(const std::string& a, const std::string& b) {
 }
 
 std::vector<std::string> FoldersTried;
+bool FoldersListed = false; // once is enough: without any data, every file is missing
 
 void ReportUnopened(const char* name, const char* why) {
     if (FoldersTried.empty()) return;
@@ -97,10 +98,11 @@ void ReportUnopened(const char* name, const char* why) {
     std::filesystem::path file = std::filesystem::absolute(name, error).lexically_normal();
     std::string tried;
     for (const std::string& folder : FoldersTried)
-        tried += (tried.empty() ? "" : ", ") + folder;
-    std::fprintf(stderr, "%s: cannot open %s in %s (%s); looked for the game's files in: %s\n",
-                 program_invocation_short_name, file.filename().c_str(), file.parent_path().c_str(),
-                 why, tried.c_str());
+        tried += (tried.empty() ? "; looked for the game's files in: " : ", ") + folder;
+    std::fprintf(stderr, "%s: cannot open %s in %s (%s)%s\n", program_invocation_short_name,
+                 file.filename().c_str(), file.parent_path().c_str(), why,
+                 FoldersListed ? "" : tried.c_str());
+    FoldersListed = true;
 }
 
 } // namespace
@@ -120,7 +122,10 @@ std::string FindGameFile(const char* name) {
     return name;
 }
 
-void NoteDataFoldersTried(std::vector<std::string> folders) { FoldersTried = std::move(folders); }
+void NoteDataFoldersTried(std::vector<std::string> folders) {
+    FoldersTried = std::move(folders);
+    FoldersListed = false;
+}
 
 void NoteGameFileOpen(const void* handle, const char* name) {
     OpenFiles.emplace_back(handle, name ? name : "");

@@ -22,8 +22,9 @@ std::FILE* OpenGameFile(const char* name);
 
 // The folders the program looked in for the game's files, in order, the one it chose (now the
 // current folder) last. From then on a game file that cannot be opened is reported with a line
-// on standard error naming it, its folder and these: the game's own message may say no more
-// than "check the directory". None (as before the first call) means no such lines.
+// on standard error naming it and its folder, the first such line also these folders: the
+// game's own message may say no more than "check the directory". None (as before the first
+// call) means no such lines.
 void NoteDataFoldersTried(std::vector<std::string> folders);
 
 enum class GameFileRead { Read, Missing, Unreadable };
