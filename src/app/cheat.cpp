@@ -7,35 +7,21 @@
 
 #include "core/game_globals.h"
 #include "combat/craft.h"
-#include "platform/input.h"
+#include "core/keyboard.h"
 
 std::int32_t CheatMode = 0;
 std::int32_t CheatProgress = 0;
 
-static const GlobalsReset Reset([] { CheatMode = CheatProgress = 0; });
-
-namespace {
-
-bool Held(int key) { return GetAsyncKeyState(key) < 0; }
-
-// True when the key was pressed, after waiting for its release.
-bool Pressed(int key) {
-    if (!Held(key)) return false;
-    while (Held(key)) {
-    }
-    return true;
-}
-
-} // namespace
+static const GlobalsReset Reset(CheatMode, CheatProgress);
 
 void MatchCheatWord() {
     // A key out of turn starts the word over and does not itself count as a first letter:
     // after a mistake the word is typed again from its B.
-    if (Pressed('B')) CheatProgress = CheatProgress == 0 ? 1 : 0;
-    if (Pressed('R')) CheatProgress = CheatProgress == 1 ? 2 : 0;
-    if (Pressed('A')) CheatProgress = CheatProgress == 2 ? 3 : 0;
+    if (KeyPressed('B')) CheatProgress = CheatProgress == 0 ? 1 : 0;
+    if (KeyPressed('R')) CheatProgress = CheatProgress == 1 ? 2 : 0;
+    if (KeyPressed('A')) CheatProgress = CheatProgress == 2 ? 3 : 0;
     // The last two letters are the same key.
-    if (Pressed('S')) {
+    if (KeyPressed('S')) {
         if (CheatProgress == 3 || CheatProgress == 4) {
             CheatProgress += 1;
             if (CheatProgress == 5) CheatMode = 1;

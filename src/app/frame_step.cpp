@@ -17,11 +17,10 @@
 #include "combat/shots.h"
 #include "display/display.h"
 #include "display/wipes.h"
-#include "platform/gdi.h"
-#include "platform/input.h"
 #include "world/clouds.h"
 #include "world/compose_frame.h"
 #include "core/headings.h"
+#include "core/keyboard.h"
 
 float PlayerLastShotTime = 0.0f;
 
@@ -29,50 +28,26 @@ namespace {
 
 bool FirstFrame = true;
 
-const GlobalsReset Reset([] {
-    PlayerLastShotTime = 0.0f;
-    FirstFrame = true;
-});
+const GlobalsReset Reset(PlayerLastShotTime, FirstFrame);
 
-bool Held(int key) { return GetAsyncKeyState(key) < 0; }
-
-void WaitForRelease(int key) {
-    while (Held(key)) {
-    }
-}
-
-void DrawPauseLine() {
-    HDC dc = GetSurfaceDC(PrimarySurface);
-    if (!dc) return;
-    SetBkColor(dc, RGB(0, 0, 255));
-    SetTextColor(dc, RGB(255, 255, 0));
-    const char line[] = "Game Paused, press P to continue";
-    TextOutA(dc, 230, 230, line, int(sizeof line - 1));
-    ReleaseSurfaceDC(PrimarySurface, dc);
-}
-
-// The turn is faster the slower the craft flies.
-constexpr float TurnRateBase = 1060.0f;
 constexpr float Acceleration = 50.0f; // units per second, per second
 constexpr float Braking = 50.0f;
 constexpr float Drag = 20.0f;
 constexpr float MinimumSpeed = 10.0f;
 constexpr float MaximumSpeed = 200.0f;
-constexpr float WorldLimit = 2048.0f;
 constexpr double GunInterval = 0.4; // seconds; a volley needs strictly more
-constexpr float FullTurn = float(HeadingSteps);
 
 void Turn(float turnStep) {
     Craft& p = PlayerCraft;
-    if (Held(VK_RIGHT)) {
+    if (KeyHeld(VK_RIGHT)) {
         p.Heading = p.Heading + turnStep;
-        if (p.Heading >= FullTurn) p.Heading -= FullTurn;
+        if (p.Heading >= HeadingSteps) p.Heading -= HeadingSteps;
         RotateCraftCorners(p, int(p.Heading));
     }
     // Both arrows together undo each other, and the picture is turned twice.
-    if (Held(VK_LEFT)) {
+    if (KeyHeld(VK_LEFT)) {
         p.Heading = p.Heading - turnStep;
-        if (p.Heading < 0.0f) p.Heading += FullTurn;
+        if (p.Heading < 0.0f) p.Heading += HeadingSteps;
         RotateCraftCorners(p, int(p.Heading));
     }
 }
@@ -80,10 +55,10 @@ void Turn(float turnStep) {
 void ChangeSpeed() {
     Craft& p = PlayerCraft;
     // Braking wins over accelerating; with neither the craft slows by itself.
-    if (Held(VK_DOWN)) {
+    if (KeyHeld(VK_DOWN)) {
         p.Speed = p.Speed - FrameDelta * Braking;
         if (p.Speed < MinimumSpeed) p.Speed = MinimumSpeed;
-    } else if (Held(VK_UP)) {
+    } else if (KeyHeld(VK_UP)) {
         p.Speed = p.Speed + FrameDelta * Acceleration;
         if (p.Speed > MaximumSpeed) p.Speed = MaximumSpeed;
     } else {
@@ -94,7 +69,7 @@ void ChangeSpeed() {
 
 float ClampToWorld(float position) {
     if (position < 0.0f) return 0.0f;
-    if (position > WorldLimit) return WorldLimit;
+    if (position > WorldSize) return WorldSize;
     return position;
 }
 
@@ -113,11 +88,11 @@ void FireGun() {
     if (CheatMode == 1) {
         // Ten shots two steps apart from Heading - 10: the spread leans one step to the left.
         float a = p.Heading - 10.0f;
-        if (a < 0.0f) a += FullTurn;
+        if (a < 0.0f) a += HeadingSteps;
         for (int i = 0; i < 10; ++i) {
             SpawnShot(ShotByPlayer, p.PosX, p.PosY, a);
             a = a + 2.0f;
-            if (a >= FullTurn) a -= FullTurn;
+            if (a >= HeadingSteps) a -= HeadingSteps;
         }
     } else {
         SpawnShot(ShotByPlayer, p.PosX, p.PosY, p.Heading);
@@ -139,9 +114,7 @@ void FrameStep() {
         PlayerLastShotTime = float(ReadGameClock());
     }
 
-    if (Held('P')) {
-        // The whole game stands still while P is held.
-        WaitForRelease('P');
+    if (KeyPressed('P')) {
         Paused = 1 - Paused;
         if (Paused == 0) {
             // The paused time is not counted, and the first frame back is the fixed 0.1 s.
@@ -150,7 +123,8 @@ void FrameStep() {
         }
     }
     if (Paused == 1) {
-        DrawPauseLine();
+        const char line[] = "Game Paused, press P to continue";
+        DrawStatusLine(PrimarySurface, 230, 230, line, int(sizeof line - 1));
         return;
     }
 
@@ -165,17 +139,16 @@ void FrameStep() {
     Turn(turnRate * FrameDelta);
     ChangeSpeed();
 
-    if (Held('K')) {
-        WaitForRelease('K');
+    if (KeyPressed('K')) {
         ScreenWipe(WipeRows);
         // The page's fades leave their own FrameDelta and GameClock for the rest of this step.
         ShowTextScreen(KeysScreen);
     }
 
     if (CheatMode == 1) {
-        if (Held('F')) ApplyJokeKey(0);
-        if (Held('G')) ApplyJokeKey(1);
-        if (Held('J')) ApplyJokeKey(2);
+        if (KeyHeld('F')) ApplyJokeKey(0);
+        if (KeyHeld('G')) ApplyJokeKey(1);
+        if (KeyHeld('J')) ApplyJokeKey(2);
     }
     if (CheatMode == 0) MatchCheatWord();
 
@@ -185,7 +158,7 @@ void FrameStep() {
     MovePlayer(distance);
     UpdateEnemies();
 
-    if (Held(VK_SPACE) && GameClock - PlayerLastShotTime > GunInterval) FireGun();
+    if (KeyHeld(VK_SPACE) && GameClock - PlayerLastShotTime > GunInterval) FireGun();
 
     ComposeFrame();
     DrawLives();

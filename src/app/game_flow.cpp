@@ -6,7 +6,6 @@
 // screen; the next flip replaces whatever they leave there.
 #include "app/game_flow.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "core/game_clock.h"
@@ -22,16 +21,15 @@
 #include "display/pixels.h"
 #include "display/wipes.h"
 #include "platform/gdi.h"
-#include "platform/input.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "world/clouds.h"
 #include "core/headings.h"
+#include "core/keyboard.h"
 #include "world/landscape.h"
 
 namespace {
 
-const char* const LoadingLine = "Initializing stuff, one moment please...";
 const char* const OopsLine = "Oops! Couldn't get it done this time eh?";
 const char* const RetryLine = "Would you like to try again? (y or n)";
 const char* const QuitLine = "Are you sure you want to quit? (y or n)";
@@ -40,20 +38,28 @@ void DrawText(HDC dc, int x, int y, const char* text) {
     TextOutA(dc, x, y, text, int(std::strlen(text)));
 }
 
-// The level's title, always 20 characters since the levels shown are 1 to 5.
-void DrawTitle(HDC dc, int level, float g) {
-    char title[32];
-    std::snprintf(title, sizeof title, "Initializing level %1d", level + 1);
-    SampleFrameInterval();
-    int t = int(g) & 0xFF;
-    SetTextColor(dc, RGB(t, t, t));
-    TextOutA(dc, ScreenWidth / 2 - 80, ScreenHeight / 2 - 5, title, 20);
-}
-
-// Spins until Y or N is held.
-void WaitForYesOrNo() {
-    while (GetAsyncKeyState('Y') >= 0 && GetAsyncKeyState('N') >= 0) {
+// Asks in yellow on the wiped screen, under an optional first line, and spins until Y or N is
+// held; the lines are then drawn over in black. True when Y is held at one more look after that:
+// a Y let go meanwhile counts as no.
+bool AskYesOrNo(const char* above, const char* question) {
+    HDC dc = GetSurfaceDC(PrimarySurface);
+    auto draw = [&] {
+        if (above) DrawText(dc, 50, 50, above);
+        DrawText(dc, 50, 70, question);
+    };
+    if (dc) {
+        SetBkColor(dc, RGB(0, 0, 0));
+        SetTextColor(dc, RGB(255, 255, 0));
+        draw();
     }
+    while (!KeyHeld('Y') && !KeyHeld('N')) {
+    }
+    if (dc) {
+        SetTextColor(dc, RGB(0, 0, 0));
+        draw();
+        ReleaseSurfaceDC(PrimarySurface, dc);
+    }
+    return KeyHeld('Y');
 }
 
 // Ends the game: the credits and thanks pages under the title music, then the quit request.
@@ -88,24 +94,9 @@ void GameOverCheck() {
     PlaySoundSlot(SlotEndOfGame, 0);
     ScreenWipe(WipeColumns);
     CloseMusic();
-    HDC dc = GetSurfaceDC(PrimarySurface);
-    if (dc) {
-        SetBkColor(dc, RGB(0, 0, 0));
-        SetTextColor(dc, RGB(255, 255, 0));
-        DrawText(dc, 50, 50, OopsLine);
-        DrawText(dc, 50, 70, RetryLine);
-    }
-    WaitForYesOrNo();
-    if (dc) {
-        SetTextColor(dc, RGB(0, 0, 0));
-        DrawText(dc, 50, 50, OopsLine);
-        DrawText(dc, 50, 70, RetryLine);
-        ReleaseSurfaceDC(PrimarySurface, dc);
-    }
-    // Read once more after the erase: a Y let go meanwhile counts as no.
-    if (GetAsyncKeyState('Y') < 0) {
+    if (AskYesOrNo(OopsLine, RetryLine)) {
         CurrentLevel = 0;
-        PlayerLives = 3;
+        PlayerLives = StartingLives;
         ClearShots();
         InitShotList();
         StartLevel(0);
@@ -115,23 +106,10 @@ void GameOverCheck() {
 }
 
 void QuitCheck() {
-    if (GetAsyncKeyState(VK_ESCAPE) >= 0) return;
+    if (!KeyHeld(VK_ESCAPE)) return;
     ScreenWipe(WipeColumns);
-    while (GetAsyncKeyState(VK_ESCAPE) < 0) {
-    }
-    HDC dc = GetSurfaceDC(PrimarySurface);
-    if (dc) {
-        SetBkColor(dc, RGB(0, 0, 0));
-        SetTextColor(dc, RGB(255, 255, 0));
-        DrawText(dc, 50, 70, QuitLine);
-    }
-    WaitForYesOrNo();
-    if (dc) {
-        SetTextColor(dc, RGB(0, 0, 0));
-        DrawText(dc, 50, 70, QuitLine);
-        ReleaseSurfaceDC(PrimarySurface, dc);
-    }
-    if (GetAsyncKeyState('Y') < 0) {
+    WaitForKeyRelease(VK_ESCAPE);
+    if (AskYesOrNo(nullptr, QuitLine)) {
         CloseMusic();
         ShowClosingPagesAndQuit(false);
     }
@@ -192,7 +170,7 @@ void StartLevel(int level) {
     EnemiesSpawned = 0;
     SetUpCraftForLevel();
     AssignCraftImages(CurrentLevel);
-    EnemySpawnLimit = 15;
+    EnemySpawnLimit = EnemiesPerLevel;
     EnemiesRemaining = EnemySpawnLimit;
     PlayMusicFromStart();
     LevelTitleOut(level);
@@ -203,33 +181,4 @@ void CheckGameFlow() {
     LevelEndCheck();
     GameOverCheck();
     QuitCheck();
-}
-
-void LevelTitleIn(int level) {
-    HDC dc = GetSurfaceDC(PrimarySurface);
-    if (!dc) return;
-    SetBkColor(dc, RGB(0, 0, 0));
-    SetTextColor(dc, RGB(0, 255, 255));
-    DrawText(dc, 50, 440, LoadingLine);
-    // Black to white in about two seconds; a pass never counts for more than a tenth.
-    float g = 0.0f;
-    do {
-        DrawTitle(dc, level, g);
-        g = float(g + 125.0 * FrameDelta);
-    } while (g < 255.0f);
-    ReleaseSurfaceDC(PrimarySurface, dc);
-}
-
-void LevelTitleOut(int level) {
-    HDC dc = GetSurfaceDC(PrimarySurface);
-    if (!dc) return;
-    SetBkColor(dc, RGB(0, 0, 0));
-    SetTextColor(dc, RGB(0, 0, 0));
-    DrawText(dc, 50, 440, LoadingLine);
-    float g = 255.0f;
-    do {
-        DrawTitle(dc, level, g);
-        g = float(g - 125.0 * FrameDelta);
-    } while (g >= 0.0f);
-    ReleaseSurfaceDC(PrimarySurface, dc);
 }

@@ -7,6 +7,3 @@ void LoadGame();
 void StartLevel(int level);
 // Between frames: level won, game over prompt, quit prompt.
 void CheckGameFlow();
-// The loading screen's two fades of "Initializing level N".
-void LevelTitleIn(int level);
-void LevelTitleOut(int level);

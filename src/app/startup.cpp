@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "core/exit_status.h"
 #include "app/frame_step.h"
 #include "core/game_clock.h"
 #include "app/game_flow.h"
@@ -23,7 +24,7 @@
 
 std::int32_t LastActivation = 1;
 
-static const GlobalsReset Reset([] { LastActivation = 1; });
+static const GlobalsReset Reset(LastActivation);
 
 // The title picture is compiled in from startup_title.bmp (see CMakeLists.txt).
 extern const unsigned char StartupTitleBitmap[];
@@ -142,13 +143,13 @@ int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
     wc.hbrBackground = GetStockObject(BLACK_BRUSH);
     wc.lpszClassName = "WINDOW_CLASS";
     wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
-    if (!RegisterClassExA(&wc)) return 0;
+    if (!RegisterClassExA(&wc)) return ExitNoWindow;
 
     HWND window =
         CreateWindowExA(WS_EX_TOPMOST, "WINDOW_CLASS", "Quib's directx tasklist marque",
                         WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                         GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
-    if (!window) return 0;
+    if (!window) return ExitNoWindow;
 
     MessageBeep(0);
     if (DialogBoxParamA(instance, &StartupDialog, window, StartupDialogProc, 0) == 0) {
@@ -160,17 +161,17 @@ int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
 
     if (!InitSound()) {
         DestroyWindow(window);
-        return 0;
+        return ExitNoSound;
     }
     if (!InitDisplay()) {
         DestroyWindow(window);
-        return 0;
+        return ExitNoDisplay;
     }
     if (!InitGameClock()) {
         std::string text = std::string("Please notify ") + SupportAddress +
                            " that Quib the dawdler did a poor job trying to install his timer!";
         MessageBoxA(MainWindow, text.c_str(), "Timer installation error!", MB_OK);
-        return 0;
+        return ExitNoClock;
     }
     PreviousGameClock = float(ReadGameClock());
 
@@ -192,5 +193,6 @@ int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
             FrameStepEnds();
         }
     }
-    return int(msg.wParam);
+    // The quit message says 0 on every way out; a failure that posted it was noted.
+    return msg.wParam != 0 ? int(msg.wParam) : EndingFailure;
 }

@@ -3,17 +3,20 @@
 // A page is written straight onto the visible screen and faded in from black to white by
 // redrawing all its lines in a brighter grey on every pass of the clock; Space starts the fade
 // out from whatever grey was reached. The pages sit at fixed pixel positions in both display
-// modes, and nothing else on the screen is cleared: the next flip replaces everything.
+// modes, and nothing else on the screen is cleared: the next flip replaces everything. The
+// level's title between levels is faded the same way.
 #include "app/text_screens.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "core/game_clock.h"
+#include "core/keyboard.h"
+#include "core/program.h"
 #include "core/texts.h"
 #include "display/display.h"
 #include "platform/gdi.h"
-#include "platform/input.h"
 
 namespace {
 
@@ -108,6 +111,13 @@ void DrawLine(HDC dc, int x, int y, const std::string& text) {
     TextOutA(dc, x, y, text.c_str(), int(text.size()));
 }
 
+// The level's title, always 20 characters since the levels shown are 1 to 5.
+std::vector<PageLine> TitleLines(int level) {
+    char title[32];
+    std::snprintf(title, sizeof title, "Initializing level %1d", level + 1);
+    return {{ScreenWidth / 2 - 80, ScreenHeight / 2 - 5, std::string(title, 20)}};
+}
+
 // One pass of a fade: wait for the clock to move, then the whole page in grey g.
 void DrawFadePass(HDC dc, const std::vector<PageLine>& lines, float g) {
     SampleFrameInterval();
@@ -117,38 +127,58 @@ void DrawFadePass(HDC dc, const std::vector<PageLine>& lines, float g) {
         DrawLine(dc, line.X, line.Y, line.Text);
 }
 
-} // namespace
+// Both fades are the same passes. A text page runs both in one showing: it holds at white until
+// Space is held and fades out from whatever grey Space stopped it at. The level's title fades in
+// before its level is set up, stopping at white by itself with no key looked at, and out from
+// white after.
+enum PageFades { FadeInAndOut, FadeInOnly, FadeOutOnly };
+constexpr double GreysPerSecond = 125.0;
 
-void ShowTextScreen(TextScreen screen) {
-    std::vector<PageLine> lines = PageLines(screen);
-    // The thanks page is always the last thing before the program ends.
-    const char* prompt =
-        screen == ThanksScreen ? "Press Space to exit..." : "Press Space to continue...";
-
+// The page's lines faded on the visible screen, with its foot line in cyan while it shows.
+void ShowPage(const std::vector<PageLine>& lines, const std::string& foot, PageFades fades) {
     HDC dc = GetSurfaceDC(PrimarySurface);
     if (!dc) return;
     SetBkColor(dc, RGB(0, 0, 0));
-    SetTextColor(dc, RGB(0, 255, 255));
-    DrawLine(dc, 50, 440, prompt);
-
-    // Brightens for about two seconds, then stays white until Space; Space held already leaves
-    // after the first pass, so a held Space skips through the pages.
-    float g = 0.0f;
-    for (;;) {
-        DrawFadePass(dc, lines, g);
-        g = float(g + 125.0 * FrameDelta);
-        if (g >= 255.0f) g = 255.0f;
-        if (GetAsyncKeyState(VK_SPACE) < 0) break;
+    float g = 255.0f;
+    if (fades != FadeOutOnly) {
+        SetTextColor(dc, RGB(0, 255, 255));
+        DrawLine(dc, 50, 440, foot);
+        // Black to white in about two seconds, a pass never counting for more than a tenth.
+        // Space held already leaves after the first pass, so a held Space skips through pages.
+        g = 0.0f;
+        for (;;) {
+            DrawFadePass(dc, lines, g);
+            g = float(g + GreysPerSecond * FrameDelta);
+            if (g >= 255.0f) {
+                if (fades == FadeInOnly) break;
+                g = 255.0f;
+            }
+            if (fades == FadeInAndOut && KeyHeld(VK_SPACE)) break;
+        }
     }
-
-    SetTextColor(dc, RGB(0, 0, 0));
-    DrawLine(dc, 50, 440, prompt);
-
-    // Down from the grey reached; the last pass is a grey too dark to tell from the background.
-    for (;;) {
-        DrawFadePass(dc, lines, g);
-        g = float(g - 125.0 * FrameDelta);
-        if (g < 0.0f) break;
+    if (fades != FadeInOnly) {
+        SetTextColor(dc, RGB(0, 0, 0));
+        DrawLine(dc, 50, 440, foot);
+        // The last pass is a grey too dark to tell from the background.
+        do {
+            DrawFadePass(dc, lines, g);
+            g = float(g - GreysPerSecond * FrameDelta);
+        } while (g >= 0.0f);
     }
     ReleaseSurfaceDC(PrimarySurface, dc);
 }
+
+const char* const LoadingLine = "Initializing stuff, one moment please...";
+
+} // namespace
+
+void ShowTextScreen(TextScreen screen) {
+    // The thanks page is always the last thing before the program ends.
+    ShowPage(PageLines(screen),
+             screen == ThanksScreen ? "Press Space to exit..." : "Press Space to continue...",
+             FadeInAndOut);
+}
+
+void LevelTitleIn(int level) { ShowPage(TitleLines(level), LoadingLine, FadeInOnly); }
+
+void LevelTitleOut(int level) { ShowPage(TitleLines(level), LoadingLine, FadeOutOnly); }

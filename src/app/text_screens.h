@@ -11,3 +11,6 @@ enum TextScreen {
 
 // Shows one page on the visible screen: fade in, wait for Space, fade out.
 void ShowTextScreen(TextScreen screen);
+// The loading screen's two fades of "Initializing level N", before and after the level's set-up.
+void LevelTitleIn(int level);
+void LevelTitleOut(int level);

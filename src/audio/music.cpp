@@ -20,7 +20,7 @@ const char MusicPieces[MusicPieceCount][14] = {"DREAMS.MID",   "CRAZYTRN.MID", "
 std::int32_t MusicLoaded = 0;
 std::int32_t MusicStarted = 0;
 
-static const GlobalsReset Reset([] { MusicLoaded = MusicStarted = 0; });
+static const GlobalsReset Reset(MusicLoaded, MusicStarted);
 
 namespace {
 

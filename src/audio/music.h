@@ -15,6 +15,7 @@ extern std::int32_t MusicStarted; // 1 once a play was asked for since the last 
 
 void OpenMusic(int piece);
 void PlayMusicFromStart();
-void ResumeMusic();
 void StopMusic();
 void CloseMusic();
+// Play on from where the piece stopped: designed with the others, called by nothing in the game.
+void ResumeMusic();

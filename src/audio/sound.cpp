@@ -46,6 +46,13 @@ LPDIRECTSOUNDBUFFER BufferOf(int slot) {
     return ValidSlot(slot) ? SoundSlots[slot].Buffer : nullptr;
 }
 
+// One setting of the slot's buffer: 1 when done or there is nothing to set, 0 when refused.
+template <class Set> int SetOnSlot(int slot, Set set) {
+    if (SoundEnabled == 0) return 1;
+    LPDIRECTSOUNDBUFFER b = BufferOf(slot);
+    return !b || set(b) == DS_OK ? 1 : 0;
+}
+
 // Claims the lowest slot not in use, or -1 when all are taken. The claim stands whatever the
 // load then does.
 int ClaimSlot() {
@@ -100,12 +107,8 @@ bool FillSlotBuffer(int slot, const std::uint8_t* samples, std::size_t count) {
 
 } // namespace
 
-static const GlobalsReset Reset([] {
-    // Whatever SoundEnabled says now: the buffers of the last run must go.
-    StopAndReleaseAll();
-    for (SoundSlot& s : SoundSlots)
-        s = SoundSlot{};
-});
+// Whatever SoundEnabled says now: the buffers of the last run must go.
+static const GlobalsReset Reset(StopAndReleaseAll, SoundDevice, SoundSlots);
 
 bool FindVocSamples(const std::uint8_t* file, std::size_t size, std::size_t& offset,
                     std::size_t& count) {
@@ -261,25 +264,16 @@ int StopSoundSlot(int slot) {
 }
 
 int SetSlotVolume(int slot, int percent) {
-    if (SoundEnabled == 0) return 1;
-    LPDIRECTSOUNDBUFFER b = BufferOf(slot);
-    if (!b) return 1;
     // Hundredths of a decibel: 100 percent is no attenuation, 80 percent 6 dB down.
-    return b->SetVolume(LONG(-30 * (100 - percent))) == DS_OK ? 1 : 0;
+    return SetOnSlot(slot, [&](auto b) { return b->SetVolume(LONG(-30 * (100 - percent))); });
 }
 
 int SetSlotFrequency(int slot, DWORD hz) {
-    if (SoundEnabled == 0) return 1;
-    LPDIRECTSOUNDBUFFER b = BufferOf(slot);
-    if (!b) return 1;
-    return b->SetFrequency(hz) == DS_OK ? 1 : 0;
+    return SetOnSlot(slot, [&](auto b) { return b->SetFrequency(hz); });
 }
 
 int SetSlotPan(int slot, LONG pan) {
-    if (SoundEnabled == 0) return 1;
-    LPDIRECTSOUNDBUFFER b = BufferOf(slot);
-    if (!b) return 1;
-    return b->SetPan(pan) == DS_OK ? 1 : 0;
+    return SetOnSlot(slot, [&](auto b) { return b->SetPan(pan); });
 }
 
 int StopAllSoundSlots() {

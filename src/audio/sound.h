@@ -42,12 +42,15 @@ int PlaySoundSlot(int slot, DWORD flags);
 int StopSoundSlot(int slot);
 int SetSlotVolume(int slot, int percent);
 int SetSlotFrequency(int slot, DWORD hz);
-int SetSlotPan(int slot, LONG pan);
 int StopAllSoundSlots();
+
+// The rest of the slot operations the game was designed with; the game calls none of them.
+int SetSlotPan(int slot, LONG pan);
 // The buffer's status word, or -1 for a slot without sound.
 long GetSlotStatus(int slot);
 // A second slot playing the same sound; -1 on failure.
 int DuplicateSoundSlot(int slot);
+// Stops the slot and releases its buffer; the slot stays taken, as its number was given out.
 int ReleaseSoundSlot(int slot);
 int ReleaseAllSoundSlots();
 

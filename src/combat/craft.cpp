@@ -7,26 +7,21 @@
 #include "core/random.h"
 #include "combat/debris.h"
 #include "core/headings.h"
+#include "core/program.h"
 #include "display/rasterizer.h"
 
 Craft PlayerCraft{};
 Craft EnemyCraft[EnemySlots]{};
 std::int32_t CurrentLevel = 0;
-std::int32_t PlayerLives = 3;
+std::int32_t PlayerLives = StartingLives;
 std::int32_t EnemiesSpawned = 0;
-std::int32_t EnemySpawnLimit = 15;
+std::int32_t EnemySpawnLimit = EnemiesPerLevel;
 // As many as a level holds until the first level start sets it: a game that has not begun has
 // not been won.
-std::int32_t EnemiesRemaining = 15;
+std::int32_t EnemiesRemaining = EnemiesPerLevel;
 
-static const GlobalsReset Reset([] {
-    ClearCraft();
-    CurrentLevel = 0;
-    PlayerLives = 3;
-    EnemiesSpawned = 0;
-    EnemySpawnLimit = 15;
-    EnemiesRemaining = 15;
-});
+static const GlobalsReset Reset(PlayerCraft, EnemyCraft, CurrentLevel, PlayerLives, EnemiesSpawned,
+                                EnemySpawnLimit, EnemiesRemaining);
 
 namespace {
 
@@ -38,12 +33,12 @@ void SetSquare(Craft& craft) {
         craft.ModelCorners[k] = craft.RotatedCorners[k] = SquareCorners[k];
 }
 
-// One coordinate beyond the world's edge: 50 to 249 units before 0 or past 2048, the side
+// One coordinate beyond the world's edge: 50 to 249 units before 0 or past WorldSize, the side
 // chosen by the parity of the next draw.
 float OffWorldCoordinate() {
     float v = float(GameRand() % 200 + 50);
     if (GameRand() & 1) return -v;
-    return v + 2048.0f;
+    return v + WorldSize;
 }
 
 } // namespace
@@ -53,18 +48,23 @@ void ClearCraft() {
     std::memset(EnemyCraft, 0, sizeof EnemyCraft);
 }
 
+void ReturnPlayerToStart() {
+    // A fixed place in the world, not the screen's centre.
+    PlayerCraft.PosX = 320.0f;
+    PlayerCraft.PosY = 240.0f;
+    PlayerCraft.Heading = 0.0f;
+    PlayerCraft.Speed = 50.0f;
+    PlayerCraft.HitPoints = PlayerHitPoints;
+    SeedDebris(PlayerCraft);
+}
+
 void SetUpCraftForLevel() {
     PlayerCraft.SpriteWidth = SpriteSize;
     PlayerCraft.SpriteHeight = SpriteSize;
-    PlayerCraft.Heading = 0.0f;
-    PlayerCraft.HitPoints = 10;
-    PlayerCraft.Speed = 50.0f;
     SetSquare(PlayerCraft);
-    SeedDebris(PlayerCraft);
-    // A fixed place in the world, not the screen's centre. State, Frame and Countdown stay: a
-    // retry may begin while the last explosion still runs, and it finishes on its own.
-    PlayerCraft.PosX = 320.0f;
-    PlayerCraft.PosY = 240.0f;
+    // State, Frame and Countdown stay: a retry may begin while the last explosion still runs,
+    // and it finishes on its own.
+    ReturnPlayerToStart();
 
     for (Craft& enemy : EnemyCraft)
         SetSquare(enemy);
@@ -81,11 +81,11 @@ void SpawnEnemy(int slot) {
     // The order of the draws is part of where enemies appear: x, its side, y, its side, heading.
     enemy.PosX = OffWorldCoordinate();
     enemy.PosY = OffWorldCoordinate();
-    enemy.HitPoints = 5;
+    enemy.HitPoints = EnemyHitPoints;
     enemy.Level = CurrentLevel;
     enemy.State = CraftAttacking;
     enemy.Frame = FrameNormal;
-    enemy.Heading = float(GameRand() % 1920);
+    enemy.Heading = float(GameRand() % HeadingSteps);
     enemy.TurnRate = float((CurrentLevel + 1) * 75 + 450);
     ++EnemiesSpawned;
 }

@@ -10,6 +10,10 @@
 
 constexpr int DebrisCount = 150;
 constexpr int EnemySlots = 5;
+constexpr std::int32_t EnemiesPerLevel = 15;
+constexpr std::int32_t StartingLives = 3;
+constexpr std::int32_t PlayerHitPoints = 10;
+constexpr std::int32_t EnemyHitPoints = 5;
 
 struct CornerPoint {
     float X;
@@ -60,12 +64,15 @@ extern Craft EnemyCraft[EnemySlots];
 extern std::int32_t CurrentLevel;     // 0 to 4, shown as 1 to 5
 extern std::int32_t PlayerLives;      // ships left
 extern std::int32_t EnemiesSpawned;   // brought into play this level, the first five included
-extern std::int32_t EnemySpawnLimit;  // 15
+extern std::int32_t EnemySpawnLimit;  // EnemiesPerLevel
 extern std::int32_t EnemiesRemaining; // not yet destroyed to the end of their explosion
 
 // Every field of all six records to zero.
 void ClearCraft();
-// The player at (320, 240), heading 0, speed 50, 10 hit points; five fresh enemies.
+// The player at (320, 240) in the world, heading 0, speed 50, all its hit points, with new debris
+// (five draws of rand per particle); its picture, state and frame are left to the caller.
+void ReturnPlayerToStart();
+// Both craft pictures square, the player back at its start, five fresh enemies.
 void SetUpCraftForLevel();
 // A fresh enemy in the slot, beyond one of the world's corners (five draws of the game's rand).
 void SpawnEnemy(int slot);

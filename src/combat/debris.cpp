@@ -6,7 +6,6 @@
 #include "combat/debris.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "core/game_clock.h"
 #include "core/random.h"
@@ -16,26 +15,12 @@
 #include "core/headings.h"
 #include "core/program.h"
 
-namespace {
-
-// The heading that points from (dx, dy) back toward the origin, by the same quadrant rule the
-// enemies use to aim at the player (1920 steps a turn, 305.577... steps a radian).
-float HeadingTowardCentre(float dx, float dy) {
-    if (dy == 0.0f) return dx < 0.0f ? 0.0f : 960.0f;
-    if (dx == 0.0f) return dy < 0.0f ? 480.0f : 1440.0f;
-    double t = std::atan(double(std::fabs(dy)) / double(std::fabs(dx))) * 305.57774884692145;
-    if (dx > 0.0f) return float(dy > 0.0f ? 960.0 + t : 960.0 - t);
-    return float(dy > 0.0f ? 1920.0 - t : t);
-}
-
-} // namespace
-
 void SeedDebris(Craft& craft) {
     for (int i = 0; i < DebrisCount; ++i) {
         float a = float(GameRand() % 50 - 25);
         float b = float(GameRand() % 50 - 25);
         craft.DebrisSpeed[i] = float(std::sqrt(double(a * a + b * b)) * 5.0);
-        craft.DebrisHeading[i] = HeadingTowardCentre(a, b);
+        craft.DebrisHeading[i] = HeadingToOrigin(a, b, false);
         // Blue is drawn first, then green, then red.
         int blue = GameRand() % 256;
         int green = GameRand() % 256;

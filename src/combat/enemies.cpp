@@ -15,24 +15,9 @@
 #include "combat/shots.h"
 #include "core/headings.h"
 
-namespace {
-
-// Radians to heading steps, with pi taken as 3.14159 as the game always did.
-constexpr double StepsPerRadian = 305.57774884692145;
-
-} // namespace
-
 float HeadingToPlayer(int slot) {
     const Craft& enemy = EnemyCraft[slot];
-    float dx = enemy.PosX - PlayerCraft.PosX;
-    float dy = enemy.PosY - PlayerCraft.PosY;
-    // dx and dy point from the player to the enemy, so each quadrant is mirrored: the result
-    // is the way back.
-    if (dy == 0.0f) return dx < 0.0f ? 0.0f : 960.0f;
-    if (dx == 0.0f) return dy < 0.0f ? 480.0f : 1440.0f;
-    float a = float(std::atan(std::fabs(double(dy)) / std::fabs(double(dx))) * StepsPerRadian);
-    if (dx > 0.0f) return dy > 0.0f ? 960.0f + a : 960.0f - a;
-    return dy > 0.0f ? 1920.0f - a : a;
+    return HeadingToOrigin(enemy.PosX - PlayerCraft.PosX, enemy.PosY - PlayerCraft.PosY, true);
 }
 
 void EnemyTryFire(int slot, float distance) {
@@ -90,8 +75,8 @@ void FlyEnemy(int slot) {
         else
             enemy.Heading -= turn * FrameDelta;
     }
-    if (enemy.Heading >= 1920.0f) enemy.Heading -= 1920.0f;
-    if (enemy.Heading < 0.0f) enemy.Heading += 1920.0f;
+    if (enemy.Heading >= HeadingSteps) enemy.Heading -= HeadingSteps;
+    if (enemy.Heading < 0.0f) enemy.Heading += HeadingSteps;
 
     // The shot leaves from where the enemy is now, along the turned heading.
     EnemyTryFire(slot, distance);

@@ -19,16 +19,11 @@ ShotListRecord ShotList{};
 std::uint16_t ShotColours[2] = {};
 
 // Frees the nodes before forgetting them, so a reset never leaks.
-static const GlobalsReset Reset([] {
-    ClearShots();
-    ShotColours[0] = ShotColours[1] = 0;
-});
+static const GlobalsReset Reset(ClearShots, ShotList, ShotColours);
 
 namespace {
 
-constexpr float ShotSpeed = 250.0f;
-constexpr float ShotLifetime = 2.0f; // seconds, so a shot reaches 500 units
-constexpr float HitRadius = 24.0f;   // from the shot to the craft's centre, strictly below
+constexpr float HitRadius = 24.0f; // from the shot to the craft's centre, strictly below
 
 float DistanceTo(const Shot& shot, const Craft& craft) {
     float dx = shot.PosX - craft.PosX;
@@ -58,7 +53,7 @@ void HitEnemy(Craft& enemy) {
         enemy.Frame = FrameHit;
         PlayFromStart(SlotEnemyHit);
         // Tougher levels keep attacking longer: 5, 5, 4, 4, 3.
-        if (enemy.HitPoints < 5 - enemy.Level / 2) enemy.State = CraftRetreating;
+        if (enemy.HitPoints < EnemyHitPoints - enemy.Level / 2) enemy.State = CraftRetreating;
     }
 }
 

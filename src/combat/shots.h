@@ -1,7 +1,7 @@
 // shots.h -- the shots in flight, and what a hit does
 //
 // One singly linked list of heap nodes in firing order, appended at the tail; a node is freed
-// exactly when it is unlinked. Shots fly 250 units a second for two seconds.
+// exactly when it is unlinked.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@ struct Shot {
     float PosX;
     float PosY;
     float Heading;
-    float Speed;            // 250
+    float Speed;            // ShotSpeed
     float Age;              // seconds since fired
     std::int32_t ShotOwner; // ShotByPlayer or ShotByEnemy
     std::uint16_t Colour;
@@ -21,6 +21,9 @@ struct ShotListRecord {
     Shot* First;
     std::int32_t Count;
 };
+
+constexpr float ShotSpeed = 250.0f;  // units per second
+constexpr float ShotLifetime = 2.0f; // seconds, so a shot reaches 500 units
 
 constexpr std::int32_t ShotByPlayer = 0;
 constexpr std::int32_t ShotByEnemy = 1;

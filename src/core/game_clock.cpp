@@ -12,11 +12,8 @@ float FrameDelta = 0.0f;
 float FrameRate = 0.0f;
 std::int32_t ResumeTiming = 1;
 
-static const GlobalsReset Reset([] {
-    ClockOrigin = 0;
-    SecondsPerCount = GameClock = PreviousGameClock = FrameDelta = FrameRate = 0.0f;
-    ResumeTiming = 1;
-});
+static const GlobalsReset Reset(ClockOrigin, SecondsPerCount, GameClock, PreviousGameClock,
+                                FrameDelta, FrameRate, ResumeTiming);
 
 int InitGameClock() {
     std::int64_t frequency = 0;

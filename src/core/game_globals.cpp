@@ -1,21 +1,41 @@
-// game_globals.cpp -- the registry of the modules' resets
+// game_globals.cpp -- the modules' releases and the first values of their globals
 #include "core/game_globals.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
 
+struct FirstValue {
+    void* Global;
+    std::vector<unsigned char> Bytes;
+};
+
 // Built on first use: registration runs before main, in no promised order between files.
-std::vector<ResetFunction>& Resets() {
-    static std::vector<ResetFunction> resets;
-    return resets;
+std::vector<ReleaseFunction>& Releases() {
+    static std::vector<ReleaseFunction> releases;
+    return releases;
+}
+
+std::vector<FirstValue>& FirstValues() {
+    static std::vector<FirstValue> values;
+    return values;
 }
 
 } // namespace
 
-GlobalsReset::GlobalsReset(ResetFunction reset) { Resets().push_back(reset); }
+void GlobalsReset::Remember(ReleaseFunction release) {
+    if (release) Releases().push_back(release);
+}
+
+void GlobalsReset::Remember(void* global, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(global);
+    FirstValues().push_back({global, std::vector<unsigned char>(bytes, bytes + size)});
+}
 
 void ResetGameGlobals() {
-    for (ResetFunction reset : Resets())
-        reset();
+    for (ReleaseFunction release : Releases())
+        release();
+    for (const FirstValue& value : FirstValues())
+        std::memcpy(value.Global, value.Bytes.data(), value.Bytes.size());
 }

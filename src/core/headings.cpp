@@ -8,19 +8,25 @@
 float SinTable[HeadingSteps + 1] = {};
 float CosTable[HeadingSteps + 1] = {};
 
-static const GlobalsReset Reset([] {
-    for (int i = 0; i <= HeadingSteps; ++i)
-        SinTable[i] = CosTable[i] = 0.0f;
-});
+static const GlobalsReset Reset(SinTable, CosTable);
 
-// The game has always taken a full turn as 6.28318 rather than 2 pi, so the last entry is not
-// quite the first one again; the step is that turn over 1920.
-constexpr double HeadingStepRadians = 0.0032724895833333334;
-
+// The last entry is not quite the first one again: the turn is 6.28318 radians, not 2 pi.
 void BuildHeadingTables() {
     for (int i = 0; i <= HeadingSteps; ++i) {
         double angle = double(i) * HeadingStepRadians;
         CosTable[i] = float(std::cos(angle));
         SinTable[i] = float(std::sin(angle));
     }
+}
+
+float HeadingToOrigin(float dx, float dy, bool roundAngle) {
+    // (dx, dy) points away from the origin, so each quadrant is mirrored: the way back.
+    if (dy == 0.0f) return dx < 0.0f ? 0.0f : 960.0f;
+    if (dx == 0.0f) return dy < 0.0f ? 480.0f : 1440.0f;
+    double a = std::atan(std::fabs(double(dy)) / std::fabs(double(dx))) * StepsPerRadian;
+    // The sum of two floats rounded once to a float is the float sum, so the aim keeps its float
+    // arithmetic here with only its angle rounded first.
+    if (roundAngle) a = float(a);
+    if (dx > 0.0f) return float(dy > 0.0f ? 960.0 + a : 960.0 - a);
+    return float(dy > 0.0f ? HeadingSteps - a : a);
 }

@@ -13,13 +13,5 @@ std::int32_t ScreenHeight = 480;
 std::int32_t HalfScreenWidth = 320;
 std::int32_t HalfScreenHeight = 240;
 
-static const GlobalsReset Reset([] {
-    MainWindow = nullptr;
-    AppActive = 1;
-    Paused = 0;
-    SoundEnabled = 1;
-    ScreenWidth = 640;
-    ScreenHeight = 480;
-    HalfScreenWidth = 320;
-    HalfScreenHeight = 240;
-});
+static const GlobalsReset Reset(MainWindow, AppActive, Paused, SoundEnabled, ScreenWidth,
+                                ScreenHeight, HalfScreenWidth, HalfScreenHeight);

@@ -1,4 +1,5 @@
-// program.h -- what the whole program shares: its window, whether it runs, and the screen's size
+// program.h -- what the whole program shares: its window, whether it runs, the screen's size
+// and the world's
 //
 // Start-up sets these (the window, the dialog's choices), the window procedure and the pause
 // key change the two flags, and every part of the game reads them.
@@ -17,3 +18,6 @@ extern std::int32_t ScreenWidth;  // 640 or 800, set by the start-up dialog
 extern std::int32_t ScreenHeight; // 480 or 600
 extern std::int32_t HalfScreenWidth;
 extern std::int32_t HalfScreenHeight;
+
+// The world is this many units square, one unit one screen pixel, x to the right and y down.
+constexpr std::int32_t WorldSize = 2048;

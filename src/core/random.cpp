@@ -5,7 +5,7 @@
 
 std::uint32_t RandomState = 1;
 
-static const GlobalsReset Reset([] { RandomState = 1; });
+static const GlobalsReset Reset(RandomState);
 
 void GameSrand(std::uint32_t seed) { RandomState = seed; }
 

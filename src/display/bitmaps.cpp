@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/exit_status.h"
 #include "core/game_globals.h"
 #include "core/program.h"
 #include "core/texts.h"
@@ -21,7 +22,7 @@
 
 SpriteImageSets SpriteImageStore{};
 
-static const GlobalsReset Reset([] { std::memset(&SpriteImageStore, 0, sizeof SpriteImageStore); });
+static const GlobalsReset Reset(SpriteImageStore);
 
 namespace {
 
@@ -66,6 +67,7 @@ HRESULT LoadPictureOnto(IDirectDrawSurface* surface, const char* fileName, int s
 
 void ReportBitmapFailure(const char* text) {
     MessageBoxA(MainWindow, text, "Bitmap loading error", MB_OK);
+    NoteEndingFailure(ExitNoPicture);
     PostQuitMessage(0);
 }
 
@@ -74,6 +76,7 @@ void ReportTemporarySurfaceFailure() {
                        SupportAddress +
                        " know if you recieve this message. Thanks for trying to check this out!";
     MessageBoxA(MainWindow, text.c_str(), "DD Initialization error", MB_OK);
+    NoteEndingFailure(ExitNoDisplay);
     PostQuitMessage(0);
 }
 

@@ -10,6 +10,7 @@
 #include "core/texts.h"
 #include "display/bitmaps.h"
 #include "display/pixels.h"
+#include "platform/gdi.h"
 #include "platform/window.h"
 
 LPDIRECTDRAW DisplayObject = nullptr;
@@ -21,10 +22,8 @@ LPDIRECTDRAWSURFACE CloudSurface = nullptr;
 DDSURFACEDESC SurfaceDesc{};
 
 // Releases the surfaces before forgetting them, so a reset never leaks.
-static const GlobalsReset Reset([] {
-    ReleaseDisplay();
-    std::memset(&SurfaceDesc, 0, sizeof SurfaceDesc);
-});
+static const GlobalsReset Reset([] { ReleaseDisplay(); }, DisplayObject, PrimarySurface, BackBuffer,
+                                TileSurfaces, LifeIconSurface, CloudSurface, SurfaceDesc);
 
 namespace {
 
@@ -161,4 +160,13 @@ HDC GetSurfaceDC(IDirectDrawSurface* surface) {
 
 void ReleaseSurfaceDC(IDirectDrawSurface* surface, HDC dc) {
     if (surface && dc) RetryUntilDone([&] { return surface->ReleaseDC(dc); });
+}
+
+void DrawStatusLine(IDirectDrawSurface* surface, int x, int y, const char* text, int length) {
+    HDC dc = GetSurfaceDC(surface);
+    if (!dc) return;
+    SetBkColor(dc, RGB(0, 0, 255));
+    SetTextColor(dc, RGB(255, 255, 0));
+    TextOutA(dc, x, y, text, length);
+    ReleaseSurfaceDC(surface, dc);
 }

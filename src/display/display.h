@@ -46,3 +46,6 @@ int UnlockWholeSurface(IDirectDrawSurface* surface);
 // never was granted.
 HDC GetSurfaceDC(IDirectDrawSurface* surface);
 void ReleaseSurfaceDC(IDirectDrawSurface* surface, HDC dc);
+// One line in yellow on blue, as the pause line and the frame-rate line are drawn: the first
+// length characters of text at (x, y). Nothing when no device context is granted.
+void DrawStatusLine(IDirectDrawSurface* surface, int x, int y, const char* text, int length);

@@ -9,10 +9,7 @@
 PixelFormat PixelFormatInfo{};
 LockedFrame FrameBuffer{};
 
-static const GlobalsReset Reset([] {
-    PixelFormatInfo = PixelFormat{};
-    FrameBuffer = LockedFrame{};
-});
+static const GlobalsReset Reset(PixelFormatInfo, FrameBuffer);
 
 #ifdef SKIRMO_CHECKED_PIXELS
 void PixelOutOfBounds(std::int32_t x, std::int32_t y) {

@@ -16,7 +16,7 @@
 
 const SpriteImage* CurrentTexture = nullptr;
 
-static const GlobalsReset Reset([] { CurrentTexture = nullptr; });
+static const GlobalsReset Reset(CurrentTexture);
 
 namespace {
 

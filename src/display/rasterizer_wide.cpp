@@ -15,7 +15,7 @@
 
 bool WideColumns = WideColumnsAvailable();
 
-static const GlobalsReset Reset([] { WideColumns = WideColumnsAvailable(); });
+static const GlobalsReset Reset(WideColumns);
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 std::uint32_t FlashMask[FlashMaskSize * FlashMaskSize] = {};
 
-static const GlobalsReset Reset([] { std::memset(FlashMask, 0, sizeof FlashMask); });
+static const GlobalsReset Reset(FlashMask);
 
 namespace {
 

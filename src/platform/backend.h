@@ -117,14 +117,14 @@ int SoundBufferCount();
 void MixSoundBuffers(float* out, int frames, int outputRate);
 
 // One MIDI sequencer command, understood; the backend carries it out (Open comes with the
-// whole MIDI file, already read and checked). Returns 0 on success.
+// whole MIDI file, already read and found playable). Returns 0 on success.
 enum class MciVerb { Open, PlayFromStart, Play, Stop, Close };
 DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const char* command);
 // Every command sent, understood or not, with its result (the test platform records it).
 void BackendMciSent(const char* command, DWORD result);
 // Forgets the open alias (a new test run).
 void ResetMci();
-// True for a Standard MIDI File the player can play whole: its header, then every track chunk
-// it promises within the file, each track's events parsing to their end-of-track exactly at the
-// chunk's end. SMPTE timing is refused.
+// True when the synthesizer that plays the music would load this file and find something in it
+// to play. Read by the rules of the synthesizer's loader, so the test platform, which has no
+// synthesizer, judges as the real one does; the real platform asks its synthesizer too.
 bool IsPlayableMidi(const std::vector<std::uint8_t>& file);

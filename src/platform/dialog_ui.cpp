@@ -40,6 +40,12 @@ constexpr int kCloseInset = 2;
 constexpr int kCheckSize = 13;
 constexpr int kCheckTextGap = 5;
 constexpr int kFontPixels = 11; // 8 points at 96 dots per inch
+// A message box: its text wrapped to at most this width (a box fits a 640-pixel screen), the
+// margins around the text and the button, and the OK button's size.
+constexpr int kBoxTextWidth = 400;
+constexpr int kBoxMargin = 12;
+constexpr int kBoxButtonWidth = 75;
+constexpr int kBoxButtonHeight = 23;
 
 // Templates beyond these are nonsense; refusing them keeps every pixel sum inside an int.
 constexpr int kMaxScale = 8;
@@ -160,6 +166,7 @@ struct Control {
     bool tabStop = false;
     bool checked = false;
     SDL_Surface* picture = nullptr; // 32-bit copy of the title picture
+    int wrap = 0; // static text: the width its lines are wrapped to, when not the control's own
 };
 
 bool IsPushButton(const Control& c) {
@@ -362,6 +369,10 @@ void DrawCheckBox(const DialogUi& ui, const Canvas& canvas, const Control& c, in
     if (ui.focus == index) FocusRect(clip, {tx - 2 * s, ty - s, tw + 4 * s, th + 2 * s}, s);
 }
 
+std::vector<std::string> TextLines(const DialogUi& ui, const Control& c) {
+    return WrapText(ui.font, c.text, c.wrap > 0 ? c.wrap : c.rect.w);
+}
+
 void DrawStaticText(const DialogUi& ui, const Canvas& canvas, const Control& c) {
     if (!ui.font || c.text.empty()) return;
     Rect r = ui.ControlRect(c);
@@ -369,7 +380,7 @@ void DrawStaticText(const DialogUi& ui, const Canvas& canvas, const Control& c) 
     if (clip.Empty()) return;
     const int lineSkip = TTF_FontLineSkip(ui.font);
     int y = r.y;
-    for (const std::string& line : WrapText(ui.font, c.text, r.w)) {
+    for (const std::string& line : TextLines(ui, c)) {
         if (y >= clip.bottom) break;
         DrawText(clip, ui.font, line, r.x, y, kText);
         y += lineSkip;
@@ -426,6 +437,26 @@ void DrawFrameAndCaption(const DialogUi& ui, const Canvas& canvas) {
     Glyph(canvas.ClippedTo(Inset(close, 2 * s)), gx, gy, kCloseGlyph, kCloseGlyphHeight, s, kText);
 }
 
+void FocusFirstTabStop(DialogUi* ui) {
+    for (std::size_t i = 0; i < ui->controls.size(); ++i) {
+        if (ui->controls[i].tabStop) {
+            ui->focus = int(i);
+            break;
+        }
+    }
+}
+
+// Without the font library or the font the dialog still works, with no text.
+void OpenFonts(DialogUi* ui) {
+    if (!TTF_WasInit() && TTF_Init() != 0) return;
+    std::string regular = FindFontFile(false);
+    std::string bold = FindFontFile(true);
+    if (!regular.empty()) ui->font = TTF_OpenFont(regular.c_str(), kFontPixels * ui->scale);
+    if (!bold.empty()) ui->bold = TTF_OpenFont(bold.c_str(), kFontPixels * ui->scale);
+    for (TTF_Font* f : {ui->font, ui->bold})
+        if (f) TTF_SetFontHinting(f, TTF_HINTING_MONO);
+}
+
 } // namespace
 
 DialogUi* DialogUiCreate(const DialogTemplate* dialogTemplate, int scale) {
@@ -455,21 +486,54 @@ DialogUi* DialogUiCreate(const DialogTemplate* dialogTemplate, int scale) {
         if (in.kind == DlgStaticBitmap) c.picture = DecodePicture(in.bitmap, in.bitmapSize);
         ui->controls.push_back(c);
     }
-    for (std::size_t i = 0; i < ui->controls.size(); ++i) {
-        if (ui->controls[i].tabStop) {
-            ui->focus = int(i);
-            break;
-        }
-    }
-
-    if (!TTF_WasInit() && TTF_Init() != 0) return ui; // no text, but still a usable dialog
-    std::string regular = FindFontFile(false);
-    std::string bold = FindFontFile(true);
-    if (!regular.empty()) ui->font = TTF_OpenFont(regular.c_str(), kFontPixels * scale);
-    if (!bold.empty()) ui->bold = TTF_OpenFont(bold.c_str(), kFontPixels * scale);
-    for (TTF_Font* f : {ui->font, ui->bold})
-        if (f) TTF_SetFontHinting(f, TTF_HINTING_MONO);
+    FocusFirstTabStop(ui);
+    OpenFonts(ui);
     return ui;
+}
+
+DialogUi* DialogUiCreateMessageBox(const char* caption, const char* text, int scale) {
+    if (scale < 1 || scale > kMaxScale) return nullptr;
+    const int s = scale;
+    auto* ui = new DialogUi;
+    ui->scale = s;
+    ui->caption = caption ? caption : "";
+    OpenFonts(ui);
+    Control words;
+    words.id = MessageBoxTextId;
+    words.text = text ? text : "";
+    words.wrap = kBoxTextWidth * s;
+    int textW = 0, lines = 0;
+    for (const std::string& line : WrapText(ui->font, words.text, words.wrap)) {
+        textW = std::max(textW, TextWidth(ui->font, line));
+        ++lines;
+    }
+    const int lineSkip = ui->font ? TTF_FontLineSkip(ui->font) : kFontPixels * s;
+    words.rect = {kBoxMargin * s, kBoxMargin * s, textW, lines * lineSkip};
+    // As wide as the text, the OK button or the caption needs, whichever is widest.
+    int captionW = ui->bold ? TextWidth(ui->bold, ui->caption) : 0;
+    ui->clientWidth = std::max({textW + 2 * kBoxMargin * s, (kBoxButtonWidth + 2 * kBoxMargin) * s,
+                                captionW + (kCloseWidth + 4 * kCloseInset) * s});
+    Control ok;
+    ok.id = IDOK;
+    ok.kind = DlgDefPushButton;
+    ok.text = "OK";
+    ok.tabStop = true;
+    ok.rect = {(ui->clientWidth - kBoxButtonWidth * s) / 2,
+               words.rect.y + words.rect.h + kBoxMargin * s, kBoxButtonWidth * s,
+               kBoxButtonHeight * s};
+    ui->clientHeight = ok.rect.y + ok.rect.h + kBoxMargin * s;
+    // Centred under a narrower text, as the classic boxes put a short line.
+    if (textW + 2 * kBoxMargin * s < ui->clientWidth) words.rect.x = (ui->clientWidth - textW) / 2;
+    ui->controls = {words, ok};
+    FocusFirstTabStop(ui);
+    return ui;
+}
+
+std::vector<std::string> DialogUiTextLines(const DialogUi* ui, int controlId) {
+    if (!ui) return {};
+    for (const Control& c : ui->controls)
+        if (c.id == controlId && c.kind == DlgStaticText) return TextLines(*ui, c);
+    return {};
 }
 
 void DialogUiDestroy(DialogUi* ui) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "window.h"
 
@@ -29,6 +30,12 @@ enum DialogKey { DialogKeyTab, DialogKeyShiftTab, DialogKeySpace, DialogKeyEnter
 // button; check boxes unchecked). scale (1, 2, ...) multiplies every pixel for big monitors.
 // Returns null when the template is unusable. The title picture is decoded here.
 DialogUi* DialogUiCreate(const DialogTemplate* dialogTemplate, int scale);
+// A message box in the same look: the caption, the text wrapped at word boundaries (a line feed
+// starts a new line; a word wider than a line gets one of its own and widens the box) and one OK
+// button (IDOK), focused and default. Enter and Space give IDOK, Escape and the close box
+// IDCANCEL; either answers the box. Null when the scale is unusable.
+DialogUi* DialogUiCreateMessageBox(const char* caption, const char* text, int scale);
+constexpr int MessageBoxTextId = 0xFFFF; // the box's text, for DialogUiTextLines
 void DialogUiDestroy(DialogUi* ui);
 // The dialog's whole size in pixels, frame and caption included.
 int DialogUiWidth(const DialogUi* ui);
@@ -51,15 +58,17 @@ DialogAction DialogUiMouseUp(DialogUi* ui, int x, int y);
 // control.
 bool DialogUiControlCentre(const DialogUi* ui, int controlId, int* x, int* y);
 bool DialogUiChecked(const DialogUi* ui, int controlId);
+// The lines a static text control shows, as wrapped.
+std::vector<std::string> DialogUiTextLines(const DialogUi* ui, int controlId);
 // Clicks a button or check box as the mouse would, but leaves the focus where it is (a check box
 // ticked ahead of time); nothing for a control the dialog lacks.
 DialogAction DialogUiClick(DialogUi* ui, int controlId);
+// The pointer moved while the left button is held: a pushed-in button pops out while the
+// pointer is off it and goes back in when it returns.
+void DialogUiMouseMove(DialogUi* ui, int x, int y);
 
 // The controls that answer a dialog, found in its template by what they are, so that whoever
 // answers for the player needs no control numbers: the push button with this label, and the
 // check box (the first, when there are several). -1 when there is none.
 int DialogButtonLabelled(const DialogTemplate* dialogTemplate, const std::string& label);
 int DialogCheckBox(const DialogTemplate* dialogTemplate);
-// The pointer moved while the left button is held: a pushed-in button pops out while the
-// pointer is off it and goes back in when it returns.
-void DialogUiMouseMove(DialogUi* ui, int x, int y);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "backend.h"
@@ -20,93 +21,134 @@ constexpr DWORD MciErrorBadFile = 296;
 
 std::string OpenAlias; // the one alias that is open, or empty
 
-// Far beyond any piece of music; a bigger file is not one.
-constexpr std::size_t MaxPieceBytes = std::size_t(16) << 20;
+// Far beyond any piece this game plays, and small enough that reading one (opening reads it
+// twice) never holds the game up for long. A bigger file is not a piece of music.
+constexpr std::size_t MaxPieceBytes = std::size_t(1) << 20;
 
 std::uint32_t Be32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
 }
 
-// A variable-length quantity of at most four bytes at p, not reading at or past end.
-bool ReadVarLen(const std::uint8_t*& p, const std::uint8_t* end, std::uint32_t& value) {
-    value = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (p >= end) return false;
-        std::uint8_t b = *p++;
-        value = (value << 7) | (b & 0x7F);
-        if (!(b & 0x80)) return true;
-    }
-    return false;
-}
+// A Standard MIDI File read the way the synthesizer's loader reads it, rule for rule, so that a
+// file opens exactly when the synthesizer would play something of it. Its rules are narrower
+// and odder than the format's: it refuses what it does not know (an escaped system-exclusive
+// event, a time signature of the wrong length, any chunk where a track should begin), passes
+// over what it does not check (a data byte over 127, a track without its end, bytes after the
+// last track), reads an event on past its track's end, and keeps running status across meta
+// events and tracks.
+struct MidiReader {
+    const std::vector<std::uint8_t>& file;
+    std::size_t at = 14;  // may lie past the end after a skip
+    int readAhead = -1;   // a data byte given back under running status
+    long trackAt = 0;     // bytes read of the current track
+    long trackLength = 0; // as declared, read signed
+    bool trackEnded = false;
+    int running = -1;      // the last status byte, of any kind
+    std::int64_t time = 0; // ticks into the current track
+    bool content = false;  // an event the player would send, or a track that lasts
 
-// Every event of one track chunk, from its first byte to exactly its end, the last being the
-// end of the track. Running status is taken after channel messages (and kept across meta and
-// system-exclusive events, as players do).
-bool TrackParses(const std::uint8_t* p, const std::uint8_t* end) {
-    std::uint8_t status = 0;
-    while (p < end) {
-        std::uint32_t delta = 0, length = 0;
-        if (!ReadVarLen(p, end, delta) || p >= end) return false;
-        std::uint8_t first = *p;
-        if (first == 0xFF) { // meta event: type, length, data
-            if (end - p < 2) return false;
-            std::uint8_t type = p[1];
-            p += 2;
-            if (!ReadVarLen(p, end, length) || length > std::uint32_t(end - p)) return false;
-            p += length;
-            if (type == 0x2F) return length == 0 && p == end;
-        } else if (first == 0xF0 || first == 0xF7) { // system exclusive: length, data
-            ++p;
-            if (!ReadVarLen(p, end, length) || length > std::uint32_t(end - p)) return false;
-            p += length;
-        } else {
-            if (first & 0x80) {
-                if (first >= 0xF0) return false; // no other system messages in a file
-                status = first;
-                ++p;
-            } else if (!status) {
-                return false; // running status with nothing to run on
-            }
-            int data = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
-            if (end - p < data) return false;
-            for (int i = 0; i < data; ++i)
-                if (p[i] & 0x80) return false;
-            p += data;
-        }
+    int Byte() {
+        if (readAhead >= 0) return std::exchange(readAhead, -1);
+        if (at >= file.size()) return -1;
+        ++trackAt;
+        return file[at++];
     }
-    return false; // the track ran out before its end
-}
+    // Moves past n bytes, which must all be there.
+    bool Skip(std::uint32_t n) {
+        if (at > file.size() || n > file.size() - at) return false;
+        at += n;
+        trackAt += long(n);
+        return true;
+    }
+    bool VarLen(std::uint32_t& value) {
+        value = 0;
+        for (int i = 0; i < 4; ++i) {
+            int c = Byte();
+            if (c < 0) return false;
+            if (!(c & 0x80)) {
+                value += std::uint32_t(c);
+                return true;
+            }
+            value = (value | std::uint32_t(c & 0x7F)) << 7;
+        }
+        return false;
+    }
+    // The player keeps this event: something to send, or an end that makes the track last.
+    void Kept(bool endOfTrack) { content = content || !endOfTrack || time > 0; }
+
+    bool Event() {
+        std::uint32_t delta = 0, length = 0;
+        if (!VarLen(delta)) return false;
+        time += delta;
+        int status = Byte();
+        if (status < 0) return false;
+        if (!(status & 0x80)) {
+            if (running < 0) return false;
+            readAhead = status;
+            status = running;
+        }
+        running = status;
+        if (status == 0xF0) { // system exclusive; an empty one is dropped
+            if (!VarLen(length) || (length && !Skip(length))) return false;
+            if (length) Kept(false);
+            return true;
+        }
+        if (status == 0xFF) { // meta event: those of a fixed length must have it
+            int type = Byte();
+            if (type < 0 || !VarLen(length) || (length && !Skip(length))) return false;
+            const std::pair<int, std::uint32_t> fixed[] = {
+                {0x2F, 0}, {0x51, 3}, {0x54, 5}, {0x58, 4}, {0x59, 2}};
+            for (auto [kind, size] : fixed)
+                if (type == kind && length != size) return false;
+            if (type == 0x2F) trackEnded = true;
+            // Of the meta events only the end, the tempo, text and lyrics are kept.
+            if (type == 0x2F || type == 0x51 || type == 0x01 || type == 0x05) Kept(type == 0x2F);
+            return true;
+        }
+        int kind = status & 0xF0;
+        if (Byte() < 0) return false;
+        if (kind == 0x80 || kind == 0x90 || kind == 0xA0 || kind == 0xB0 || kind == 0xE0) {
+            if (Byte() < 0) return false;
+        } else if (kind != 0xC0 && kind != 0xD0) {
+            return false; // any other system message, the escape F7 among them
+        }
+        Kept(false);
+        return true;
+    }
+
+    bool Track() {
+        if (at > file.size() || file.size() - at < 8) return false;
+        const std::uint8_t* head = file.data() + at;
+        // Any other chunk where a track should begin is the end of loading: the loader fails
+        // on it or, for a length past 2 GiB, seeks back and reads the same length for ever.
+        if (std::memcmp(head, "MTrk", 4) != 0) return false;
+        trackLength = long(std::int32_t(Be32(head + 4)));
+        at += 8;
+        trackAt = 0;
+        trackEnded = false;
+        time = 0;
+        while (!trackEnded && trackAt < trackLength)
+            if (!Event()) return false;
+        // The rest of the chunk is skipped, even past the end of the file.
+        if (trackAt < trackLength) at += std::size_t(trackLength - trackAt);
+        return true;
+    }
+};
 
 } // namespace
 
 bool IsPlayableMidi(const std::vector<std::uint8_t>& f) {
-    // The header: exactly 6 bytes of format 0 to 2, at least one track, and the pulses per
-    // quarter note. SMPTE time codes (the top bit of the division) are refused: the player
-    // would take them as ticks per quarter note and play at a wrong speed.
-    if (f.size() < 14 || std::memcmp(f.data(), "MThd", 4) != 0 || Be32(f.data() + 4) != 6)
-        return false;
-    unsigned format = unsigned(f[8]) << 8 | f[9];
-    unsigned tracks = unsigned(f[10]) << 8 | f[11];
-    unsigned division = unsigned(f[12]) << 8 | f[13];
-    if (format > 2 || tracks == 0 || (format == 0 && tracks != 1) || division == 0 ||
-        (division & 0x8000))
-        return false;
-    // Then chunks to the end of the file: every track the header promises, each parsing within
-    // its chunk; chunks of other kinds are skipped, as the format allows.
-    std::size_t at = 14;
-    unsigned found = 0;
-    while (at < f.size()) {
-        if (f.size() - at < 8) return false;
-        std::uint32_t length = Be32(f.data() + at + 4);
-        if (length > f.size() - at - 8) return false;
-        const std::uint8_t* data = f.data() + at + 8;
-        if (std::memcmp(f.data() + at, "MTrk", 4) == 0) {
-            if (!TrackParses(data, data + length)) return false;
-            ++found;
-        }
-        at += 8 + std::size_t(length);
-    }
-    return found == tracks;
+    if (f.size() < 14 || std::memcmp(f.data(), "MThd", 4) != 0 || f[7] != 6) return false;
+    // The format and the division are read through signed bytes: a format byte over 127
+    // passes, and a division with its top bit set is SMPTE time, which is refused. The track
+    // count is read so that from 128 tracks on nothing loads.
+    if (std::int8_t(f[9]) > 2 || std::int8_t(f[12]) < 0) return false;
+    int tracks = f[10] << 8 | f[11];
+    if (tracks > 127) return false;
+    MidiReader reader{f};
+    for (int i = 0; i < tracks; ++i)
+        if (!reader.Track()) return false;
+    return reader.content;
 }
 
 namespace {

@@ -37,6 +37,8 @@ bool TakePosted(MSG* msg) {
     return true;
 }
 
+int PostedCount() { return int(Posted.size()); }
+
 bool TakeQuit(MSG* msg) {
     if (!QuitPosted) return false;
     QuitPosted = false;

@@ -15,6 +15,8 @@ WNDPROC RegisteredWindowProc(const char* className);
 void QueuePosted(const MSG& msg);
 // Takes the oldest posted message; false when there is none.
 bool TakePosted(MSG* msg);
+// How many posted messages wait.
+int PostedCount();
 // Takes the quit message once PostQuitMessage was called; false when it was not.
 bool TakeQuit(MSG* msg);
 // Forgets everything queued and any dialog left open (a new test run); the registered class

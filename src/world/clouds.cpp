@@ -13,12 +13,7 @@ Cloud Clouds[CloudCount] = {};
 float WindSpeed = 0.0f;
 std::int32_t WindTimer = 5;
 
-static const GlobalsReset Reset([] {
-    for (Cloud& c : Clouds)
-        c = Cloud{};
-    WindSpeed = 0.0f;
-    WindTimer = 5;
-});
+static const GlobalsReset Reset(Clouds, WindSpeed, WindTimer);
 
 namespace {
 
@@ -53,7 +48,7 @@ void DriftClouds() {
         c.X = c.X + c.Speed * FrameDelta;
         // Out at the right, back in at the left with one column showing; and the other way.
         if (TruncateCoordinate(c.X) >= WorldSize) c.X = -63.0f;
-        if (TruncateCoordinate(c.X) <= -CloudSize) c.X = 2047.0f;
+        if (TruncateCoordinate(c.X) <= -CloudSize) c.X = WorldSize - 1;
     }
 }
 
@@ -62,8 +57,8 @@ void ApplyWind() {
     if (WindSpeed != 0.0f) {
         for (Cloud& c : Clouds) {
             c.Y = c.Y + d;
-            if (c.Y > 2048.0f) c.Y = -64.0f;
-            if (c.Y < -64.0f) c.Y = 2048.0f;
+            if (c.Y > WorldSize) c.Y = -CloudSize;
+            if (c.Y < -CloudSize) c.Y = WorldSize;
         }
     }
     if (std::int32_t(WindSpeed) != 0) {

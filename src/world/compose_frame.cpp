@@ -17,16 +17,15 @@
 #include "display/pixels.h"
 #include "display/rasterizer.h"
 #include "display/wipes.h"
-#include "platform/gdi.h"
-#include "platform/input.h"
 #include "world/clouds.h"
 #include "core/headings.h"
+#include "core/keyboard.h"
 #include "world/landscape.h"
 #include "core/program.h"
 
 std::int32_t FpsDisplayOn = 0;
 
-static const GlobalsReset Reset([] { FpsDisplayOn = 0; });
+static const GlobalsReset Reset(FpsDisplayOn);
 
 namespace {
 
@@ -37,20 +36,11 @@ void PlaceOnScreen(Craft& craft) {
     craft.ScreenY = TruncateCoordinate(craft.PosY) - (ViewBottom - ScreenHeight);
 }
 
-void DrawFrameRateLine(const char* text) {
-    HDC dc = GetSurfaceDC(BackBuffer);
-    if (!dc) return;
-    SetBkColor(dc, RGB(0, 0, 255));
-    SetTextColor(dc, RGB(255, 255, 0));
-    TextOutA(dc, 0, ScreenHeight - 25, text, int(strnlen(text, 20)));
-    ReleaseSurfaceDC(BackBuffer, dc);
-}
-
 // The player's craft while it explodes, and its return when the explosion is over. The
 // countdown runs whether or not the back buffer could be locked; only the drawing needs it.
 void RunPlayerDestruction(bool locked) {
     Craft& p = PlayerCraft;
-    if (p.HitPoints == 0) p.HitPoints = 10;
+    if (p.HitPoints == 0) p.HitPoints = PlayerHitPoints;
     --p.Countdown;
     if (p.Countdown != 0) {
         MoveDebris(p);
@@ -62,15 +52,10 @@ void RunPlayerDestruction(bool locked) {
         }
         return;
     }
-    p.PosX = 320.0f;
-    p.PosY = 240.0f;
-    p.Heading = 0.0f;
-    p.Speed = 50.0f;
     p.Frame = FrameNormal;
     p.State = CraftAttacking;
     RotateCraftCorners(p, 0);
-    SeedDebris(p);
-    p.HitPoints = 10;
+    ReturnPlayerToStart();
 }
 
 } // namespace
@@ -80,19 +65,15 @@ void ComposeFrame() {
     char fpsText[32];
     std::snprintf(fpsText, sizeof fpsText, "last fps rate: %4d ", int(FrameRate));
 
-    if (GetAsyncKeyState('I') < 0) {
-        // The whole game waits for the key's release, so one press toggles once.
-        while (GetAsyncKeyState('I') < 0) {
-        }
-        FpsDisplayOn = FpsDisplayOn ? 0 : 1;
-    }
+    if (KeyPressed('I')) FpsDisplayOn = FpsDisplayOn ? 0 : 1;
 
     ApplyViewRule();
     DrawLandscape(ViewRight, ViewBottom);
     DrawClouds(ViewRight, ViewBottom);
     if (ShotList.First) UpdateShots();
     PlaceOnScreen(PlayerCraft);
-    if (FpsDisplayOn) DrawFrameRateLine(fpsText);
+    if (FpsDisplayOn)
+        DrawStatusLine(BackBuffer, 0, ScreenHeight - 25, fpsText, int(strnlen(fpsText, 20)));
 
     const bool locked = LockWholeSurface(BackBuffer) == 1;
     if (ShotList.First && locked) DrawShots(ViewRight, ViewBottom);

@@ -2,7 +2,6 @@
 #include "world/landscape.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "core/game_globals.h"
 #include "core/program.h"
@@ -14,10 +13,7 @@ std::uint8_t WorldMap[MapTiles * MapTiles] = {};
 std::int32_t ViewRight = 0;
 std::int32_t ViewBottom = 0;
 
-static const GlobalsReset Reset([] {
-    std::memset(WorldMap, 0, sizeof WorldMap);
-    ViewRight = ViewBottom = 0;
-});
+static const GlobalsReset Reset(WorldMap, ViewRight, ViewBottom);
 
 namespace {
 

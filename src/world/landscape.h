@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int WorldSize = 2048;
+#include "core/program.h"
+
 constexpr int MapTiles = 64; // per row and per column
 constexpr int TileSize = 32;
 constexpr int TileKinds = 20; // tile numbers 0 to 19, pictures TILE1.bmp to TILE20.bmp

@@ -1,6 +1,7 @@
-// The start-up dialog: its look at each scale against a reference picture (SKIRMO_REBASELINE=1
-// rewrites them; look at tests/platform/reference/*.bmp before committing), its keys and mouse,
-// and drawing that stays inside the picture whatever the origin or the template.
+// The start-up dialog and the message box: their look at each scale against a reference picture
+// (SKIRMO_REBASELINE=1 rewrites them; look at tests/platform/reference/*.bmp before committing),
+// the box's wrapping, the keys and mouse, and drawing that stays inside the picture whatever the
+// origin or the template.
 #include "platform/dialog_ui.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,9 @@ void Centre(DialogUi* ui, int id, int* x, int* y) {
 }
 
 constexpr int Mode640 = 1000, Mode800 = 1001, NoSound = 1003;
+constexpr const char* MusicError =
+    "Failed to load midi, check the directory skirmo.exe is in, if it's not there, redownload "
+    "skirmo.zip, if it is, let help@velmora.example know about this error";
 
 TEST(DialogUi, LooksAsItsReferencePictureAtEachScale) {
     if (FindFontFile(false).empty() || FindFontFile(true).empty())
@@ -133,6 +137,35 @@ TEST(DialogUi, LooksAsItsReferencePictureAtEachScale) {
     Centre(two.get(), Mode800, &x, &y);
     DialogUiMouseDown(two.get(), x, y);
     ExpectLooksLike(two.get(), "dialog_scale2");
+    // A message box in the same look, its text wrapped.
+    UiPtr box(DialogUiCreateMessageBox("MCI music load error", MusicError, 1));
+    ExpectLooksLike(box.get(), "message_box_scale1");
+}
+
+// A message box fits a 640-pixel screen, its text wrapped at spaces with every word as it was; a
+// word longer than a line stands alone and widens the box, a line feed starts a new line. Enter
+// and Space answer OK.
+TEST(DialogUi, AMessageBoxWrapsItsTextWithoutChangingAWord) {
+    if (FindFontFile(false).empty()) GTEST_SKIP() << "the text is measured with DejaVu Sans";
+    auto joined = [](const std::vector<std::string>& lines, const char* between) {
+        std::string all;
+        for (const std::string& line : lines)
+            all += (all.empty() ? "" : between) + line;
+        return all;
+    };
+    UiPtr box(DialogUiCreateMessageBox("MCI music load error", MusicError, 1));
+    std::vector<std::string> lines = DialogUiTextLines(box.get(), MessageBoxTextId);
+    EXPECT_GT(lines.size(), 1u);
+    EXPECT_EQ(joined(lines, " "), MusicError);
+    EXPECT_LE(DialogUiWidth(box.get()), 640);
+    EXPECT_TRUE(Is(DialogUiKey(box.get(), DialogKeyEnter), IDOK));
+    EXPECT_TRUE(Is(DialogUiKey(box.get(), DialogKeySpace), IDOK));
+
+    const std::string word(150, 'W');
+    box.reset(DialogUiCreateMessageBox("", ("a " + word + " b\n\nc").c_str(), 1));
+    lines = DialogUiTextLines(box.get(), MessageBoxTextId);
+    EXPECT_EQ(joined(lines, "|"), "a|" + word + "|b||c");
+    EXPECT_GT(DialogUiWidth(box.get()), 640);
 }
 
 TEST(DialogUi, KeysMoveTheFocusAndClickAsOnTheDesktop) {

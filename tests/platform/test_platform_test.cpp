@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -124,10 +125,11 @@ TEST(Script, ReadsEveryKindOfLineAndSortsByTime) {
     std::string error;
     ASSERT_TRUE(ParseScript("# a comment\n\n2.5 focus gained   # trailing comment\n"
                             "1 LEFT down\n1.25 Z up\n3 close\n0.5 focus lost\n"
-                            "4 ALT down\n4 TAB down\n4 ENTER down\n4 F1 down\n4 F12 down\n",
+                            "4 ALT down\n4 TAB down\n4 ENTER down\n4 F1 down\n4 F12 down\n"
+                            "5 signal INT\n",
                             events, error))
         << error;
-    ASSERT_EQ(events.size(), 10u);
+    ASSERT_EQ(events.size(), 11u);
     EXPECT_EQ(events[0].kind, ScriptEvent::FocusLost);
     EXPECT_EQ(events[1].virtualKey, VK_LEFT);
     EXPECT_EQ(events[1].timeNs, 1000000000);
@@ -139,6 +141,8 @@ TEST(Script, ReadsEveryKindOfLineAndSortsByTime) {
     const int desktop[] = {VK_MENU, VK_TAB, VK_RETURN, VK_F1, VK_F12};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(events[std::size_t(5 + i)].virtualKey, desktop[i]) << i;
+    EXPECT_EQ(events[10].kind, ScriptEvent::Signal);
+    EXPECT_EQ(events[10].signal, SIGINT);
 }
 
 TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
@@ -150,9 +154,9 @@ TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
          "line 2: expected a time in seconds (0 or more), found 'soon'"},
         {"-1 UP down\n", "line 1: expected a time in seconds (0 or more), found '-1'"},
         {"1 up down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, "
-                        "F1..F12 or A..Z), 'focus' or 'close', found 'up'"},
+                        "F1..F12 or A..Z), 'focus', 'close' or 'signal', found 'up'"},
         {"1 F13 down\n", "line 1: expected a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, "
-                         "F1..F12 or A..Z), 'focus' or 'close', found 'F13'"},
+                         "F1..F12 or A..Z), 'focus', 'close' or 'signal', found 'F13'"},
         {"1 UP downwardsandonwardsforeverandever\n",
          "line 1: expected 'down' or 'up' after the key, found 'downwardsandonwardsforev...'"},
         {"\xEF\xBB\xBF"
@@ -161,6 +165,7 @@ TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
         {"1 UP\n", "line 1: expected 'down' or 'up' after the key, found the end of the line"},
         {"1 focus away\n", "line 1: expected 'lost' or 'gained' after 'focus', found 'away'"},
         {"1 close now\n", "line 1: expected nothing after 'close', found 'now'"},
+        {"1 signal HUP\n", "line 1: expected 'TERM' or 'INT' after 'signal', found 'HUP'"},
         {"1 P down please\n", "line 1: expected the end of the line, found 'please'"},
     };
     for (const Case& c : cases) {

@@ -61,6 +61,16 @@ class ReplayTest : public ::testing::Test {
         return {size[0], size[1]};
     }
 
+    // A data folder holding every file but one.
+    std::string DataWithout(const std::string& missing) {
+        fs::path data = dir / ("without-" + missing);
+        fs::create_directories(data);
+        for (const auto& file : fs::directory_iterator(SKIRMO_DATA_DIR))
+            if (file.path().filename() != missing)
+                fs::create_symlink(file.path(), data / file.path().filename());
+        return data.string();
+    }
+
     // Space held at the start skips the story and keys pages; then the first level's title fades
     // in and out, and the frame steps begin at about 4.1 s.
     static constexpr const char* SkipPages = "0 SPACE down\n0.2 SPACE up\n";
@@ -129,24 +139,84 @@ TEST_F(ReplayTest, PauseAndSwitchingAwayAndTwoRunsWriteTheSameBytes) {
     }
 }
 
-// A failing step's message box reaches the log; a window that cannot be made ends start-up
-// without a message and without the clean-up that only a window has.
-TEST_F(ReplayTest, AFailingStartUpStepIsReportedWithItsMessage) {
+// The game's own message box is part of the game, not another program: with the title's piece
+// or level 1's missing, the game says so and goes on in front, neither paused nor away.
+TEST_F(ReplayTest, AMessageBoxIsNoSwitchingAway) {
+    Write("keys.txt", "0 SPACE down\n2 SPACE up\n");
+    for (const char* piece : {"CAIRO.MID", "DREAMS.MID"}) {
+        ASSERT_EQ(Replay("--data " + DataWithout(piece) + " --script " + Path("keys.txt") +
+                         " --until 8 --state-at 7:" + Path("s.json") + " --log " +
+                         Path("log.jsonl")),
+                  0)
+            << Read("stderr.txt");
+        EXPECT_NE(Read("log.jsonl").find("MCI music load error"), std::string::npos) << piece;
+        std::string state = Read("s.json");
+        EXPECT_EQ(Field(state, "Paused"), 0) << piece;
+        EXPECT_EQ(Field(state, "AppActive"), 1) << piece;
+    }
+}
+
+// SIGTERM or SIGINT ends the program at once wherever it waits, with status 128 + the signal:
+// in the dialog, on a page, in a title's fade, in flight, paused, away, in a wipe, at the quit
+// prompt and in a message box.
+TEST_F(ReplayTest, ASignalEndsTheProgramWhereverItWaits) {
+    const std::string quit = std::string(SkipPages) + "6 ESC down\n6.1 ESC up\n";
+    const struct {
+        const char* where;
+        std::string script, options;
+        double at;
+    } cases[] = {
+        {"dialog", "", "", 0},
+        {"story page", "", "", 1},
+        {"title", SkipPages, "", 2},
+        {"flight", SkipPages, "", 5},
+        {"paused", std::string(SkipPages) + "5 P down\n5.1 P up\n", "", 6},
+        {"away", std::string(SkipPages) + "5 focus lost\n", "", 6},
+        {"wipe", quit, "", 7},
+        {"quit prompt", quit, "", 12},
+        {"message box", "", "--fail sound ", 0.2},
+    };
+    bool term = true;
+    for (const auto& c : cases) {
+        const std::string signal = (term = !term) ? "INT" : "TERM";
+        Write("keys.txt", c.script + std::to_string(c.at) + " signal " + signal + "\n");
+        EXPECT_EQ(Replay(c.options + "--script " + Path("keys.txt") + " --until 20 --log " +
+                         Path("log.jsonl")),
+                  signal == "TERM" ? 143 : 130)
+            << c.where << ": " << Read("stderr.txt");
+        std::string log = Read("log.jsonl");
+        std::size_t last = log.rfind("{\"t\":");
+        ASSERT_NE(last, std::string::npos) << c.where;
+        EXPECT_NEAR(Field(log.substr(last), "t"), c.at, 0.01) << c.where << ": not at once";
+        EXPECT_NE(log.find("\"why\":\"signal " + signal + "\"", last), std::string::npos)
+            << c.where << "\n"
+            << log;
+    }
+}
+
+// A failing step's message box reaches the log and the program ends with that failure's own
+// status; a window that cannot be made ends start-up without a message and without the clean-up
+// that only a window has.
+TEST_F(ReplayTest, AFailingStartUpStepIsReportedWithItsMessageAndStatus) {
     const struct {
         const char* step;
         const char* box;
+        int status;
     } cases[] = {
         {"display-mode",
          "\"event\":\"message_box\",\"caption\":\"DD Initialization error\",\"text\":\"Couldn't "
          "set video mode, if you would, please let help@velmora.example know if you recieve this "
-         "message. Thanks for trying to check this out!\""},
-        {"clock", "\"caption\":\"Timer installation error!\",\"text\":\"Please notify "
-                  "help@velmora.example that Quib the dawdler did a poor job trying to install his "
-                  "timer!\""},
-        {"window", nullptr},
+         "message. Thanks for trying to check this out!\"",
+         5},
+        {"clock",
+         "\"caption\":\"Timer installation error!\",\"text\":\"Please notify "
+         "help@velmora.example that Quib the dawdler did a poor job trying to install his timer!\"",
+         6},
+        {"window", nullptr, 1},
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(Replay(std::string("--fail ") + c.step + " --log " + Path("log.jsonl")), 0);
+        EXPECT_EQ(Replay(std::string("--fail ") + c.step + " --log " + Path("log.jsonl")), c.status)
+            << c.step;
         std::string log = Read("log.jsonl");
         if (c.box) {
             EXPECT_NE(log.find(c.box), std::string::npos) << log;
@@ -159,6 +229,7 @@ TEST_F(ReplayTest, AFailingStartUpStepIsReportedWithItsMessage) {
 }
 
 TEST_F(ReplayTest, AbortEndsBeforeAnyDisplayExists) {
+    EXPECT_EQ(Replay("--abort"), 0) << "the player's own way out";
     // The program is over long before the picture's time: a picture asked for and never made
     // is an error of the run.
     ASSERT_EQ(Replay("--abort --until 5 --shot-at 1:" + Path("after.bmp") + " --log " +

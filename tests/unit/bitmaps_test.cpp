@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/exit_status.h"
 #include "core/game_clock.h"
 #include "display/bitmaps.h"
 #include "display/display.h"
@@ -116,6 +117,7 @@ TEST_F(BitmapTest, EachDamagedPictureIsNamedAndEverythingElseStillLoads) {
             EXPECT_EQ(boxes[i].text, want[i]);
     }
     EXPECT_TRUE(QuitRequested());
+    EXPECT_EQ(EndingFailure, ExitNoPicture);
     EXPECT_EQ(TestLiveSurfaces(), 24) << "the temporary surfaces are gone again";
     // The files after each failure were still read.
     EXPECT_EQ(SurfacePixel(TileSurfaces[5], 31, 31), 0xF800);
@@ -163,6 +165,7 @@ TEST_F(BitmapTest, WithoutATemporarySurfaceNothingIsLoadedAndTheLoopIsAskedToEnd
                             "trying to check this out!");
     }
     EXPECT_TRUE(QuitRequested());
+    EXPECT_EQ(EndingFailure, ExitNoDisplay);
 }
 
 TEST_F(BitmapTest, MatchingAColourLeavesTheProbedPixelAsItWas) {

@@ -2,6 +2,8 @@
 // playing and stopping, and a game without sound.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -292,11 +294,14 @@ TEST_F(SoundTest, ASoundDeviceThatCannotBeOpenedIsSaidBeforeTheGameEnds) {
     EXPECT_NE(boxes[0].text.find("\"Check this if you don't have a sound card\""),
               std::string::npos);
 
-    // The whole program, as the replay runner starts it: the message, then the end.
+    // The whole program, as the replay runner starts it: the message, then the end, with the
+    // sound device's own exit status.
     std::string log = (dir / "fail.jsonl").string();
     std::string command = std::string(SKIRMO_REPLAY) + " --data " + SKIRMO_DATA_DIR +
                           " --fail sound --until 60 --log " + log + " 2>/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 4);
     std::ifstream in(log);
     std::vector<std::string> events;
     for (std::string line; std::getline(in, line);)

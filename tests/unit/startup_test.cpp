@@ -4,11 +4,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <string>
 #include <vector>
 
+#include "core/exit_status.h"
 #include "core/game_clock.h"
 #include "combat/shots.h"
 #include "game_fixture.h"
@@ -93,10 +96,21 @@ TEST_F(StartupTest, StartUpRunsInItsOrder) {
                          "IDirectDrawSurface::GetDC", "ReadGameFile flashtmp.bmp"}));
 }
 
+// The README lists the exit statuses as the table the code keeps.
+TEST(ExitStatus, TheReadmeListsEveryStatusAsTheTableSaysIt) {
+    std::ifstream in(std::string(SKIRMO_DATA_DIR) + "/../README.md");
+    std::string readme((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_FALSE(readme.empty());
+    for (const ExitStatusRow& row : ExitStatusTable)
+        EXPECT_NE(readme.find("| " + std::to_string(row.Status) + " | " + row.Meaning + " |\n"),
+                  std::string::npos)
+            << row.Status;
+}
+
 TEST_F(StartupTest, AClockThatFailsItsFirstReadingEndsStartUpWithTheTimerMessage) {
     TestOptions o;
     o.failure.step = TestFailure::ClockReading;
-    EXPECT_EQ(RunProgram(o, 5), 0);
+    EXPECT_EQ(RunProgram(o, 5), ExitNoClock);
     ASSERT_EQ(MessageBoxes().size(), 1u);
     EXPECT_EQ(MessageBoxes()[0].caption, "Timer installation error!");
     EXPECT_TRUE(InOrder({"QueryPerformanceFrequency", "QueryPerformanceCounter", "MessageBoxA"}));

@@ -21,16 +21,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/frame_step.h"
 #include "combat/craft.h"
 #include "combat/shots.h"
+#include "core/headings.h"
+#include "core/program.h"
 #include "platform/input.h"
 #include "platform/test/test_platform.h"
-#include "core/headings.h"
 
 namespace {
 
-constexpr double StepRadians = 6.28318 / 1920.0; // the game's heading step
-constexpr double ShotSpeed = 250.0;
 constexpr double ShotReach = 350.0;           // shots fly 500, but far shots miss a turning enemy
 constexpr double MissMargin = 40.0;           // closer than this is a hit to dodge
 constexpr std::int64_t StallNs = 250'000'000; // a quarter second without motion
@@ -76,12 +76,14 @@ Motion ReadMotion() {
     return m;
 }
 
-// Heading steps from -960 to 960.
+constexpr double HalfTurn = HeadingSteps / 2.0, QuarterTurn = HeadingSteps / 4.0;
+
+// Heading steps from -HalfTurn to HalfTurn.
 double Wrap(double steps) {
-    while (steps >= 960.0)
-        steps -= 1920.0;
-    while (steps < -960.0)
-        steps += 1920.0;
+    while (steps >= HalfTurn)
+        steps -= HeadingSteps;
+    while (steps < -HalfTurn)
+        steps += HeadingSteps;
     return steps;
 }
 
@@ -102,7 +104,7 @@ Aim ChooseTarget() {
         const double vx = e.Speed * CosTable[h], vy = e.Speed * SinTable[h];
         const double rx = e.PosX - px, ry = e.PosY - py;
         // |r + v t| = ShotSpeed t, for the smallest t > 0.
-        const double a = vx * vx + vy * vy - ShotSpeed * ShotSpeed;
+        const double a = vx * vx + vy * vy - double(ShotSpeed) * ShotSpeed;
         const double b = 2.0 * (rx * vx + ry * vy);
         const double c = rx * rx + ry * ry;
         double t = 0.0;
@@ -115,7 +117,7 @@ Aim ChooseTarget() {
         aim.y = e.PosY + vy * t;
         aim.distance = std::sqrt(c);
         // Enemies still outside the world cannot be reached: the player stays inside it.
-        const bool outside = e.PosX < 0 || e.PosX > 2048 || e.PosY < 0 || e.PosY > 2048;
+        const bool outside = e.PosX < 0 || e.PosX > WorldSize || e.PosY < 0 || e.PosY > WorldSize;
         if (outside) aim.distance += 400.0;
         if (!best.found || aim.distance < best.distance) best = aim;
     }
@@ -144,7 +146,7 @@ Threat IncomingShot() {
         const double ww = wx * wx + wy * wy;
         if (ww < 1e-6) continue;
         double t = -(rx * wx + ry * wy) / ww;
-        const double life = 2.0 - s->Age;
+        const double life = double(ShotLifetime) - s->Age;
         if (t < 0.0 || t > life || t > 1.2) continue;
         const double mx = rx + wx * t, my = ry + wy * t;
         const double miss = std::sqrt(mx * mx + my * my);
@@ -155,8 +157,8 @@ Threat IncomingShot() {
             // m runs from the player to the shot at its closest. The break is a quarter turn off
             // the shot's heading, to the side away from m, so that the gap only grows.
             const double cross = svx * my - svy * mx;
-            const double shotHeading = std::atan2(svy, svx) / StepRadians;
-            const double away = shotHeading + (cross >= 0 ? -480.0 : 480.0);
+            const double shotHeading = std::atan2(svy, svx) / HeadingStepRadians;
+            const double away = shotHeading + (cross >= 0 ? -QuarterTurn : QuarterTurn);
             worst.side = Wrap(away - PlayerCraft.Heading);
         }
     }
@@ -168,20 +170,20 @@ void Fly() {
     Hold('N', false);
     const double px = PlayerCraft.PosX, py = PlayerCraft.PosY;
     Aim aim = ChooseTarget();
-    double tx = 1024.0, ty = 1024.0; // nobody to fight: wait in the middle of the world
+    double tx = WorldSize / 2.0, ty = WorldSize / 2.0; // nobody to fight: wait in the middle
     if (aim.found) {
         tx = aim.x;
         ty = aim.y;
     }
     const double dx = tx - px, dy = ty - py;
     const double range = std::sqrt(dx * dx + dy * dy);
-    double want = std::atan2(dy, dx) / StepRadians;
+    double want = std::atan2(dy, dx) / HeadingStepRadians;
     const double off = Wrap(want - PlayerCraft.Heading);
     const Threat threat = IncomingShot();
     const double steer = threat.found ? threat.side : off;
 
     // One frame's turn at 60 frames a second; a smaller error is left alone.
-    const double step = (1060.0 - PlayerCraft.Speed) / 60.0;
+    const double step = (double(TurnRateBase) - PlayerCraft.Speed) / 60.0;
     Hold(VK_RIGHT, steer > step / 2);
     Hold(VK_LEFT, steer < -step / 2);
 
@@ -190,7 +192,7 @@ void Fly() {
     Hold(VK_DOWN, false);
 
     // A hit needs the shot within 24 units of the centre; the spread of the cheat helps too.
-    double tolerance = std::atan2(20.0, std::fmax(range, 1.0)) / StepRadians;
+    double tolerance = std::atan2(20.0, std::fmax(range, 1.0)) / HeadingStepRadians;
     if (tolerance < 6.0) tolerance = 6.0;
     Hold(VK_SPACE, aim.found && range < ShotReach && std::fabs(off) < tolerance);
 }

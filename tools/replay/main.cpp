@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
         end.text = "program ended";
     } catch (const TestStop& stop) {
         end.text = stop.why;
-        status = 0;
+        status = stop.status;
     }
     TestRecord(end);
     // What the run ended without: the program ended first, or no frame step began in time.

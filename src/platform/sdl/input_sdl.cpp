@@ -2,20 +2,26 @@
 //
 // The game spins on GetAsyncKeyState inside its waits, where no message is taken, so each call
 // pumps SDL's events (at most once a millisecond) to keep the state current. The events stay
-// queued for the message loop.
+// queued for the message loop; an exposure among them is noted as it comes in (screen_sdl.cpp).
 #include <SDL.h>
 
 #include "../input.h"
+#include "../signals.h"
 #include "sdl_state.h"
 
-short GetAsyncKeyState(int vKey) {
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
+void PumpEvents() {
     static Uint64 lastPump = 0;
     Uint64 now = SDL_GetTicks64();
     if (now != lastPump) {
         SDL_PumpEvents();
         lastPump = now;
     }
+}
+
+short GetAsyncKeyState(int vKey) {
+    EndIfSignalled();
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
+    PumpEvents();
     ScreenOnWaitingPoll();
     SDL_Keycode keycode = KeycodeFor(vKey);
     SDL_Scancode code =

@@ -13,6 +13,7 @@
 // (screen_surface.cpp), with no vsync: the same sleep paces the flips there.
 #include <SDL.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -29,9 +30,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 SDL_Renderer* Renderer = nullptr;
-SDL_Texture* Frame = nullptr;    // the game's picture, 16-bit
-SDL_Texture* Enlarged = nullptr; // the picture enlarged by a whole number
-SDL_Texture* Picture = nullptr;  // 32-bit pictures before the display exists (the dialog)
+SDL_Texture* Frame = nullptr;      // the game's picture, 16-bit
+SDL_Texture* Enlarged = nullptr;   // the picture enlarged by a whole number
+SDL_Texture* Picture = nullptr;    // 32-bit pictures before the display exists (the dialog)
+SDL_Texture* BoxTexture = nullptr; // the message box, while it is up
+std::vector<std::uint32_t> Box;    // the same, for the processor-drawn path
+int BoxWidth = 0, BoxHeight = 0;
 int FrameWidth = 0, FrameHeight = 0, EnlargedFactor = 0;
 int PictureWidth = 0, PictureHeight = 0;
 bool VsyncOn = false;
@@ -44,9 +48,27 @@ Clock::time_point LastFlip{};
 long PollsWithoutFlip = 0;
 double Period = 1.0 / 60.0;
 
+// The window was exposed or resized: noted as SDL takes the event in (the game's waits pump
+// events but leave them queued), and painted whole at the next poll.
+std::atomic<bool> ExposedPending{false};
+
+int WatchExposure(void*, SDL_Event* e) {
+    if (e->type == SDL_WINDOWEVENT && (e->window.event == SDL_WINDOWEVENT_EXPOSED ||
+                                       e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED))
+        ExposedPending = true;
+    return 1;
+}
+
 void SetVsync(bool on) {
     if (VsyncOn == on) return;
     if (SDL_RenderSetVSync(Renderer, on ? 1 : 0) == 0) VsyncOn = on;
+}
+
+// The message box in the middle of the output, over what was copied before it.
+void CopyBox(int outW, int outH) {
+    if (!BoxTexture) return;
+    SDL_Rect dest{(outW - BoxWidth) / 2, (outH - BoxHeight) / 2, BoxWidth, BoxHeight};
+    SDL_RenderCopy(Renderer, BoxTexture, nullptr, &dest);
 }
 
 void PresentFrame(bool vsync) {
@@ -79,6 +101,7 @@ void PresentFrame(bool vsync) {
     } else {
         SDL_RenderCopy(Renderer, Frame, nullptr, &dest);
     }
+    CopyBox(outW, outH);
     SDL_RenderPresent(Renderer);
     LastPresent = Clock::now();
     ShowingFrame = true;
@@ -209,6 +232,7 @@ bool MoveToWindowMemory(SDL_Window* window) {
 } // namespace
 
 bool ScreenOpen(SDL_Window* window) {
+    SDL_AddEventWatch(WatchExposure, nullptr);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     // The window's own memory, when asked for, is the desktop's and not a texture of a renderer
     // that SDL would make behind our back (the very cost this path is there to avoid).
@@ -230,11 +254,15 @@ bool ScreenOpen(SDL_Window* window) {
 }
 
 void ScreenClose() {
+    SDL_DelEventWatch(WatchExposure, nullptr);
     BackendDisplayReleased();
     if (OnSurface) SurfaceClose();
     OnSurface = false;
     if (Picture) SDL_DestroyTexture(Picture);
     Picture = nullptr;
+    if (BoxTexture) SDL_DestroyTexture(BoxTexture);
+    BoxTexture = nullptr;
+    Box.clear();
     if (Renderer) SDL_DestroyRenderer(Renderer);
     Renderer = nullptr;
 }
@@ -286,21 +314,68 @@ void ScreenShowPicture(const std::uint32_t* pixels, int width, int height) {
     ShowingFrame = false;
 }
 
-void ScreenShowAgain() {
+namespace {
+
+// The whole window again: the game's picture with the box over it; before there is a picture,
+// black under the box, or black alone when blackWithout (the box just went).
+void PaintWhole(bool blackWithout) {
+    const SurfaceMemory* front = ShowingFrame ? DisplayFront() : nullptr;
+    const bool box = !Box.empty();
     if (OnSurface) {
         SurfaceExposed();
-        const SurfaceMemory* front = DisplayFront();
-        if (ShowingFrame && front)
+        if (front)
             SurfaceShowFrame(*front, FitRect{0, 0, front->width, front->height});
+        else if (box || blackWithout)
+            SurfaceShowBlack();
+        if (box) SurfaceShowOver(Box.data(), BoxWidth, BoxHeight);
         return;
     }
-    if (ShowingFrame) {
-        if (const SurfaceMemory* front = DisplayFront()) UploadFront(*front);
+    if (!Renderer) return;
+    if (front) {
+        UploadFront(*front);
         PresentFrame(false);
+    } else if (box || blackWithout) {
+        int outW = 0, outH = 0;
+        SDL_GetRendererOutputSize(Renderer, &outW, &outH);
+        SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+        SDL_RenderClear(Renderer);
+        CopyBox(outW, outH);
+        SDL_RenderPresent(Renderer);
     }
 }
 
+} // namespace
+
+void ScreenRepaintIfExposed() {
+    if (ExposedPending.exchange(false)) PaintWhole(false);
+}
+
+void ScreenShowBox(const std::uint32_t* pixels, int width, int height) {
+    // The same box drawn anew (a button pushed in): on the processor's path only the box goes up.
+    const bool again = pixels && !Box.empty() && width == BoxWidth && height == BoxHeight;
+    if (again && OnSurface) {
+        Box.assign(pixels, pixels + std::size_t(width) * std::size_t(height));
+        SurfaceShowOver(Box.data(), BoxWidth, BoxHeight);
+        return;
+    }
+    if (BoxTexture) SDL_DestroyTexture(BoxTexture);
+    BoxTexture = nullptr;
+    Box.clear();
+    if (pixels && width > 0 && height > 0) {
+        Box.assign(pixels, pixels + std::size_t(width) * std::size_t(height));
+        BoxWidth = width;
+        BoxHeight = height;
+        if (Renderer) {
+            BoxTexture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_RGB888,
+                                           SDL_TEXTUREACCESS_STATIC, width, height);
+            if (BoxTexture) SDL_UpdateTexture(BoxTexture, nullptr, Box.data(), width * 4);
+        }
+    }
+    PaintWhole(true);
+}
+
 void ScreenOnClockPoll() {
+    ScreenRepaintIfExposed();
     // Spinning on the clock with no flip is a wait too: the level titles fade in and out for
     // four seconds that way. Their fades are timed by the clock, so sleeping through them (as
     // for the keyboard, below) changes nothing but the processor's load. Not while the visible
@@ -313,6 +388,7 @@ void ScreenOnClockPoll() {
 }
 
 void ScreenOnWaitingPoll() {
+    ScreenRepaintIfExposed();
     ShowDirtyFront();
     // Many polls of the keyboard, the messages or the clock and no flip: the game is waiting (a
     // prompt, a text page, a title, a held key, the pause, the background). A millisecond's sleep

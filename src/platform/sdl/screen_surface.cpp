@@ -139,12 +139,15 @@ void SurfaceShowFrame(const SurfaceMemory& front, const FitRect& changed) {
     Show(whole, SDL_Rect{fit.x + x0, fit.y + y0, x1 - x0, y1 - y0});
 }
 
-void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height) {
+namespace {
+
+// A picture centred on the window, cut where the window is smaller: over what is there when over
+// is true, else on a black window (painted whole when needed).
+void PutPicture(const std::uint32_t* pixels, int width, int height, bool over) {
     SDL_Surface* s = Target();
     if (!s || width <= 0 || height <= 0) return;
-    // Centred on a black desktop, cut where the desktop is smaller than the picture.
     FitRect place{(s->w - width) / 2, (s->h - height) / 2, width, height};
-    bool whole = Whole.Needed(s, s->w, s->h, place);
+    bool whole = !over && Whole.Needed(s, s->w, s->h, place);
     int sx = place.x < 0 ? -place.x : 0, sy = place.y < 0 ? -place.y : 0;
     int w = std::min(width - sx, s->w), h = std::min(height - sy, s->h);
     SDL_Rect part{place.x + sx, place.y + sy, w, h};
@@ -156,4 +159,14 @@ void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height) {
                       width * 4, s->format->format, out, s->pitch);
     if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
     Show(whole, part);
+}
+
+} // namespace
+
+void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height) {
+    PutPicture(pixels, width, height, false);
+}
+
+void SurfaceShowOver(const std::uint32_t* pixels, int width, int height) {
+    PutPicture(pixels, width, height, true);
 }

@@ -4,12 +4,18 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "../messages.h"
 
 // Starts SDL's video and events once. False (with a line on standard error) when there is no
 // display to talk to.
 bool EnsureVideo();
+
+// Moves what the desktop sent into SDL's queue and the keyboard's state, at most once a
+// millisecond (the game polls far more often inside its waits).
+void PumpEvents();
 
 // The virtual-key code of an SDL key (0 for keys the game has no name for), and the other way:
 // the key that types a letter on the player's layout, or SDLK_UNKNOWN.
@@ -29,8 +35,12 @@ void ScreenOutputSize(int* w, int* h);
 void ScreenShowPicture(const std::uint32_t* pixels, int width, int height);
 // The window was exposed or resized while the dialog showed: paint it whole again.
 void ScreenExposed();
-// Shows the game's picture again (after the window was exposed).
-void ScreenShowAgain();
+// Shows the game's picture again, and the message box over it, when the window was exposed or
+// resized since the last look (every poll looks).
+void ScreenRepaintIfExposed();
+// A message box of width by height 32-bit pixels centred over the game's picture (or over black
+// before there is one), until it is taken away with null.
+void ScreenShowBox(const std::uint32_t* pixels, int width, int height);
 // The game polled the clock, or the keyboard or its messages: show a changed front surface if
 // a refresh has passed; on keyboard and message polls also give the processor back when the
 // game is only waiting.
@@ -51,7 +61,28 @@ void SurfaceShowBlack();
 // painted whole.
 void SurfaceShowFrame(const SurfaceMemory& front, const FitRect& changed);
 void SurfaceShowPicture(const std::uint32_t* pixels, int width, int height);
+// The same picture centred over what the window shows (the message box).
+void SurfaceShowOver(const std::uint32_t* pixels, int width, int height);
+
+// The program ends now: the whole sound output fades to silence over a few milliseconds and then
+// closes; its thread reads nothing from then on.
+void SoundOutputEnd();
 
 // SDL reported that an audio output device went away; the sound output moves to the default
 // device if it was that one.
 void SoundDeviceRemoved(std::uint32_t device);
+// The sound output, opened for the music if need be and kept for it until the program ends;
+// false when there is none. Gives the device's frames per second and per callback.
+bool SoundOutputForMusic(int* rate, int* period);
+
+// The music (music_sdl.cpp). MixMusic adds what the music thread has rendered to the audio
+// callback's frames, never waiting for it. EndMusic stops the music thread and frees the
+// synthesizer, once the callback no longer runs.
+void MixMusic(float* out, int frames);
+void EndMusic();
+// Whether the synthesizer would load this MIDI file and find something in it to play: asked of
+// a synthesizer of its own, so any file may be asked about at any time (the player's loader
+// never returns on some files; IsPlayableMidi turns those away first).
+bool SynthWouldPlay(const std::vector<std::uint8_t>& piece);
+// Where the General MIDI sound font is looked for, the most complete first.
+extern std::vector<std::string> SoundFontPaths;

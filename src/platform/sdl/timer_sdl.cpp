@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "../signals.h"
 #include "../timer.h"
 #include "sdl_state.h"
 
@@ -14,6 +15,9 @@ BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
 
 BOOL QueryPerformanceCounter(std::int64_t* count) {
     if (!count) return 0;
+    EndIfSignalled();
+    // The fades and the wipes read only the clock: an exposure meanwhile must come in too.
+    if (SDL_WasInit(SDL_INIT_VIDEO)) PumpEvents();
     ScreenOnClockPoll();
     *count = std::int64_t(SDL_GetPerformanceCounter());
     return 1;

@@ -6,15 +6,23 @@
 // switching the monitor's mode.
 #include <SDL.h>
 
+#include <semaphore.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../dialog_ui.h"
 #include "../fonts.h"
+#include "../message_box.h"
+#include "../signals.h"
 #include "../window.h"
 #include "screen_fit.h"
 #include "sdl_state.h"
@@ -44,10 +52,6 @@ bool Translate(const SDL_Event& e, MSG* msg) {
         case SDL_WINDOWEVENT_CLOSE:
             msg->message = WM_CLOSE;
             return true;
-        case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            ScreenShowAgain();
-            return false;
         case SDL_WINDOWEVENT_MOVED:
         case SDL_WINDOWEVENT_DISPLAY_CHANGED:
             if (Sdl) ScreenReadRefresh(Sdl);
@@ -71,25 +75,52 @@ bool Translate(const SDL_Event& e, MSG* msg) {
     }
 }
 
+// A point of the window as a point of a w by h picture centred on it (the dialog, a box). Mouse
+// positions are in window points, the picture is in output pixels, and both sizes are read now:
+// a late switch to full screen or a density change must not offset clicks.
+void WindowToDialog(int x, int y, int w, int h, int* dx, int* dy) {
+    int winW = 0, winH = 0, outW = 0, outH = 0;
+    SDL_GetWindowSize(Sdl, &winW, &winH);
+    ScreenOutputSize(&outW, &outH);
+    WindowToPicture(x, y, winW, winH, outW, outH, w, h, dx, dy);
+}
+
+// The watchdog behind the polls: a stall where no poll comes (a file that blocks, a library that
+// holds the sound output's lock) must not keep a signalled program alive. Eight tenths of a second
+// after the signal it ends the process as it is; the desktop takes the window and the sound stream
+// back then. A poll comes within milliseconds otherwise, and ends the process cleanly first
+// (a tenth of a second or so; several times that on a machine loaded to its limits).
+sem_t WatchdogWake;
+volatile bool WatchdogUp = false;
+
+void StartWatchdog() {
+    if (WatchdogUp || sem_init(&WatchdogWake, 0, 0) != 0) return;
+    std::thread([] {
+        while (sem_wait(&WatchdogWake) != 0) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        std::fprintf(stderr, "skirmo: ended by a signal while stalled, without its clean-up\n");
+        _exit(128 + NotedEndSignal());
+    }).detach();
+    WatchdogUp = true;
+}
+
 void StopBeep() {
     if (BeepDevice) SDL_CloseAudioDevice(BeepDevice);
     BeepDevice = 0;
 }
 
-// The game never started: nothing is open yet, so the process ends here with status 1, which a
-// script can tell from the 0 of a game that ran and ended.
-[[noreturn]] void CannotStart() { std::exit(1); }
-
 // Without the dialog's and the game's font every text would be blank and nobody would know why:
-// say so in SDL's own message box, which needs no font.
-void RequireFonts() {
-    if (!FindFontFile(false).empty() && !FindFontFile(true).empty()) return;
+// say so in SDL's own message box, which needs no font. False when the font is missing: the
+// window is then not made, and the program ends with its status for no window.
+bool RequireFonts() {
+    if (!FindFontFile(false).empty() && !FindFontFile(true).empty()) return true;
     const char* text = "The font DejaVu Sans (DejaVuSans.ttf and DejaVuSans-Bold.ttf) is missing, "
                        "so the game could show no text.\n\nInstall the package fonts-dejavu-core "
                        "(sudo apt-get install fonts-dejavu-core) and start the game again.";
     std::fprintf(stderr, "skirmo: %s\n", text);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Velmora cannot start", text, nullptr);
-    CannotStart();
+    return false;
 }
 
 } // namespace
@@ -97,9 +128,12 @@ void RequireFonts() {
 bool EnsureVideo() {
     if (VideoTried) return VideoUp;
     VideoTried = true;
+    // SIGTERM and SIGINT are ours to handle (signals.h), not turned into a close request that the
+    // game's waits would never read.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "skirmo: no display to open a window on: %s\n", SDL_GetError());
-        CannotStart();
+        return false;
     }
     // Without a desktop SDL may fall back to drivers that show nothing: the start-up dialog
     // would then wait for a click nobody can make.
@@ -110,7 +144,7 @@ bool EnsureVideo() {
                      "driver, which shows nothing (is DISPLAY or WAYLAND_DISPLAY set?)\n",
                      driver);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-        CannotStart();
+        return false;
     }
     VideoUp = true;
     return true;
@@ -145,7 +179,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     // A borderless window over the whole desktop, as the game asks for, then the desktop's own
     // full-screen state on top: with a window manager that keeps panels away, without one the
     // window already covers the screen.
-    RequireFonts();
+    if (!RequireFonts()) return nullptr;
     int display = ChosenDisplay();
     SDL_Rect bounds{};
     if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0)
@@ -165,6 +199,8 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     }
     TheWindow = new Window{proc};
     Sdl = sdl;
+    StartWatchdog();
+    WatchEndSignals();
     TheWindow->proc(TheWindow, WM_CREATE, 0, 0);
     return TheWindow;
 }
@@ -180,7 +216,28 @@ BOOL DestroyWindow(HWND window) {
     Sdl = nullptr;
     delete window;
     TheWindow = nullptr;
+    ForgetEndSignals();
     return 1;
+}
+
+void BackendSignalNoted() {
+    if (WatchdogUp) sem_post(&WatchdogWake);
+}
+
+void BackendEndBySignal(int signal) {
+    // The sound first: its thread reads what the exit frees, and output stopped in mid-swing
+    // clicks. Then the desktop as it was: the pointer back, the window gone.
+    SoundOutputEnd();
+    StopBeep();
+    SDL_ShowCursor(SDL_ENABLE);
+    if (Sdl) {
+        ScreenClose();
+        SDL_DestroyWindow(Sdl);
+        Sdl = nullptr;
+    }
+    SDL_Quit();
+    std::fprintf(stderr, "skirmo: ended by %s\n", signal == SIGINT ? "SIGINT" : "SIGTERM");
+    std::exit(128 + signal);
 }
 
 int GetSystemMetrics(int index) {
@@ -226,6 +283,7 @@ int ShowCursor(BOOL show) {
 
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
+    EndIfSignalled();
     ScreenOnWaitingPoll();
     if (TakePosted(msg)) return 1;
     if (SDL_WasInit(SDL_INIT_VIDEO)) {
@@ -238,14 +296,68 @@ BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    SDL_Window* parent = owner && owner == TheWindow ? Sdl : nullptr;
-    if (parent) SDL_ShowCursor(SDL_ENABLE);
-    // The box runs its own loop. The focus it takes from the window and gives back stays in the
-    // window's queue and reaches the window procedure as any other activation change.
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", text ? text : "",
-                             parent);
+    int outW = 0, outH = 0;
+    ScreenOutputSize(&outW, &outH);
+    OwnBox box;
+    if (owner && owner == TheWindow) box = OpenOwnBox(caption, text, DialogScale(outH));
+    if (!box.ui) {
+        // No window of the game's to draw in: the desktop's own box.
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", text ? text : "",
+                                 nullptr);
+        return IDOK;
+    }
+    const int w = DialogUiWidth(box.ui), h = DialogUiHeight(box.ui);
+    std::vector<std::uint32_t> pixels(std::size_t(w) * std::size_t(h));
+    SDL_ShowCursor(SDL_ENABLE);
+    bool redraw = true;
+    // What the desktop queued before the box came up is the window's, not the box's.
+    SDL_PumpEvents();
+    int early = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+    while (!box.answered) {
+        EndIfSignalled();
+        ScreenRepaintIfExposed();
+        if (redraw) {
+            DialogUiDraw(box.ui, pixels.data(), w, h, w, 0, 0);
+            ScreenShowBox(pixels.data(), w, h);
+            redraw = false;
+        }
+        SDL_Event e;
+        if (!SDL_WaitEventTimeout(&e, 100)) continue;
+        do {
+            int dx = 0, dy = 0;
+            MSG msg{};
+            const bool earlier = early-- > 0;
+            if (earlier && (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP)) continue;
+            switch (e.type) {
+            case SDL_MOUSEBUTTONDOWN:
+                if (e.button.button != SDL_BUTTON_LEFT) break;
+                WindowToDialog(e.button.x, e.button.y, w, h, &dx, &dy);
+                DialogUiMouseDown(box.ui, dx, dy);
+                redraw = true;
+                break;
+            case SDL_MOUSEMOTION:
+                // Only a held button changes the picture: it pops out and back in.
+                if (!(e.motion.state & SDL_BUTTON_LMASK)) break;
+                WindowToDialog(e.motion.x, e.motion.y, w, h, &dx, &dy);
+                DialogUiMouseMove(box.ui, dx, dy);
+                redraw = true;
+                break;
+            case SDL_MOUSEBUTTONUP:
+                if (e.button.button != SDL_BUTTON_LEFT) break;
+                WindowToDialog(e.button.x, e.button.y, w, h, &dx, &dy);
+                OwnBoxClicked(box, DialogUiMouseUp(box.ui, dx, dy));
+                redraw = true;
+                break;
+            default:
+                if (Translate(e, &msg)) OwnBoxTakes(box, msg, earlier);
+                break;
+            }
+        } while (!box.answered && SDL_PollEvent(&e));
+    }
+    ScreenShowBox(nullptr, 0, 0);
+    CloseOwnBox(box);
     // During play the pointer was hidden: it goes away again with the box.
-    if (parent && CursorHidden) SDL_ShowCursor(SDL_DISABLE);
+    if (CursorHidden) SDL_ShowCursor(SDL_DISABLE);
     return IDOK;
 }
 
@@ -284,14 +396,6 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     auto send = [&](DialogAction a) {
         if (a.command) SendDialogCommand(a.controlId);
     };
-    auto toDialog = [&](int x, int y, int* dx, int* dy) {
-        // Mouse positions are in window points, the picture is in output pixels, and both sizes
-        // are read now: a late switch to full screen or a density change must not offset clicks.
-        int winW = 0, winH = 0, nowW = 0, nowH = 0;
-        SDL_GetWindowSize(Sdl, &winW, &winH);
-        ScreenOutputSize(&nowW, &nowH);
-        WindowToPicture(x, y, winW, winH, nowW, nowH, w, h, dx, dy);
-    };
     // The window procedure runs inside this loop as inside any other: switching away while the
     // dialog is open reaches it, so the game starts paused.
     auto activation = [&](WPARAM active) { TheWindow->proc(TheWindow, WM_ACTIVATEAPP, active, 0); };
@@ -301,10 +405,11 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     }
     send(DialogUiClick(ui, box));
     while (!ModalDialogEnded()) {
+        EndIfSignalled();
         DialogUiDraw(ui, pixels.data(), w, h, w, 0, 0);
         ScreenShowPicture(pixels.data(), w, h);
         SDL_Event e;
-        if (!SDL_WaitEventTimeout(&e, 250)) continue;
+        if (!SDL_WaitEventTimeout(&e, 100)) continue;
         do {
             int dx = 0, dy = 0;
             switch (e.type) {
@@ -328,17 +433,17 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
                 break;
             case SDL_MOUSEBUTTONDOWN:
                 if (e.button.button == SDL_BUTTON_LEFT) {
-                    toDialog(e.button.x, e.button.y, &dx, &dy);
+                    WindowToDialog(e.button.x, e.button.y, w, h, &dx, &dy);
                     DialogUiMouseDown(ui, dx, dy);
                 }
                 break;
             case SDL_MOUSEMOTION:
-                toDialog(e.motion.x, e.motion.y, &dx, &dy);
+                WindowToDialog(e.motion.x, e.motion.y, w, h, &dx, &dy);
                 DialogUiMouseMove(ui, dx, dy);
                 break;
             case SDL_MOUSEBUTTONUP:
                 if (e.button.button == SDL_BUTTON_LEFT) {
-                    toDialog(e.button.x, e.button.y, &dx, &dy);
+                    WindowToDialog(e.button.x, e.button.y, w, h, &dx, &dy);
                     send(DialogUiMouseUp(ui, dx, dy));
                 }
                 break;

@@ -1,5 +1,6 @@
 // script.cpp -- reading the key script of a replay
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -86,7 +87,15 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std:
         ScriptEvent e;
         e.timeNs = TestSecondsToNs(seconds);
         words >> what >> how;
-        if (what == "close") {
+        if (what == "signal") {
+            e.kind = ScriptEvent::Signal;
+            if (how == "TERM")
+                e.signal = SIGTERM;
+            else if (how == "INT")
+                e.signal = SIGINT;
+            else
+                return fail("'TERM' or 'INT' after 'signal'", how);
+        } else if (what == "close") {
             e.kind = ScriptEvent::Close;
             if (!how.empty()) return fail("nothing after 'close'", how);
         } else if (what == "focus") {
@@ -100,7 +109,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std:
             e.virtualKey = KeyCode(what);
             if (!e.virtualKey)
                 return fail("a key (UP DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, F1..F12 or A..Z), "
-                            "'focus' or 'close'",
+                            "'focus', 'close' or 'signal'",
                             what);
             if (how == "down")
                 e.kind = ScriptEvent::KeyDown;

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 
 #include "../backend.h"
 #include "../input.h"
+#include "../signals.h"
 #include "../timer.h"
 #include "test_state.h"
 
@@ -36,6 +38,9 @@ void ApplyScriptUpTo(std::int64_t now) {
             break;
         case ScriptEvent::Close:
             QueuePosted(MSG{r.window, WM_CLOSE, 0, 0});
+            break;
+        case ScriptEvent::Signal:
+            std::raise(e.signal);
             break;
         }
     }
@@ -76,6 +81,7 @@ void ResetSharedPlatform() {
     ClearMessages();
     ResetMci();
     ForgetOpenGameFiles();
+    ForgetEndSignals();
 }
 
 void TestPlatformStart(const TestOptions& options) {
@@ -167,6 +173,12 @@ void FrameStepBegins() {
     if (TheRun.frameHook) TheRun.frameHook(TheRun.now, false);
 }
 
+// The run ends where the real program would end the process.
+void BackendEndBySignal(int signal) {
+    throw TestStop{signal == SIGINT ? "signal INT" : "signal TERM", 128 + signal};
+}
+void BackendSignalNoted() {}
+
 void FrameStepEnds() {
     TheRun.inFrameStep = false;
     if (TheRun.frameHook) TheRun.frameHook(TheRun.frameBegin, true);
@@ -192,6 +204,7 @@ BOOL QueryPerformanceCounter(std::int64_t* count) {
     }
     TheRun.counterRead = true;
     Advance(PollQuantumNs);
+    EndIfSignalled();
     *count = TheRun.now;
     return 1;
 }
@@ -200,6 +213,7 @@ std::int64_t GetCalendarTime() { return TheRun.options.seed; }
 
 short GetAsyncKeyState(int vKey) {
     Advance(PollQuantumNs);
+    EndIfSignalled();
     if (TheRun.keyboardHook) TheRun.keyboardHook(TheRun.now);
     bool held = vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);
     return held ? short(0x8000) : short(0);
@@ -265,17 +279,28 @@ bool TestWriteScreen(const std::string& path) {
     file[26] = 1;
     file[28] = 24;
     put32(34, std::uint32_t(std::size_t(rowBytes) * std::size_t(h)));
+    // A message box stands in the middle of whatever shows, as on the real screen.
+    const int boxX = (w - TheRun.boxWidth) / 2, boxY = (h - TheRun.boxHeight) / 2;
+    auto inBox = [&](int x, int y) {
+        return !TheRun.box.empty() && x >= boxX && y >= boxY && x - boxX < TheRun.boxWidth &&
+               y - boxY < TheRun.boxHeight;
+    };
+    auto wide = [](std::uint32_t p) {
+        return RGB(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+    };
     for (int y = 0; y < h; ++y) {
         std::uint8_t* out = file.data() + 54 + std::size_t(h - 1 - y) * std::size_t(rowBytes);
         for (int x = 0; x < w; ++x) {
             COLORREF c;
-            if (front) {
+            if (inBox(x, y)) {
+                c = wide(TheRun.box[std::size_t(y - boxY) * std::size_t(TheRun.boxWidth) +
+                                    std::size_t(x - boxX)]);
+            } else if (front) {
                 auto p =
                     reinterpret_cast<const std::uint16_t*>(front->pixels + y * front->pitch)[x];
                 c = PixelToColour(p);
             } else {
-                std::uint32_t p = TheRun.desktop[std::size_t(y) * std::size_t(w) + std::size_t(x)];
-                c = RGB(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+                c = wide(TheRun.desktop[std::size_t(y) * std::size_t(w) + std::size_t(x)]);
             }
             out[x * 3 + 0] = std::uint8_t(GetBValue(c));
             out[x * 3 + 1] = std::uint8_t(GetGValue(c));

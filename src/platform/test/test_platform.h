@@ -16,18 +16,19 @@
 
 // One scripted event.
 struct ScriptEvent {
-    enum Kind { KeyDown, KeyUp, FocusLost, FocusGained, Close };
+    enum Kind { KeyDown, KeyUp, FocusLost, FocusGained, Close, Signal };
     std::int64_t timeNs = 0;
     Kind kind = KeyDown;
     int virtualKey = 0;
+    int signal = 0; // SIGTERM or SIGINT, raised in the process as the desktop would send it
 };
 
 // Parses a script: one event a line, "TIME KEY down", "TIME KEY up", "TIME focus lost",
-// "TIME focus gained" or "TIME close"; TIME in seconds, KEY one of UP DOWN LEFT RIGHT SPACE ESC
-// ALT TAB ENTER, F1 to F12 or a capital letter; '#' starts a comment. Events come back sorted by
-// time (ties keep their order). On a fault returns false with error = "line N: expected ...,
-// found ..." (what was found cut to a short excerpt). A line over 4096 bytes, a NUL byte or a
-// byte-order mark is refused the same way.
+// "TIME focus gained", "TIME close" or "TIME signal TERM" (or INT); TIME in seconds, KEY one of UP
+// DOWN LEFT RIGHT SPACE ESC ALT TAB ENTER, F1 to F12 or a capital letter; '#' starts a comment.
+// Events come back sorted by time (ties keep their order). On a fault returns false with error =
+// "line N: expected ..., found ..." (what was found cut to a short excerpt). A line over 4096
+// bytes, a NUL byte or a byte-order mark is refused the same way.
 bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std::string& error);
 
 // A set-up step to make fail: the window, the display's (DirectDraw object, cooperative level,
@@ -75,9 +76,11 @@ struct TestEvent {
     int code = 0; // quit
 };
 
-// Thrown out of the game when the virtual clock reaches untilSeconds; the run is over.
+// Thrown out of the game when the virtual clock reaches untilSeconds, or when a signal ends the
+// program (why "signal TERM" or "signal INT", status 128 + the signal); the run is over.
 struct TestStop {
     std::string why;
+    int status = 0;
 };
 
 // Starts a fresh run with these options: the clock at 0, no window, no display, nothing recorded.

@@ -28,6 +28,8 @@ struct TestRun {
     std::function<bool(std::int64_t)> finishStep; // see TestFinishFrameStepsAtUntil
     bool stopAfterStep = false; // --until came inside a frame step that is to be finished
     std::vector<std::string> shotProblems;
+    std::vector<std::uint32_t> box; // the message box on the screen, while it is up
+    int boxWidth = 0, boxHeight = 0;
     bool tracing = false;
     std::vector<std::string> calls;
     std::function<void(const std::string&)> callHook;
@@ -46,3 +48,7 @@ void PressKey(bool* keys, int virtualKey, bool down);
 // Cost of the operations the game waits with, in virtual nanoseconds.
 constexpr std::int64_t PollQuantumNs = 1000;
 constexpr std::int64_t TextLineNs = 200000;
+// A message box waits a millisecond at a time, and the player answers it half a second after it
+// came up.
+constexpr std::int64_t BoxPollNs = 1000000;
+constexpr std::int64_t BoxReadingNs = 500000000;

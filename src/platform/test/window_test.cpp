@@ -8,10 +8,10 @@
 
 #include "../backend.h"
 #include "../dialog_ui.h"
+#include "../message_box.h"
+#include "../signals.h"
 #include "../window.h"
 #include "test_state.h"
-
-namespace {} // namespace
 
 HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int, int, int, HWND,
                      void*, HINSTANCE, void*) {
@@ -20,6 +20,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int,
     WNDPROC proc = RegisteredWindowProc(className);
     if (!proc || r.window || r.options.failure.step == TestFailure::Window) return nullptr;
     r.window = new Window{proc};
+    WatchEndSignals();
     r.window->proc(r.window, WM_CREATE, 0, 0);
     return r.window;
 }
@@ -31,6 +32,7 @@ BOOL DestroyWindow(HWND window) {
     window->proc(window, WM_DESTROY, 0, 0);
     delete window;
     r.window = nullptr;
+    ForgetEndSignals();
     return 1;
 }
 
@@ -48,6 +50,7 @@ int ShowCursor(BOOL show) {
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
     Advance(PollQuantumNs);
+    EndIfSignalled();
     return TakePosted(msg) || TakeQuit(msg);
 }
 
@@ -60,13 +63,42 @@ void BackendQuitPosted(int exitCode) {
     TestRecord(e);
 }
 
-int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
+int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     BackendCall("MessageBoxA");
     TestEvent e;
     e.kind = "message_box";
     e.caption = caption ? caption : "";
     e.text = text ? text : "";
     TestRecord(e);
+    TestRun& r = Run();
+    if (!owner || owner != r.window) return IDOK;
+    // Drawn over the screen as the real window draws it (a picture taken meanwhile shows it), and
+    // freed on every way out, the end of a run thrown out of its loop included.
+    struct Holder {
+        OwnBox box;
+        ~Holder() {
+            Run().box.clear();
+            CloseOwnBox(box);
+        }
+    } holder{OpenOwnBox(caption, text, 1)};
+    OwnBox& box = holder.box;
+    if (!box.ui) return IDOK;
+    r.boxWidth = DialogUiWidth(box.ui);
+    r.boxHeight = DialogUiHeight(box.ui);
+    r.box.assign(std::size_t(r.boxWidth) * std::size_t(r.boxHeight), 0);
+    DialogUiDraw(box.ui, r.box.data(), r.boxWidth, r.boxHeight, r.boxWidth, 0, 0);
+    // The player reads the box and presses Return, unless the script answers it sooner; what the
+    // script does meanwhile happens while the box is up.
+    const std::int64_t answer = r.now + BoxReadingNs;
+    int early = PostedCount();
+    while (!box.answered) {
+        Advance(BoxPollNs);
+        EndIfSignalled();
+        MSG m{};
+        while (!box.answered && TakePosted(&m))
+            OwnBoxTakes(box, m, early-- > 0);
+        if (r.now >= answer) box.answered = true;
+    }
     return IDOK;
 }
 
@@ -99,6 +131,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     // The dialog's loop passes what the desktop posts meanwhile on, as the real one does: a
     // focus change reaches the window procedure, the window's closing cancels the dialog.
     auto pump = [&] {
+        EndIfSignalled();
         MSG m{};
         while (!ModalDialogEnded() && TakePosted(&m)) {
             if (m.message == WM_CLOSE)

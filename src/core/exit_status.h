@@ -1,0 +1,43 @@
+// exit_status.h -- what the program's exit status tells whoever started it
+//
+// A launcher, a script or a desktop session must be able to tell a failure from a player who
+// ended the game: 0 for the player's own ways out, a status of its own for each kind of failure.
+// The quit message keeps its parameter 0 on every way out, as the game always posted it; a
+// failure that ends the program through the quit message is noted beside it, and WinMain
+// returns the note.
+#pragma once
+
+#include <cstdint>
+
+enum ExitStatus : int {
+    ExitPlayerEnded = 0,
+    ExitNoWindow = 1,
+    ExitNoSound = 4,
+    ExitNoDisplay = 5,
+    ExitNoClock = 6,
+    ExitNoPicture = 7,
+};
+
+// Every status the program ends with and what it means, as the README and the manual list them.
+// 2 and 3 are left to the replay runner's own verdicts (a bad command line, an output that was
+// not written); on SIGINT or SIGTERM the platform ends the program with 128 + the signal.
+struct ExitStatusRow {
+    int Status;
+    const char* Meaning;
+};
+inline constexpr ExitStatusRow ExitStatusTable[] = {
+    {ExitPlayerEnded, "the player ended the game: Abort in the dialog, the quit confirmed, the "
+                      "last page, Alt+F4 or the window closed"},
+    {ExitNoWindow, "no window: no display to open it on, or the font is missing"},
+    {ExitNoSound, "the sound device could not be opened"},
+    {ExitNoDisplay, "the display could not be set up (its mode or a surface)"},
+    {ExitNoClock, "the clock: no high-resolution counter"},
+    {ExitNoPicture, "a picture file could not be loaded"},
+    {130, "ended by SIGINT (Ctrl+C)"},
+    {143, "ended by SIGTERM (a logout, a shutdown, kill)"},
+};
+
+// The failure that ends the program through the quit message, ExitPlayerEnded while none does.
+extern std::int32_t EndingFailure;
+// Notes a failure that ends the program; the first noted is the one the program ends with.
+void NoteEndingFailure(ExitStatus status);
