@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "core/exit_status.h"
+
 const char* const ProgramVersion = SKIRMO_VERSION;
 
 namespace {
@@ -59,7 +61,7 @@ const CommandLineOption* Find(const std::string& name) {
 
 int Refuse(const std::string& what) {
     std::fprintf(stderr, "skirmo: %s (skirmo --help lists the options)\n", what.c_str());
-    return 2;
+    return ExitBadCommandLine;
 }
 
 void PrintHelp() {

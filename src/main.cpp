@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "command_line.h"
+#include "core/exit_status.h"
 #include "data_folder.h"
 #include "platform/window.h"
 
@@ -13,7 +14,7 @@ int main(int argc, char** argv) {
     if (std::string why; !EnterDataFolder(commandLine.dataFolder, why)) {
         std::fprintf(stderr, "skirmo: --data: cannot enter %s: %s\n",
                      commandLine.dataFolder.c_str(), why.c_str());
-        return 2;
+        return ExitBadCommandLine;
     }
     AnswerDialogAhead({commandLine.mode, commandLine.noSound});
     return WinMain(nullptr, nullptr, nullptr, 0);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "core/exit_status.h"
 
 namespace {
 
@@ -87,8 +88,10 @@ int main(int argc, char** argv) {
                  "\\fI$XDG_DATA_DIRS\\fR (/usr/local/share:/usr/share when unset) with /velmora, "
                  "and here. Names are matched without regard to case. A file that cannot be "
                  "opened is reported on standard error with the folders looked in.\n"
-                 ".SH EXIT STATUS\n"
-                 "0 after a normal end, \\-\\-help or \\-\\-version; 2 for a bad option.\n",
+                 ".SH EXIT STATUS\n",
                  Roff(argv[2]).c_str());
+    for (const ExitStatusRow& row : ExitStatusTable)
+        std::fprintf(out, ".TP\n.B %d\n%s\n", row.Status, Roff(row.Meaning).c_str());
+    std::fprintf(out, ".PP\n\\-\\-help and \\-\\-version end with 0.\n");
     return std::fclose(out) == 0 ? 0 : 1;
 }
