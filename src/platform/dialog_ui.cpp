@@ -665,3 +665,34 @@ bool DialogUiChecked(const DialogUi* ui, int controlId) {
         if (c.id == controlId && c.kind == DlgAutoCheckBox) return c.checked;
     return false;
 }
+
+DialogAction DialogUiClick(DialogUi* ui, int controlId) {
+    if (!ui || controlId == -1) return {};
+    for (std::size_t i = 0; i < ui->controls.size(); ++i)
+        if (ui->controls[i].id == controlId && IsClickable(ui->controls[i]))
+            return ui->Click(int(i));
+    return {};
+}
+
+namespace {
+
+template <class Wanted> int FirstControl(const DialogTemplate* t, Wanted wanted) {
+    if (!t || t->controlCount <= 0 || !t->controls) return -1;
+    for (int i = 0; i < t->controlCount; ++i)
+        if (wanted(t->controls[i])) return t->controls[i].id;
+    return -1;
+}
+
+} // namespace
+
+int DialogButtonLabelled(const DialogTemplate* dialogTemplate, const std::string& label) {
+    return FirstControl(dialogTemplate, [&](const DialogControl& c) {
+        return (c.kind == DlgDefPushButton || c.kind == DlgPushButton) && c.text &&
+               !label.empty() && label == c.text;
+    });
+}
+
+int DialogCheckBox(const DialogTemplate* dialogTemplate) {
+    return FirstControl(dialogTemplate,
+                        [](const DialogControl& c) { return c.kind == DlgAutoCheckBox; });
+}
