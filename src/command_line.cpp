@@ -16,6 +16,8 @@ const CommandLineOption Options[] = {
      [](CommandLine& c, const char*) { return c.help = true; }},
     {"--version", nullptr, "show the version and exit",
      [](CommandLine& c, const char*) { return c.version = true; }},
+    {"--record", "FILE", "record the game into FILE, to watch again: skirmo-replay --demo FILE",
+     [](CommandLine& c, const char* file) { return !(c.record = file).empty(); }},
 };
 
 const CommandLineOption* Find(const std::string& name) {

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 // What the command line asked for. Each option's handler fills in its own field; main reads
 // them once, before the game starts.
 struct CommandLine {
     bool help = false;
     bool version = false;
+    std::string record; // where to record the game, or empty
 };
 
 // One option: its name ("--data"), the name of its value ("DIR", or nullptr for a switch), one

@@ -1,11 +1,25 @@
 // main.cpp -- skirmo, the game, on the desktop
+#include <cstdio>
+#include <string>
+
 #include "app/startup.h"
 #include "command_line.h"
 #include "data_folder.h"
+#include "platform/recording.h"
+#include "replay_state.h"
 
 int main(int argc, char** argv) {
     CommandLine commandLine;
     if (int status = ReadCommandLine(argc, argv, commandLine); status >= 0) return status;
+    // Made before the data folder becomes the current one: the path is the player's.
+    if (std::string why;
+        !commandLine.record.empty() &&
+        !StartRecording(commandLine.record, std::string("skirmo ") + ProgramVersion, why)) {
+        std::fprintf(stderr, "skirmo: --record: cannot write %s: %s\n", commandLine.record.c_str(),
+                     why.c_str());
+        return 2;
+    }
+    DescribeGameStateWith([] { return GameStateJson(0, 0); });
     EnterDataFolder();
-    return WinMain(nullptr, nullptr, nullptr, 0);
+    return FinishRecording(WinMain(nullptr, nullptr, nullptr, 0));
 }

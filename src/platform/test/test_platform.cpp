@@ -8,6 +8,8 @@
 
 #include "../backend.h"
 #include "../input.h"
+#include "../recorder.h"
+#include "../recording.h"
 #include "../signals.h"
 #include "../timer.h"
 #include "test_state.h"
@@ -147,9 +149,11 @@ void TestLoseSurfaces() { DisplayMarkAllLost(); }
 int TestLiveSurfaces() { return DisplayLiveSurfaceCount(); }
 void TestSleep(double seconds) { Advance(TestSecondsToNs(seconds)); }
 
-void Advance(std::int64_t ns) {
+void Advance(std::int64_t ns) { AdvanceTo(TheRun.now + (TheRun.demo.on ? 0 : ns)); }
+
+void AdvanceTo(std::int64_t ns) {
     TestRun& r = TheRun;
-    r.now += ns;
+    r.now = std::max(r.now, ns);
     ApplyScriptUpTo(r.now);
     while (r.nextShot < r.options.shots.size() &&
            TestSecondsToNs(r.options.shots[r.nextShot].first) <= r.now) {
@@ -175,11 +179,14 @@ void FrameStepBegins() {
 
 // The run ends where the real program would end the process.
 void BackendEndBySignal(int signal) {
+    EndRecordingBySignal(signal);
     throw TestStop{signal == SIGINT ? "signal INT" : "signal TERM", 128 + signal};
 }
 void BackendSignalNoted() {}
 
 void FrameStepEnds() {
+    if (DemoPlaying()) DemoFrameStepEnds();
+    RecordFrameStep();
     TheRun.inFrameStep = false;
     if (TheRun.frameHook) TheRun.frameHook(TheRun.frameBegin, true);
     if (TheRun.stopAfterStep) throw TestStop{"until"};
@@ -190,14 +197,17 @@ void FrameStepEnds() {
 BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
     BackendCall("QueryPerformanceFrequency");
     if (!frequency) return 0;
+    if (DemoPlaying()) return DemoFrequency(frequency);
     bool fail = TheRun.options.failure.step == TestFailure::Clock;
     *frequency = fail ? 0 : 1000000000;
+    RecordFrequency(!fail, *frequency);
     return fail ? 0 : 1;
 }
 
 BOOL QueryPerformanceCounter(std::int64_t* count) {
     BackendCall("QueryPerformanceCounter");
     if (!count) return 0;
+    if (DemoPlaying()) return DemoCounter(count);
     if (TheRun.options.failure.step == TestFailure::ClockReading && !TheRun.counterRead) {
         TheRun.counterRead = true;
         return 0;
@@ -205,18 +215,26 @@ BOOL QueryPerformanceCounter(std::int64_t* count) {
     TheRun.counterRead = true;
     Advance(PollQuantumNs);
     EndIfSignalled();
-    *count = TheRun.now;
+    *count = RecordCounter(TheRun.now);
     return 1;
 }
 
-std::int64_t GetCalendarTime() { return TheRun.options.seed; }
+std::int64_t GetCalendarTime() {
+    return DemoPlaying() ? DemoCalendar() : RecordCalendar(TheRun.options.seed);
+}
+
+bool StartRecording(const std::string& path, const std::string& note, std::string& why) {
+    return OpenRecording(
+        path, note, 1000000000, [] { return TheRun.now; }, why);
+}
 
 short GetAsyncKeyState(int vKey) {
     Advance(PollQuantumNs);
     EndIfSignalled();
+    if (DemoPlaying()) return DemoKey(vKey);
     if (TheRun.keyboardHook) TheRun.keyboardHook(TheRun.now);
     bool held = vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);
-    return held ? short(0x8000) : short(0);
+    return RecordKey(vKey, held ? short(0x8000) : short(0));
 }
 
 // --- what the shared display code asks of this machine ---
@@ -240,7 +258,7 @@ bool BackendFailDisplayStep(DisplayStep step, int index) {
 
 bool BackendPixelFormat555() { return TheRun.options.pixelFormat555; }
 int BackendPitchPadding() { return TheRun.options.pitchPadding; }
-bool BackendSetDisplayMode(int, int) { return true; }
+bool BackendSetDisplayMode(int, int) { return DemoPlaying() ? DemoDisplayMode() : true; }
 void BackendDisplayReleased() {}
 void BackendFrontWritten(const SurfaceMemory&) {}
 void BackendTextDrawn() { Advance(TextLineNs); }
