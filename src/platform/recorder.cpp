@@ -195,7 +195,7 @@ short RecordKey(int key, short answer) {
     // Keys outside the table are never held on either platform.
     if (key >= 0 && key < 256 && Open->held[key] != held) {
         Open->held[key] = held;
-        Open->writer.KeyChanged(KeyChange{poll, key, held});
+        Open->writer.KeyChanged(KeyChange{poll, key, held, Open->clock()});
     }
     Looked();
     return answer;

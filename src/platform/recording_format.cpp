@@ -136,10 +136,10 @@ bool ReadClock(Cursor& c, RecordedGame& g, ReaderState& s, std::int64_t& reading
 
 bool ReadKeys(Cursor& c, RecordedGame& g, ReaderState& s) {
     while (c.at < c.end) {
-        std::int64_t gap = 0, code = 0;
-        if (!c.Count(gap) || !c.Count(code, 511)) return false;
+        std::int64_t gap = 0, code = 0, stamp = 0;
+        if (!c.Count(gap) || !c.Count(code, 511) || !c.Count(stamp)) return false;
         if (gap < 1) return c.Fail("two key changes at one poll");
-        KeyChange k{s.keyPoll + gap, int(code >> 1), (code & 1) != 0};
+        KeyChange k{s.keyPoll + gap, int(code >> 1), (code & 1) != 0, stamp};
         if (k.poll > Largest) return c.Fail("a key poll out of range");
         if (s.held[k.key] == k.held) return c.Fail("a key change that changes nothing");
         s.held[k.key] = k.held;
@@ -334,6 +334,7 @@ void RecordingWriter::KeyChanged(const KeyChange& k) {
     std::vector<std::uint8_t>& out = streams_[KeyStream];
     Put(out, std::uint64_t(k.poll - keyPoll_));
     Put(out, std::uint64_t(k.key & 0xFF) << 1 | (k.held ? 1 : 0));
+    Put(out, std::uint64_t(k.stamp));
     keyPoll_ = k.poll;
 }
 

@@ -59,6 +59,7 @@ struct KeyChange {
     std::int64_t poll = 0;
     int key = 0;
     bool held = false;
+    std::int64_t stamp = 0;
 };
 
 // count readings in a row, each delta counts after the one before (the first after 0).

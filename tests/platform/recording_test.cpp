@@ -3,12 +3,14 @@
 // format is refused.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "game_fixture.h"
 #include "platform/input.h"
+#include "platform/recorder.h"
 #include "platform/recording.h"
 #include "platform/recording_format.h"
 #include "replay_state.h"
@@ -16,7 +18,8 @@
 namespace {
 
 // Away during the dialog, so the game starts paused; back while the box of the missing piece of
-// music is up; P to play, a turn with the gun, the quit prompt answered Y, and the closing pages.
+// music is up; P to play, a turn with the gun, away and back, the quit prompt answered Y, and the
+// closing pages.
 constexpr const char* Played = R"(
 0 focus lost
 0.1 SPACE down
@@ -30,14 +33,18 @@ constexpr const char* Played = R"(
 5 SPACE down
 6 LEFT up
 6.5 SPACE up
-7 ESC down
-7.1 ESC up
-11 Y down
-11.2 Y up
-12 SPACE down
-12.2 SPACE up
-14 SPACE down
-14.2 SPACE up
+6.6 focus lost
+7 focus gained
+7.2 P down
+7.3 P up
+8 ESC down
+8.1 ESC up
+12 Y down
+12.2 Y up
+13 SPACE down
+13.2 SPACE up
+15 SPACE down
+15.2 SPACE up
 )";
 
 class RecordingTest : public ScratchFolderTest {
@@ -131,6 +138,12 @@ TEST_F(RecordingTest, AGamePlaysAgainFromItsRecordingAlone) {
     EXPECT_EQ(PlayBack(recorded, &status), "");
     EXPECT_EQ(status, 0);
     EXPECT_EQ(Described(played), Described(log)) << "the same boxes, music and sounds";
+    // At the same times, also where the game reads no clock: the music starts again when the
+    // player comes back.
+    for (std::size_t i = 0; i < log.size() && i < played.size(); ++i)
+        if (log[i].kind == "mci") {
+            EXPECT_NEAR(played[i].timeNs, log[i].timeNs, 1'000'000) << log[i].command;
+        }
     // The same again through the file written anew in one chunk.
     RecordedGame again;
     std::string error;
@@ -187,6 +200,23 @@ TEST_F(RecordingTest, OneAnswerChangedIsCaughtWhereItShows) {
     why = PlayBack(held);
     EXPECT_EQ(why.rfind("not as recorded: ", 0), 0u) << why;
 
+    // Another ending: another exit status, another state at the end.
+    RecordedGame other = recorded;
+    other.ending.status = 4;
+    EXPECT_NE(PlayBack(other).find("ended with status 0, the recorded one with 4"),
+              std::string::npos);
+    other = recorded;
+    other.ending.state.replace(other.ending.state.find("\"PlayerLives\":3"), 15,
+                               "\"PlayerLives\":2");
+    EXPECT_NE(PlayBack(other).find("state at the end differs"), std::string::npos);
+
+    // The player's answer in the dialog, Abort instead of 800x600.
+    RecordedGame aborted = recorded;
+    for (RecordedEvent& e : aborted.events)
+        if (e.kind == RecordedKind::DialogCommand) e.value = IDCANCEL;
+    why = PlayBack(aborted);
+    EXPECT_EQ(why.rfind("not as recorded: ", 0), 0u) << why;
+
     // Other pictures for the landscape: the same game, another picture.
     for (int i = 2; i <= 20; ++i) {
         std::string tile = "TILE" + std::to_string(i) + ".bmp";
@@ -195,13 +225,23 @@ TEST_F(RecordingTest, OneAnswerChangedIsCaughtWhereItShows) {
     }
     why = PlayBack(recorded);
     EXPECT_NE(why.find("the picture of a frame is not"), std::string::npos) << why;
+}
 
-    // The player's answer in the dialog, Abort instead of 800x600.
-    RecordedGame aborted = recorded;
-    for (RecordedEvent& e : aborted.events)
-        if (e.kind == RecordedKind::DialogCommand) e.value = IDCANCEL;
-    why = PlayBack(aborted);
-    EXPECT_EQ(why.rfind("not as recorded: ", 0), 0u) << why;
+TEST_F(RecordingTest, AGameEndedByASignalEndsThereAgain) {
+    TestOptions o;
+    std::string error, stopped;
+    ASSERT_TRUE(ParseScript("2 signal TERM\n", o.script, error)) << error;
+    ASSERT_TRUE(StartRecording("term.rec", "test", error)) << error;
+    ASSERT_EQ(Play(o, nullptr, stopped), 128 + SIGTERM) << stopped;
+    EXPECT_FALSE(Recording()) << "ended with the signal";
+    std::ifstream in("term.rec", std::ios::binary);
+    std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    RecordedGame game;
+    ASSERT_TRUE(ReadRecording(bytes.data(), bytes.size(), game, error)) << error;
+    EXPECT_EQ(game.ending.signal, SIGTERM);
+    int status = 0;
+    EXPECT_EQ(PlayBack(game, &status), "signal TERM: ");
+    EXPECT_EQ(status, 128 + SIGTERM);
 }
 
 TEST_F(RecordingTest, WhatIsNotAWholeRecordingOfThisFormatIsRefused) {

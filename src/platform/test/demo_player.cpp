@@ -180,6 +180,7 @@ short DemoKey(int key) {
             Diverged("key poll " + std::to_string(poll) + " asks for key " + std::to_string(key) +
                      " where the recorded game's key " + std::to_string(change.key) + " changed");
         d.held[key] = change.held;
+        MoveTo(change.stamp);
     }
     return key >= 0 && key < 256 && d.held[key] ? short(0x8000) : short(0);
 }
