@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <exception>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -268,9 +267,7 @@ RecordedBox::RecordedBox(const char* caption, const char* text) {
     Note(e);
 }
 
-RecordedBox::~RecordedBox() {
-    if (std::uncaught_exceptions() == 0) Note(Stamped(RecordedKind::BoxAnswered));
-}
+RecordedBox::~RecordedBox() { Note(Stamped(RecordedKind::BoxAnswered)); }
 
 void EndRecordingBySignal(int signal) {
     if (!Open) return;

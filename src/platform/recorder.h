@@ -34,8 +34,7 @@ bool TakeFlip();
 // The end of a frame step: when it showed a new frame, the picture and the game's state, as
 // checksums. (The pause spins through frame steps a thousand times a second showing nothing new.)
 void RecordFrameStep();
-// A message box, from its showing (made) to its answer (gone). A box left by a run of the test
-// platform thrown out of it was never answered, and is not recorded as answered.
+// A message box, from its showing (made) to its answer (gone).
 struct RecordedBox {
     RecordedBox(const char* caption, const char* text);
     ~RecordedBox();

@@ -435,13 +435,12 @@ std::vector<std::uint8_t> RecordingHeader(std::int64_t frequency, const std::str
 
 std::vector<std::uint8_t> PackChunk(const std::vector<std::uint8_t>& raw) {
     uLongf packed = compressBound(uLong(raw.size()));
-    std::vector<std::uint8_t> out(12 + packed);
-    if (compress2(out.data() + 12, &packed, raw.data(), uLong(raw.size()), 6) != Z_OK) return {};
-    out.resize(12 + packed);
+    std::vector<std::uint8_t> out(8 + packed);
+    if (compress2(out.data() + 8, &packed, raw.data(), uLong(raw.size()), 6) != Z_OK) return {};
+    out.resize(8 + packed);
     std::vector<std::uint8_t> head;
     PutLittle(head, packed, 4);
     PutLittle(head, raw.size(), 4);
-    PutLittle(head, crc32(0, out.data() + 12, uInt(packed)), 4);
     std::copy(head.begin(), head.end(), out.begin());
     return out;
 }
@@ -486,35 +485,30 @@ bool ReadRecording(const std::uint8_t* data, std::size_t size, RecordedGame& gam
     std::vector<std::uint8_t> raw;
     while (at < size) {
         const std::string where = "the chunk at byte " + std::to_string(at);
-        if (size - at < 12) {
+        if (size - at < 8) {
             error = where + " is cut short (" + std::to_string(size - at) + " bytes of its head)";
             return false;
         }
         std::uint32_t packed = std::uint32_t(Little(data + at, 4));
         std::uint32_t rawSize = std::uint32_t(Little(data + at + 4, 4));
-        std::uint32_t crc = std::uint32_t(Little(data + at + 8, 4));
         if (packed == 0 || packed > LargestChunk || rawSize == 0 || rawSize > LargestChunk) {
             error = where + " claims an impossible size";
             return false;
         }
-        if (size - at - 12 < packed) {
+        if (size - at - 8 < packed) {
             error = where + " is cut short: it needs " + std::to_string(packed) +
-                    " bytes, the file holds " + std::to_string(size - at - 12);
+                    " bytes, the file holds " + std::to_string(size - at - 8);
             return false;
         }
-        const std::uint8_t* body = data + at + 12;
-        if (crc32(0, body, packed) != crc) {
-            error = where + " is corrupt (its checksum does not match)";
-            return false;
-        }
+        // zlib's own checksum (Adler-32) covers what the chunk unpacks to.
         raw.resize(rawSize);
         uLongf got = rawSize;
-        if (uncompress(raw.data(), &got, body, packed) != Z_OK || got != rawSize) {
-            error = where + " is corrupt (it does not unpack to its size)";
+        if (uncompress(raw.data(), &got, data + at + 8, packed) != Z_OK || got != rawSize) {
+            error = where + " is corrupt (it does not unpack whole to its size)";
             return false;
         }
         if (!ReadChunk(raw.data(), raw.size(), game, state, error)) return false;
-        at += 12 + packed;
+        at += 8 + packed;
     }
     return true;
 }

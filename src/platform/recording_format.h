@@ -5,9 +5,9 @@
 // window, the calendar, the dialog's answers, message boxes, the sound output, the music's
 // answers), and a checksum of the picture and of the game's state at the end of every frame
 // step that showed a new frame. The streams go into the file in chunks as the game runs, each
-// compressed (zlib) and checked (CRC-32) on its own, so that a crash loses at most the last few
-// moments. docs/recording-format.md is the manual of the bytes; this header and its .cpp are the
-// only code that knows them.
+// compressed on its own (zlib, whose checksum covers it), so that a crash loses at most the last
+// few moments. docs/recording-format.md is the manual of the bytes; this header and its .cpp are
+// the only code that knows them.
 #pragma once
 
 #include <cstddef>
