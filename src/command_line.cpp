@@ -1,23 +1,62 @@
 // command_line.cpp -- skirmo's options, --help and --version
 //
-// The game itself has no options: everything here is about the program around it. The same
-// table makes the man page (tools/manpage), so the two never disagree.
+// The game itself has no options: everything here is about the program around it, or answers
+// its start-up dialog ahead of time. The same table makes the man page (tools/manpage), so the
+// two never disagree.
 #include "command_line.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+
+#include "core/exit_status.h"
 
 const char* const ProgramVersion = SKIRMO_VERSION;
 
 namespace {
 
+const char* const Taken = nullptr;
+
 const CommandLineOption Options[] = {
     {"--help", nullptr, "show this help and exit",
-     [](CommandLine& c, const char*) { return c.help = true; }},
+     [](CommandLine& c, const char*) {
+         c.help = true;
+         return Taken;
+     }},
     {"--version", nullptr, "show the version and exit",
-     [](CommandLine& c, const char*) { return c.version = true; }},
+     [](CommandLine& c, const char*) {
+         c.version = true;
+         return Taken;
+     }},
+    {"--data", "DIR", "read the game's files from DIR, and from nowhere else",
+     [](CommandLine& c, const char* dir) {
+         std::error_code error;
+         if (!std::filesystem::is_directory(dir, error)) return "a folder";
+         c.dataFolder = dir;
+         return Taken;
+     }},
+    {"--mode", "SIZE", "skip the start-up dialog: play at SIZE, 640x480 or 800x600",
+     [](CommandLine& c, const char* size) {
+         if (!IsScreenMode(size)) return "640x480 or 800x600";
+         c.mode = size;
+         return Taken;
+     }},
+    {"--no-sound", nullptr, "play without sound (without --mode: the dialog's box is ticked)",
+     [](CommandLine& c, const char*) {
+         c.noSound = true;
+         return Taken;
+     }},
+    {"--sound", nullptr, "play with sound (the default)",
+     [](CommandLine& c, const char*) {
+         c.noSound = false;
+         return Taken;
+     }},
     {"--record", "FILE", "record the game into FILE, to watch again: skirmo-replay --demo FILE",
-     [](CommandLine& c, const char* file) { return !(c.record = file).empty(); }},
+     [](CommandLine& c, const char* file) {
+         if (!*file) return "a file";
+         c.record = file;
+         return Taken;
+     }},
 };
 
 const CommandLineOption* Find(const std::string& name) {
@@ -28,7 +67,7 @@ const CommandLineOption* Find(const std::string& name) {
 
 int Refuse(const std::string& what) {
     std::fprintf(stderr, "skirmo: %s (skirmo --help lists the options)\n", what.c_str());
-    return 2;
+    return ExitBadCommandLine;
 }
 
 void PrintHelp() {
@@ -39,8 +78,11 @@ void PrintHelp() {
         if (option.argument) left += std::string(" ") + option.argument;
         std::printf("  %-18s %s\n", left.c_str(), option.help);
     }
-    std::printf("\nThe game reads its data files from the current folder when it holds them,\n"
-                "otherwise from the folder it was installed with. The keys are in skirmo(6).\n");
+    std::printf(
+        "\nWithout --data the game reads its files from the first of these folders that\n"
+        "holds them: the current folder, the program's own folder, $XDG_DATA_HOME/velmora,\n"
+        "each of $XDG_DATA_DIRS with /velmora, the folder it was installed with. The keys\n"
+        "are in skirmo(6).\n");
 }
 
 // What was asked for went nowhere (a full disk, a closed pipe): say so in the exit status.
@@ -49,6 +91,8 @@ int Printed() { return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 } // namespace
 
 const std::span<const CommandLineOption> CommandLineOptions(Options);
+
+bool IsScreenMode(const std::string& mode) { return mode == "640x480" || mode == "800x600"; }
 
 int ReadCommandLine(int argc, char** argv, CommandLine& commandLine) {
     for (int i = 1; i < argc; ++i) {
@@ -69,8 +113,8 @@ int ReadCommandLine(int argc, char** argv, CommandLine& commandLine) {
         } else if (equals != std::string::npos) {
             return Refuse(name + " takes no value");
         }
-        if (!option->apply(commandLine, value) && value)
-            return Refuse(name + ": '" + value + "' is not " + option->argument);
+        if (const char* wanted = option->apply(commandLine, value))
+            return Refuse(name + ": '" + value + "' is not " + wanted);
     }
     if (commandLine.help) {
         PrintHelp();

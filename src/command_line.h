@@ -9,23 +9,29 @@
 struct CommandLine {
     bool help = false;
     bool version = false;
-    std::string record; // where to record the game, or empty
+    std::string dataFolder; // --data: empty to look in the usual places
+    std::string mode;       // --mode: the dialog's button to press; empty to show the dialog
+    bool noSound = false;   // --no-sound (and --sound, which undoes it: the last one counts)
+    std::string record;     // --record: where to record the game, or empty
 };
 
 // One option: its name ("--data"), the name of its value ("DIR", or nullptr for a switch), one
 // line of help, and what it does to the CommandLine: apply gets the value (nullptr for a
-// switch) and returns false when the value is not one the option takes (a switch's apply
-// always succeeds). A new option is one
-// more row of CommandLineOptions and, when it has a setting, one more field above.
+// switch) and returns nullptr when it takes it, or else what the value should have been ("a
+// folder"). A new option is one more row of CommandLineOptions and, when it has a setting, one
+// more field above.
 struct CommandLineOption {
     const char* name;
     const char* argument;
     const char* help;
-    bool (*apply)(CommandLine& commandLine, const char* value);
+    const char* (*apply)(CommandLine& commandLine, const char* value);
 };
 
 extern const std::span<const CommandLineOption> CommandLineOptions;
 extern const char* const ProgramVersion; // the project's version, from the build
+
+// True for a picture size the start-up dialog offers, spelled as its button is ("800x600").
+bool IsScreenMode(const std::string& mode);
 
 // Reads argv into commandLine; a value may follow its option as the next argument or after
 // '=' ("--data DIR", "--data=DIR"). Returns -1 when the game should start, or the exit status

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The folder an installation keeps the data files in, found from where the running executable
 // lies (cmake --install puts both under one prefix: games/skirmo and share/games/velmora/), so
@@ -9,7 +10,16 @@
 // cannot be read.
 std::string InstalledDataFolder();
 
-// Makes the folder with the game's files the current one: the current folder when it holds
-// them (started from data/, as scripts/run does), otherwise the installed data folder when that
-// does. When neither does, nothing changes and the game names the first file it cannot load.
-void EnterDataFolder();
+// Where the game's files may be, in the order they are looked for, each once and absolute: the
+// current folder, the executable's own folder (a game unpacked in one place), the player's
+// $XDG_DATA_HOME/velmora (~/.local/share/velmora when unset), each of $XDG_DATA_DIRS
+// (/usr/local/share:/usr/share when unset) with /velmora, and the installed data folder.
+// A relative path in the variables is ignored, as the desktop's rules for them say.
+std::vector<std::string> DataFolders();
+
+// Makes the folder with the game's files the current one: dataOption when it is given (--data:
+// the player's word goes, whatever the folder holds), else the first of DataFolders() that holds
+// them (world.dat, in any case); when none does, nothing changes and the game names the first
+// file it cannot load. The file service is told the folders tried, so that a missing file's
+// report lists them. False only when dataOption cannot be entered, with the reason in why.
+bool EnterDataFolder(const std::string& dataOption, std::string& why);

@@ -4,9 +4,11 @@
 
 #include "app/startup.h"
 #include "command_line.h"
+#include "core/exit_status.h"
 #include "data_folder.h"
 #include "platform/recording.h"
-#include "replay_state.h"
+#include "platform/window.h"
+#include "replay_json.h"
 
 int main(int argc, char** argv) {
     CommandLine commandLine;
@@ -17,9 +19,14 @@ int main(int argc, char** argv) {
         !StartRecording(commandLine.record, std::string("skirmo ") + ProgramVersion, why)) {
         std::fprintf(stderr, "skirmo: --record: cannot write %s: %s\n", commandLine.record.c_str(),
                      why.c_str());
-        return 2;
+        return ExitBadCommandLine;
     }
     DescribeGameStateWith([] { return GameStateJson(0, 0); });
-    EnterDataFolder();
+    if (std::string why; !EnterDataFolder(commandLine.dataFolder, why)) {
+        std::fprintf(stderr, "skirmo: --data: cannot enter %s: %s\n",
+                     commandLine.dataFolder.c_str(), why.c_str());
+        return FinishRecording(ExitBadCommandLine);
+    }
+    AnswerDialogAhead({commandLine.mode, commandLine.noSound});
     return FinishRecording(WinMain(nullptr, nullptr, nullptr, 0));
 }

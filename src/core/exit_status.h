@@ -12,6 +12,7 @@
 enum ExitStatus : int {
     ExitPlayerEnded = 0,
     ExitNoWindow = 1,
+    ExitBadCommandLine = 2,
     ExitNoSound = 4,
     ExitNoDisplay = 5,
     ExitNoClock = 6,
@@ -19,8 +20,8 @@ enum ExitStatus : int {
 };
 
 // Every status the program ends with and what it means, as the README and the manual list them.
-// 2 and 3 are left to the replay runner's own verdicts (a bad command line, an output that was
-// not written); on SIGINT or SIGTERM the platform ends the program with 128 + the signal.
+// 3 is left to the replay runner's own verdict (an output that was not written); on SIGINT or
+// SIGTERM the platform ends the program with 128 + the signal.
 struct ExitStatusRow {
     int Status;
     const char* Meaning;
@@ -29,6 +30,8 @@ inline constexpr ExitStatusRow ExitStatusTable[] = {
     {ExitPlayerEnded, "the player ended the game: Abort in the dialog, the quit confirmed, the "
                       "last page, Alt+F4 or the window closed"},
     {ExitNoWindow, "no window: no display to open it on, or the font is missing"},
+    {ExitBadCommandLine, "a bad command line: an unknown option, a refused value, or a --data "
+                         "folder that cannot be entered"},
     {ExitNoSound, "the sound device could not be opened"},
     {ExitNoDisplay, "the display could not be set up (its mode or a surface)"},
     {ExitNoClock, "the clock: no high-resolution counter"},

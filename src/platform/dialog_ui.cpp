@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "backend.h"
 #include "fonts.h"
 
 namespace {
@@ -231,17 +232,6 @@ std::vector<std::string> WrapText(TTF_Font* font, const std::string& text, int w
         start = end + 1;
     }
     return lines;
-}
-
-SDL_Surface* DecodePicture(const unsigned char* bytes, std::size_t size) {
-    if (!bytes || size == 0 || size > 0x7FFFFFFF) return nullptr;
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes, int(size));
-    if (!rw) return nullptr;
-    SDL_Surface* decoded = SDL_LoadBMP_RW(rw, 1);
-    if (!decoded) return nullptr;
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGB888, 0);
-    SDL_FreeSurface(decoded);
-    return converted;
 }
 
 } // namespace
@@ -483,7 +473,7 @@ DialogUi* DialogUiCreate(const DialogTemplate* dialogTemplate, int scale) {
                   UnitsDown(std::max(0, pin(in.cy))) * scale};
         c.text = in.text ? in.text : "";
         c.tabStop = in.tabStop;
-        if (in.kind == DlgStaticBitmap) c.picture = DecodePicture(in.bitmap, in.bitmapSize);
+        if (in.kind == DlgStaticBitmap) c.picture = DecodeBmp(in.bitmap, in.bitmapSize);
         ui->controls.push_back(c);
     }
     FocusFirstTabStop(ui);
@@ -674,4 +664,35 @@ bool DialogUiChecked(const DialogUi* ui, int controlId) {
     for (const Control& c : ui->controls)
         if (c.id == controlId && c.kind == DlgAutoCheckBox) return c.checked;
     return false;
+}
+
+DialogAction DialogUiClick(DialogUi* ui, int controlId) {
+    if (!ui || controlId == -1) return {};
+    for (std::size_t i = 0; i < ui->controls.size(); ++i)
+        if (ui->controls[i].id == controlId && IsClickable(ui->controls[i]))
+            return ui->Click(int(i));
+    return {};
+}
+
+namespace {
+
+template <class Wanted> int FirstControl(const DialogTemplate* t, Wanted wanted) {
+    if (!t || t->controlCount <= 0 || !t->controls) return -1;
+    for (int i = 0; i < t->controlCount; ++i)
+        if (wanted(t->controls[i])) return t->controls[i].id;
+    return -1;
+}
+
+} // namespace
+
+int DialogButtonLabelled(const DialogTemplate* dialogTemplate, const std::string& label) {
+    return FirstControl(dialogTemplate, [&](const DialogControl& c) {
+        return (c.kind == DlgDefPushButton || c.kind == DlgPushButton) && c.text &&
+               !label.empty() && label == c.text;
+    });
+}
+
+int DialogCheckBox(const DialogTemplate* dialogTemplate) {
+    return FirstControl(dialogTemplate,
+                        [](const DialogControl& c) { return c.kind == DlgAutoCheckBox; });
 }

@@ -60,6 +60,15 @@ bool DialogUiControlCentre(const DialogUi* ui, int controlId, int* x, int* y);
 bool DialogUiChecked(const DialogUi* ui, int controlId);
 // The lines a static text control shows, as wrapped.
 std::vector<std::string> DialogUiTextLines(const DialogUi* ui, int controlId);
+// Clicks a button or check box as the mouse would, but leaves the focus where it is (a check box
+// ticked ahead of time); nothing for a control the dialog lacks.
+DialogAction DialogUiClick(DialogUi* ui, int controlId);
 // The pointer moved while the left button is held: a pushed-in button pops out while the
 // pointer is off it and goes back in when it returns.
 void DialogUiMouseMove(DialogUi* ui, int x, int y);
+
+// The controls that answer a dialog, found in its template by what they are, so that whoever
+// answers for the player needs no control numbers: the push button with this label, and the
+// check box (the first, when there are several). -1 when there is none.
+int DialogButtonLabelled(const DialogTemplate* dialogTemplate, const std::string& label);
+int DialogCheckBox(const DialogTemplate* dialogTemplate);

@@ -4,13 +4,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
-// Opens a regular file for reading, as fopen(name, "rb") would; anything else (a folder, a named
-// pipe, a device) is refused without waiting, as a missing file is. The platform notes the name
-// until the file is closed (fclose), so that what is made from the file meanwhile (a sound
-// buffer, say) can be named in the test log.
+// The name a game file is found under: name itself when something of that name exists; else the
+// entry of its folder that differs from it only in the case of its letters, as the game asks for
+// "TILE5.bmp" and "tile5.bmp" alike (the desktop it was written for ignored case); else name. A
+// folder is listed once, and again only after it changed, as the game opens its files at every
+// level start.
+std::string FindGameFile(const char* name);
+
+// Opens a regular file for reading, as fopen(name, "rb") would, under the name FindGameFile
+// finds; anything else (a folder, a named pipe, a device) is refused without waiting, as a
+// missing file is.
 std::FILE* OpenGameFile(const char* name);
+
+// The folders the program looked in for the game's files, in order, the one it chose (now the
+// current folder) last. From then on a game file that cannot be opened is reported with a line
+// on standard error naming it and its folder, the first such line also these folders: the
+// game's own message may say no more than "check the directory". None (as before the first
+// call) means no such lines.
+void NoteDataFoldersTried(std::vector<std::string> folders);
 
 enum class GameFileRead { Read, Missing, Unreadable };
 // Reads a whole game file (opened with OpenGameFile) into bytes. A file that cannot be opened

@@ -6,6 +6,8 @@
 // nothing here ever blocks except the modal dialog and message boxes.
 #pragma once
 
+#include <string>
+
 #include "wintypes.h"
 
 constexpr UINT WM_CREATE = 0x0001;
@@ -45,7 +47,6 @@ using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 
 constexpr WORD LOWORD(std::uintptr_t v) { return WORD(v & 0xFFFF); }
-constexpr WORD HIWORD(std::uintptr_t v) { return WORD((v >> 16) & 0xFFFF); }
 constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) { return WPARAM(lo) | (WPARAM(hi) << 16); }
 
 struct MSG {
@@ -140,6 +141,18 @@ struct DialogTemplate {
 INT_PTR DialogBoxParamA(HINSTANCE instance, const DialogTemplate* dialogTemplate, HWND owner,
                         DLGPROC proc, LPARAM param);
 BOOL EndDialog(HWND dialog, INT_PTR result);
+
+// Choices made before the dialog shows (skirmo --mode, --no-sound), as the clicks that make them:
+// the push button to press, by its label ("800x600"), and whether to tick the check box first.
+struct DialogAnswer {
+    std::string button; // empty: the player chooses
+    bool tickCheckBox = false;
+};
+// The real desktop's dialogs from now on. With a button the template has, DialogBoxParamA shows
+// nothing: it sends the procedure the commands those clicks would (the check box, then the
+// button). Otherwise the dialog shows as always, its check box already ticked when asked, by the
+// same command. (The test platform answers from its options, drawing and clicking.)
+void AnswerDialogAhead(const DialogAnswer& answer);
 
 // The main loop marks where each frame step begins and ends. The real platform has no use for
 // it; the test platform takes its state snapshots there.

@@ -30,9 +30,9 @@ def check(ok, what):
     return ok
 
 
-def run(args, cwd=None):
+def run(args, cwd=None, env=None):
     return subprocess.run([str(a) for a in args], cwd=cwd, capture_output=True,
-                          text=True, timeout=300)
+                          text=True, timeout=300, env=env)
 
 
 def tool(name, package):
@@ -94,7 +94,8 @@ def check_man_page(prefix, help_text):
         return
     roff = gzip.decompress(page.read_bytes()).decode()
     check(roff.startswith(".TH SKIRMO 6"), "the man page does not begin with .TH SKIRMO 6")
-    in_page = re.findall(r"^\.B \\-\\-([\w-]+)", roff, re.M)
+    in_page = [name.replace("\\-", "-")
+               for name in re.findall(r"^\.B \\-\\-((?:\w|\\-)+)", roff, re.M)]
     in_help = re.findall(r"^  --([\w-]+)", help_text, re.M)
     check(in_help and in_page == in_help,
           "--help lists %s, the man page %s" % (in_help, in_page))
@@ -128,12 +129,14 @@ def check_programs(prefix, scratch):
     shown = run([skirmo, "--help"], cwd=scratch)
     check(shown.returncode == 0, "skirmo --help ended with %d" % shown.returncode)
 
-    # The runner, installed beside the game, finds the installed data as the game does.
+    # The runner, installed beside the game, finds the installed data as the game does (and not
+    # a player's own data folders on this machine).
     keys = scratch / "keys.txt"
     keys.write_text("0 SPACE down\n0.2 SPACE up\n")  # past the story and keys pages
     state, log = scratch / "state.json", scratch / "log.jsonl"
     played = run([bindir / "skirmo-replay", "--script", keys, "--until", "6",
-                  "--state-at", "5:%s" % state, "--log", log], cwd=scratch)
+                  "--state-at", "5:%s" % state, "--log", log], cwd=scratch,
+                 env=dict(os.environ, XDG_DATA_HOME=str(scratch), XDG_DATA_DIRS=str(scratch)))
     if check(played.returncode == 0 and state.is_file(),
              "the installed runner: %d %s" % (played.returncode, played.stderr)):
         flying = json.loads(state.read_text())

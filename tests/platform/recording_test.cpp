@@ -13,7 +13,7 @@
 #include "platform/recorder.h"
 #include "platform/recording.h"
 #include "platform/recording_format.h"
-#include "replay_state.h"
+#include "replay_json.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ class RecordingTest : public ScratchFolderTest {
     // Made once for the whole suite: the game as played above, 800x600, seed 7.
     void Record() {
         TestOptions o;
-        o.dialogMode = 1;
+        o.dialog.button = "800x600";
         o.seed = 7;
         std::string error, stopped;
         ASSERT_TRUE(ParseScript(Played, o.script, error)) << error;

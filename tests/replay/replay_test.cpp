@@ -2,6 +2,7 @@
 // line, with its pictures, states and log.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -278,14 +279,44 @@ TEST_F(ReplayTest, AStepBegunBeforeTheEndIsFinishedForItsState) {
     EXPECT_NE(Read("log.jsonl").find("\"why\":\"until\""), std::string::npos);
 }
 
-TEST_F(ReplayTest, PathsAreTakenFromWhereTheCommandRan) {
+// Started elsewhere, with the data in the player's data folder under lower-case names, the game
+// plays exactly as from data/ and the paths are taken from where the command ran; a file missing
+// there is named with every folder looked in.
+TEST_F(ReplayTest, DataFoundElsewhereInAnyCasePlayTheSameAndPathsStayWhereTheCommandRan) {
+    fs::create_directories(dir / "xdg/velmora");
+    for (const fs::directory_entry& file : fs::directory_iterator(SKIRMO_DATA_DIR)) {
+        std::string name = file.path().filename().string();
+        for (char& c : name)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        fs::copy_file(file.path(), dir / "xdg/velmora" / name);
+    }
     Write("keys.txt", SkipPages);
-    std::string command = "cd " + dir.string() + " && " + SKIRMO_REPLAY + " --data " +
-                          SKIRMO_DATA_DIR + " --script keys.txt --until 6" +
-                          " --state-at 5.5:s.json --shot-at 5.5:p.bmp --log l.jsonl 2>stderr.txt";
-    ASSERT_EQ(std::system(command.c_str()), 0) << Read("stderr.txt");
-    for (const char* name : {"s.json", "p.bmp", "l.jsonl"})
-        EXPECT_TRUE(fs::exists(Path(name))) << name;
+    const std::string elsewhere = "cd " + dir.string() + " && XDG_DATA_HOME=" + Path("xdg") +
+                                  " XDG_DATA_DIRS=/nowhere " + SKIRMO_REPLAY +
+                                  " --script keys.txt --until 6 --state-at 5.5:s.json" +
+                                  " --shot-at 5.5:p.bmp --log l.jsonl 2>stderr.txt";
+    ASSERT_EQ(std::system(elsewhere.c_str()), 0) << Read("stderr.txt");
+    EXPECT_EQ(Read("stderr.txt"), "");
+    ASSERT_EQ(Replay("--script " + Path("keys.txt") +
+                     " --until 6 --state-at 5.5:" + Path("a.json") +
+                     " --shot-at 5.5:" + Path("a.bmp") + " --log " + Path("a.jsonl")),
+              0);
+    for (auto [there, here] :
+         {std::pair{"s.json", "a.json"}, {"p.bmp", "a.bmp"}, {"l.jsonl", "a.jsonl"}}) {
+        EXPECT_NE(Read(there), "") << there;
+        EXPECT_EQ(Read(there), Read(here)) << there;
+    }
+    fs::remove(dir / "xdg/velmora/tile5.bmp");
+    std::system(elsewhere.c_str());
+    const std::string home = fs::canonical(dir).string();
+    EXPECT_NE(Read("stderr.txt")
+                  .find("cannot open TILE5.bmp in " + home +
+                        "/xdg/velmora (no such file); looked for the game's files "
+                        "in: " +
+                        home + ", " + fs::path(SKIRMO_REPLAY).parent_path().string() + ", " + home +
+                        "/xdg/velmora\n"),
+              std::string::npos)
+        << Read("stderr.txt");
 }
 
 TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {

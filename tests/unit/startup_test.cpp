@@ -37,10 +37,9 @@ class StartupTest : public GameTest {
         std::filesystem::current_path(home);
     }
 
-    INT_PTR RunDialog(int mode, bool noSound, bool abort) {
+    INT_PTR RunDialog(const char* mode, bool noSound, bool abort) {
         TestOptions o;
-        o.dialogMode = mode;
-        o.noSound = noSound;
+        o.dialog = {mode, noSound};
         o.abort = abort;
         Start(o);
         HWND window = OpenWindow();
@@ -180,16 +179,17 @@ TEST_F(StartupTest, SwitchingAwayDuringTheDialogStartsTheGamePaused) {
 
 TEST_F(StartupTest, TheDialogsChoicesSetTheModeItsHalvesAndTheSound) {
     const struct {
-        int mode;
+        const char* mode;
         bool noSound, abort;
         INT_PTR result;
         int width, height, sound;
-    } cases[] = {{1, false, false, 1, 800, 600, 1},
-                 {0, false, false, 1, 640, 480, 1},
-                 {0, true, false, 1, 640, 480, 0},
-                 {1, false, true, 0, 640, 480, 1}}; // abort: nothing chosen
+    } cases[] = {{"800x600", false, false, 1, 800, 600, 1},
+                 {"640x480", false, false, 1, 640, 480, 1},
+                 {"640x480", true, false, 1, 640, 480, 0},
+                 {"800x600", false, true, 0, 640, 480, 1}}; // abort: nothing chosen
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode * 4 + c.noSound * 2 + c.abort);
+        SCOPED_TRACE(std::string(c.mode) + (c.noSound ? " no sound" : "") +
+                     (c.abort ? " abort" : ""));
         EXPECT_EQ(RunDialog(c.mode, c.noSound, c.abort), c.result);
         EXPECT_EQ(ScreenWidth, c.width);
         EXPECT_EQ(ScreenHeight, c.height);

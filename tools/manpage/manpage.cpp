@@ -6,6 +6,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "core/exit_status.h"
 
 namespace {
 
@@ -62,8 +63,8 @@ int main(int argc, char** argv) {
                  "lives.\n"
                  ".PP\n"
                  "A start\\-up dialog asks for the picture size (640x480 or 800x600) and lets you "
-                 "play without sound. The game covers the screen; its picture is scaled with its "
-                 "4:3 shape kept.\n"
+                 "play without sound; \\-\\-mode answers it ahead. The game covers the screen; "
+                 "its picture is scaled with its 4:3 shape kept.\n"
                  ".SH OPTIONS\n",
                  Roff(ProgramVersion).c_str());
     for (const CommandLineOption& option : CommandLineOptions) {
@@ -80,11 +81,17 @@ int main(int argc, char** argv) {
                  ".SH FILES\n"
                  ".TP\n"
                  ".I %s\n"
-                 "The game's pictures, map, sounds and music. The game reads them from the "
-                 "current folder when it holds them (world.dat among them), otherwise from "
-                 "here.\n"
-                 ".SH EXIT STATUS\n"
-                 "0 after a normal end, \\-\\-help or \\-\\-version; 2 for a bad option.\n",
+                 "The game's pictures, map, sounds and music. Without \\-\\-data the game "
+                 "reads them from the first of these folders that holds them (world.dat among "
+                 "them): the current folder, the program's own folder, "
+                 "\\fI$XDG_DATA_HOME\\fR/velmora (~/.local/share/velmora when unset), each of "
+                 "\\fI$XDG_DATA_DIRS\\fR (/usr/local/share:/usr/share when unset) with /velmora, "
+                 "and here. Names are matched without regard to case. A file that cannot be "
+                 "opened is reported on standard error with the folders looked in.\n"
+                 ".SH EXIT STATUS\n",
                  Roff(argv[2]).c_str());
+    for (const ExitStatusRow& row : ExitStatusTable)
+        std::fprintf(out, ".TP\n.B %d\n%s\n", row.Status, Roff(row.Meaning).c_str());
+    std::fprintf(out, ".PP\n\\-\\-help and \\-\\-version end with 0.\n");
     return std::fclose(out) == 0 ? 0 : 1;
 }

@@ -13,15 +13,14 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "app/startup.h"
+#include "command_line.h"
 #include "data_folder.h"
 #include "platform/recording.h"
 #include "platform/recording_format.h"
 #include "platform/test/test_platform.h"
 #include "bot.h"
-#include "replay_state.h"
+#include "replay_json.h"
 
 namespace {
 
@@ -175,15 +174,11 @@ int main(int argc, char** argv) {
         if (a == "--data")
             dataDir = value();
         else if (a == "--mode") {
-            std::string m = value();
-            if (m == "640x480")
-                options.dialogMode = 0;
-            else if (m == "800x600")
-                options.dialogMode = 1;
-            else
-                Die("--mode: '" + m + "' is neither 640x480 nor 800x600");
+            options.dialog.button = value();
+            if (!IsScreenMode(options.dialog.button))
+                Die("--mode: '" + options.dialog.button + "' is neither 640x480 nor 800x600");
         } else if (a == "--no-sound")
-            options.noSound = true;
+            options.dialog.tickCheckBox = true;
         else if (a == "--abort")
             options.abort = true;
         else if (a == "--seed")
@@ -244,10 +239,8 @@ int main(int argc, char** argv) {
     if (!logPath.empty()) outputs.emplace_back("--log", logPath);
     RefuseSharedOutputs(outputs);
     // Without --data the runner finds the data as skirmo does, so an installation can be tried.
-    if (dataDir.empty())
-        EnterDataFolder();
-    else if (chdir(dataDir.c_str()) != 0)
-        Die("cannot enter " + dataDir);
+    if (std::string why; !EnterDataFolder(dataDir, why))
+        Die("cannot enter " + dataDir + ": " + why);
 
     std::stable_sort(states.begin(), states.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -313,7 +306,7 @@ int main(int argc, char** argv) {
     }
     if (!logPath.empty()) {
         std::ofstream log(logPath, std::ios::binary);
-        log << TestEventsAsJsonLines();
+        log << EventsJsonLines(TestEvents());
         log.close();
         if (!log) {
             std::fprintf(stderr, "skirmo-replay: cannot write %s\n", logPath.c_str());

@@ -380,9 +380,24 @@ void OutputDebugStringA(const char* text) {
 
 // --- the modal dialog ---
 
+namespace {
+DialogAnswer Ahead; // from the command line
+} // namespace
+
+void AnswerDialogAhead(const DialogAnswer& answer) { Ahead = answer; }
+
 INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND owner, DLGPROC proc,
                         LPARAM param) {
     if (!dialogTemplate || !proc || !owner || owner != TheWindow) return -1;
+    const int box = Ahead.tickCheckBox ? DialogCheckBox(dialogTemplate) : -1;
+    if (int button = DialogButtonLabelled(dialogTemplate, Ahead.button); button != -1) {
+        // Answered ahead: the procedure hears the clicks, the player sees (and hears) nothing.
+        StopBeep();
+        if (!BeginModalDialog(proc, param)) return -1;
+        if (box != -1) SendDialogCommand(box);
+        SendDialogCommand(button);
+        return FinishModalDialog();
+    }
     int outW = 0, outH = 0;
     ScreenOutputSize(&outW, &outH);
     // The dialog is small in pixels; on big monitors it is drawn at twice the size or more.
@@ -404,6 +419,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         DialogUiDestroy(ui);
         return -1;
     }
+    send(DialogUiClick(ui, box));
     while (!ModalDialogEnded()) {
         EndIfSignalled();
         DialogUiDraw(ui, pixels.data(), w, h, w, 0, 0);

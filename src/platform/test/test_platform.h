@@ -55,11 +55,10 @@ struct TestOptions {
     int desktopHeight = 768;
     int refreshRate = 60; // virtual display, refreshes per second
     bool pixelFormat555 = false;
-    int pitchPadding = 0;  // extra bytes per surface row
-    std::int64_t seed = 0; // the calendar time the game sees
-    int dialogMode = 0;    // 0: "640x480", 1: "800x600"
-    bool noSound = false;  // tick the sound check box
-    bool abort = false;    // press Abort
+    int pitchPadding = 0;           // extra bytes per surface row
+    std::int64_t seed = 0;          // the calendar time the game sees
+    DialogAnswer dialog{"640x480"}; // clicked in the start-up dialog as a player would
+    bool abort = false;             // press Escape (Abort) instead
     std::vector<ScriptEvent> script;
     TestFailure failure;
     double untilSeconds = -1; // stop the run at this virtual time (< 0: never)
@@ -145,6 +144,3 @@ void TestPlayDemo(const RecordedGame& game);
 // After the program ended by itself: "" when it ended as the recorded one did (every answer
 // taken, the same status, the same state), else what differed. "" too when no demo plays.
 std::string TestDemoEnded(int status);
-// The events as JSON lines ({"t":..., "event":..., ...}).
-std::string TestEventsAsJsonLines();
-std::string JsonEscape(const std::string& text);

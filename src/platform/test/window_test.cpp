@@ -1,8 +1,8 @@
 // window_test.cpp -- the window, messages, dialog and message boxes of the test platform
 //
 // The dialog is drawn onto the virtual desktop exactly as the real window draws it, and then
-// answered with the clicks a player would make: the sound check box when asked, then the mode
-// button, or Escape for Abort.
+// answered with the clicks a player would make: the check box when asked, then the button of
+// the chosen label, both found in the template by what they are; or Escape for Abort.
 #include <algorithm>
 #include <string>
 
@@ -183,8 +183,8 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     } else if (o.abort) {
         send(DialogUiKey(ui, DialogKeyEscape));
     } else {
-        if (o.noSound) click(1003);
-        click(o.dialogMode == 1 ? 1001 : 1000);
+        if (o.dialog.tickCheckBox) click(DialogCheckBox(dialogTemplate));
+        click(DialogButtonLabelled(dialogTemplate, o.dialog.button));
     }
     std::fill(r.desktop.begin(), r.desktop.end(), 0u);
     // A dialog nobody ended counts as the dialog failing.
