@@ -127,11 +127,6 @@ TEST_F(RecordingTest, AGamePlaysAgainFromItsRecordingAlone) {
           RecordedKind::SoundOutput, RecordedKind::Music, RecordedKind::DisplayMode})
         EXPECT_GE(count(kind), 1) << int(kind);
     EXPECT_EQ(count(RecordedKind::Activation), 2) << "in the dialog and in the box";
-    EXPECT_FALSE(recorded.keys.empty());
-    EXPECT_GT(recorded.messages.size(), 2u);
-    EXPECT_GT(recorded.totals.frames, 100);
-    EXPECT_TRUE(recorded.ended);
-    EXPECT_EQ(recorded.ending.status, 0);
     EXPECT_NE(recorded.ending.state.find("\"screenWidth\":800"), std::string::npos);
 
     int status = -1;
