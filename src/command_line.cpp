@@ -61,6 +61,12 @@ const CommandLineOption Options[] = {
          c.noSound = false;
          return Taken;
      }},
+    {"--record", "FILE", "record the game into FILE, to watch again: skirmo-replay --demo FILE",
+     [](CommandLine& c, const char* file) {
+         if (!*file) return "a file";
+         c.record = file;
+         return Taken;
+     }},
 };
 
 const CommandLineOption* Find(const std::string& name) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "recorder.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixe
         return DDERR_GENERIC;
     // A screen that cannot show the picture is a mode that cannot be set: the game then says so
     // in its own words instead of running on a black screen.
-    if (!BackendSetDisplayMode(int(width), int(height))) return DDERR_GENERIC;
+    if (!RecordDisplayMode(BackendSetDisplayMode(int(width), int(height)))) return DDERR_GENERIC;
     ModeWidth = int(width);
     ModeHeight = int(height);
     return DD_OK;
@@ -422,6 +423,7 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface*, DWORD flags) {
     if (memory->lost || back->lost) return DDERR_SURFACELOST;
     if (Busy(memory) || Busy(back)) return DDERR_SURFACEBUSY;
     std::swap(memory->pixels, back->pixels);
+    NoteFlip();
     BackendShowFlipped(*memory, (flags & DDFLIP_WAIT) != 0);
     return DD_OK;
 }

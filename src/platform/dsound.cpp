@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "recorder.h"
 
 // The samples of a buffer and of all its duplicates. A lock through any of them covers all: the
 // mixer leaves every buffer playing these samples alone while the game writes them.
@@ -68,7 +69,7 @@ HRESULT DirectSoundCreate(void*, IDirectSound** sound, void*) {
         OutputError = "the sound output is open already";
         return DSERR_NODRIVER;
     }
-    if (!BackendOpenSound(OutputError)) {
+    if (!RecordSoundOutput(BackendOpenSound(OutputError), OutputError)) {
         if (OutputError.empty()) OutputError = "no sound output";
         return DSERR_NODRIVER;
     }

@@ -12,6 +12,7 @@
 #include "byte_order.h"
 #include "files.h"
 #include "mmsystem.h"
+#include "recorder.h"
 
 namespace {
 
@@ -150,6 +151,12 @@ bool IsPlayableMidi(const std::vector<std::uint8_t>& f) {
 
 namespace {
 
+// What the machine answers is recorded; a demo answers in its place (the test platform's
+// backend).
+DWORD Ask(MciVerb verb, const std::vector<std::uint8_t>* piece, const char* command) {
+    return RecordMusic(BackendMci(verb, piece, command));
+}
+
 DWORD Carry(const std::vector<std::string>& w, const char* command) {
     bool open =
         w.size() == 6 && w[0] == "open" && w[2] == "type" && w[3] == "sequencer" && w[4] == "alias";
@@ -160,18 +167,18 @@ DWORD Carry(const std::vector<std::string>& w, const char* command) {
         if (read == GameFileRead::Missing) return MciErrorFileNotFound;
         // Checked here: a player would take any file and only fail once it plays.
         if (read != GameFileRead::Read || !IsPlayableMidi(piece)) return MciErrorBadFile;
-        DWORD result = BackendMci(MciVerb::Open, &piece, command);
+        DWORD result = Ask(MciVerb::Open, &piece, command);
         if (result == 0) OpenAlias = w[5];
         return result;
     }
     if (w.size() < 2 || OpenAlias.empty() || w[1] != OpenAlias)
         return w.empty() ? MciErrorUnrecognisedCommand : MciErrorInvalidDeviceName;
     if (w.size() == 4 && w[0] == "play" && w[2] == "from" && w[3] == "0")
-        return BackendMci(MciVerb::PlayFromStart, nullptr, command);
-    if (w.size() == 2 && w[0] == "play") return BackendMci(MciVerb::Play, nullptr, command);
-    if (w.size() == 2 && w[0] == "stop") return BackendMci(MciVerb::Stop, nullptr, command);
+        return Ask(MciVerb::PlayFromStart, nullptr, command);
+    if (w.size() == 2 && w[0] == "play") return Ask(MciVerb::Play, nullptr, command);
+    if (w.size() == 2 && w[0] == "stop") return Ask(MciVerb::Stop, nullptr, command);
     if (w.size() == 2 && w[0] == "close") {
-        DWORD result = BackendMci(MciVerb::Close, nullptr, command);
+        DWORD result = Ask(MciVerb::Close, nullptr, command);
         OpenAlias.clear();
         return result;
     }

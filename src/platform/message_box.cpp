@@ -3,6 +3,7 @@
 
 #include "input.h"
 #include "messages.h"
+#include "recorder.h"
 
 OwnBox OpenOwnBox(const char* caption, const char* text, int scale) {
     OwnBox box;
@@ -36,6 +37,7 @@ void OwnBoxTakes(OwnBox& box, const MSG& msg, bool early) {
         box.answered = true;
         break;
     case WM_ACTIVATEAPP:
+        RecordActivation(msg.wParam);
         DispatchMessageA(&msg);
         break;
     default:

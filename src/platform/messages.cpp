@@ -4,6 +4,7 @@
 
 #include "backend.h"
 #include "input.h"
+#include "recorder.h"
 
 #include <deque>
 #include <string>
@@ -116,8 +117,9 @@ HWND BeginModalDialog(DLGPROC proc, LPARAM param) {
 bool ModalDialogEnded() { return DialogEnded; }
 
 void SendDialogCommand(int controlId) {
-    if (OpenDialog && !DialogEnded)
-        DialogProc(OpenDialog, WM_COMMAND, MAKEWPARAM(WORD(controlId), BN_CLICKED), 0);
+    if (!OpenDialog || DialogEnded) return;
+    RecordDialogCommand(controlId);
+    DialogProc(OpenDialog, WM_COMMAND, MAKEWPARAM(WORD(controlId), BN_CLICKED), 0);
 }
 
 BOOL EndDialog(HWND dialog, INT_PTR result) {

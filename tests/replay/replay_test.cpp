@@ -377,4 +377,24 @@ TEST_F(ReplayTest, FiveFiveFiveAndPaddedSurfacesRunToo) {
     EXPECT_EQ(BmpSize("p.bmp"), std::make_pair(640, 480));
 }
 
+// A minute of the real game in its window under Xvfb, recorded with skirmo --record (made by
+// scripts/desktop-check --record-minute): the gun held in a left turn, a death, then full speed
+// and the quit prompt. It plays again to the same end, every frame's picture and the game's
+// state at every frame and at the end checked against the real game's; a run that could not
+// exit with 3.
+TEST_F(ReplayTest, AGameRecordedInTheRealWindowPlaysAgainToItsEnd) {
+    const std::string minute = SKIRMO_MINUTE;
+    ASSERT_EQ(Replay("--demo " + minute + " --log " + Path("log.jsonl") +
+                     " --state-at 60:" + Path("s.json")),
+              0)
+        << Read("stderr.txt");
+    std::string log = Read("log.jsonl");
+    EXPECT_NE(log.find("\"why\":\"program ended\""), std::string::npos);
+    EXPECT_NE(log.find("\"play\",\"file\":\"pickup.voc\""), std::string::npos) << "hits";
+    EXPECT_EQ(Field(Read("s.json"), "PlayerLives"), 2) << "a death";
+    EXPECT_EQ(Replay("--demo " + minute + " --seed 3"), 2);
+    EXPECT_NE(Read("stderr.txt").find("--seed cannot go with --demo"), std::string::npos);
+    EXPECT_EQ(Replay("--demo " + dir.string()), 2);
+}
+
 } // namespace

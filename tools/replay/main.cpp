@@ -1,8 +1,9 @@
 // main.cpp -- skirmo-replay: the real game, headless, on a virtual clock
 //
 // Runs the game's own start-up on the test platform with the dialog answered from the command
-// line and the keys from a script, and writes pictures, states and a log at chosen virtual
-// times. Two runs with the same arguments write the same bytes.
+// line and the keys from a script, or with everything a recorded game read (--demo), and writes
+// pictures, states and a log at chosen virtual times. Two runs with the same arguments write the
+// same bytes.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,8 @@
 #include "app/startup.h"
 #include "command_line.h"
 #include "data_folder.h"
+#include "platform/recording.h"
+#include "platform/recording_format.h"
 #include "platform/test/test_platform.h"
 #include "bot.h"
 #include "replay_json.h"
@@ -26,6 +29,8 @@ const char* const Usage =
     "                     [--seed N] [--fps N] [--pixel-format 565|555] [--pitch-pad BYTES]\n"
     "                     [--script FILE] [--bot] [--until SECONDS] [--state-at T:FILE.json]...\n"
     "                     [--shot-at T:FILE.bmp]... [--log FILE.jsonl] [--fail STEP]\n"
+    "       skirmo-replay --demo FILE [--data DIR] [--until SECONDS] [--state-at T:FILE.json]...\n"
+    "                     [--shot-at T:FILE.bmp]... [--log FILE.jsonl]\n"
     "  STEP: window, display-create, cooperative-level, display-mode, surface:N (N from 1 to\n"
     "        23), back-buffer, clock, clock-reading, sound\n";
 
@@ -67,25 +72,44 @@ std::string FromHere(const std::string& path) {
     return error ? path : p.string();
 }
 
-// A script is a small text file. Whatever the path names (a pipe, a device), no more than this
-// and one byte is read before it is refused.
+// A script is a small text file, a recording a minute of play in a few hundred KiB. Whatever the
+// path names (a pipe, a device), no more than the largest and one byte is read before it is
+// refused.
 constexpr std::size_t LargestScript = std::size_t(16) << 20;
+constexpr std::size_t LargestRecording = std::size_t(256) << 20;
 
-std::string ReadScript(const std::string& path) {
+std::string ReadInput(const std::string& path, std::size_t largest, const std::string& what) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) Die(path + " is a folder, not a script");
+    if (std::filesystem::is_directory(path, error)) Die(path + " is a folder, not " + what);
     std::ifstream in(path, std::ios::binary);
     if (!in) Die("cannot read " + path);
     std::string text;
     char chunk[1 << 16];
-    while (text.size() <= LargestScript) {
-        std::size_t want = std::min(sizeof chunk, LargestScript + 1 - text.size());
+    while (text.size() <= largest) {
+        std::size_t want = std::min(sizeof chunk, largest + 1 - text.size());
         if (in.read(chunk, std::streamsize(want)).gcount() <= 0) break;
         text.append(chunk, std::size_t(in.gcount()));
     }
     if (in.bad()) Die("cannot read " + path);
-    if (text.size() > LargestScript) Die(path + " is larger than 16 MiB: not a script");
+    if (text.size() > largest)
+        Die(path + " is larger than " + std::to_string(largest >> 20) + " MiB: not " + what);
     return text;
+}
+
+// A recorded game, whole and of this format, or the command line's end.
+RecordedGame ReadDemo(const std::string& path) {
+    std::string bytes = ReadInput(path, LargestRecording, "a recording");
+    RecordedGame game;
+    std::string error;
+    if (!ReadRecording(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), game,
+                       error))
+        Die(path + ": " + error);
+    if (!game.ended)
+        std::fprintf(stderr,
+                     "skirmo-replay: %s has no ending (the program that recorded it did not "
+                     "finish it): it plays as far as it goes\n",
+                     path.c_str());
+    return game;
 }
 
 // Two outputs in one file would leave only the one written last. The same file may be named
@@ -134,12 +158,15 @@ TestFailure ParseFailure(const std::string& text) {
 
 int main(int argc, char** argv) {
     TestOptions options;
-    std::string dataDir, logPath;
+    std::string dataDir, logPath, demoPath;
+    RecordedGame demo;
     bool bot = false;
+    std::vector<std::string> given; // the options named, for those a demo cannot go with
     std::vector<std::pair<double, std::string>> states;
     std::vector<std::string> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        given.push_back(a);
         auto value = [&]() -> std::string {
             if (i + 1 >= args.size()) Die(a + " needs a value");
             return args[++i];
@@ -174,7 +201,8 @@ int main(int argc, char** argv) {
                 Die("--pitch-pad: '" + pad + "' is odd; give an even number");
         } else if (a == "--script") {
             std::string path = value(), error;
-            if (!ParseScript(ReadScript(path), options.script, error)) Die(path + ": " + error);
+            if (!ParseScript(ReadInput(path, LargestScript, "a script"), options.script, error))
+                Die(path + ": " + error);
         } else if (a == "--bot")
             bot = true;
         else if (a == "--until")
@@ -189,12 +217,20 @@ int main(int argc, char** argv) {
             logPath = FromHere(value());
         else if (a == "--fail")
             options.failure = ParseFailure(value());
-        else if (a == "--help" || a == "-h") {
+        else if (a == "--demo") {
+            demoPath = value();
+            demo = ReadDemo(demoPath);
+        } else if (a == "--help" || a == "-h") {
             std::fputs(Usage, stdout);
             return 0;
         } else
             Die("unknown option '" + a + "'");
     }
+    // A recorded game brings its own answers to everything these would set.
+    for (const char* own : {"--mode", "--no-sound", "--abort", "--seed", "--fps", "--pixel-format",
+                            "--pitch-pad", "--script", "--bot", "--fail"})
+        if (!demoPath.empty() && std::find(given.begin(), given.end(), own) != given.end())
+            Die(std::string(own) + " cannot go with --demo: the recording answers for it");
     std::vector<std::pair<std::string, std::string>> outputs; // (option, path)
     for (const auto& state : states)
         outputs.emplace_back("--state-at", state.second);
@@ -209,6 +245,8 @@ int main(int argc, char** argv) {
     std::stable_sort(states.begin(), states.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     TestPlatformStart(options);
+    if (!demoPath.empty()) TestPlayDemo(demo);
+    DescribeGameStateWith([] { return GameStateJson(0, 0); });
     if (bot) AttachBot();
     std::size_t nextState = 0;
     std::int64_t frames = 0;
@@ -239,9 +277,16 @@ int main(int argc, char** argv) {
     try {
         status = WinMain(nullptr, nullptr, nullptr, 0);
         end.text = "program ended";
+        if (std::string differs = TestDemoEnded(status); !differs.empty()) {
+            std::fprintf(stderr, "skirmo-replay: %s: %s\n", demoPath.c_str(), differs.c_str());
+            end.text = "not as recorded";
+            status = 3;
+        }
     } catch (const TestStop& stop) {
         end.text = stop.why;
         status = stop.status;
+        if (!stop.detail.empty())
+            std::fprintf(stderr, "skirmo-replay: %s: %s\n", demoPath.c_str(), stop.detail.c_str());
     }
     TestRecord(end);
     // What the run ended without: the program ended first, or no frame step began in time.

@@ -7,6 +7,7 @@
 
 #include "../gamepad.h"
 #include "../input.h"
+#include "../recorder.h"
 #include "../signals.h"
 #include "sdl_state.h"
 
@@ -19,8 +20,9 @@ void PumpEvents() {
     }
 }
 
-short GetAsyncKeyState(int vKey) {
-    EndIfSignalled();
+namespace {
+
+short KeyStateNow(int vKey) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
     PumpEvents();
     ScreenOnWaitingPoll();
@@ -35,4 +37,11 @@ short GetAsyncKeyState(int vKey) {
     if (vKey == VK_RETURN) held = held || keys[SDL_SCANCODE_KP_ENTER] != 0;
     if (vKey == VK_MENU) held = held || keys[SDL_SCANCODE_RALT] != 0;
     return held ? short(0x8000) : short(0);
+}
+
+} // namespace
+
+short GetAsyncKeyState(int vKey) {
+    EndIfSignalled();
+    return RecordKey(vKey, KeyStateNow(vKey));
 }

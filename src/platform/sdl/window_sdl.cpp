@@ -22,6 +22,7 @@
 #include "../dialog_ui.h"
 #include "../fonts.h"
 #include "../message_box.h"
+#include "../recorder.h"
 #include "../signals.h"
 #include "../window.h"
 #include "screen_fit.h"
@@ -197,6 +198,7 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     Sdl = sdl;
     StartWatchdog();
     WatchEndSignals();
+    RecordWindowMade();
     TheWindow->proc(TheWindow, WM_CREATE, 0, 0);
     return TheWindow;
 }
@@ -222,8 +224,10 @@ void BackendSignalNoted() {
 }
 
 void BackendEndBySignal(int signal) {
-    // The sound first: its thread reads what the exit frees, and output stopped in mid-swing
-    // clicks. Then the desktop as it was: the pointer back, the window gone.
+    // The recording first, so that what was recorded is on disk before anything can stall. Then
+    // the sound: its thread reads what the exit frees, and output stopped in mid-swing clicks.
+    // Then the desktop as it was: the pointer back, the window gone.
+    EndRecordingBySignal(signal);
     SoundOutputEnd();
     StopBeep();
     DesktopServicesEnd();
@@ -279,10 +283,9 @@ int ShowCursor(BOOL show) {
     return show ? 0 : -1;
 }
 
-BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
-    if (!msg) return 0;
-    EndIfSignalled();
-    ScreenOnWaitingPoll();
+namespace {
+
+BOOL NextMessage(MSG* msg) {
     if (TakePosted(msg)) return 1;
     if (SDL_WasInit(SDL_INIT_VIDEO)) {
         SDL_Event e;
@@ -292,7 +295,17 @@ BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     return TakeQuit(msg);
 }
 
+} // namespace
+
+BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
+    if (!msg) return 0;
+    EndIfSignalled();
+    ScreenOnWaitingPoll();
+    return RecordMessage(msg, NextMessage(msg));
+}
+
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
+    RecordedBox recorded(caption, text);
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
     int outW = 0, outH = 0;
     ScreenOutputSize(&outW, &outH);
@@ -396,7 +409,10 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     };
     // The window procedure runs inside this loop as inside any other: switching away while the
     // dialog is open reaches it, so the game starts paused.
-    auto activation = [&](WPARAM active) { TheWindow->proc(TheWindow, WM_ACTIVATEAPP, active, 0); };
+    auto activation = [&](WPARAM active) {
+        RecordActivation(active);
+        TheWindow->proc(TheWindow, WM_ACTIVATEAPP, active, 0);
+    };
     if (!BeginModalDialog(proc, param)) {
         DialogUiDestroy(ui);
         return -1;
@@ -474,4 +490,4 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
 }
 
 void FrameStepBegins() {}
-void FrameStepEnds() {}
+void FrameStepEnds() { RecordFrameStep(); }

@@ -12,6 +12,8 @@
 #include "../fonts.h"
 #include "../gamepad.h"
 #include "../input.h"
+#include "../recorder.h"
+#include "../recording.h"
 #include "../signals.h"
 #include "../timer.h"
 #include "test_state.h"
@@ -166,9 +168,11 @@ void TestLoseSurfaces() { DisplayMarkAllLost(); }
 int TestLiveSurfaces() { return DisplayLiveSurfaceCount(); }
 void TestSleep(double seconds) { Advance(TestSecondsToNs(seconds)); }
 
-void Advance(std::int64_t ns) {
+void Advance(std::int64_t ns) { AdvanceTo(TheRun.now + (TheRun.demo.on ? 0 : ns)); }
+
+void AdvanceTo(std::int64_t ns) {
     TestRun& r = TheRun;
-    r.now += ns;
+    r.now = std::max(r.now, ns);
     ApplyScriptUpTo(r.now);
     while (r.nextShot < r.options.shots.size() &&
            TestSecondsToNs(r.options.shots[r.nextShot].first) <= r.now) {
@@ -194,11 +198,14 @@ void FrameStepBegins() {
 
 // The run ends where the real program would end the process.
 void BackendEndBySignal(int signal) {
+    EndRecordingBySignal(signal);
     throw TestStop{signal == SIGINT ? "signal INT" : "signal TERM", 128 + signal};
 }
 void BackendSignalNoted() {}
 
 void FrameStepEnds() {
+    if (DemoPlaying()) DemoFrameStepEnds();
+    RecordFrameStep();
     TheRun.inFrameStep = false;
     if (TheRun.frameHook) TheRun.frameHook(TheRun.frameBegin, true);
     if (TheRun.stopAfterStep) throw TestStop{"until"};
@@ -209,14 +216,17 @@ void FrameStepEnds() {
 BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
     BackendCall("QueryPerformanceFrequency");
     if (!frequency) return 0;
+    if (DemoPlaying()) return DemoFrequency(frequency);
     bool fail = TheRun.options.failure.step == TestFailure::Clock;
     *frequency = fail ? 0 : 1000000000;
+    RecordFrequency(!fail, *frequency);
     return fail ? 0 : 1;
 }
 
 BOOL QueryPerformanceCounter(std::int64_t* count) {
     BackendCall("QueryPerformanceCounter");
     if (!count) return 0;
+    if (DemoPlaying()) return DemoCounter(count);
     if (TheRun.options.failure.step == TestFailure::ClockReading && !TheRun.counterRead) {
         TheRun.counterRead = true;
         return 0;
@@ -224,19 +234,27 @@ BOOL QueryPerformanceCounter(std::int64_t* count) {
     TheRun.counterRead = true;
     Advance(PollQuantumNs);
     EndIfSignalled();
-    *count = TheRun.now;
+    *count = RecordCounter(TheRun.now);
     return 1;
 }
 
-std::int64_t GetCalendarTime() { return TheRun.options.seed; }
+std::int64_t GetCalendarTime() {
+    return DemoPlaying() ? DemoCalendar() : RecordCalendar(TheRun.options.seed);
+}
+
+bool StartRecording(const std::string& path, const std::string& note, std::string& why) {
+    return OpenRecording(
+        path, note, 1000000000, [] { return TheRun.now; }, why);
+}
 
 short GetAsyncKeyState(int vKey) {
     Advance(PollQuantumNs);
     EndIfSignalled();
+    if (DemoPlaying()) return DemoKey(vKey);
     if (TheRun.keyboardHook) TheRun.keyboardHook(TheRun.now);
     bool held = vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);
     held = held || PadHoldsKey(vKey, TheRun.now);
-    return held ? short(0x8000) : short(0);
+    return RecordKey(vKey, held ? short(0x8000) : short(0));
 }
 
 // --- what the shared display code asks of this machine ---
@@ -267,7 +285,7 @@ std::string FindFontFile(bool bold) {
 
 bool BackendPixelFormat555() { return TheRun.options.pixelFormat555; }
 int BackendPitchPadding() { return TheRun.options.pitchPadding; }
-bool BackendSetDisplayMode(int, int) { return true; }
+bool BackendSetDisplayMode(int, int) { return DemoPlaying() ? DemoDisplayMode() : true; }
 void BackendDisplayReleased() {}
 void BackendFrontWritten(const SurfaceMemory&) {}
 void BackendTextDrawn() { Advance(TextLineNs); }

@@ -83,10 +83,12 @@ struct TestEvent {
 };
 
 // Thrown out of the game when the virtual clock reaches untilSeconds, or when a signal ends the
-// program (why "signal TERM" or "signal INT", status 128 + the signal); the run is over.
+// program (why "signal TERM" or "signal INT", status 128 + the signal), or when a demo does not
+// play as recorded or runs out (detail says where and what); the run is over.
 struct TestStop {
     std::string why;
     int status = 0;
+    std::string detail{};
 };
 
 // Starts a fresh run with these options: the clock at 0, no window, no display, nothing recorded.
@@ -140,3 +142,11 @@ void TestLoseSurfaces();
 int TestLiveSurfaces();
 // Lets virtual time pass, as if the game had been busy for that long.
 void TestSleep(double seconds);
+// Plays a recorded game (read with ReadRecording) from here on: after TestPlatformStart, before
+// the program starts. The run's own options for the dialog, the seed, the script and failures no
+// longer count; the recording's answers do (demo_player.h).
+struct RecordedGame;
+void TestPlayDemo(const RecordedGame& game);
+// After the program ended by itself: "" when it ended as the recorded one did (every answer
+// taken, the same status, the same state), else what differed. "" too when no demo plays.
+std::string TestDemoEnded(int status);

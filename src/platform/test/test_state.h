@@ -11,6 +11,7 @@
 
 #include "../gamepad.h"
 #include "../messages.h"
+#include "demo_player.h"
 #include "test_platform.h"
 
 struct TestRun {
@@ -41,13 +42,17 @@ struct TestRun {
     // found in (audio_test.cpp).
     std::deque<std::pair<std::string, std::vector<std::uint8_t>>> recentFiles;
     std::map<std::vector<std::uint8_t>, std::string> soundFiles;
+    DemoPlay demo;
 };
 
 TestRun& Run();
 
 // Moves the virtual clock on by ns, then lets everything due by then happen: scripted keys and
-// window events, pictures of the screen, and the end of the run.
+// window events, pictures of the screen, and the end of the run. While a demo plays, only its
+// clock's readings move the time: Advance lets what is due happen without moving it, and AdvanceTo
+// moves it to a reading (never back).
 void Advance(std::int64_t ns);
+void AdvanceTo(std::int64_t ns);
 
 // Presses or releases a key as the desktop does: the key is held, and a press posts the key's
 // message to the window (a system key while Alt is held, Alt included).

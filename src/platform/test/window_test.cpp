@@ -9,6 +9,7 @@
 #include "../backend.h"
 #include "../dialog_ui.h"
 #include "../message_box.h"
+#include "../recorder.h"
 #include "../signals.h"
 #include "../window.h"
 #include "test_state.h"
@@ -19,6 +20,8 @@ HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int,
     TestRun& r = Run();
     WNDPROC proc = RegisteredWindowProc(className);
     if (!proc || r.window || r.options.failure.step == TestFailure::Window) return nullptr;
+    if (DemoPlaying() && !DemoWindowMade()) return nullptr;
+    RecordWindowMade();
     r.window = new Window{proc};
     WatchEndSignals();
     r.window->proc(r.window, WM_CREATE, 0, 0);
@@ -51,7 +54,8 @@ BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
     Advance(PollQuantumNs);
     EndIfSignalled();
-    return TakePosted(msg) || TakeQuit(msg);
+    if (DemoPlaying()) return DemoMessage(msg);
+    return RecordMessage(msg, TakePosted(msg) || TakeQuit(msg));
 }
 
 HWND BackendWindow() { return Run().window; }
@@ -70,8 +74,8 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     e.caption = caption ? caption : "";
     e.text = text ? text : "";
     TestRecord(e);
+    RecordedBox recorded(caption, text);
     TestRun& r = Run();
-    if (!owner || owner != r.window) return IDOK;
     // Drawn over the screen as the real window draws it (a picture taken meanwhile shows it), and
     // freed on every way out, the end of a run thrown out of its loop included.
     struct Holder {
@@ -80,13 +84,19 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
             Run().box.clear();
             CloseOwnBox(box);
         }
-    } holder{OpenOwnBox(caption, text, 1)};
+    } holder{owner && owner == r.window ? OpenOwnBox(caption, text, 1) : OwnBox{}};
     OwnBox& box = holder.box;
+    if (box.ui) {
+        r.boxWidth = DialogUiWidth(box.ui);
+        r.boxHeight = DialogUiHeight(box.ui);
+        r.box.assign(std::size_t(r.boxWidth) * std::size_t(r.boxHeight), 0);
+        DialogUiDraw(box.ui, r.box.data(), r.boxWidth, r.boxHeight, r.boxWidth, 0, 0);
+    }
+    if (DemoPlaying()) {
+        DemoMessageBox(caption, text);
+        return IDOK;
+    }
     if (!box.ui) return IDOK;
-    r.boxWidth = DialogUiWidth(box.ui);
-    r.boxHeight = DialogUiHeight(box.ui);
-    r.box.assign(std::size_t(r.boxWidth) * std::size_t(r.boxHeight), 0);
-    DialogUiDraw(box.ui, r.box.data(), r.boxWidth, r.boxHeight, r.boxWidth, 0, 0);
     // The player reads the box and presses Return, unless the script answers it sooner; what the
     // script does meanwhile happens while the box is up.
     const std::int64_t answer = r.now + BoxReadingNs;
@@ -136,8 +146,10 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
         while (!ModalDialogEnded() && TakePosted(&m)) {
             if (m.message == WM_CLOSE)
                 SendDialogCommand(IDCANCEL);
-            else if (m.message == WM_ACTIVATEAPP && r.window)
+            else if (m.message == WM_ACTIVATEAPP && r.window) {
+                RecordActivation(m.wParam);
                 r.window->proc(r.window, m.message, m.wParam, m.lParam);
+            }
         }
     };
     auto send = [&](DialogAction a) {
@@ -157,7 +169,18 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     show();
     Advance(PollQuantumNs);
     pump();
-    if (o.abort) {
+    if (DemoPlaying()) {
+        // The recorded player's clicks, made on their controls for the picture's sake.
+        DemoAnswerDialog([&](int id) {
+            int x = 0, y = 0;
+            if (DialogUiControlCentre(ui, id, &x, &y)) {
+                DialogUiMouseDown(ui, x, y);
+                DialogUiMouseUp(ui, x, y);
+            }
+            SendDialogCommand(id);
+            show();
+        });
+    } else if (o.abort) {
         send(DialogUiKey(ui, DialogKeyEscape));
     } else {
         if (o.dialog.tickCheckBox) click(DialogCheckBox(dialogTemplate));

@@ -1,0 +1,283 @@
+// recorder.cpp -- recording what the game reads, and writing it out off the game's thread
+//
+// The game thread only appends a few bytes to memory at each answer. About every half second
+// (by the recording's clock) what came meanwhile becomes a chunk, which a thread of the recorder's
+// own compresses and writes, so that neither a slow disk nor zlib ever holds up a frame, and a
+// crash loses at most the last half second or so.
+#include "recorder.h"
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "backend.h"
+#include "recording.h"
+#include "recording_format.h"
+
+namespace {
+
+struct Recorder {
+    std::FILE* file = nullptr;
+    std::string path;
+    std::int64_t frequency = 0;
+    std::int64_t (*clock)() = nullptr;
+    RecordingWriter writer;
+    RecordingTotals totals;
+    bool held[256] = {};
+    std::int64_t emptyPolls = 0; // message polls since the last message
+    std::int64_t nextChunk = 0;  // by the clock
+    unsigned sinceLook = 0;
+    // Shared with the writing thread.
+    std::mutex lock;
+    std::condition_variable wake;
+    std::deque<std::vector<std::uint8_t>> chunks;
+    bool closing = false;
+    std::string failure; // why the file is incomplete; nothing more is written after it
+    std::thread thread;
+};
+
+Recorder* Open = nullptr;
+std::string (*Describe)() = nullptr;
+
+// Looking at the clock at every answer would cost more than the answer itself.
+constexpr unsigned LookEvery = 256;
+constexpr std::size_t ChunkBytes = std::size_t(1) << 20;
+
+void WriteChunks(Recorder* r) {
+    std::unique_lock<std::mutex> hold(r->lock);
+    for (;;) {
+        r->wake.wait(hold, [r] { return !r->chunks.empty() || r->closing; });
+        if (r->chunks.empty()) return;
+        std::vector<std::uint8_t> raw = std::move(r->chunks.front());
+        r->chunks.pop_front();
+        bool skip = !r->failure.empty();
+        hold.unlock();
+        std::string why;
+        if (!skip) {
+            std::vector<std::uint8_t> packed = PackChunk(raw);
+            if (packed.empty())
+                why = "a chunk could not be compressed";
+            else if (std::fwrite(packed.data(), 1, packed.size(), r->file) != packed.size() ||
+                     std::fflush(r->file) != 0)
+                why = std::strerror(errno);
+        }
+        hold.lock();
+        if (!why.empty() && r->failure.empty()) r->failure = why;
+    }
+}
+
+void Cut(Recorder* r, const RecordingEnding* ending = nullptr) {
+    if (r->emptyPolls > 0) {
+        RecordedMessage none;
+        none.emptyBefore = r->emptyPolls;
+        r->writer.Message(none);
+        r->emptyPolls = 0;
+    }
+    std::vector<std::uint8_t> raw = r->writer.Chunk(r->totals, ending);
+    {
+        std::lock_guard<std::mutex> hold(r->lock);
+        r->chunks.push_back(std::move(raw));
+    }
+    r->wake.notify_one();
+    r->nextChunk = r->clock() + r->frequency / 2;
+}
+
+void Looked() {
+    if (++Open->sinceLook < LookEvery) return;
+    Open->sinceLook = 0;
+    if (Open->clock() >= Open->nextChunk || Open->writer.Waiting() > ChunkBytes) Cut(Open);
+}
+
+// Closes the recording: with its ending, or (at an exit nobody announced) without one, as a
+// crash leaves it.
+void Close(const RecordingEnding* ending) {
+    Recorder* r = std::exchange(Open, nullptr);
+    if (!r) return;
+    Cut(r, ending);
+    {
+        std::lock_guard<std::mutex> hold(r->lock);
+        r->closing = true;
+    }
+    r->wake.notify_one();
+    r->thread.join();
+    if (std::fclose(r->file) != 0 && r->failure.empty()) r->failure = std::strerror(errno);
+    if (!r->failure.empty())
+        std::fprintf(stderr, "skirmo: the recording %s is incomplete: %s\n", r->path.c_str(),
+                     r->failure.c_str());
+    delete r;
+}
+
+void CloseAtExit() { Close(nullptr); }
+
+void Note(RecordedEvent e) {
+    if (!Open) return;
+    Open->writer.Event(e);
+    Looked();
+}
+
+RecordedEvent Stamped(RecordedKind kind, std::int64_t value = 0) {
+    RecordedEvent e;
+    e.kind = kind;
+    e.value = value;
+    e.stamp = Open ? Open->clock() : 0;
+    return e;
+}
+
+} // namespace
+
+bool OpenRecording(const std::string& path, const std::string& note, std::int64_t frequency,
+                   std::int64_t (*clock)(), std::string& why) {
+    if (Open) {
+        why = "a recording is open already";
+        return false;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        why = std::strerror(errno);
+        return false;
+    }
+    std::vector<std::uint8_t> head = RecordingHeader(frequency, note);
+    if (std::fwrite(head.data(), 1, head.size(), file) != head.size() || std::fflush(file) != 0) {
+        why = std::strerror(errno);
+        std::fclose(file);
+        return false;
+    }
+    auto* r = new Recorder;
+    r->file = file;
+    r->path = path;
+    r->frequency = frequency;
+    r->clock = clock;
+    r->nextChunk = clock() + frequency / 2;
+    TakeFlip();
+    r->thread = std::thread(WriteChunks, r);
+    Open = r;
+    static bool atExit = false;
+    if (!atExit) atExit = std::atexit(CloseAtExit) == 0;
+    return true;
+}
+
+bool Recording() { return Open != nullptr; }
+
+void DescribeGameStateWith(std::string (*describe)()) { Describe = describe; }
+std::string DescribedGameState() { return Describe ? Describe() : std::string(); }
+std::uint32_t GameStateChecksum() { return Describe ? TextChecksum(Describe()) : 0; }
+
+std::int64_t RecordCalendar(std::int64_t time) {
+    Note(Stamped(RecordedKind::Calendar, time));
+    return time;
+}
+
+void RecordFrequency(bool answer, std::int64_t frequency) {
+    RecordedEvent e = Stamped(RecordedKind::Frequency, frequency);
+    e.flag = answer;
+    Note(e);
+}
+
+std::int64_t RecordCounter(std::int64_t reading) {
+    if (!Open) return reading;
+    ++Open->totals.clockReadings;
+    Open->writer.Clock(reading);
+    Looked();
+    return reading;
+}
+
+short RecordKey(int key, short answer) {
+    if (!Open) return answer;
+    std::int64_t poll = Open->totals.keyPolls++;
+    bool held = answer < 0;
+    // Keys outside the table are never held on either platform.
+    if (key >= 0 && key < 256 && Open->held[key] != held) {
+        Open->held[key] = held;
+        Open->writer.KeyChanged(KeyChange{poll, key, held, Open->clock()});
+    }
+    Looked();
+    return answer;
+}
+
+BOOL RecordMessage(const MSG* msg, BOOL found) {
+    if (!Open) return found;
+    ++Open->totals.messagePolls;
+    if (!found || !msg) {
+        ++Open->emptyPolls;
+    } else {
+        RecordedMessage m;
+        m.emptyBefore = std::exchange(Open->emptyPolls, 0);
+        m.found = true;
+        m.message = msg->message;
+        m.wParam = msg->wParam;
+        m.lParam = msg->lParam;
+        m.toWindow = msg->hwnd != nullptr;
+        m.stamp = Open->clock();
+        Open->writer.Message(m);
+    }
+    Looked();
+    return found;
+}
+
+void RecordWindowMade() { Note(Stamped(RecordedKind::WindowMade)); }
+void RecordDialogCommand(int control) { Note(Stamped(RecordedKind::DialogCommand, control)); }
+void RecordActivation(WPARAM wParam) {
+    Note(Stamped(RecordedKind::Activation, std::int64_t(wParam)));
+}
+
+bool RecordSoundOutput(bool opened, const std::string& why) {
+    RecordedEvent e = Stamped(RecordedKind::SoundOutput);
+    e.flag = opened;
+    e.text = opened ? "" : why;
+    Note(e);
+    return opened;
+}
+
+DWORD RecordMusic(DWORD answer) {
+    Note(Stamped(RecordedKind::Music, answer));
+    return answer;
+}
+
+bool RecordDisplayMode(bool shown) {
+    RecordedEvent e = Stamped(RecordedKind::DisplayMode);
+    e.flag = shown;
+    Note(e);
+    return shown;
+}
+
+namespace {
+bool Flipped = false;
+} // namespace
+
+void NoteFlip() { Flipped = true; }
+bool TakeFlip() { return std::exchange(Flipped, false); }
+
+void RecordFrameStep() {
+    if (!Open || !TakeFlip()) return;
+    ++Open->totals.frames;
+    Open->writer.Check(FrameCheck{PictureChecksum(DisplayFront()), GameStateChecksum()});
+    Looked();
+}
+
+RecordedBox::RecordedBox(const char* caption, const char* text) {
+    RecordedEvent e = Stamped(RecordedKind::BoxShown);
+    e.caption = caption ? caption : "";
+    e.text = text ? text : "";
+    Note(e);
+}
+
+RecordedBox::~RecordedBox() { Note(Stamped(RecordedKind::BoxAnswered)); }
+
+void EndRecordingBySignal(int signal) {
+    if (!Open) return;
+    RecordingEnding ending{128 + signal, signal, DescribedGameState()};
+    Close(&ending);
+}
+
+int FinishRecording(int status) {
+    if (!Open) return status;
+    RecordingEnding ending{status, 0, DescribedGameState()};
+    Close(&ending);
+    return status;
+}
