@@ -85,11 +85,19 @@ TEST_F(EnemiesTest, AttackTurnsTowardRetreatTurnsAwayAndMovesOnTheOldHeading) {
     // The move used heading 0, from before the turn.
     EXPECT_NEAR(e.PosX, 1001.05f, 1e-3);
     EXPECT_NEAR(e.PosY, 1000.0f, 1e-4);
+    // The player exactly behind: the way of growing heading, at the full rate.
+    e.Heading = 0.0f;
+    PlayerCraft.PosX = e.PosX - 400.0f;
+    PlayerCraft.PosY = e.PosY;
+    UpdateEnemies();
+    EXPECT_NEAR(e.Heading, 6.75f, 1e-3);
 
-    // Retreating with the player within a quarter turn of the nose: away at the full rate.
+    // Retreating with the player within a quarter turn of the nose (here exactly ahead): away
+    // the other way, at the full rate.
     e.State = CraftRetreating;
     e.Heading = 0.0f;
-    PlayerAt(300.0f, 400.0f);
+    PlayerCraft.PosX = e.PosX + 400.0f;
+    PlayerCraft.PosY = e.PosY;
     UpdateEnemies();
     EXPECT_NEAR(e.Heading, 1920.0f - 6.75f, 1e-3);
     EXPECT_EQ(e.Speed, 155.0f);

@@ -65,11 +65,13 @@ TEST_F(FrameStepTest, TurnUsesTheSpeedThePreviousFrameLeft) {
 }
 
 TEST_F(FrameStepTest, HeadingWrapsOnceEachWayAndBothArrowsCancel) {
-    // A speed of 1050 turns exactly one step in the first 0.1 s frame.
+    // A speed of 1050 turns exactly one step in the first 0.1 s frame; a turn that lands on a
+    // full turn either way is heading 0.
     const struct {
         std::vector<ScriptEvent> keys;
         float speed, from, to;
-    } cases[] = {{{Key(0, VK_RIGHT, true)}, 1050, 1919.5f, 0.5f},
+    } cases[] = {{{Key(0, VK_RIGHT, true)}, 1050, 1919, 0},
+                 {{Key(0, VK_LEFT, true)}, 1050, 1, 0},
                  {{Key(0, VK_LEFT, true)}, 1050, 0.5f, 1919.5f},
                  {{Key(0, VK_LEFT, true), Key(0, VK_RIGHT, true)}, 50, 3.0f, 3.0f}};
     for (const auto& c : cases) {

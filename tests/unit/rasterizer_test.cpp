@@ -102,6 +102,9 @@ TEST_F(RasterizerTest, EveryCornerIsClippedOrRefused) {
         DrawCraftSprite(craft, 80, 60);
         EXPECT_EQ(refused.Written(), 0) << bad;
     }
+    // An offset within the limit that puts the corner beyond it, with the centre.
+    std::int32_t place = 0;
+    EXPECT_FALSE(CornerOnScreenPlane(1000, float(RasterCornerLimit) - 10, place));
     // A corner near the limit next to one at the far side still clips correctly.
     Canvas wide(160, 120);
     craft.RotatedCorners[0] = {-float(RasterCornerLimit) + 100, -27};

@@ -1,6 +1,8 @@
 // Shots: the list, flight and expiry, the hit tests and what a hit does, the drawing.
 #include "combat/shots.h"
 
+#include <malloc.h>
+
 #include <filesystem>
 #include <string>
 
@@ -53,6 +55,13 @@ TEST_F(ShotsTest, ListKeepsFiringOrderAndFreesWhatItUnlinks) {
     ClearShots();
     EXPECT_EQ(ShotList.First, nullptr);
     EXPECT_EQ(ShotList.Count, 0);
+
+    // Clearing gives the shots' memory back (a few small blocks may stay cached).
+    const double before = double(mallinfo2().uordblks);
+    for (int k = 0; k < 1000; ++k)
+        SpawnShot(0, 0.0f, 0.0f, 0.0f);
+    ClearShots();
+    EXPECT_LT(double(mallinfo2().uordblks) - before, 1000.0);
 }
 
 TEST_F(ShotsTest, FliesAlongItsHeadingAndExpiresAtTwoSecondsWithoutAHitTest) {
@@ -92,6 +101,16 @@ TEST_F(ShotsTest, HitsOnlyStrictlyInsideTheRadius) {
     UpdateShots();
     EXPECT_EQ(ShotList.Count, 0);
     EXPECT_EQ(e.HitPoints, 4);
+
+    // The same for the enemies' shots and the player.
+    PlayerCraft.PosX = 100.0f;
+    PlayerCraft.PosY = 76.0f;
+    SpawnShot(ShotByEnemy, 100.0f, 100.0f, 0.0f);
+    UpdateShots();
+    EXPECT_EQ(PlayerCraft.HitPoints, 10);
+    PlayerCraft.PosY = 76.01f;
+    UpdateShots();
+    EXPECT_EQ(PlayerCraft.HitPoints, 9);
 }
 
 TEST_F(ShotsTest, OneShotHitsOnlyTheLowerSlotAndPassesThroughExplodingCraft) {
