@@ -86,10 +86,12 @@ def exploding_with_flash(state):
 # edge of the screen. The pages fading in are taken part way, as the autopilot leaves them early.
 # The longest run comes first, so that the two run at a time end together.
 SCENARIOS = [
-    # With the volley the autopilot wins all five levels; switched away and back in the first,
-    # the game waits behind the pause line for P.
+    # With the volley the autopilot wins all five levels (the third and fifth show their own
+    # enemies); switched away and back in the first, the game waits behind the pause line for P.
     Scenario("won", ["--mode", "640x480", "--bot"], [
         (31.5, "paused_640x480"),
+        (193.0, "level3_640x480", flying_in_company),
+        (367.0, "level5_640x480", flying_in_company),
         (440.0, "congratulations_fading_in"),
     ], CHEAT + "30 focus lost\n31 focus gained\n32 P down\n32.1 P up\n", log=True),
     # The pages left with Space, the first level's title, and I's frame rate in flight.
