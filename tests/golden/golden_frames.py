@@ -94,14 +94,16 @@ SCENARIOS = [
         (367.0, "level5_640x480", flying_in_company),
         (440.0, "congratulations_fading_in"),
     ], CHEAT + "30 focus lost\n31 focus gained\n32 P down\n32.1 P up\n", log=True),
-    # The pages left with Space, the first level's title, and I's frame rate in flight.
+    # The pages left with Space, the first level's title, and I's frame rate in flight; then
+    # Escape answered no, and the level and its music go on.
     Scenario("pages", ["--mode", "800x600"], [
         (0.0, "startup_dialog"),
         (1.2, "story_fading_in"),
         (4.4, "keys_fading_in"),
         (7.5, "level1_title_800x600"),
         (12.5, "frame_rate_800x600"),
-    ], PAGES + "11 I down\n11.1 I up\n", log=True, until=13),
+    ], PAGES + "11 I down\n11.1 I up\n13 ESC down\n13.1 ESC up\n18 N down\n18.1 N up\n",
+        log=True, until=22),
     # The autopilot loses its three lives in the second level and answers no.
     Scenario("bot640", ["--mode", "640x480", "--seed", "2", "--bot"], [
         (20.0, "flight_640x480", flying_in_company),
