@@ -88,22 +88,27 @@ def exploding_with_flash(state):
 SCENARIOS = [
     # With the volley the autopilot wins all five levels (the third and fifth show their own
     # enemies); switched away and back in the first, the game waits behind the pause line for P.
+    # The joke keys the word unlocks: F grows the enemies, G shrinks them, J restores them.
     Scenario("won", ["--mode", "640x480", "--bot"], [
         (31.5, "paused_640x480"),
-        (193.0, "level3_640x480", flying_in_company),
-        (367.0, "level5_640x480", flying_in_company),
-        (440.0, "congratulations_fading_in"),
-    ], CHEAT + "30 focus lost\n31 focus gained\n32 P down\n32.1 P up\n", log=True),
+        (55.0, "joke_keys_640x480", flying_in_company),
+        (55.5, "jokes_undone_640x480", flying_in_company),
+        (175.0, "level3_640x480", flying_in_company),
+        (381.0, "level5_640x480", flying_in_company),
+        (483.5, "congratulations_fading_in"),
+    ], CHEAT + "30 focus lost\n31 focus gained\n32 P down\n32.1 P up\n54 F down\n54.4 F up\n"
+        "54.6 G down\n54.8 G up\n55.2 J down\n55.3 J up\n", log=True),
     # The pages left with Space, the first level's title, and I's frame rate in flight; then
-    # Escape answered no, and the level and its music go on.
+    # Escape answered no, and the level and its music go on; then K wipes the rows for the keys.
     Scenario("pages", ["--mode", "800x600"], [
         (0.0, "startup_dialog"),
         (1.2, "story_fading_in"),
         (4.4, "keys_fading_in"),
         (7.5, "level1_title_800x600"),
         (12.5, "frame_rate_800x600"),
-    ], PAGES + "11 I down\n11.1 I up\n13 ESC down\n13.1 ESC up\n18 N down\n18.1 N up\n",
-        log=True, until=22),
+        (20.5, "rows_wipe_800x600"),
+    ], PAGES + "11 I down\n11.1 I up\n13 ESC down\n13.1 ESC up\n18 N down\n18.1 N up\n"
+        "19 K down\n19.1 K up\n24 SPACE down\n24.1 SPACE up\n", log=True, until=28),
     # The autopilot loses its three lives in the second level and answers no.
     Scenario("bot640", ["--mode", "640x480", "--seed", "2", "--bot"], [
         (20.0, "flight_640x480", flying_in_company),
