@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The game's floors and its seam with the machine.
-# - Only the platform layer may talk to SDL or FluidSynth, and the game sees the platform only
+# - Only the platform layer may talk to SDL, FluidSynth or fontconfig, and the game sees the platform only
 #   through its public headers: not the backends' shared internals (backend.h) nor anything of one
 #   backend (platform/sdl, platform/test). The game must read as a game.
 # - The game's folders stand on floors, and a file includes only from its own folder or from a
@@ -8,9 +8,9 @@
 #   the top. An include that goes up or sideways would tie two floors into one again.
 cd "$(dirname "$0")/.."
 status=0
-found=$(grep -rlE '#include *[<"](SDL|SDL2/|fluidsynth)' src tools/replay | grep -v '^src/platform/' || true)
+found=$(grep -rlE '#include *[<"](SDL|SDL2/|fluidsynth|fontconfig)' src tools/replay | grep -v '^src/platform/' || true)
 if [[ -n "$found" ]]; then
-  echo "SDL or FluidSynth included outside src/platform:"; echo "$found"; status=1
+  echo "SDL, FluidSynth or fontconfig included outside src/platform:"; echo "$found"; status=1
 fi
 game=(src/app src/display src/world src/combat src/audio src/core src/main.cpp)
 found=$(grep -rlE '#include *"[^"]*(backend\.h|platform/(sdl|test)/|messages\.h|sdl_state\.h|test_state\.h)' \

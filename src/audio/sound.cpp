@@ -7,13 +7,13 @@
 #include "audio/sound.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/game_globals.h"
 #include "core/program.h"
+#include "platform/byte_order.h"
 #include "platform/files.h"
 #include "platform/mmsystem.h"
 #include "platform/window.h"
@@ -116,8 +116,7 @@ bool FindVocSamples(const std::uint8_t* file, std::size_t size, std::size_t& off
     if (size < 21) return false;
     std::size_t block = file[20];
     if (block + 4 > size) return false;
-    std::size_t length = std::size_t(file[block + 1]) | std::size_t(file[block + 2]) << 8 |
-                         std::size_t(file[block + 3]) << 16;
+    std::size_t length = LittleEndian(file + block + 1, 3);
     // The length counts the time constant and the packing byte before the samples; a block
     // that claims more than the file holds is refused rather than read past its end.
     if (length < 2 || length > size - (block + 4)) return false;
@@ -175,26 +174,16 @@ int LoadVocSound(const char* fileName) {
     if (SoundEnabled == 0) return 1;
     int slot = ClaimSlot();
     if (slot < 0) return -1;
-    std::FILE* in = fileName ? OpenGameFile(fileName) : nullptr;
-    if (!in) return -1;
-    // The file stays open until its buffer is made, so the buffer is known by the file's name.
     std::vector<std::uint8_t> file;
-    long size = std::fseek(in, 0, SEEK_END) == 0 ? std::ftell(in) : -1;
-    bool ok =
-        size >= 0 && std::size_t(size) <= MaxSoundFileBytes && std::fseek(in, 0, SEEK_SET) == 0;
-    if (ok) {
-        file.resize(std::size_t(size));
-        ok = std::fread(file.data(), 1, file.size(), in) == file.size();
-    }
     std::size_t offset = 0, count = 0;
-    ok = ok && FindVocSamples(file.data(), file.size(), offset, count) &&
-         CreateSlotBuffer(slot, DWORD(count),
-                          {DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY |
-                               DSBCAPS_LOCHARDWARE | DSBCAPS_STATIC,
-                           DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY |
-                               DSBCAPS_LOCSOFTWARE | DSBCAPS_STATIC}) &&
-         FillSlotBuffer(slot, file.data() + offset, count);
-    std::fclose(in);
+    bool ok = fileName && ReadGameFile(fileName, MaxSoundFileBytes, file) == GameFileRead::Read &&
+              FindVocSamples(file.data(), file.size(), offset, count) &&
+              CreateSlotBuffer(slot, DWORD(count),
+                               {DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY |
+                                    DSBCAPS_LOCHARDWARE | DSBCAPS_STATIC,
+                                DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY |
+                                    DSBCAPS_LOCSOFTWARE | DSBCAPS_STATIC}) &&
+              FillSlotBuffer(slot, file.data() + offset, count);
     return ok ? slot : -1;
 }
 
@@ -237,12 +226,11 @@ int LoadWavSound(const char* fileName, DWORD extraFlags) {
             }
         }
     }
-    // Closed only once the buffer is made, so the buffer is known by the file's name.
+    mmioClose(in, 0);
     ok = ok &&
          CreateSlotBuffer(slot, DWORD(samples.size()),
                           {extraFlags | DSBCAPS_STATIC | DSBCAPS_LOCSOFTWARE}) &&
          FillSlotBuffer(slot, samples.data(), samples.size());
-    mmioClose(in, 0);
     return ok ? slot : -1;
 }
 

@@ -53,8 +53,8 @@ const SurfaceMemory* DisplayFront();
 void ResetDisplayObjects();
 // Puts everything the shared platform code holds back as at the program's start: surfaces and
 // the display object, the sound service and its buffers, the message queue and the dialog, the
-// music's alias, the list of open game files. The test platform's start calls it (and defines
-// it); a new piece of shared state joins here.
+// music's alias, the noted end signals (reset.cpp). The test platform's start calls it; a new
+// piece of shared state joins there.
 void ResetSharedPlatform();
 // All surfaces that exist, for the test platform's "surface lost" events, and their number.
 void DisplayMarkAllLost();
@@ -74,35 +74,35 @@ COLORREF PixelToColour(std::uint16_t pixel);
 // A platform call the game made, for the test platform's call trace (tests pin the order of
 // start-up, activation and shut-down with it); the real platform ignores it.
 void BackendCall(const char* name);
+// A game file was read whole (ReadGameFile): its bytes, or null when it was missing or could not
+// be read. The test platform traces it and names sound buffers by it; the real platform ignores it.
+void BackendGameFileRead(const char* name, const std::vector<std::uint8_t>* bytes);
 
 // A line of text was drawn (the test platform's virtual clock charges time for it).
 void BackendTextDrawn();
+
+// A BMP file's bytes as a new 32-bit surface, 0xAARRGGBB (the caller frees it): null when they
+// hold no BMP, or one that claims an unreasonable size (gdi_bitmaps.cpp).
+struct SDL_Surface;
+SDL_Surface* DecodeBmp(const std::uint8_t* bytes, std::size_t size);
 
 // --- sound ---
 
 struct SoundBufferData;
 
-// Naming sound buffers by their file, for the test log (files.cpp). A buffer is named, when its
-// samples are unlocked, by the newest of the last few files read whole that holds those samples;
-// failing that, by the newest game file still open (a FILE or RIFF handle) when it was made;
-// failing that "". The real platform keeps no copies (BackendNamesSoundBuffers is false there).
-bool BackendNamesSoundBuffers();
-void NoteGameFileOpen(const void* handle, const char* name);
-void NoteGameFileClosed(const void* handle);
-const std::string& NewestOpenGameFile();
-std::string GameFileHolding(const std::uint8_t* data, std::size_t size);
-void ForgetOpenGameFiles();
 // Opens / closes the sound output. False when there is none, with the reason in why.
 bool BackendOpenSound(std::string& why);
 void BackendCloseSound();
 // Keeps the mixer away while buffers change (the real platform mixes on another thread).
 void BackendLockSound();
 void BackendUnlockSound();
-// What a buffer came from and how it plays, for the test platform's log.
-const std::string& SoundBufferFile(const SoundBufferData& buffer);
+// What a buffer holds and how it plays, for the test platform's log.
+const std::vector<std::uint8_t>& SoundBufferSamples(const SoundBufferData& buffer);
 DWORD SoundBufferFrequency(const SoundBufferData& buffer);
 LONG SoundBufferVolume(const SoundBufferData& buffer);
-// A buffer started or stopped playing (the test platform records it).
+// A buffer's samples were written (unlocked), or it started or stopped playing (the test
+// platform names it by its samples' file, and records the playing).
+void BackendSoundWritten(const SoundBufferData& buffer);
 void BackendSoundPlayed(const SoundBufferData& buffer);
 void BackendSoundStopped(const SoundBufferData& buffer);
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "backend.h"
 #include "fonts.h"
 
 namespace {
@@ -231,17 +232,6 @@ std::vector<std::string> WrapText(TTF_Font* font, const std::string& text, int w
         start = end + 1;
     }
     return lines;
-}
-
-SDL_Surface* DecodePicture(const unsigned char* bytes, std::size_t size) {
-    if (!bytes || size == 0 || size > 0x7FFFFFFF) return nullptr;
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes, int(size));
-    if (!rw) return nullptr;
-    SDL_Surface* decoded = SDL_LoadBMP_RW(rw, 1);
-    if (!decoded) return nullptr;
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGB888, 0);
-    SDL_FreeSurface(decoded);
-    return converted;
 }
 
 } // namespace
@@ -483,7 +473,7 @@ DialogUi* DialogUiCreate(const DialogTemplate* dialogTemplate, int scale) {
                   UnitsDown(std::max(0, pin(in.cy))) * scale};
         c.text = in.text ? in.text : "";
         c.tabStop = in.tabStop;
-        if (in.kind == DlgStaticBitmap) c.picture = DecodePicture(in.bitmap, in.bitmapSize);
+        if (in.kind == DlgStaticBitmap) c.picture = DecodeBmp(in.bitmap, in.bitmapSize);
         ui->controls.push_back(c);
     }
     FocusFirstTabStop(ui);

@@ -30,11 +30,11 @@ struct SoundBufferData {
     bool playing = false;
     bool looping = false;
     bool locked = false; // this buffer holds the samples' lock
-    std::string file;
 };
 
-// What the test platform's log names a buffer by.
-const std::string& SoundBufferFile(const SoundBufferData& b) { return b.file; }
+const std::vector<std::uint8_t>& SoundBufferSamples(const SoundBufferData& b) {
+    return b.samples->bytes;
+}
 DWORD SoundBufferFrequency(const SoundBufferData& b) { return b.frequency; }
 LONG SoundBufferVolume(const SoundBufferData& b) { return b.volume; }
 
@@ -99,7 +99,6 @@ HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBu
     data.samples->bytes.assign(desc->dwBufferBytes, 128);
     data.flags = desc->dwFlags;
     data.frequency = f.nSamplesPerSec;
-    data.file = NewestOpenGameFile();
     *buffer = NewBuffer(std::move(data));
     return DS_OK;
 }
@@ -172,11 +171,7 @@ HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** region1, DWOR
 
 HRESULT IDirectSoundBuffer::Unlock(void*, DWORD, void*, DWORD) {
     if (!data->locked) return DSERR_INVALIDPARAM;
-    if (BackendNamesSoundBuffers()) {
-        const std::vector<std::uint8_t>& b = data->samples->bytes;
-        std::string file = GameFileHolding(b.data(), b.size());
-        if (!file.empty()) data->file = file;
-    }
+    BackendSoundWritten(*data);
     SoundLock lock;
     data->locked = data->samples->locked = false;
     return DS_OK;
@@ -207,28 +202,31 @@ HRESULT IDirectSoundBuffer::Stop() {
     return DS_OK;
 }
 
-HRESULT IDirectSoundBuffer::SetVolume(LONG volume) {
-    if (!(data->flags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
-    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
+namespace {
+
+// A setting the buffer was created to take (its control flag), within its range.
+template <class T>
+HRESULT SetControl(SoundBufferData* data, DWORD control, T value, T low, T high, T& setting) {
+    if (!(data->flags & control)) return DSERR_CONTROLUNAVAIL;
+    if (value < low || value > high) return DSERR_INVALIDPARAM;
     SoundLock lock;
-    data->volume = volume;
+    setting = value;
     return DS_OK;
+}
+
+} // namespace
+
+HRESULT IDirectSoundBuffer::SetVolume(LONG volume) {
+    return SetControl(data, DSBCAPS_CTRLVOLUME, volume, DSBVOLUME_MIN, DSBVOLUME_MAX, data->volume);
 }
 
 HRESULT IDirectSoundBuffer::SetFrequency(DWORD frequency) {
-    if (!(data->flags & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;
-    if (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX) return DSERR_INVALIDPARAM;
-    SoundLock lock;
-    data->frequency = frequency;
-    return DS_OK;
+    return SetControl(data, DSBCAPS_CTRLFREQUENCY, frequency, DSBFREQUENCY_MIN, DSBFREQUENCY_MAX,
+                      data->frequency);
 }
 
 HRESULT IDirectSoundBuffer::SetPan(LONG pan) {
-    if (!(data->flags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
-    if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-    SoundLock lock;
-    data->pan = pan;
-    return DS_OK;
+    return SetControl(data, DSBCAPS_CTRLPAN, pan, DSBPAN_LEFT, DSBPAN_RIGHT, data->pan);
 }
 
 HRESULT IDirectSoundBuffer::GetStatus(DWORD* status) {

@@ -8,11 +8,9 @@
 #include "wintypes.h"
 
 constexpr HRESULT DS_OK = 0;
-constexpr HRESULT DSERR_GENERIC = E_FAIL;
 constexpr HRESULT DSERR_INVALIDPARAM = HRESULT(0x80070057u);
 constexpr HRESULT DSERR_NODRIVER = HRESULT(0x88780078u);
 constexpr HRESULT DSERR_CONTROLUNAVAIL = HRESULT(0x8878001Eu);
-constexpr HRESULT DSERR_OUTOFMEMORY = HRESULT(0x8007000Eu);
 
 constexpr DWORD DSSCL_NORMAL = 0x00000001;
 
@@ -73,7 +71,9 @@ class IDirectSoundBuffer {
     HRESULT SetVolume(LONG volume);
     // Samples per second, DSBFREQUENCY_MIN to DSBFREQUENCY_MAX; needs DSBCAPS_CTRLFREQUENCY.
     HRESULT SetFrequency(DWORD frequency);
-    // DSBPAN_LEFT to DSBPAN_RIGHT; needs DSBCAPS_CTRLPAN.
+    // The pan, the status and the duplicate below serve only the slot operations the game was
+    // designed with and never calls (SetSlotPan, GetSlotStatus, DuplicateSoundSlot).
+    // Pan: DSBPAN_LEFT to DSBPAN_RIGHT; needs DSBCAPS_CTRLPAN.
     HRESULT SetPan(LONG pan);
     HRESULT GetStatus(DWORD* status);
     DWORD Release();

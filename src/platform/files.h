@@ -16,8 +16,7 @@ std::string FindGameFile(const char* name);
 
 // Opens a regular file for reading, as fopen(name, "rb") would, under the name FindGameFile
 // finds; anything else (a folder, a named pipe, a device) is refused without waiting, as a
-// missing file is. The platform notes the name until the file is closed (fclose), so that what
-// is made from the file meanwhile (a sound buffer, say) can be named in the test log.
+// missing file is.
 std::FILE* OpenGameFile(const char* name);
 
 // The folders the program looked in for the game's files, in order, the one it chose (now the

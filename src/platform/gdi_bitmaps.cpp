@@ -1,8 +1,9 @@
 // gdi_bitmaps.cpp -- picture files as bitmaps, and their stretching onto surfaces
 //
-// SDL's BMP reader decodes the file; the pixels are kept as colours at the size asked for, and
-// StretchBlt turns them into the surface's 16-bit pixels with the same conversion as text, so
-// that black is 0 and anything too dark to differ from black is 0 too.
+// SDL's BMP reader decodes the file (and the dialog's title picture); the pixels are kept as
+// colours at the size asked for, and StretchBlt turns them into the surface's 16-bit pixels with
+// the same conversion as text, so that black is 0 and anything too dark to differ from black is
+// 0 too.
 #include "gdi.h"
 
 #include <SDL.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "byte_order.h"
 #include "files.h"
 
 struct GdiBitmap {
@@ -35,34 +37,20 @@ constexpr int MaxSide = 8192;
 // Memory contexts and the bitmap each holds.
 std::unordered_map<HDC, HBITMAP> MemoryContexts;
 
-int Le16(const std::vector<std::uint8_t>& b, std::size_t at) { return b[at] | b[at + 1] << 8; }
-std::int32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return std::int32_t(std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 |
-                        std::uint32_t(b[at + 2]) << 16 | std::uint32_t(b[at + 3]) << 24);
-}
-
 // The picture's size from its headers, so that a corrupt file cannot ask for gigabytes.
-bool SaneHeader(const std::vector<std::uint8_t>& b) {
-    if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
-    std::int32_t infoSize = Le32(b, 14);
-    long long w, h;
-    if (infoSize == 12) {
-        w = Le16(b, 18);
-        h = Le16(b, 20);
-    } else {
-        w = Le32(b, 18);
-        h = Le32(b, 22);
-    }
-    w = std::llabs(w);
-    h = std::llabs(h);
+bool SaneHeader(const std::uint8_t* b, std::size_t size) {
+    if (!b || size < 26 || size > MaxFileBytes || b[0] != 'B' || b[1] != 'M') return false;
+    bool old = LittleEndian(b + 14, 4) == 12; // a 12-byte header gives its sizes in 16 bits
+    long long w = old ? LittleEndian(b + 18, 2) : std::llabs(std::int32_t(LittleEndian(b + 18, 4)));
+    long long h = old ? LittleEndian(b + 20, 2) : std::llabs(std::int32_t(LittleEndian(b + 22, 4)));
     return w > 0 && h > 0 && w * h <= MaxPixels;
 }
 
-SDL_Surface* DecodeBmp(const char* name) {
-    std::vector<std::uint8_t> bytes;
-    if (ReadGameFile(name, MaxFileBytes, bytes) != GameFileRead::Read || !SaneHeader(bytes))
-        return nullptr;
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+} // namespace
+
+SDL_Surface* DecodeBmp(const std::uint8_t* bytes, std::size_t size) {
+    if (!SaneHeader(bytes, size)) return nullptr;
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes, int(size));
     if (!rw) return nullptr;
     SDL_Surface* decoded = SDL_LoadBMP_RW(rw, 1);
     if (!decoded) return nullptr;
@@ -71,13 +59,13 @@ SDL_Surface* DecodeBmp(const char* name) {
     return argb;
 }
 
-} // namespace
-
 HBITMAP LoadImageA(HINSTANCE, const char* name, UINT type, int width, int height, UINT flags) {
     if (!name || type != IMAGE_BITMAP || !(flags & LR_LOADFROMFILE) || width < 0 || height < 0 ||
         width > MaxSide || height > MaxSide)
         return nullptr;
-    SDL_Surface* picture = DecodeBmp(name);
+    std::vector<std::uint8_t> bytes;
+    if (ReadGameFile(name, MaxFileBytes, bytes) != GameFileRead::Read) return nullptr;
+    SDL_Surface* picture = DecodeBmp(bytes.data(), bytes.size());
     if (!picture) return nullptr;
     auto* bitmap = new (std::nothrow) GdiBitmap;
     if (!bitmap) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "byte_order.h"
 #include "files.h"
 #include "mmsystem.h"
 
@@ -24,10 +25,6 @@ std::string OpenAlias; // the one alias that is open, or empty
 // Far beyond any piece this game plays, and small enough that reading one (opening reads it
 // twice) never holds the game up for long. A bigger file is not a piece of music.
 constexpr std::size_t MaxPieceBytes = std::size_t(1) << 20;
-
-std::uint32_t Be32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
 
 // A Standard MIDI File read the way the synthesizer's loader reads it, rule for rule, so that a
 // file opens exactly when the synthesizer would play something of it. Its rules are narrower
@@ -122,7 +119,7 @@ struct MidiReader {
         // Any other chunk where a track should begin is the end of loading: the loader fails
         // on it or, for a length past 2 GiB, seeks back and reads the same length for ever.
         if (std::memcmp(head, "MTrk", 4) != 0) return false;
-        trackLength = long(std::int32_t(Be32(head + 4)));
+        trackLength = long(std::int32_t(BigEndian(head + 4, 4)));
         at += 8;
         trackAt = 0;
         trackEnded = false;
@@ -143,7 +140,7 @@ bool IsPlayableMidi(const std::vector<std::uint8_t>& f) {
     // passes, and a division with its top bit set is SMPTE time, which is refused. The track
     // count is read so that from 128 tracks on nothing loads.
     if (std::int8_t(f[9]) > 2 || std::int8_t(f[12]) < 0) return false;
-    int tracks = f[10] << 8 | f[11];
+    int tracks = int(BigEndian(f.data() + 10, 2));
     if (tracks > 127) return false;
     MidiReader reader{f};
     for (int i = 0; i < tracks; ++i)

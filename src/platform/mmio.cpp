@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "backend.h"
+#include "byte_order.h"
 #include "files.h"
 #include "mmsystem.h"
 
@@ -22,22 +22,18 @@ constexpr FOURCC List = mmioFOURCC('L', 'I', 'S', 'T');
 // Files beyond this size are not sound effects; refusing them keeps a bad file from eating memory.
 constexpr std::size_t MaxFileBytes = std::size_t(64) << 20;
 
-DWORD Le32(const std::uint8_t* p) {
-    return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;
-}
-
 // Reads the chunk header at the current position into ck; false at the end of the data.
 bool ReadHeader(MmioFile* f, MMCKINFO* ck, std::size_t end) {
     if (f->position + 8 > end) return false;
     const std::uint8_t* p = f->bytes.data() + f->position;
-    ck->ckid = Le32(p);
-    ck->cksize = Le32(p + 4);
+    ck->ckid = LittleEndian(p, 4);
+    ck->cksize = LittleEndian(p + 4, 4);
     ck->fccType = 0;
     ck->dwFlags = 0;
     std::size_t data = f->position + 8;
     if (ck->ckid == Riff || ck->ckid == List) {
         if (data + 4 > end) return false;
-        ck->fccType = Le32(p + 8);
+        ck->fccType = LittleEndian(p + 8, 4);
         data += 4;
     }
     ck->dwDataOffset = DWORD(data);
@@ -62,7 +58,6 @@ HMMIO mmioOpenA(const char* fileName, void*, DWORD flags) {
         delete f;
         return nullptr;
     }
-    NoteGameFileOpen(f, fileName); // open, for naming what is made from it, until mmioClose
     return f;
 }
 
@@ -105,7 +100,6 @@ UINT mmioAscend(HMMIO f, MMCKINFO* ck, UINT) {
 }
 
 UINT mmioClose(HMMIO f, UINT) {
-    if (f) NoteGameFileClosed(f);
     delete f;
     return MMSYSERR_NOERROR;
 }

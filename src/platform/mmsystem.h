@@ -18,7 +18,6 @@ constexpr UINT MMIO_FINDCHUNK = 0x0010;
 constexpr UINT MMIO_FINDRIFF = 0x0020;
 constexpr UINT MMSYSERR_NOERROR = 0;
 constexpr UINT MMIOERR_CHUNKNOTFOUND = 265;
-constexpr UINT MMIOERR_CANNOTOPEN = 257;
 
 struct MMCKINFO {
     FOURCC ckid;
@@ -43,6 +42,7 @@ UINT mmioClose(HMMIO file, UINT flags);
 
 // The MIDI sequencer, driven by strings. Understands exactly:
 //   "open FILE type sequencer alias NAME", "play NAME from 0", "play NAME", "stop NAME",
-//   "close NAME". Returns 0 on success; opening a missing file or one that is not a Standard
-// MIDI File fails, as does anything else.
+//   "close NAME" ("play NAME" only for ResumeMusic, designed with the others and never called).
+// Returns 0 on success; opening a missing file or one that is not a Standard MIDI File fails, as
+// does anything else.
 DWORD mciSendStringA(const char* command, char* returnString, UINT returnLength, HWND callback);

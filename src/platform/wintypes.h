@@ -39,5 +39,4 @@ constexpr int GetGValue(COLORREF c) { return int((c >> 8) & 0xFF); }
 constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
-constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = HRESULT(0x80004005u);

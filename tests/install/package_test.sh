@@ -12,7 +12,7 @@ trap 'rm -rf "$tmp"' EXIT
 deb=$(echo "$tmp"/velmora_*.deb)
 lintian --fail-on error "$deb" 2>/dev/null || { echo "lintian finds errors in $(basename "$deb")"; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
-for need in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfluidsynth3 fonts-dejavu-core fluid-soundfont-gm; do
+for need in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfluidsynth3 libfontconfig1 fonts-dejavu-core fluid-soundfont-gm; do
   [[ ", $depends" == *", $need"* ]] || { echo "Depends lacks $need: $depends"; exit 1; }
 done
 if dpkg-deb -c "$deb" | grep -q skirmo-replay; then echo "the package holds the replay runner"; exit 1; fi

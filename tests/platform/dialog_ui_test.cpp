@@ -17,6 +17,7 @@
 
 #include "app/startup.h"
 #include "platform/fonts.h"
+#include "support/game_files.h"
 
 namespace {
 
@@ -61,24 +62,9 @@ struct Picture {
                 n += At(x, y) == Background;
         return n;
     }
-    // As a 24-bit BMP file, bottom row first.
     std::string Bmp() {
-        int row = (width * 3 + 3) & ~3;
-        std::string f(54 + std::size_t(row) * std::size_t(height), '\0');
-        auto put = [&](std::size_t at, std::uint32_t v) {
-            for (int i = 0; i < 4; ++i)
-                f[at + std::size_t(i)] = char(v >> (8 * i));
-        };
-        f[0] = 'B', f[1] = 'M', f[26] = 1, f[28] = 24;
-        put(2, std::uint32_t(f.size())), put(10, 54), put(14, 40);
-        put(18, std::uint32_t(width)), put(22, std::uint32_t(height));
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                std::size_t at = 54 + std::size_t(height - 1 - y) * std::size_t(row) + 3 * x;
-                std::uint32_t c = At(x, y);
-                f[at] = char(c), f[at + 1] = char(c >> 8), f[at + 2] = char(c >> 16);
-            }
-        return f;
+        files::Bytes b = files::Bmp(width, height, [&](int x, int y) { return At(x, y); });
+        return {b.begin(), b.end()};
     }
 };
 

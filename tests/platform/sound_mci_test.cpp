@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "midi_files.h"
+#include "support/midi_files.h"
 #include "platform/backend.h"
 #include "platform/mmsystem.h"
 #include "platform/test/test_platform.h"

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,48 +13,17 @@
 
 #include "platform/dsound.h"
 #include "platform/mmsystem.h"
+#include "support/game_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// Little-endian, as RIFF stores numbers.
-void Put(Bytes& b, std::uint32_t v, int bytes = 4) {
-    for (int i = 0; i < bytes; ++i)
-        b.push_back(std::uint8_t(v >> (8 * i)));
-}
-void PutId(Bytes& b, const char* id) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(std::uint8_t(id[i]));
-}
-
-// A chunk with an id, a claimed size and its bytes (padded to even as a writer would).
-void PutChunk(Bytes& b, const char* id, std::uint32_t claimed, const Bytes& data) {
-    PutId(b, id);
-    Put(b, claimed);
-    b.insert(b.end(), data.begin(), data.end());
-    if (data.size() & 1) b.push_back(0);
-}
+using namespace files;
 
 // The format of 8-bit mono PCM at rate, 16 bytes long, or 18 with the cbSize field.
 Bytes Format(std::uint32_t rate, bool withCbSize) {
-    Bytes f;
-    Put(f, WAVE_FORMAT_PCM, 2), Put(f, 1, 2), Put(f, rate), Put(f, rate), Put(f, 1, 2),
-        Put(f, 8, 2);
-    if (withCbSize) Put(f, 0, 2);
-    return f;
-}
-
-// RIFF/WAVE around the given chunks; riffSize 0 means the true size.
-Bytes Wave(const Bytes& chunks, std::uint32_t riffSize = 0) {
-    Bytes b;
-    PutId(b, "RIFF");
-    Put(b, riffSize ? riffSize : std::uint32_t(4 + chunks.size()));
-    PutId(b, "WAVE");
-    b.insert(b.end(), chunks.begin(), chunks.end());
-    return b;
+    return files::Format(WAVE_FORMAT_PCM, 1, rate, 8, withCbSize);
 }
 
 Bytes Samples(int n) {
@@ -79,10 +47,8 @@ class RiffTest : public ::testing::Test {
     void TearDown() override { fs::remove_all(dir); }
 
     std::string Write(const char* name, const Bytes& bytes) {
-        fs::path p = dir / name;
-        std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return p.string();
+        files::Write(dir / name, bytes);
+        return (dir / name).string();
     }
 
     // The wave loader's walk: the WAVE form, 18 bytes of its format, then its data.
@@ -126,14 +92,9 @@ class RiffTest : public ::testing::Test {
 // An odd-sized chunk before the format and a list between format and data are skipped with
 // their padding.
 TEST_F(RiffTest, ReadsAWaveFileSkippingOtherChunks) {
-    Bytes list;
-    PutId(list, "INFO");
-    PutChunk(list, "ICMT", 3, Bytes{'a', 'b', 'c'});
-    Bytes chunks;
-    PutChunk(chunks, "junk", 5, Bytes{1, 2, 3, 4, 5});
-    PutChunk(chunks, "fmt ", 18, Format(22050, true));
-    PutChunk(chunks, "LIST", std::uint32_t(list.size()), list);
-    PutChunk(chunks, "data", 9, Samples(9));
+    Bytes list = Id("INFO") + Chunk("ICMT", {'a', 'b', 'c'});
+    Bytes chunks = Chunk("junk", {1, 2, 3, 4, 5}) + Chunk("fmt ", Format(22050, true)) +
+                   Chunk("LIST", list) + Chunk("data", Samples(9));
     Loaded r = Load(Write("padded.wav", Wave(chunks)));
     ASSERT_EQ(r.riff, MMSYSERR_NOERROR);
     ASSERT_EQ(r.fmt, MMSYSERR_NOERROR);
@@ -150,9 +111,7 @@ TEST_F(RiffTest, ReadsAWaveFileSkippingOtherChunks) {
 TEST_F(RiffTest, ShortFormatChunkStillReadsAndTheDataIsFound) {
     // A 16-byte format: the 18-byte read runs 2 bytes into the next chunk's header ("da"), and
     // ascending goes back to the format's real end, so the data is still found.
-    Bytes chunks;
-    PutChunk(chunks, "fmt ", 16, Format(8000, false));
-    PutChunk(chunks, "data", 6, Samples(6));
+    Bytes chunks = Chunk("fmt ", Format(8000, false)) + Chunk("data", Samples(6));
     Loaded r = Load(Write("short_fmt.wav", Wave(chunks)));
     ASSERT_EQ(r.fmt, MMSYSERR_NOERROR);
     EXPECT_EQ(r.formatRead, 18);
@@ -162,18 +121,15 @@ TEST_F(RiffTest, ShortFormatChunkStillReadsAndTheDataIsFound) {
     EXPECT_EQ(r.samples, Samples(6));
 
     // With the format last in the file, the read gets what is there and no more.
-    Bytes alone;
-    PutChunk(alone, "fmt ", 16, Format(8000, false));
-    r = Load(Write("fmt_last.wav", Wave(alone)));
+    r = Load(Write("fmt_last.wav", Wave(Chunk("fmt ", Format(8000, false)))));
     ASSERT_EQ(r.fmt, MMSYSERR_NOERROR);
     EXPECT_EQ(r.formatRead, 16);
     EXPECT_EQ(r.data, MMIOERR_CHUNKNOTFOUND);
 }
 
 TEST_F(RiffTest, ChunkSizesBeyondTheFileStopAtItsEnd) {
-    Bytes chunks;
-    PutChunk(chunks, "fmt ", 18, Format(11025, true));
-    PutChunk(chunks, "data", 5000, Samples(10)); // claims 5000, holds 10
+    Bytes chunks = Chunk("fmt ", Format(11025, true)) +
+                   Chunk("data", Samples(10), 5000); // claims 5000, holds 10
     std::string path = Write("truncated.wav", Wave(chunks, 100000));
     Loaded r = Load(path);
     ASSERT_EQ(r.data, MMSYSERR_NOERROR);
@@ -201,10 +157,8 @@ TEST_F(RiffTest, ChunkSizesBeyondTheFileStopAtItsEnd) {
 }
 
 TEST_F(RiffTest, ChunksAfterTheFormEndAreNotInsideIt) {
-    Bytes chunks;
-    PutChunk(chunks, "fmt ", 18, Format(11025, true));
-    Bytes file = Wave(chunks);
-    PutChunk(file, "data", 4, Samples(4)); // outside the RIFF chunk
+    Bytes file = Wave(Chunk("fmt ", Format(11025, true))) +
+                 Chunk("data", Samples(4)); // outside the RIFF chunk
     Loaded r = Load(Write("outside.wav", file));
     ASSERT_EQ(r.fmt, MMSYSERR_NOERROR);
     EXPECT_EQ(r.data, MMIOERR_CHUNKNOTFOUND);
@@ -214,10 +168,7 @@ TEST_F(RiffTest, MissingAndForeignFilesAreRefused) {
     EXPECT_EQ(mmioOpenA((dir / "none.wav").string().c_str(), nullptr, MMIO_READ), nullptr);
     EXPECT_EQ(mmioOpenA(nullptr, nullptr, MMIO_READ), nullptr);
     // Text, a RIFF file of another form, and an empty file open but hold no wave.
-    Bytes avi;
-    PutId(avi, "RIFF");
-    Put(avi, 4);
-    PutId(avi, "AVI ");
+    Bytes avi = Chunk("RIFF", Id("AVI "));
     const std::string text = "not a wave file\n";
     for (const Bytes& bytes : {Bytes(text.begin(), text.end()), avi, Bytes{}}) {
         HMMIO f = mmioOpenA(Write("foreign", bytes).c_str(), nullptr, MMIO_READ);

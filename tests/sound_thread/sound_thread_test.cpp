@@ -26,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "midi_files.h"
+#include "support/midi_files.h"
 #include "platform/backend.h"
 #include "platform/dsound.h"
 #include "platform/mmsystem.h"

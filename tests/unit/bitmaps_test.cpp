@@ -18,6 +18,7 @@
 #include "display/pixels.h"
 #include "display/wipes.h"
 #include "flight_scene.h"
+#include "support/game_files.h"
 #include "platform/gdi.h"
 #include "core/program.h"
 
@@ -28,27 +29,10 @@ namespace {
 // A 24-bit BMP of width by height whose pixel (x, y) is colour(x, y).
 void WriteBmp(const fs::path& path, int width, int height,
               const std::function<COLORREF(int, int)>& colour) {
-    int rowBytes = (width * 3 + 3) & ~3;
-    std::vector<std::uint8_t> b(54 + std::size_t(rowBytes) * height, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + i] = std::uint8_t(v >> (8 * i));
-    };
-    b[0] = 'B', b[1] = 'M';
-    put32(2, std::uint32_t(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, std::uint32_t(width));
-    put32(22, std::uint32_t(height));
-    b[26] = 1, b[28] = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = colour(x, y);
-            std::uint8_t* p = &b[54 + std::size_t(height - 1 - y) * rowBytes + x * 3];
-            p[0] = std::uint8_t(GetBValue(c)), p[1] = std::uint8_t(GetGValue(c)),
-            p[2] = std::uint8_t(GetRValue(c));
-        }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(b.data()), b.size());
+    files::Write(path, files::Bmp(width, height, [&](int x, int y) {
+                     COLORREF c = colour(x, y);
+                     return std::uint32_t(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+                 }));
 }
 
 std::uint16_t Pixel565(COLORREF c) {

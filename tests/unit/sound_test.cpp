@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "app/game_flow.h"
 #include "audio/sound.h"
 #include "game_fixture.h"
+#include "support/game_files.h"
 #include "platform/backend.h"
 #include "core/program.h"
 
@@ -24,17 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void PutLe(Bytes& b, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        b.push_back(std::uint8_t(v >> (8 * i)));
-}
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-Bytes Id(const char* id) { return Bytes(id, id + 4); }
+using namespace files;
 
 Bytes Ramp(std::size_t n) {
     Bytes s;
@@ -43,51 +33,13 @@ Bytes Ramp(std::size_t n) {
     return s;
 }
 
-// A Creative Voice file whose first block, at offset 26, claims blockLength.
-Bytes Voc(std::uint32_t blockLength, const Bytes& samples) {
-    Bytes b(20, 'V');
-    PutLe(b, 26, 2);
-    PutLe(b, 0x1129010A, 4);
-    b.push_back(1);
-    PutLe(b, blockLength, 3);
-    PutLe(b, 0x00A6, 2); // time constant, packing
-    return b + samples;
-}
-
-Bytes Chunk(const char* id, const Bytes& data, std::uint32_t claimed = 0) {
-    Bytes b = Id(id);
-    PutLe(b, claimed ? claimed : std::uint32_t(data.size()), 4);
-    b = b + data;
-    if (data.size() & 1) b.push_back(0);
-    return b;
-}
-
 // A wave format chunk: 16-bit stereo at 22050 Hz, 16 bytes long or 18 with its extra size.
-Bytes Format(std::uint16_t tag, bool withExtraSize) {
-    Bytes f;
-    PutLe(f, tag, 2);
-    PutLe(f, 2, 2);
-    PutLe(f, 22050, 4);
-    PutLe(f, 88200, 4);
-    PutLe(f, 4, 2);
-    PutLe(f, 16, 2);
-    if (withExtraSize) PutLe(f, 0, 2);
-    return Chunk("fmt ", f);
-}
-
-Bytes Wave(const Bytes& chunks) {
-    Bytes b = Id("RIFF");
-    PutLe(b, std::uint32_t(4 + chunks.size()), 4);
-    return b + Id("WAVE") + chunks;
+Bytes Stereo16(std::uint16_t tag, bool withExtraSize) {
+    return Chunk("fmt ", Format(tag, 2, 22050, 16, withExtraSize));
 }
 
 class SoundTest : public ScratchFolderTest {
   protected:
-    void Write(const std::string& name, const Bytes& bytes) {
-        std::ofstream(dir / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-
     void StartSound() {
         OpenWindow();
         ASSERT_EQ(InitSound(), 1);
@@ -171,15 +123,15 @@ TEST_F(SoundTest, EachFileTakesTheNextSlotWhetherItLoadsOrNot) {
         {"short.voc", Bytes(20, 'V'), false},
         {"oversized.voc", Voc(302, samples), false}, // grown to 16 MiB and a byte below
         {"missing.voc", {}, false},
-        {"plain.wav", Wave(Format(1, true) + Chunk("data", samples)), true},
+        {"plain.wav", Wave(Stereo16(1, true) + Chunk("data", samples)), true},
         // A 16-byte format: the 18-byte read takes two bytes of the data chunk's header along.
-        {"short-format.wav", Wave(Format(1, false) + Chunk("data", samples)), true},
-        {"adpcm.wav", Wave(Format(2, true) + Chunk("data", samples)), false},
-        {"no-data.wav", Wave(Format(1, true)), false},
+        {"short-format.wav", Wave(Stereo16(1, false) + Chunk("data", samples)), true},
+        {"adpcm.wav", Wave(Stereo16(2, true) + Chunk("data", samples)), false},
+        {"no-data.wav", Wave(Stereo16(1, true)), false},
         {"not-riff.wav", Voc(302, samples), false},
         {"missing.wav", {}, false},
         // A data chunk that claims more than the file holds gives what the file holds.
-        {"cut.wav", Wave(Format(1, true) + Chunk("data", samples, 1u << 30)), true},
+        {"cut.wav", Wave(Stereo16(1, true) + Chunk("data", samples, 1u << 30)), true},
     };
     for (const auto& f : files)
         if (!f.bytes.empty()) Write(f.name, f.bytes);

@@ -7,6 +7,8 @@ Everything here is integer arithmetic or IEEE-exact float operations
 import struct
 import zlib
 
+from xorshift import XorShift32
+
 
 class Canvas:
     def __init__(self, width, height, fill=(0, 0, 0)):
@@ -93,23 +95,12 @@ def write_png(path, canvas):
     return path
 
 
-class Rng:
-    """A small 32-bit xorshift generator; Python's own random module is
-    avoided so a change of interpreter cannot change the pictures."""
+class Rng(XorShift32):
+    """The pictures' generator: Python's own random module is avoided so a
+    change of interpreter cannot change the pictures."""
 
     def __init__(self, seed):
-        self.state = (seed * 2654435761 + 0x9E3779B9) & 0xFFFFFFFF or 1
-
-    def next(self):
-        x = self.state
-        x ^= (x << 13) & 0xFFFFFFFF
-        x ^= x >> 17
-        x ^= (x << 5) & 0xFFFFFFFF
-        self.state = x
-        return x
-
-    def below(self, n):
-        return self.next() % n
+        super().__init__((seed * 2654435761 + 0x9E3779B9) & 0xFFFFFFFF or 1)
 
     def between(self, lo, hi):
         """Integer in [lo, hi]."""

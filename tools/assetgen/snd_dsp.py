@@ -10,6 +10,8 @@ multiplication instead of exp().
 
 from decimal import Decimal, getcontext
 
+from xorshift import XorShift32
+
 TABLE_BITS = 12
 TABLE_SIZE = 1 << TABLE_BITS
 
@@ -51,26 +53,15 @@ def sine(phase):
     return a + (b - a) * frac
 
 
-class Rng:
-    """xorshift32: our own generator, so no library version can change the noise."""
+class Rng(XorShift32):
+    """The sounds' generator, seeded as the noise always was."""
 
     def __init__(self, seed):
-        self.state = (seed & 0xFFFFFFFF) or 0x9E3779B9
-
-    def next_u32(self):
-        x = self.state
-        x ^= (x << 13) & 0xFFFFFFFF
-        x ^= x >> 17
-        x ^= (x << 5) & 0xFFFFFFFF
-        self.state = x
-        return x
+        super().__init__((seed & 0xFFFFFFFF) or 0x9E3779B9)
 
     def uniform(self):
         """Float in [-1, 1)."""
-        return self.next_u32() / 2147483648.0 - 1.0
-
-    def below(self, n):
-        return self.next_u32() % n
+        return self.next() / 2147483648.0 - 1.0
 
 
 def decay_factor(tau_samples):

@@ -148,31 +148,18 @@ def render_indices():
     for x in range(24, WIDTH - 24):
         put(x, rule_y, RULE if 40 <= x < WIDTH - 40 else MAGENTA_DARK)
 
-    # Subtitle, magenta, at twice the font size with a dark shadow.
-    sub = font.text_mask(SUBTITLE, scale=2, spacing=1)
-    sx = (WIDTH - len(sub[0])) // 2
-    sy = rule_y + 6
-    for y, row in enumerate(sub):
-        for x, on in enumerate(row):
-            if on:
-                put(sx + x + 1, sy + y + 1, MAGENTA_DARK)
-    for y, row in enumerate(sub):
-        for x, on in enumerate(row):
-            if on:
-                put(sx + x, sy + y, MAGENTA)
+    def shadowed_line(text, top, colour, shadow):
+        """A centred line at twice the font size over its shadow, a pixel down and right."""
+        mask = font.text_mask(text, scale=2, spacing=1)
+        left = (WIDTH - len(mask[0])) // 2
+        for dx, idx in ((1, shadow), (0, colour)):
+            for y, row in enumerate(mask):
+                for x, on in enumerate(row):
+                    if on:
+                        put(left + x + dx, top + y + dx, idx)
 
-    # Version line, cyan, at the bottom.
-    ver = font.text_mask(VERSION, scale=2, spacing=1)
-    vx = (WIDTH - len(ver[0])) // 2
-    vy = HEIGHT - 6 - 7 * 2
-    for y, row in enumerate(ver):
-        for x, on in enumerate(row):
-            if on:
-                put(vx + x + 1, vy + y + 1, CYAN_DARK)
-    for y, row in enumerate(ver):
-        for x, on in enumerate(row):
-            if on:
-                put(vx + x, vy + y, CYAN)
+    shadowed_line(SUBTITLE, rule_y + 6, MAGENTA, MAGENTA_DARK)  # the subtitle
+    shadowed_line(VERSION, HEIGHT - 6 - 7 * 2, CYAN, CYAN_DARK)  # the version, at the bottom
     return img
 
 

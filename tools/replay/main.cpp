@@ -17,7 +17,7 @@
 #include "data_folder.h"
 #include "platform/test/test_platform.h"
 #include "bot.h"
-#include "replay_state.h"
+#include "replay_json.h"
 
 namespace {
 
@@ -261,7 +261,7 @@ int main(int argc, char** argv) {
     }
     if (!logPath.empty()) {
         std::ofstream log(logPath, std::ios::binary);
-        log << TestEventsAsJsonLines();
+        log << EventsJsonLines(TestEvents());
         log.close();
         if (!log) {
             std::fprintf(stderr, "skirmo-replay: cannot write %s\n", logPath.c_str());

@@ -190,6 +190,7 @@ void BackendUnlockSound() {
     if (Device) SDL_UnlockAudioDevice(Device);
 }
 
-bool BackendNamesSoundBuffers() { return false; }
+void BackendGameFileRead(const char*, const std::vector<std::uint8_t>*) {}
+void BackendSoundWritten(const SoundBufferData&) {}
 void BackendSoundPlayed(const SoundBufferData&) {}
 void BackendSoundStopped(const SoundBufferData&) {}

@@ -42,8 +42,8 @@ void ScreenRepaintIfExposed();
 // before there is one), until it is taken away with null.
 void ScreenShowBox(const std::uint32_t* pixels, int width, int height);
 // The game polled the clock, or the keyboard or its messages: show a changed front surface if
-// a refresh has passed; on keyboard and message polls also give the processor back when the
-// game is only waiting.
+// a refresh has passed, and give the processor back when the game is only waiting (on a clock
+// poll not during a wipe, which holds the front surface locked).
 void ScreenOnClockPoll();
 void ScreenOnWaitingPoll();
 

@@ -6,7 +6,10 @@
 #include <csignal>
 #include <cstdio>
 
+#include <unistd.h>
+
 #include "../backend.h"
+#include "../fonts.h"
 #include "../input.h"
 #include "../signals.h"
 #include "../timer.h"
@@ -74,15 +77,6 @@ HWND TestOpenWindow(int width, int height, WNDPROC procedure) {
 }
 
 std::int64_t TestSecondsToNs(double s) { return std::int64_t(std::llround(s * 1e9)); }
-
-void ResetSharedPlatform() {
-    ResetDisplayObjects();
-    ResetSoundService();
-    ClearMessages();
-    ResetMci();
-    ForgetOpenGameFiles();
-    ForgetEndSignals();
-}
 
 void TestPlatformStart(const TestOptions& options) {
     // A window left over from the last run goes without its clean-up: that run is over. The
@@ -238,6 +232,13 @@ bool BackendFailDisplayStep(DisplayStep step, int index) {
     return false;
 }
 
+// Always the same file, so that the pictures of every run are those of the references.
+std::string FindFontFile(bool bold) {
+    std::string path = bold ? "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+                            : "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    return access(path.c_str(), R_OK) == 0 ? path : std::string();
+}
+
 bool BackendPixelFormat555() { return TheRun.options.pixelFormat555; }
 int BackendPitchPadding() { return TheRun.options.pitchPadding; }
 bool BackendSetDisplayMode(int, int) { return true; }
@@ -311,60 +312,4 @@ bool TestWriteScreen(const std::string& path) {
     if (!f) return false;
     bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
     return std::fclose(f) == 0 && ok;
-}
-
-// --- the record as JSON lines ---
-
-std::string JsonEscape(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c >= 0x7F) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += char(c);
-            }
-        }
-    }
-    return out;
-}
-
-std::string TestEventsAsJsonLines() {
-    std::string out;
-    char t[32];
-    for (const TestEvent& e : TheRun.events) {
-        std::snprintf(t, sizeof t, "%.6f", double(e.timeNs) / 1e9);
-        out += "{\"t\":" + std::string(t) + ",\"event\":\"" + e.kind + "\"";
-        if (e.kind == "message_box")
-            out += ",\"caption\":\"" + JsonEscape(e.caption) + "\",\"text\":\"" +
-                   JsonEscape(e.text) + "\"";
-        else if (e.kind == "mci")
-            out += ",\"command\":\"" + JsonEscape(e.command) + "\",\"result\":\"" +
-                   JsonEscape(e.result) + "\"";
-        else if (e.kind == "sound")
-            out += ",\"op\":\"" + e.op + "\",\"file\":\"" + JsonEscape(e.file) +
-                   "\",\"frequency\":" + std::to_string(e.frequency) +
-                   ",\"volume\":" + std::to_string(e.volume);
-        else if (e.kind == "quit")
-            out += ",\"code\":" + std::to_string(e.code);
-        else if (e.kind == "end")
-            out += ",\"why\":\"" + JsonEscape(e.text) + "\"";
-        out += "}\n";
-    }
-    return out;
 }

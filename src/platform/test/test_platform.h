@@ -134,6 +134,3 @@ void TestLoseSurfaces();
 int TestLiveSurfaces();
 // Lets virtual time pass, as if the game had been busy for that long.
 void TestSleep(double seconds);
-// The events as JSON lines ({"t":..., "event":..., ...}).
-std::string TestEventsAsJsonLines();
-std::string JsonEscape(const std::string& text);

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../messages.h"
@@ -33,6 +35,10 @@ struct TestRun {
     bool tracing = false;
     std::vector<std::string> calls;
     std::function<void(const std::string&)> callHook;
+    // The last few game files read whole, newest last, and the file each sound's samples were
+    // found in (audio_test.cpp).
+    std::deque<std::pair<std::string, std::vector<std::uint8_t>>> recentFiles;
+    std::map<std::vector<std::uint8_t>, std::string> soundFiles;
 };
 
 TestRun& Run();

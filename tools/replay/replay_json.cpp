@@ -1,8 +1,8 @@
-// replay_state.cpp -- the game's state at one moment, as JSON
+// replay_json.cpp -- the game's state at one moment, and the recorded events, as JSON
 //
-// The fields are the game's own globals under their own names, so that a replay can be checked
-// against any of them.
-#include "replay_state.h"
+// A state's fields are the game's own globals under their own names, so that a replay can be
+// checked against any of them.
+#include "replay_json.h"
 
 #include <cmath>
 #include <cstdio>
@@ -26,13 +26,38 @@ std::string Number(double v) {
     return buf;
 }
 
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        const char* named = c == '"'    ? "\\\""
+                            : c == '\\' ? "\\\\"
+                            : c == '\n' ? "\\n"
+                            : c == '\t' ? "\\t"
+                                        : nullptr;
+        if (named) {
+            out += named;
+        } else if (c < 0x20 || c >= 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
 class JsonObject {
   public:
+    // A value written as JSON already: a number, an object, an array.
     JsonObject& Field(const char* name, const std::string& value) {
         text_ += text_.size() > 1 ? ",\"" : "\"";
         text_ += name;
         text_ += "\":" + value;
         return *this;
+    }
+    JsonObject& Text(const char* name, const std::string& text) {
+        return Field(name, "\"" + Escaped(text) + "\"");
     }
     JsonObject& Field(const char* name, double value) { return Field(name, Number(value)); }
     JsonObject& Field(const char* name, std::int32_t value) {
@@ -112,4 +137,29 @@ std::string GameStateJson(double timeSeconds, std::int64_t frame) {
                .Field("clouds", JsonArray(clouds))
                .Close() +
            "\n";
+}
+
+std::string EventsJsonLines(const std::vector<TestEvent>& events) {
+    std::string out;
+    for (const TestEvent& e : events) {
+        char t[32];
+        std::snprintf(t, sizeof t, "%.6f", double(e.timeNs) / 1e9);
+        JsonObject line;
+        line.Field("t", t).Text("event", e.kind);
+        if (e.kind == "message_box")
+            line.Text("caption", e.caption).Text("text", e.text);
+        else if (e.kind == "mci")
+            line.Text("command", e.command).Text("result", e.result);
+        else if (e.kind == "sound")
+            line.Text("op", e.op)
+                .Text("file", e.file)
+                .Field("frequency", std::to_string(e.frequency))
+                .Field("volume", std::to_string(e.volume));
+        else if (e.kind == "quit")
+            line.Field("code", e.code);
+        else if (e.kind == "end")
+            line.Text("why", e.text);
+        out += line.Close() + "\n";
+    }
+    return out;
 }

@@ -1,0 +1,12 @@
+// reset.cpp -- everything the shared platform code holds, put back as at the program's start
+#include "backend.h"
+#include "messages.h"
+#include "signals.h"
+
+void ResetSharedPlatform() {
+    ResetDisplayObjects();
+    ResetSoundService();
+    ClearMessages();
+    ResetMci();
+    ForgetEndSignals();
+}
