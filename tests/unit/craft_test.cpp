@@ -3,11 +3,12 @@
 #include "combat/debris.h"
 
 #include "combat_support.h"
+#include "flight_scene.h"
 
 namespace {
 
 TEST_F(CombatTest, DebrisIsPlottedOnlyWhereItIsOnTheScreen) {
-    LockMemoryFrame(40, 30);
+    flight::Canvas screen(40, 30);
     Craft c{};
     for (int i = 0; i < DebrisCount; ++i) {
         // A line of particles from far left to far right through row 5, and one on each corner.
@@ -21,9 +22,9 @@ TEST_F(CombatTest, DebrisIsPlottedOnlyWhereItIsOnTheScreen) {
     c.DebrisX[3] = 0.0f, c.DebrisY[3] = 25.0f;   // one past the bottom
     DrawDebris(c, 10, 5);
     // Row 5 whole (truncation toward zero puts -0.1 and 0.9 both on column 10), plus two corners.
-    EXPECT_EQ(LitPixels(), 40 + 2);
+    EXPECT_EQ(screen.Written(), 40 + 2);
     for (auto [x, y] : {std::pair{0, 0}, {39, 29}, {0, 5}, {39, 5}})
-        EXPECT_EQ(Pixel(x, y), 0x1234) << x << "," << y;
+        EXPECT_EQ(screen.At(x, y), 0x1234) << x << "," << y;
 }
 
 } // namespace

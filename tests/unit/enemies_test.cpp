@@ -3,6 +3,8 @@
 // that switch between attack and retreat, and when a shot may be fired.
 #include "combat/enemies.h"
 
+#include <cmath>
+
 #include "core/game_clock.h"
 #include "core/random.h"
 #include "combat/shots.h"

@@ -7,6 +7,7 @@
 
 #include "core/game_clock.h"
 #include "combat_support.h"
+#include "flight_scene.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ TEST_F(ShotsTest, OneShotHitsOnlyTheLowerSlotAndPassesThroughCraftOutOfTheFight)
 }
 
 TEST_F(ShotsTest, DrawsAPlusClippedAtTheScreensEdges) {
-    LockMemoryFrame(640, 480);
+    flight::Canvas screen(640, 480);
     const std::uint16_t yellow = PackColor(255, 255, 0, &PixelFormatInfo);
     // The view's left edge is at world x 1000 - 640 = 360, its top at 700 - 480 = 220.
     SpawnShot(ShotByPlayer, 400.7f, 300.2f, 0.0f);
@@ -121,10 +122,10 @@ TEST_F(ShotsTest, DrawsAPlusClippedAtTheScreensEdges) {
     // The view's far corner: three pixels.
     SpawnShot(ShotByPlayer, 999.0f, 699.0f, 0.0f);
     DrawShots(1000, 700);
-    EXPECT_EQ(LitPixels(), 5 + 1 + 3);
+    EXPECT_EQ(screen.Written(), 5 + 1 + 3);
     for (auto [x, y] : {std::pair{40, 80}, {39, 80}, {41, 80}, {40, 79}, {40, 81}, {639, 479}})
-        EXPECT_EQ(Pixel(x, y), yellow) << x << "," << y;
-    EXPECT_EQ(Pixel(0, 180), PackColor(255, 255, 255, &PixelFormatInfo));
+        EXPECT_EQ(screen.At(x, y), yellow) << x << "," << y;
+    EXPECT_EQ(screen.At(0, 180), PackColor(255, 255, 255, &PixelFormatInfo));
 }
 
 } // namespace
