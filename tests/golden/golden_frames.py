@@ -126,8 +126,9 @@ SCENARIOS = [
         (28.5, "thanks"),
     ], PAGES + "13 ESC down\n13.1 ESC up\n19 Y down\n19.1 Y up\n24 SPACE down\n24.1 SPACE up\n"
         "29 SPACE down\n29.1 SPACE up\n", log=True),
-    # A player who never touches the keys is shot down three times; yes starts the game again.
-    Scenario("retry", ["--mode", "640x480"], [(98.5, "retry_prompt")],
+    # A player who never touches the keys is shot down three times; yes erases the question and
+    # starts the game again.
+    Scenario("retry", ["--mode", "640x480"], [(98.5, "retry_prompt"), (99.2, "retry_answered")],
              PAGES + "99 Y down\n99.1 Y up\n", log=True, until=104),
     # Closing the window, or Alt+F4 but not F4 alone, ends the program; with the box ticked
     # nothing is heard.
