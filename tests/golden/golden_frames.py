@@ -71,6 +71,14 @@ def flying_in_company(state):
     return None
 
 
+def enemy_wreck_in_view(state):
+    w, h = state["screenWidth"], state["screenHeight"]
+    if not any(e["State"] == 2 and 0 <= e["ScreenX"] < w and 0 <= e["ScreenY"] < h
+               for e in state["enemies"]):
+        return "no enemy wreck on the screen"
+    return None
+
+
 def exploding_with_flash(state):
     player = state["player"]
     if player["State"] != 2 or player["Countdown"] <= state["FrameRate"]:
@@ -83,7 +91,7 @@ def exploding_with_flash(state):
 # the state taken with it is checked so that it goes on saying it: flight with the landscape, a
 # cloud, the player and enemies in view; the player's explosion while its countdown is still above
 # the frame rate, so the flash is drawn around the wreck: once mid-screen, once cut by the left
-# edge of the screen. The pages fading in are taken part way, as the autopilot leaves them early.
+# edge of the screen; an enemy's wreck whose debris has flown for half a second. The pages fading in are taken part way, as the autopilot leaves them early.
 # The longest run comes first, so that the two run at a time end together.
 SCENARIOS = [
     # With the volley the autopilot wins all five levels (the third and fifth show their own
@@ -91,6 +99,7 @@ SCENARIOS = [
     # The joke keys the word unlocks: F grows the enemies, G shrinks them, J restores them.
     Scenario("won", ["--mode", "640x480", "--bot"], [
         (31.5, "paused_640x480"),
+        (38.0, "enemy_debris_640x480", enemy_wreck_in_view),
         (55.0, "joke_keys_640x480", flying_in_company),
         (55.5, "jokes_undone_640x480", flying_in_company),
         (175.0, "level3_640x480", flying_in_company),
