@@ -1,26 +1,21 @@
 // flight_scene.h -- what the drawing tests share: a screen in plain memory, the display on the
-// test platform with surfaces the test fills itself, craft pictures, and picture comparison
+// test platform with surfaces the test fills itself, and craft pictures
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "core/game_clock.h"
-#include "core/program.h"
 #include "combat/craft.h"
 #include "display/bitmaps.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "game_fixture.h"
-#include "world/clouds.h"
-#include "core/headings.h"
 
 namespace flight {
 
@@ -102,44 +97,5 @@ inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// Compares what the screen shows with a committed picture, bit for bit. With
-// SKIRMO_REBASELINE=1 in the environment the picture is written anew instead (look at it before
-// committing it).
-inline void ExpectScreenMatches(const std::string& name) {
-    const std::string reference = std::string(SKIRMO_DATA_DIR) + "/../tests/unit/reference/" + name;
-    const char* rebaseline = std::getenv("SKIRMO_REBASELINE");
-    if (rebaseline && std::string(rebaseline) == "1") {
-        ASSERT_TRUE(TestWriteScreen(reference));
-        return;
-    }
-    const std::string actual = ::testing::TempDir() + "flight_" + name;
-    ASSERT_TRUE(TestWriteScreen(actual));
-    std::vector<std::uint8_t> want = ReadFileBytes(reference), got = ReadFileBytes(actual);
-    ASSERT_FALSE(want.empty()) << "missing reference picture " << reference;
-    EXPECT_TRUE(want == got) << "the screen differs from " << reference << "; see " << actual;
-    if (want == got) std::remove(actual.c_str());
-}
-
-// The game in flight on the test platform's display, keys from the script: 60 refreshes a
-// second, so each flip ends a 1/60 s frame after the fixed first one of 0.1 s; no wind.
-class FlightTest : public GameTest {
-  protected:
-    void Fly(std::vector<ScriptEvent> script = {}) {
-        TestOptions o;
-        o.script = std::move(script);
-        o.untilSeconds = 60; // a wait that never ends fails the test instead of hanging it
-        Start(o);
-        HalfScreenWidth = 320;
-        HalfScreenHeight = 240;
-        OpenDisplay();
-        ASSERT_EQ(InitGameClock(), 1);
-        BuildHeadingTables();
-        WindTimer = 1 << 30;
-        PlayerCraft.PosX = PlayerCraft.PosY = 1000;
-        PlayerCraft.Speed = 50;
-        AppActive = 1;
-    }
-};
 
 } // namespace flight

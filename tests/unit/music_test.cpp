@@ -1,5 +1,5 @@
-// The music commands the sequencer receives when a piece is missing, fails to play, or there is no
-// sound at all.
+// The music commands the sequencer receives when a piece is missing or fails to play, and on a
+// resume (the golden logs hold every command of whole games, and of one without sound).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,10 +18,9 @@ namespace {
 
 using Commands = std::vector<std::string>;
 
-const std::string Open[6] = {
-    "open DREAMS.MID type sequencer alias jazz",  "open CRAZYTRN.MID type sequencer alias jazz",
-    "open BLACKAN.MID type sequencer alias jazz", "open JUMP1984.MID type sequencer alias jazz",
-    "open BEAUTIF.MID type sequencer alias jazz", "open CAIRO.MID type sequencer alias jazz"};
+const std::string Open[4] = {"open DREAMS.MID type sequencer alias jazz",
+                             "open CRAZYTRN.MID type sequencer alias jazz", "",
+                             "open JUMP1984.MID type sequencer alias jazz"};
 const std::string Play = "play jazz from 0", Stop = "stop jazz", Close = "close jazz";
 
 class MusicTest : public ScratchFolderTest {
@@ -59,8 +58,6 @@ class MusicTest : public ScratchFolderTest {
     }
 };
 
-// The order of the commands through whole games is the music replay test's; here, what the
-// replay runner cannot reach: resuming, failures, and no sound at all.
 TEST_F(MusicTest, ResumingPlaysOnWithoutGoingBackToTheStart) {
     LevelStart(1);
     StopMusic();
@@ -113,22 +110,6 @@ TEST_F(MusicTest, AfterAFailedPlayNothingMoreIsSentForThatPiece) {
     LevelStart(3);
     EXPECT_EQ(Sent(), (Commands{Open[3], Play}));
     EXPECT_TRUE(MusicBoxes().empty()) << "a failed play is silent";
-}
-
-TEST_F(MusicTest, WithoutSoundNoCommandAndNoMessageEvenWithEveryPieceMissing) {
-    for (const char* piece : MusicPieces)
-        fs::remove(piece);
-    SoundEnabled = 0;
-    for (int level = 0; level < 5; ++level)
-        LevelStart(level);
-    CloseMusic();
-    LevelStart(TitleMusicPiece);
-    StopMusic();
-    ResumeMusic();
-    DestroyWindow(MainWindow);
-    EXPECT_EQ(Sent(), Commands{});
-    EXPECT_TRUE(MessageBoxes().empty());
-    EXPECT_EQ(MusicStarted, 0);
 }
 
 } // namespace
