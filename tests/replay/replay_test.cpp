@@ -212,6 +212,9 @@ TEST_F(ReplayTest, AFailingStartUpStepIsReportedWithItsMessageAndStatus) {
          "\"caption\":\"Timer installation error!\",\"text\":\"Please notify "
          "help@velmora.example that Quib the dawdler did a poor job trying to install his timer!\"",
          6},
+        {"surface:1",
+         "\"caption\":\"DD Initialization error\",\"text\":\"Failed to create the PRIMARY surface",
+         5},
         {"window", nullptr, 1},
     };
     for (const auto& c : cases) {
@@ -338,6 +341,9 @@ TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {
     EXPECT_EQ(Replay("--until 0 --script /dev/stdin", "yes '1 UP down' | head -c 20000000"), 2);
     EXPECT_NE(Read("stderr.txt").find("larger than 16 MiB"), std::string::npos);
     EXPECT_EQ(Replay("--pitch-pad 3"), 2);
+    EXPECT_EQ(Replay("--until 0 --fail nothing"), 2);
+    EXPECT_NE(Read("stderr.txt").find("unknown step 'nothing'"), std::string::npos);
+    EXPECT_EQ(Replay("--help"), 0);
     EXPECT_EQ(Replay("--fail surface:24"), 2);
     EXPECT_EQ(Replay("--fail surface:0"), 2);
 }
