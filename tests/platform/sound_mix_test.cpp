@@ -143,10 +143,7 @@ TEST_F(SoundMixTest, VolumeAndPanAreAttenuationsInHundredthsOfADecibel) {
     }
 }
 
-TEST_F(SoundMixTest, OneServiceAtATimeAndReleasingItFreesTheBuffersLeft) {
-    IDirectSound* second = nullptr;
-    EXPECT_EQ(DirectSoundCreate(nullptr, &second, nullptr), DSERR_NODRIVER);
-    EXPECT_EQ(second, nullptr);
+TEST_F(SoundMixTest, ReleasingTheServiceFreesTheBuffersLeft) {
     IDirectSoundBuffer* b = Make(Ramp(10));
     ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
     IDirectSoundBuffer* copy = nullptr;
