@@ -262,6 +262,8 @@ TEST_F(SoundMixTest, BuffersTakeOnlyEightBitMonoPcm) {
     slow.nSamplesPerSec = 50;
     EXPECT_EQ(create(slow, 100, DSBCAPS_STATIC), DSERR_INVALIDPARAM);
     EXPECT_EQ(create(good, 0, DSBCAPS_STATIC), DSERR_INVALIDPARAM);
+    EXPECT_EQ(create(good, 16u << 20, DSBCAPS_STATIC), DS_OK) << "16 MiB, the most a buffer holds";
+    EXPECT_EQ(create(good, (16u << 20) + 1, DSBCAPS_STATIC), DSERR_INVALIDPARAM);
     EXPECT_EQ(create(good, 100, DSBCAPS_LOCHARDWARE | DSBCAPS_LOCSOFTWARE), DSERR_INVALIDPARAM);
     EXPECT_EQ(sound->CreateSoundBuffer(nullptr, nullptr, nullptr), DSERR_INVALIDPARAM);
 }
