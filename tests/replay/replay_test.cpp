@@ -343,7 +343,8 @@ TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {
     EXPECT_EQ(Replay("--pitch-pad 3"), 2);
     EXPECT_EQ(Replay("--until 0 --fail nothing"), 2);
     EXPECT_NE(Read("stderr.txt").find("unknown step 'nothing'"), std::string::npos);
-    EXPECT_EQ(Replay("--help"), 0);
+    EXPECT_EQ(Replay("--help >" + Path("usage.txt")), 0);
+    EXPECT_EQ(Read("usage.txt").rfind("usage: skirmo-replay [--data DIR]", 0), 0u);
     EXPECT_EQ(Replay("--fail surface:24"), 2);
     EXPECT_EQ(Replay("--fail surface:0"), 2);
 }
