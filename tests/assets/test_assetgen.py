@@ -32,16 +32,6 @@ class EntryPointTest(unittest.TestCase):
             n = assetgen.compare(self.fresh, other, self.made)
         return n, out.getvalue()
 
-    def test_writes_the_layout_the_game_and_build_expect(self):
-        names = {str(p) for p in self.made}
-        for n in ("data/world.dat", "data/TILE1.bmp", "data/TILE20.bmp",
-                  "data/PLAY1.bmp", "data/third3.bmp", "data/numleft.bmp",
-                  "data/CLOUD.bmp", "data/flashtmp.bmp",
-                  "src/app/startup_title.bmp", "docs/contact-sheet.png"):
-            self.assertIn(n, names)
-            self.assertTrue((self.fresh / n).is_file(), n)
-        self.assertEqual(len(names), len(self.made), "a path twice")
-
     def test_compare_passes_a_copy_and_reports_changed_missing_and_stray_files(self):
         other = pathlib.Path(self.tmp.name) / "other"
         shutil.copytree(self.fresh, other)

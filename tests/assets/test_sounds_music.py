@@ -267,49 +267,6 @@ class MusicTest(unittest.TestCase):
         seconds = seconds_at(song["tracks"], song["division"], last_tick(song["tracks"]))
         self.assertTrue(60 <= seconds <= 240, "title piece lasts %.1f s" % seconds)
 
-    # Sounding ranges of the instruments the pieces use, by General MIDI
-    # program: what the real instrument plays, kept here apart from the
-    # generator's own table.
-    RANGES = {4: (28, 100), 7: (29, 88), 8: (60, 108), 18: (36, 96), 27: (40, 88), 29: (40, 88),
-              30: (40, 88), 33: (28, 67), 34: (28, 67), 38: (24, 72), 39: (24, 72), 42: (36, 81),
-              43: (28, 60), 46: (24, 103), 47: (36, 57), 48: (28, 103), 49: (28, 103), 50: (28, 103),
-              52: (40, 81), 56: (54, 84), 60: (41, 77), 61: (40, 84), 68: (58, 91), 71: (50, 94),
-              73: (60, 96), 80: (36, 96), 81: (36, 96), 89: (36, 96)}
-
-    def test_every_part_stays_in_its_instruments_range(self):
-        for name, song in self.songs.items():
-            programs = {f[0]: f[1] for events in song["tracks"] for _, kind, f in events if kind == "program"}
-            with self.subTest(file=name):
-                outside = sorted({(ch, pitch) for ch, pitch, _, _ in paired_notes(song["tracks"])
-                                  if ch != 9 and not self.RANGES[programs[ch]][0] <= pitch <= self.RANGES[programs[ch]][1]})
-                self.assertEqual(outside, [], "(channel, pitch) outside the instrument's range")
-
-    def test_no_stretch_of_four_or_eight_bars_is_played_twice_in_a_row(self):
-        for name, song in self.songs.items():
-            bar = 4 * song["division"]
-            q = song["division"] // 4  # to a sixteenth: the looseness of a few ticks is no difference
-            bars = {}
-            for ch, pitch, start, end in paired_notes(song["tracks"]):
-                bars.setdefault(start // bar, set()).add((ch, pitch, round(start % bar / q), round((end - start) / q)))
-            seq = [frozenset(bars.get(i, ())) for i in range(max(bars) + 1)]
-            with self.subTest(file=name):
-                twice = [(i + 1, n) for n in (4, 8) for i in range(len(seq) - 2 * n + 1)
-                         if seq[i:i + n] == seq[i + n:i + 2 * n]]
-                self.assertEqual(twice, [], "(first bar, length) of stretches played again at once")
-
-    def test_the_band_stops_somewhere(self):
-        # planned rests: sixteenths inside the piece where no pitched note sounds
-        for name, song in self.songs.items():
-            notes = [n for n in paired_notes(song["tracks"]) if n[0] != 9]
-            step = song["division"] // 4
-            first, last = min(n[2] for n in notes), max(n[3] for n in notes)
-            covered = bytearray((last - first) // step + 1)
-            for _, _, start, end in notes:
-                for i in range(-(-(start - first) // step), -(-(end - first) // step)):
-                    covered[i] = 1
-            with self.subTest(file=name):
-                self.assertGreaterEqual(covered[:(last - first) // step].count(0), 16)
-
     def test_levels_rise_in_tempo(self):
         def opening_tempo(song):
             return min((tick, int.from_bytes(f[1], "big")) for events in song["tracks"]
@@ -319,33 +276,6 @@ class MusicTest(unittest.TestCase):
         # microseconds per quarter: smaller is faster
         self.assertEqual(tempos, sorted(tempos, reverse=True))
         self.assertEqual(len(set(tempos)), len(tempos))
-
-
-class GeneratorTest(unittest.TestCase):
-    def test_a_note_held_into_a_new_chord_is_a_suspension_or_is_struck_again(self):
-        import mus_engine as E
-
-        key = E.Key(60, "ionian")
-        sec = E.Section(0, 2, ["I", "IV"], key, 0.5)  # C major, then F major
-        bar = E.BAR
-        # G held a beat into the F chord, then stepping down to F: prepared, resolved by step, kept
-        held = E.realise_melody(sec, [(5.0, 4, 0), (3.0, 3, 0)], key)
-        self.assertEqual([n[:3] for n in held], [(0, 5 * E.BEAT, 67), (bar + E.BEAT, 3 * E.BEAT, 65)])
-        # E held into the F chord and leaving by leap: it would rub against F, so it stops
-        # at the bar line and the line goes on from the nearest tone of the new chord
-        cut = E.realise_melody(sec, [(5.0, 2, 0), (3.0, 5, 0)], key)
-        self.assertEqual([n[:3] for n in cut], [(0, bar, 64), (bar, E.BEAT, 65), (bar + E.BEAT, 3 * E.BEAT, 69)])
-
-    def test_midi_writer_cuts_overlapping_notes_of_one_pitch(self):
-        from mus_midi import Part, song_bytes
-
-        part = Part("Test", 0, 0, 100)
-        part.add(0, 960, 60, 90)
-        part.add(480, 960, 60, 90)  # struck again while the first still sounds
-        part.add(480, 100, 60, 70)  # and twice at once
-        song = read_midi(song_bytes("t", [(0, 500000)], [part], 2000))
-        notes = sorted(paired_notes(song["tracks"]))
-        self.assertEqual(notes, [(0, 60, 0, 480), (0, 60, 480, 1440)])
 
 
 if __name__ == "__main__":

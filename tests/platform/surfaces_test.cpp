@@ -16,10 +16,14 @@ class SurfaceTest : public ::testing::Test {
     IDirectDrawSurface* primary = nullptr;
     IDirectDrawSurface* back = nullptr;
 
-    void SetUp() override {
+    TestOptions options = [] {
         TestOptions o;
         o.pitchPadding = 12;
-        TestPlatformStart(o);
+        return o;
+    }();
+
+    void SetUp() override {
+        TestPlatformStart(options);
         ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
         ASSERT_EQ(dd->SetCooperativeLevel(reinterpret_cast<HWND>(1), DDSCL_EXCLUSIVE), DD_OK);
         ASSERT_EQ(dd->SetDisplayMode(640, 480, 16), DD_OK);
@@ -145,6 +149,28 @@ TEST_F(SurfaceTest, PixelsThroughADeviceContextRoundTrip) {
     ASSERT_EQ(back->ReleaseDC(dc), DD_OK);
     EXPECT_EQ(At(back, 3, 4), 0xF800);
     EXPECT_EQ(GetPixel(dc, 3, 4), CLR_INVALID) << "a released context draws nowhere";
+}
+
+// Some desktops give 5 bits of green, not 6: colours are packed and read back in that layout.
+class Surface555Test : public SurfaceTest {
+    void SetUp() override {
+        options.pixelFormat555 = true;
+        SurfaceTest::SetUp();
+    }
+};
+
+TEST_F(Surface555Test, PixelsThroughADeviceContextRoundTrip) {
+    HDC dc = nullptr;
+    ASSERT_EQ(back->GetDC(&dc), DD_OK);
+    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(132, 66, 8)};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(SetPixel(dc, i, 0, colours[i]), colours[i]);
+        EXPECT_EQ(GetPixel(dc, i, 0), colours[i]) << i;
+    }
+    ASSERT_EQ(back->ReleaseDC(dc), DD_OK);
+    EXPECT_EQ(At(back, 0, 0), 0x7C00);
+    EXPECT_EQ(At(back, 1, 0), 0x03E0);
+    EXPECT_EQ(At(back, 2, 0), 0x001F);
 }
 
 TEST_F(SurfaceTest, OnlyOneDisplayObjectAtATimeAndOnlySixteenBitModes) {

@@ -73,7 +73,8 @@ TEST(VirtualClock, ScriptedEventsAndAPlayerBesideTheScript) {
     TestOptions o;
     std::string error;
     ASSERT_TRUE(
-        ParseScript("0.010 SPACE down\n0.020 SPACE up\n0.030 focus lost\n", o.script, error));
+        ParseScript("0.010 SPACE down\n0.020 SPACE up\n0.030 focus lost\n0.031 focus gained\n",
+                    o.script, error));
     TestPlatformStart(o);
     std::vector<std::int64_t> polls;
     TestSetKeyboardHook([&](std::int64_t now) {
@@ -103,6 +104,10 @@ TEST(VirtualClock, ScriptedEventsAndAPlayerBesideTheScript) {
     EXPECT_EQ(msg.message, WM_ACTIVATEAPP);
     EXPECT_EQ(msg.wParam, 0u);
     EXPECT_FALSE(held(VK_LEFT)) << "losing the focus lets go of the player's keys too";
+    TestSleep(0.002);
+    ASSERT_EQ(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), 1);
+    EXPECT_EQ(msg.message, WM_ACTIVATEAPP);
+    EXPECT_EQ(msg.wParam, 1u) << "the desktop says 1 for gained, whatever the game tests";
     TestPlatformStart({});
     TestSetKey(VK_UP, true);
     EXPECT_TRUE(held(VK_UP));

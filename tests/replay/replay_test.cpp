@@ -220,6 +220,9 @@ TEST_F(ReplayTest, AFailingStartUpStepIsReportedWithItsMessageAndStatus) {
          "\"caption\":\"Timer installation error!\",\"text\":\"Please notify "
          "help@velmora.example that Quib the dawdler did a poor job trying to install his timer!\"",
          6},
+        {"surface:1",
+         "\"caption\":\"DD Initialization error\",\"text\":\"Failed to create the PRIMARY surface",
+         5},
         {"window", nullptr, 1},
     };
     for (const auto& c : cases) {
@@ -346,24 +349,30 @@ TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {
     EXPECT_EQ(Replay("--until 0 --script /dev/stdin", "yes '1 UP down' | head -c 20000000"), 2);
     EXPECT_NE(Read("stderr.txt").find("larger than 16 MiB"), std::string::npos);
     EXPECT_EQ(Replay("--pitch-pad 3"), 2);
+    EXPECT_EQ(Replay("--until 0 --fail nothing"), 2);
+    EXPECT_NE(Read("stderr.txt").find("unknown step 'nothing'"), std::string::npos);
+    EXPECT_EQ(Replay("--help >" + Path("usage.txt")), 0);
+    EXPECT_EQ(Read("usage.txt").rfind("usage: skirmo-replay [--data DIR]", 0), 0u);
     EXPECT_EQ(Replay("--fail surface:24"), 2);
     EXPECT_EQ(Replay("--fail surface:0"), 2);
 }
 
 TEST_F(ReplayTest, TwoOutputsInOneFileAreRefused) {
-    // The same file, also when named through a link to its folder or with a detour.
+    // The same file, also when named through a link to its folder or with a detour, for each
+    // pair of kinds of output.
     fs::create_directory_symlink(dir, dir / "link");
     fs::create_directory(dir / "sub");
-    const std::string a = Path("out"), sameA[] = {a, Path("link/out"), Path("sub/../out")};
-    for (const std::string& other : sameA)
-        for (std::string twice : {"--state-at 1:" + a + " --shot-at 1:" + other,
-                                  "--shot-at 1:" + a + " --shot-at 2:" + other,
-                                  "--state-at 1:" + a + " --log " + other}) {
-            EXPECT_EQ(Replay("--until 2 " + twice), 2) << twice;
-            EXPECT_NE(Read("stderr.txt").find("would both write " + other), std::string::npos)
-                << Read("stderr.txt");
-            EXPECT_FALSE(fs::exists(a)) << twice;
-        }
+    const std::string a = Path("out");
+    const std::pair<std::string, std::string> twice[] = {
+        {Path("out"), "--state-at 1:" + a + " --shot-at 1:"},
+        {Path("link/out"), "--shot-at 1:" + a + " --shot-at 2:"},
+        {Path("sub/../out"), "--state-at 1:" + a + " --log "}};
+    for (const auto& [other, options] : twice) {
+        EXPECT_EQ(Replay("--until 2 " + options + other), 2) << options << other;
+        EXPECT_NE(Read("stderr.txt").find("would both write " + other), std::string::npos)
+            << Read("stderr.txt");
+        EXPECT_FALSE(fs::exists(a)) << options << other;
+    }
     // A file that is there already may have a second name of its own.
     Write("old", "kept");
     fs::create_hard_link(Path("old"), Path("hard"));

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "command_line.h"
@@ -134,6 +136,14 @@ TEST_F(LaunchTest, GameFilesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "tile5.bmp");
     fs::rename(d + "tile5.bmp", d + "Tile5.BMP");
     EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "Tile5.BMP");
+    // Where a folder's times have whole seconds only, another second is still a change.
+    timespec second[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, d.c_str(), second, 0), 0);
+    EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "Tile5.BMP");
+    fs::rename(d + "Tile5.BMP", d + "tile5.bmp");
+    second[0].tv_sec = second[1].tv_sec = 1000000001;
+    ASSERT_EQ(utimensat(AT_FDCWD, d.c_str(), second, 0), 0);
+    EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "tile5.bmp");
     Make("data/TILE5.bmp");
     EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "TILE5.bmp");
     EXPECT_EQ(FindGameFile((d + "TILE5.bm").c_str()), d + "TILE5.bm");

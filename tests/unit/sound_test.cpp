@@ -109,26 +109,33 @@ TEST(VocSamples, TheFirstBlockMustLieWithinTheFile) {
         EXPECT_FALSE(FindVocSamples(b.bytes.data(), b.bytes.size(), offset, count)) << b.what;
     Bytes exact = Voc(12, Ramp(10));
     EXPECT_TRUE(FindVocSamples(exact.data(), exact.size(), offset, count));
+    Bytes none = Voc(2, {});
+    EXPECT_TRUE(FindVocSamples(none.data(), none.size(), offset, count));
+    EXPECT_EQ(count, 0u) << "a block of only its time constant and packing holds no samples";
 }
 
+// Loading reads the samples in 64 KB pieces: these take two, the second short.
 TEST_F(SoundTest, EachFileTakesTheNextSlotWhetherItLoadsOrNot) {
-    Bytes samples = Ramp(300);
+    Bytes samples = Ramp(70000);
+    const std::uint32_t block = 70002;
     const struct {
         const char* name;
         Bytes bytes; // empty: no such file
         bool loads;
     } files[] = {
-        {"ramp.voc", Voc(302, samples), true},
-        {"truncated.voc", Voc(302, Ramp(299)), false},
+        {"ramp.voc", Voc(block, samples), true},
+        {"truncated.voc", Voc(block, Ramp(69999)), false},
         {"short.voc", Bytes(20, 'V'), false},
-        {"oversized.voc", Voc(302, samples), false}, // grown to 16 MiB and a byte below
+        {"oversized.voc", Voc(block, samples), false}, // grown to 16 MiB and a byte below
         {"missing.voc", {}, false},
-        {"plain.wav", Wave(Stereo16(1, true) + Chunk("data", samples)), true},
+        // Nothing of the chunk after the data is taken along.
+        {"plain.wav", Wave(Stereo16(1, true) + Chunk("data", samples) + Chunk("LIST", Ramp(9))),
+         true},
         // A 16-byte format: the 18-byte read takes two bytes of the data chunk's header along.
         {"short-format.wav", Wave(Stereo16(1, false) + Chunk("data", samples)), true},
         {"adpcm.wav", Wave(Stereo16(2, true) + Chunk("data", samples)), false},
         {"no-data.wav", Wave(Stereo16(1, true)), false},
-        {"not-riff.wav", Voc(302, samples), false},
+        {"not-riff.wav", Voc(block, samples), false},
         {"missing.wav", {}, false},
         // A data chunk that claims more than the file holds gives what the file holds.
         {"cut.wav", Wave(Stereo16(1, true) + Chunk("data", samples, 1u << 30)), true},

@@ -246,6 +246,12 @@ TEST_F(StartupTest, AltEnterAltEscapeAndTheTaskListAreSwallowed) {
     EXPECT_EQ(MainWindowProc(window, WM_SYSCOMMAND, SC_TASKLIST, 0), 0);
     EXPECT_FALSE(reached("DefWindowProcA system command " + std::to_string(SC_TASKLIST)));
     EXPECT_EQ(MainWindow, window) << "the game still runs";
+    // Of the window menu's commands only closing ends the game; the low four bits are the
+    // desktop's own.
+    MainWindowProc(window, WM_SYSCOMMAND, 0xF020, 0); // minimise
+    EXPECT_FALSE(reached("PostQuitMessage"));
+    MainWindowProc(window, WM_SYSCOMMAND, SC_CLOSE | 3, 0);
+    EXPECT_TRUE(reached("PostQuitMessage"));
 }
 
 } // namespace
