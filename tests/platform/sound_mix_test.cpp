@@ -153,9 +153,7 @@ TEST_F(SoundMixTest, ReleasingTheServiceFreesTheBuffersLeft) {
     made.clear();
     EXPECT_EQ(SoundBufferCount(), 0);
     EXPECT_EQ(Mix(4, 11025)[2], 0.0f) << "nothing is left to mix";
-    ASSERT_EQ(DirectSoundCreate(nullptr, &sound, nullptr), DS_OK);
-    EXPECT_EQ(sound->SetCooperativeLevel(reinterpret_cast<HWND>(1), DSSCL_NORMAL), DS_OK);
-    EXPECT_EQ(sound->SetCooperativeLevel(nullptr, DSSCL_NORMAL), DSERR_INVALIDPARAM);
+    sound = nullptr;
 }
 
 TEST_F(SoundMixTest, DuplicatePlaysTheSameSamplesOnItsOwn) {
