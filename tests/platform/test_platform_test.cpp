@@ -1,5 +1,5 @@
-// The test platform's own rules: scripted keys and the pad on the virtual clock, the script's lines,
-// and what the recorder names and forgets.
+// The test platform's own rules: scripted keys and the pad on the virtual clock, the script's
+// lines, and what the recorder names and forgets.
 #include <gtest/gtest.h>
 
 #include <algorithm>
