@@ -2,60 +2,40 @@
 // and one alias at a time, and every other command refused.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <climits>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "support/midi_files.h"
+#include "game_fixture.h"
 #include "platform/backend.h"
 #include "platform/mmsystem.h"
 #include "platform/test/test_platform.h"
+#include "support/midi_files.h"
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 namespace {
 
-class MciTest : public ::testing::Test {
+// Commands name files relative to where the game runs, as the game's do: the game's data, and
+// files of the test's own, in a folder of its own.
+class MciTest : public ScratchFolderTest {
   protected:
-    std::string oldDir;
-    fs::path scratch;
-
-    // Commands name files relative to the data folder, as the game's do.
     void SetUp() override {
-        char cwd[PATH_MAX];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        oldDir = cwd;
-        ASSERT_EQ(chdir(SKIRMO_DATA_DIR), 0);
-        TestPlatformStart({});
-        // Named by process too: other builds may run the same test at the same time.
-        scratch = fs::temp_directory_path() /
-                  ("sound_mci_" + std::to_string(getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(scratch);
-    }
-    void TearDown() override {
-        mciSendStringA("close jazz", nullptr, 0, nullptr);
-        fs::remove_all(scratch);
-        ASSERT_EQ(chdir(oldDir.c_str()), 0);
+        ScratchFolderTest::SetUp();
+        for (const auto& f : fs::directory_iterator(SKIRMO_DATA_DIR))
+            fs::create_symlink(f.path(), dir / f.path().filename());
     }
 
     static DWORD Send(const std::string& command) {
         return mciSendStringA(command.c_str(), nullptr, 0, nullptr);
     }
 
-    // A file in the scratch folder, named by a path without spaces.
-    std::string Write(const char* name, const std::string& bytes) {
-        fs::path p = scratch / name;
-        std::ofstream(p, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-        EXPECT_EQ(p.string().find(' '), std::string::npos);
-        return p.string();
+    static std::string Write(const char* name, const std::string& bytes) {
+        std::ofstream(name, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+        return name;
     }
 };
 

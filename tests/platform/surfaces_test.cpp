@@ -1,5 +1,5 @@
-// The surfaces both platforms share: rectangle copies with and without a colour key, flipping,
-// locking rules, and single pixels through a device context.
+// The surfaces both platforms share: rectangle copies with and without a colour key, locking
+// rules, and single pixels through a device context.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -112,14 +112,6 @@ TEST_F(SurfaceTest, ColourKeyLeavesKeyedPixelsOutOnlyWhenAsked) {
     ASSERT_EQ(back->BltFast(10, 10, cloud, nullptr, DDBLTFAST_WAIT), DD_OK);
     EXPECT_EQ(At(back, 10, 10), 0) << "without the flag black is copied too";
     cloud->Release();
-}
-
-TEST_F(SurfaceTest, FlipSwapsTheFrontAndBackPictures) {
-    Fill(back, 1);
-    Fill(primary, 2);
-    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-    EXPECT_EQ(At(primary, 0, 0), 1);
-    EXPECT_EQ(At(back, 0, 0), 2);
 }
 
 TEST_F(SurfaceTest, ALockedOrLostSurfaceRefusesWhatWouldRaceIt) {
