@@ -12,7 +12,6 @@ import tiles  # noqa: E402
 import worldmap  # noqa: E402
 
 DATA = REPO / "data"
-TITLE = REPO / "src" / "app" / "startup_title.bmp"
 
 TILE_FILES = ["TILE%d.bmp" % i for i in range(1, 21)]
 CRAFT_SETS = [("PLAY1.bmp", "PLAY2.bmp", "PLAY3.bmp"),
@@ -57,19 +56,6 @@ class PictureFilesTest(unittest.TestCase):
                 info = load(name)
                 self.assertEqual((info.width, info.height), (w, h))
                 self.assertEqual(info.bits, 24)
-
-    def test_title_picture(self):
-        info = bmp.read_bmp(TITLE)
-        self.assertEqual((info.width, info.height, info.bits),
-                         (240, 120, 8))
-        colours = {c for row in info.pixels for c in row}
-        self.assertEqual(info.pixels[0][0], BLACK)
-        self.assertIn((255, 255, 255), colours)
-        # Some magenta (red and blue high, green low) and some cyan.
-        self.assertTrue(any(r > 200 and b > 200 and g < 100
-                            for r, g, b in colours))
-        self.assertTrue(any(g > 200 and b > 200 and r < 100
-                            for r, g, b in colours))
 
     def test_no_pixel_turns_transparent_in_16_bits(self):
         # Black is the colour key: a tile may hold none, a sprite only exact black, or the
