@@ -101,21 +101,6 @@ class PictureFilesTest(unittest.TestCase):
         self.assertIn(nose[1], (26, 27))
         self.assertEqual(on, {(x, 53 - y) for x, y in on})
 
-    def test_life_icon_cloud_and_flash_shapes(self):
-        icon = lit("numleft.bmp")
-        self.assertGreater(len(icon), 100)
-        self.assertFalse(icon & {(0, 0), (31, 0), (0, 31), (31, 31)})
-        cloud = lit("CLOUD.bmp")
-        self.assertGreater(len(cloud), 64 * 64 // 3)
-        # A hard colour key shows every edge pixel: none may be dark.
-        pixels = load("CLOUD.bmp").pixels
-        self.assertGreaterEqual(min(min(pixels[y][x]) for x, y in cloud), 120)
-        self.assertFalse({y for _, y in cloud} & {0, 63})
-        flash = lit("flashtmp.bmp")
-        self.assertTrue(150 * 150 // 8 < len(flash) < 150 * 150 // 2, len(flash))
-        self.assertIn((75, 75), flash)
-        self.assertNotIn((0, 0), flash)
-
 
 class WorldMapTest(unittest.TestCase):
     @classmethod
