@@ -12,7 +12,6 @@ import tiles  # noqa: E402
 import worldmap  # noqa: E402
 
 DATA = REPO / "data"
-TITLE = REPO / "src" / "app" / "startup_title.bmp"
 
 TILE_FILES = ["TILE%d.bmp" % i for i in range(1, 21)]
 CRAFT_SETS = [("PLAY1.bmp", "PLAY2.bmp", "PLAY3.bmp"),
@@ -58,19 +57,6 @@ class PictureFilesTest(unittest.TestCase):
                 self.assertEqual((info.width, info.height), (w, h))
                 self.assertEqual(info.bits, 24)
 
-    def test_title_picture(self):
-        info = bmp.read_bmp(TITLE)
-        self.assertEqual((info.width, info.height, info.bits),
-                         (240, 120, 8))
-        colours = {c for row in info.pixels for c in row}
-        self.assertEqual(info.pixels[0][0], BLACK)
-        self.assertIn((255, 255, 255), colours)
-        # Some magenta (red and blue high, green low) and some cyan.
-        self.assertTrue(any(r > 200 and b > 200 and g < 100
-                            for r, g, b in colours))
-        self.assertTrue(any(g > 200 and b > 200 and r < 100
-                            for r, g, b in colours))
-
     def test_no_pixel_turns_transparent_in_16_bits(self):
         # Black is the colour key: a tile may hold none, a sprite only exact black, or the
         # pixel would punch a hole on screen.
@@ -114,21 +100,6 @@ class PictureFilesTest(unittest.TestCase):
         self.assertGreater(nose[0], 45)
         self.assertIn(nose[1], (26, 27))
         self.assertEqual(on, {(x, 53 - y) for x, y in on})
-
-    def test_life_icon_cloud_and_flash_shapes(self):
-        icon = lit("numleft.bmp")
-        self.assertGreater(len(icon), 100)
-        self.assertFalse(icon & {(0, 0), (31, 0), (0, 31), (31, 31)})
-        cloud = lit("CLOUD.bmp")
-        self.assertGreater(len(cloud), 64 * 64 // 3)
-        # A hard colour key shows every edge pixel: none may be dark.
-        pixels = load("CLOUD.bmp").pixels
-        self.assertGreaterEqual(min(min(pixels[y][x]) for x, y in cloud), 120)
-        self.assertFalse({y for _, y in cloud} & {0, 63})
-        flash = lit("flashtmp.bmp")
-        self.assertTrue(150 * 150 // 8 < len(flash) < 150 * 150 // 2, len(flash))
-        self.assertIn((75, 75), flash)
-        self.assertNotIn((0, 0), flash)
 
 
 class WorldMapTest(unittest.TestCase):

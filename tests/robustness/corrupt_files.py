@@ -13,7 +13,6 @@ import concurrent.futures
 import json
 import os
 import random
-import re
 import shutil
 import subprocess
 import sys
@@ -38,8 +37,6 @@ def picture_message(name):
     stem = name[: -len(".bmp")]
     where = (", please check the directory skirmo.exe is in, if the file isn't there, "
              "download skirmo.zip again, if it is, contact " + SUPPORT + ", thank you!")
-    if re.fullmatch(r"TILE\d+", stem):
-        return "Bitmap loading error", "couldn't load bitmap " + stem + ".BMP" + where
     if stem == "numleft":
         return "Bitmap loading error", "Couldn't miniature ship bitmap, contact me - " + SUPPORT + ", thanks..."
     if stem == "CLOUD":
