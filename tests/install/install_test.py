@@ -128,6 +128,10 @@ def check_programs(prefix, scratch):
           "a bad option: %d %r %r" % (bad.returncode, bad.stdout, bad.stderr))
     shown = run([skirmo, "--help"], cwd=scratch)
     check(shown.returncode == 0, "skirmo --help ended with %d" % shown.returncode)
+    # What was asked for and went nowhere is a failure a script must see.
+    with open("/dev/full", "w") as full:
+        lost = subprocess.run([str(skirmo), "--version"], cwd=scratch, stdout=full, timeout=60)
+    check(lost.returncode == 1, "skirmo --version into a full disk ended with %d" % lost.returncode)
 
     # The runner, installed beside the game, finds the installed data as the game does (and not
     # a player's own data folders on this machine).

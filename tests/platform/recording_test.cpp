@@ -212,6 +212,17 @@ TEST_F(RecordingTest, OneAnswerChangedIsCaughtWhereItShows) {
     why = PlayBack(aborted);
     EXPECT_EQ(why.rfind("not as recorded: ", 0), 0u) << why;
 
+    // The display's mode refused, written and read again: the game meets the refusal.
+    RecordedGame refused = recorded;
+    for (RecordedEvent& e : refused.events)
+        if (e.kind == RecordedKind::DisplayMode) e.flag = false;
+    std::vector<std::uint8_t> bytes = WriteRecording(refused);
+    RecordedGame reread;
+    std::string error;
+    ASSERT_TRUE(ReadRecording(bytes.data(), bytes.size(), reread, error)) << error;
+    why = PlayBack(reread);
+    EXPECT_EQ(why.rfind("not as recorded: ", 0), 0u) << why;
+
     // Other pictures for the landscape: the same game, another picture.
     for (int i = 2; i <= 20; ++i) {
         std::string tile = "TILE" + std::to_string(i) + ".bmp";
@@ -240,6 +251,15 @@ TEST_F(RecordingTest, AGameEndedByASignalEndsThereAgain) {
     // Only where the recorded game was when the signal came.
     game.events.push_back(RecordedEvent{});
     EXPECT_EQ(PlayBack(game).rfind("not as recorded: ", 0), 0u);
+}
+
+TEST_F(RecordingTest, AFileThatCannotBeWrittenIsRefusedAtTheStart) {
+    for (const char* path : {"no-such-folder/game.rec", "/dev/full"}) {
+        std::string error;
+        EXPECT_FALSE(StartRecording(path, "test", error)) << path;
+        EXPECT_FALSE(error.empty()) << path;
+        EXPECT_FALSE(Recording()) << path;
+    }
 }
 
 TEST_F(RecordingTest, WhatIsNotAWholeRecordingOfThisFormatIsRefused) {
