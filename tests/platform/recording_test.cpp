@@ -253,13 +253,21 @@ TEST_F(RecordingTest, AGameEndedByASignalEndsThereAgain) {
     EXPECT_EQ(PlayBack(game).rfind("not as recorded: ", 0), 0u);
 }
 
-TEST_F(RecordingTest, AFileThatCannotBeWrittenIsRefusedAtTheStart) {
+TEST_F(RecordingTest, ARecordingThatCannotBeMadeIsRefusedAtTheStart) {
     for (const char* path : {"no-such-folder/game.rec", "/dev/full"}) {
         std::string error;
         EXPECT_FALSE(StartRecording(path, "test", error)) << path;
         EXPECT_FALSE(error.empty()) << path;
         EXPECT_FALSE(Recording()) << path;
     }
+    // One game, one recording: a second one asked for meanwhile is refused, the first goes on.
+    std::string error;
+    ASSERT_TRUE(StartRecording("first.rec", "test", error)) << error;
+    EXPECT_FALSE(StartRecording("second.rec", "test", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(Recording());
+    FinishRecording(0);
+    EXPECT_FALSE(std::filesystem::exists("second.rec"));
 }
 
 TEST_F(RecordingTest, WhatIsNotAWholeRecordingOfThisFormatIsRefused) {
