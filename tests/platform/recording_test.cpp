@@ -223,6 +223,15 @@ TEST_F(RecordingTest, OneAnswerChangedIsCaughtWhereItShows) {
     why = PlayBack(reread);
     EXPECT_EQ(why.rfind("not as recorded: ", 0), 0u) << why;
 
+    // A recording never finished, cut in the middle: the game asks for more than it holds.
+    RecordedGame unfinished = recorded;
+    unfinished.ended = false;
+    unfinished.events.resize(unfinished.events.size() / 2);
+    int status = 0;
+    why = PlayBack(unfinished, &status);
+    EXPECT_EQ(why.rfind("recording ran out: ", 0), 0u) << why;
+    EXPECT_EQ(status, 3);
+
     // Other pictures for the landscape: the same game, another picture.
     for (int i = 2; i <= 20; ++i) {
         std::string tile = "TILE" + std::to_string(i) + ".bmp";
