@@ -199,21 +199,6 @@ TEST(DialogUi, AButtonClicksWhenPressedAndReleasedOverIt) {
     EXPECT_TRUE(Is(Click(ui.get(), w - 12, 10, w - 12, 10), IDCANCEL));
 }
 
-// Whoever answers the dialog for the player finds its controls as the player does, and a box
-// ticked ahead leaves the focus on the default button.
-TEST(DialogUi, AnswersFindTheControlsByWhatTheyAreAndTickWithoutTheFocus) {
-    EXPECT_EQ(DialogButtonLabelled(&StartupDialog, "800x600"), Mode800);
-    EXPECT_EQ(DialogButtonLabelled(&StartupDialog, "640x480"), Mode640);
-    EXPECT_EQ(DialogButtonLabelled(&StartupDialog, ""), -1);
-    EXPECT_EQ(DialogButtonLabelled(&StartupDialog, "Check this if you don't have a sound card"), -1)
-        << "a check box is no button";
-    EXPECT_EQ(DialogCheckBox(&StartupDialog), NoSound);
-    UiPtr ui = Create();
-    EXPECT_TRUE(Is(DialogUiClick(ui.get(), NoSound), NoSound));
-    EXPECT_TRUE(DialogUiChecked(ui.get(), NoSound));
-    EXPECT_TRUE(Is(DialogUiKey(ui.get(), DialogKeySpace), Mode640));
-}
-
 TEST(DialogUi, DrawingStaysInsideThePictureFromAnyOrigin) {
     UiPtr ui = Create(StartupDialog, 2);
     ASSERT_TRUE(ui);

@@ -1,5 +1,5 @@
-// The surfaces both platforms share: rectangle copies with and without a colour key, locking
-// rules, and single pixels through a device context.
+// The surfaces both platforms share: rectangle copies, locking rules, and single pixels through
+// a device context.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -93,25 +93,6 @@ TEST_F(SurfaceTest, OpaqueCopiesMoveTheRectangleOrNothing) {
             << c.x << "," << c.y;
     EXPECT_EQ(At(back, 630, 5), 0) << "a refused copy draws nothing at all";
     tile->Release();
-}
-
-TEST_F(SurfaceTest, ColourKeyLeavesKeyedPixelsOutOnlyWhenAsked) {
-    IDirectDrawSurface* cloud = Plain(4, 1);
-    DDSURFACEDESC d{};
-    ASSERT_EQ(cloud->Lock(nullptr, &d, 0, nullptr), DD_OK);
-    std::uint16_t row[4] = {0, 0xFFFF, 0, 0x1234};
-    std::memcpy(d.lpSurface, row, sizeof row);
-    ASSERT_EQ(cloud->Unlock(nullptr), DD_OK);
-    DDCOLORKEY black{0, 0};
-    ASSERT_EQ(cloud->SetColorKey(DDCKEY_SRCBLT, &black), DD_OK);
-    Fill(back, 500);
-    ASSERT_EQ(back->BltFast(10, 10, cloud, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
-    EXPECT_EQ(At(back, 10, 10), 500 + 10 * 64 + 10);
-    EXPECT_EQ(At(back, 11, 10), 0xFFFF);
-    EXPECT_EQ(At(back, 13, 10), 0x1234);
-    ASSERT_EQ(back->BltFast(10, 10, cloud, nullptr, DDBLTFAST_WAIT), DD_OK);
-    EXPECT_EQ(At(back, 10, 10), 0) << "without the flag black is copied too";
-    cloud->Release();
 }
 
 TEST_F(SurfaceTest, ALockedOrLostSurfaceRefusesWhatWouldRaceIt) {

@@ -98,16 +98,6 @@ TEST(ExitStatus, TheReadmeListsEveryStatusAsTheTableSaysIt) {
             << row.Status;
 }
 
-TEST_F(StartupTest, AClockThatFailsItsFirstReadingEndsStartUpWithTheTimerMessage) {
-    TestOptions o;
-    o.failure.step = TestFailure::ClockReading;
-    EXPECT_EQ(RunProgram(o, 5), ExitNoClock);
-    ASSERT_EQ(MessageBoxes().size(), 1u);
-    EXPECT_EQ(MessageBoxes()[0].caption, "Timer installation error!");
-    EXPECT_TRUE(InOrder({"QueryPerformanceFrequency", "QueryPerformanceCounter", "MessageBoxA"}));
-    EXPECT_EQ(TestCallTrace().back(), "MessageBoxA") << "nothing after the message";
-}
-
 TEST_F(StartupTest, ActivationRunsInItsOrder) {
     std::vector<std::pair<std::string, int>> seen; // each call with AppActive at the time
     RunProgram({}, 7.5, std::string(SkipPages) + "6 focus lost\n7 focus gained\n", [&] {
