@@ -146,11 +146,4 @@ TEST_F(Surface555Test, PixelsThroughADeviceContextRoundTrip) {
     EXPECT_EQ(At(back, 2, 0), 0x001F);
 }
 
-TEST_F(SurfaceTest, OnlyOneDisplayObjectAtATimeAndOnlySixteenBitModes) {
-    IDirectDraw* second = nullptr;
-    EXPECT_NE(DirectDrawCreate(nullptr, &second, nullptr), DD_OK);
-    EXPECT_EQ(second, nullptr);
-    EXPECT_NE(dd->SetDisplayMode(640, 480, 32), DD_OK);
-}
-
 } // namespace

@@ -127,19 +127,6 @@ TEST_F(BitmapTest, WithoutATemporarySurfaceNothingIsLoadedAndTheLoopIsAskedToEnd
     EXPECT_EQ(EndingFailure, ExitNoDisplay);
 }
 
-TEST_F(BitmapTest, MatchingAColourLeavesTheProbedPixelAsItWas) {
-    HDC dc = GetSurfaceDC(CloudSurface);
-    SetPixel(dc, 0, 0, RGB(40, 80, 120));
-    ReleaseSurfaceDC(CloudSurface, dc);
-    std::uint16_t before = SurfacePixel(CloudSurface, 0, 0);
-    EXPECT_EQ(MatchSurfaceColour(CloudSurface, RGB(255, 255, 255)), 0xFFFFu);
-    EXPECT_EQ(MatchSurfaceColour(CloudSurface, RGB(0, 0, 0)), 0u);
-    EXPECT_EQ(MatchSurfaceColour(CloudSurface, RGB(255, 0, 0)), 0xF800u);
-    EXPECT_EQ(SurfacePixel(CloudSurface, 0, 0), before);
-    // Without a colour to probe, the pixel as it stands.
-    EXPECT_EQ(MatchSurfaceColour(CloudSurface, CLR_INVALID), before);
-}
-
 TEST_F(BitmapTest, TheWholeBitmapIsCopiedWhenNoSizeIsGiven) {
     WriteBmp("half.bmp", 64, 64, [](int x, int) { return x < 32 ? RGB(0, 255, 0) : 0; });
     HBITMAP bitmap = LoadImageA(nullptr, "half.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);

@@ -168,23 +168,6 @@ TEST_F(StartupTest, TheSoundFlagFollowsClicks) {
     EXPECT_EQ(SoundEnabled, before);
 }
 
-// Coming back restores the lost surfaces; only a change of the flag counts.
-TEST_F(StartupTest, ComingBackRestoresLostSurfacesButARepeatDoesNothing) {
-    OpenDisplay();
-    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 0, 0);
-    EXPECT_EQ(LastActivation, 0);
-    TestLoseSurfaces();
-    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
-    EXPECT_EQ(PrimarySurface->IsLost(), DD_OK);
-    EXPECT_EQ(LastActivation, 1);
-
-    TestLoseSurfaces();
-    AppActive = 0;
-    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
-    EXPECT_EQ(PrimarySurface->IsLost(), DDERR_SURFACELOST);
-    EXPECT_EQ(AppActive, 0);
-}
-
 // Alt+Enter and Alt+Escape, pressed as a player presses them, never reach the desktop's own
 // handling; Alt itself and other system keys do.
 TEST_F(StartupTest, AltEnterAltEscapeAndTheTaskListAreSwallowed) {
