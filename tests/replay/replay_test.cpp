@@ -50,16 +50,6 @@ class ReplayTest : public ::testing::Test {
         std::ofstream(Path(name), std::ios::binary) << text;
     }
 
-    // A data folder holding every file but one.
-    std::string DataWithout(const std::string& missing) {
-        fs::path data = dir / ("without-" + missing);
-        fs::create_directories(data);
-        for (const auto& file : fs::directory_iterator(SKIRMO_DATA_DIR))
-            if (file.path().filename() != missing)
-                fs::create_symlink(file.path(), data / file.path().filename());
-        return data.string();
-    }
-
     // Space held at the start skips the story and keys pages; then the first level's title fades
     // in and out, and the frame steps begin at about 4.1 s.
     static constexpr const char* SkipPages = "0 SPACE down\n0.2 SPACE up\n";
@@ -105,23 +95,6 @@ TEST_F(ReplayTest, PauseAndSwitchingAwayAndTwoRunsWriteTheSameBytes) {
         std::string one = name, two = name;
         one.replace(name.find('#'), 1, "1"), two.replace(name.find('#'), 1, "2");
         EXPECT_EQ(Read(one), Read(two)) << name;
-    }
-}
-
-// The game's own message box is part of the game, not another program: with the title's piece
-// or level 1's missing, the game says so and goes on in front, neither paused nor away.
-TEST_F(ReplayTest, AMessageBoxIsNoSwitchingAway) {
-    Write("keys.txt", "0 SPACE down\n2 SPACE up\n");
-    for (const char* piece : {"CAIRO.MID", "DREAMS.MID"}) {
-        ASSERT_EQ(Replay("--data " + DataWithout(piece) + " --script " + Path("keys.txt") +
-                         " --until 8 --state-at 7:" + Path("s.json") + " --log " +
-                         Path("log.jsonl")),
-                  0)
-            << Read("stderr.txt");
-        EXPECT_NE(Read("log.jsonl").find("MCI music load error"), std::string::npos) << piece;
-        std::string state = Read("s.json");
-        EXPECT_EQ(Field(state, "Paused"), 0) << piece;
-        EXPECT_EQ(Field(state, "AppActive"), 1) << piece;
     }
 }
 
