@@ -133,22 +133,17 @@ TEST(DialogUi, LooksAsItsReferencePictureAtEachScale) {
 // and Space answer OK.
 TEST(DialogUi, AMessageBoxWrapsItsTextWithoutChangingAWord) {
     if (FindFontFile(false).empty()) GTEST_SKIP() << "the text is measured with DejaVu Sans";
-    auto joined = [](const std::vector<std::string>& lines, const char* between) {
-        std::string all;
-        for (const std::string& line : lines)
-            all += (all.empty() ? "" : between) + line;
-        return all;
-    };
+    // The game's own message, its words and width, is in the reference picture.
     UiPtr box(DialogUiCreateMessageBox("MCI music load error", MusicError, 1));
-    std::vector<std::string> lines = DialogUiTextLines(box.get(), MessageBoxTextId);
-    EXPECT_EQ(joined(lines, " "), MusicError);
-    EXPECT_LE(DialogUiWidth(box.get()), 640);
     EXPECT_TRUE(Is(DialogUiKey(box.get(), DialogKeyEnter), IDOK));
     EXPECT_TRUE(Is(DialogUiKey(box.get(), DialogKeySpace), IDOK));
 
     const std::string word(150, 'W');
     box.reset(DialogUiCreateMessageBox("", ("a " + word + " b\n\nc").c_str(), 1));
-    EXPECT_EQ(joined(DialogUiTextLines(box.get(), MessageBoxTextId), "|"), "a|" + word + "|b||c");
+    std::string lines;
+    for (const std::string& line : DialogUiTextLines(box.get(), MessageBoxTextId))
+        lines += "|" + line;
+    EXPECT_EQ(lines, "|a|" + word + "|b||c");
     EXPECT_GT(DialogUiWidth(box.get()), 640);
 }
 

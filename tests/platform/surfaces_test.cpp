@@ -112,18 +112,6 @@ TEST_F(SurfaceTest, ALockedOrLostSurfaceRefusesWhatWouldRaceIt) {
     EXPECT_EQ(back->IsLost(), DD_OK) << "the back buffer comes back with its primary";
 }
 
-TEST_F(SurfaceTest, PixelsThroughADeviceContextRoundTrip) {
-    HDC dc = nullptr;
-    ASSERT_EQ(back->GetDC(&dc), DD_OK);
-    EXPECT_EQ(SetPixel(dc, 3, 4, RGB(255, 0, 0)), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(dc, 3, 4), RGB(255, 0, 0));
-    EXPECT_EQ(SetPixel(dc, 640, 0, RGB(1, 2, 3)), CLR_INVALID) << "outside is refused";
-    EXPECT_EQ(GetPixel(dc, -1, 0), CLR_INVALID);
-    ASSERT_EQ(back->ReleaseDC(dc), DD_OK);
-    EXPECT_EQ(At(back, 3, 4), 0xF800);
-    EXPECT_EQ(GetPixel(dc, 3, 4), CLR_INVALID) << "a released context draws nowhere";
-}
-
 // Some desktops give 5 bits of green, not 6: colours are packed and read back in that layout.
 class Surface555Test : public SurfaceTest {
     void SetUp() override {
