@@ -11,23 +11,15 @@
 #include <sys/wait.h>
 
 #include "core/program.h"
+#include "game_fixture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class ReplayTest : public ::testing::Test {
+// Each test runs in a scratch folder of its own (the runner's relative paths land there).
+class ReplayTest : public ScratchFolderTest {
   protected:
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("skirmo-replay-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string Path(const std::string& name) { return (dir / name).string(); }
 
     // Runs skirmo-replay with these arguments, and what a shell command writes on its standard
