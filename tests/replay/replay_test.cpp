@@ -42,6 +42,15 @@ class ReplayTest : public ScratchFolderTest {
         std::ofstream(Path(name), std::ios::binary) << text;
     }
 
+    // A data folder holding every file but one, made here.
+    std::string DataWithout(const std::string& missing, const fs::path& data) {
+        fs::create_directories(data);
+        for (const auto& file : fs::directory_iterator(SKIRMO_DATA_DIR))
+            if (file.path().filename() != missing)
+                fs::create_symlink(file.path(), data / file.path().filename());
+        return data.string();
+    }
+
     // Space held at the start skips the story and keys pages; then the first level's title fades
     // in and out, and the frame steps begin at about 4.1 s.
     static constexpr const char* SkipPages = "0 SPACE down\n0.2 SPACE up\n";
@@ -87,6 +96,23 @@ TEST_F(ReplayTest, PauseAndSwitchingAwayAndTwoRunsWriteTheSameBytes) {
         std::string one = name, two = name;
         one.replace(name.find('#'), 1, "1"), two.replace(name.find('#'), 1, "2");
         EXPECT_EQ(Read(one), Read(two)) << name;
+    }
+}
+
+// The game's own message box is part of the game, not another program: with the title's piece
+// or level 1's missing, the game says so and goes on in front, neither paused nor away.
+TEST_F(ReplayTest, AMessageBoxIsNoSwitchingAway) {
+    Write("keys.txt", "0 SPACE down\n2 SPACE up\n");
+    for (const char* piece : {"CAIRO.MID", "DREAMS.MID"}) {
+        ASSERT_EQ(Replay("--data " + DataWithout(piece, dir / "without" / piece) + " --script " +
+                         Path("keys.txt") + " --until 8 --state-at 7:" + Path("s.json") +
+                         " --log " + Path("log.jsonl")),
+                  0)
+            << Read("stderr.txt");
+        EXPECT_NE(Read("log.jsonl").find("MCI music load error"), std::string::npos) << piece;
+        std::string state = Read("s.json");
+        EXPECT_EQ(Field(state, "Paused"), 0) << piece;
+        EXPECT_EQ(Field(state, "AppActive"), 1) << piece;
     }
 }
 
@@ -218,10 +244,7 @@ TEST_F(ReplayTest, AStepBegunBeforeTheEndIsFinishedForItsState) {
 // Started elsewhere with the data in the player's data folder, paths are taken from where the
 // command ran, and a file missing there is named with every folder looked in.
 TEST_F(ReplayTest, AFileMissingFromTheDataFoundIsNamedWithEveryFolderLookedIn) {
-    fs::create_directories(dir / "xdg/velmora");
-    for (const fs::directory_entry& file : fs::directory_iterator(SKIRMO_DATA_DIR))
-        if (file.path().filename() != "TILE5.bmp")
-            fs::create_symlink(file.path(), dir / "xdg/velmora" / file.path().filename());
+    DataWithout("TILE5.bmp", dir / "xdg/velmora");
     Write("keys.txt", SkipPages);
     const std::string elsewhere = "cd " + dir.string() + " && XDG_DATA_HOME=" + Path("xdg") +
                                   " XDG_DATA_DIRS=/nowhere " + SKIRMO_REPLAY +
