@@ -1,5 +1,5 @@
 // The effect slots: the two loaders on good and bad files, the slot table that loading builds,
-// playing and stopping, and a device that cannot be opened.
+// playing and stopping, a game without sound, and a device that cannot be opened.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -200,6 +200,27 @@ TEST_F(SoundTest, TriggeringASlotAgainRestartsItAndReleasingFreesEverySlot) {
     EXPECT_EQ(SoundSlots[0].Buffer, nullptr);
     EXPECT_EQ(SoundSlots[1].Buffer, nullptr);
     EXPECT_EQ(PlaySoundSlot(1, 0), 1) << "nothing left to play";
+}
+
+TEST_F(SoundTest, WithoutSoundNothingIsTouchedAndEverythingSucceeds) {
+    TestOptions o;
+    o.failure.step = TestFailure::Sound; // would fail, were the service asked
+    Start(o);
+    Write("ramp.voc", Voc(1002, Ramp(1000)));
+    OpenWindow();
+    SoundEnabled = 0;
+    EXPECT_EQ(InitSound(), 1);
+    EXPECT_EQ(SoundDevice, nullptr);
+    EXPECT_EQ(LoadVocSound("ramp.voc"), 1);
+    EXPECT_EQ(LoadWavSound("terrible.wav", 224), 1);
+    EXPECT_EQ(SoundSlots[0].InUse, 0);
+    EXPECT_EQ(SetSlotFrequency(0, 7000), 1);
+    EXPECT_EQ(SetSlotVolume(0, 80), 1);
+    EXPECT_EQ(StopSoundSlot(0), 1);
+    EXPECT_EQ(PlaySoundSlot(0, 0), 1);
+    EXPECT_EQ(GetSlotStatus(0), 1);
+    EXPECT_EQ(ReleaseSound(), 1);
+    EXPECT_TRUE(TestEvents().empty());
 }
 
 TEST_F(SoundTest, ASoundDeviceThatCannotBeOpenedIsSaidBeforeTheGameEnds) {
