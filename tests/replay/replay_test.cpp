@@ -170,12 +170,15 @@ TEST_F(ReplayTest, AFailingStartUpStepIsReportedWithItsMessageAndStatus) {
          "\"caption\":\"Timer installation error!\",\"text\":\"Please notify "
          "help@velmora.example that Quib the dawdler did a poor job trying to install his timer!\"",
          6, false},
+        {"clock-reading", "\"caption\":\"Timer installation error!\"", 6, false},
         {"surface:1", "\"caption\":\"DD Initialization error\"", 5, true},
         {"sound", "\"caption\":\"Sound initialization error\"", 4, true},
         {"window", nullptr, 1, false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Replay(std::string("--fail ") + c.step + " --log " + Path("log.jsonl")), c.status)
+        EXPECT_EQ(
+            Replay(std::string("--fail ") + c.step + " --until 20 --log " + Path("log.jsonl")),
+            c.status)
             << c.step;
         std::string log = Read("log.jsonl");
         if (c.box)
