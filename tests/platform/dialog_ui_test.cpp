@@ -133,22 +133,17 @@ TEST(DialogUi, LooksAsItsReferencePictureAtEachScale) {
 // and Space answer OK.
 TEST(DialogUi, AMessageBoxWrapsItsTextWithoutChangingAWord) {
     if (FindFontFile(false).empty()) GTEST_SKIP() << "the text is measured with DejaVu Sans";
-    auto joined = [](const std::vector<std::string>& lines, const char* between) {
-        std::string all;
-        for (const std::string& line : lines)
-            all += (all.empty() ? "" : between) + line;
-        return all;
-    };
+    // The game's own message, its words and width, is in the reference picture.
     UiPtr box(DialogUiCreateMessageBox("MCI music load error", MusicError, 1));
-    std::vector<std::string> lines = DialogUiTextLines(box.get(), MessageBoxTextId);
-    EXPECT_EQ(joined(lines, " "), MusicError);
-    EXPECT_LE(DialogUiWidth(box.get()), 640);
     EXPECT_TRUE(Is(DialogUiKey(box.get(), DialogKeyEnter), IDOK));
     EXPECT_TRUE(Is(DialogUiKey(box.get(), DialogKeySpace), IDOK));
 
     const std::string word(150, 'W');
     box.reset(DialogUiCreateMessageBox("", ("a " + word + " b\n\nc").c_str(), 1));
-    EXPECT_EQ(joined(DialogUiTextLines(box.get(), MessageBoxTextId), "|"), "a|" + word + "|b||c");
+    std::string lines;
+    for (const std::string& line : DialogUiTextLines(box.get(), MessageBoxTextId))
+        lines += "|" + line;
+    EXPECT_EQ(lines, "|a|" + word + "|b||c");
     EXPECT_GT(DialogUiWidth(box.get()), 640);
 }
 
@@ -197,21 +192,6 @@ TEST(DialogUi, AButtonClicksWhenPressedAndReleasedOverIt) {
     int w = DialogUiWidth(ui.get());
     EXPECT_FALSE(Click(ui.get(), w - 12, 10, w - 60, 10).command);
     EXPECT_TRUE(Is(Click(ui.get(), w - 12, 10, w - 12, 10), IDCANCEL));
-}
-
-// Whoever answers the dialog for the player finds its controls as the player does, and a box
-// ticked ahead leaves the focus on the default button.
-TEST(DialogUi, AnswersFindTheControlsByWhatTheyAreAndTickWithoutTheFocus) {
-    EXPECT_EQ(DialogButtonLabelled(&StartupDialog, "800x600"), Mode800);
-    EXPECT_EQ(DialogButtonLabelled(&StartupDialog, "640x480"), Mode640);
-    EXPECT_EQ(DialogButtonLabelled(&StartupDialog, ""), -1);
-    EXPECT_EQ(DialogButtonLabelled(&StartupDialog, "Check this if you don't have a sound card"), -1)
-        << "a check box is no button";
-    EXPECT_EQ(DialogCheckBox(&StartupDialog), NoSound);
-    UiPtr ui = Create();
-    EXPECT_TRUE(Is(DialogUiClick(ui.get(), NoSound), NoSound));
-    EXPECT_TRUE(DialogUiChecked(ui.get(), NoSound));
-    EXPECT_TRUE(Is(DialogUiKey(ui.get(), DialogKeySpace), Mode640));
 }
 
 TEST(DialogUi, DrawingStaysInsideThePictureFromAnyOrigin) {

@@ -12,46 +12,6 @@
 
 namespace {
 
-// The lengths of the runs of equal sources in a map, checking that every source from 0 to
-// from-1 appears, in order.
-std::vector<int> Runs(const std::vector<int>& map, int from) {
-    std::vector<int> runs;
-    int expected = 0;
-    for (std::size_t i = 0; i < map.size(); ++i) {
-        if (i > 0 && map[i] == map[i - 1]) {
-            ++runs.back();
-            continue;
-        }
-        EXPECT_EQ(map[i], expected) << "screen pixel " << i;
-        expected = map[i] + 1;
-        runs.push_back(1);
-    }
-    EXPECT_EQ(expected, from) << "every source pixel shows";
-    return runs;
-}
-
-TEST(ProcessorScreen, EnlargingRepeatsEverySourcePixelEvenlyFromTheCentres) {
-    // 640 by 480 on a 1920 by 1080 desktop: 2.25 screen pixels a picture pixel.
-    std::vector<int> runs = Runs(ColumnMap(640, 1440), 640);
-    for (int r : runs)
-        EXPECT_TRUE(r == 2 || r == 3);
-    // Sampled at pixel centres, the picture's first and last columns come out alike (sampled at
-    // their left edges the first would be 3 pixels wide and the last 2).
-    EXPECT_EQ(runs.front(), 2);
-    EXPECT_EQ(runs.back(), 2);
-    runs = Runs(RowMap(480, 1080), 480);
-    int threes = 0;
-    for (int r : runs)
-        threes += r == 3;
-    EXPECT_EQ(threes, 120) << "1080 = 480 * 2 + 120";
-    // A whole-number scale is perfectly even: 480 rows on a 2160-row desktop's 4:3 area of 1920.
-    for (int r : Runs(RowMap(480, 1920), 480))
-        EXPECT_EQ(r, 4);
-    // 800 by 600 at 1080 rows: 1.8 screen rows a picture row.
-    for (int r : Runs(RowMap(600, 1080), 600))
-        EXPECT_TRUE(r == 1 || r == 2);
-}
-
 TEST(ProcessorScreen, ShrinkingDropsSourcePixelsButNeverRunsPastTheEdge) {
     // 800 by 600 on a 640 by 480 desktop.
     std::vector<int> map = ColumnMap(800, 640);

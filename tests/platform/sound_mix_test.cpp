@@ -143,19 +143,6 @@ TEST_F(SoundMixTest, VolumeAndPanAreAttenuationsInHundredthsOfADecibel) {
     }
 }
 
-TEST_F(SoundMixTest, ReleasingTheServiceFreesTheBuffersLeft) {
-    IDirectSoundBuffer* b = Make(Ramp(10));
-    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
-    IDirectSoundBuffer* copy = nullptr;
-    ASSERT_EQ(sound->DuplicateSoundBuffer(b, &copy), DS_OK);
-    EXPECT_EQ(SoundBufferCount(), 2);
-    sound->Release();
-    made.clear();
-    EXPECT_EQ(SoundBufferCount(), 0);
-    EXPECT_EQ(Mix(4, 11025)[2], 0.0f) << "nothing is left to mix";
-    sound = nullptr;
-}
-
 TEST_F(SoundMixTest, DuplicatePlaysTheSameSamplesOnItsOwn) {
     const double half = 0.501187; // -600
     IDirectSoundBuffer* original = Make(Ramp(100));

@@ -1,15 +1,13 @@
 // The test platform's own rules: scripted keys and the pad on the virtual clock, the script's
-// lines, and what the recorder names and forgets.
+// lines, and how the recorder names the sounds and what it does without a sound output.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/ddraw.h"
 #include "platform/dsound.h"
 #include "platform/files.h"
 #include "platform/gamepad.h"
@@ -19,53 +17,6 @@
 #include "platform/window.h"
 
 namespace {
-
-// The script's keys and window events happen at their times; a player beside it (the autopilot's
-// keyboard hook) holds keys on every poll without releasing the script's.
-TEST(VirtualClock, ScriptedEventsAndAPlayerBesideTheScript) {
-    TestOptions o;
-    std::string error;
-    ASSERT_TRUE(
-        ParseScript("0.010 SPACE down\n0.020 SPACE up\n0.030 focus lost\n0.031 focus gained\n",
-                    o.script, error));
-    TestPlatformStart(o);
-    std::vector<std::int64_t> polls;
-    TestSetKeyboardHook([&](std::int64_t now) {
-        polls.push_back(now);
-        // The player holds SPACE from 5 ms to 15 ms and LEFT from 25 ms on.
-        TestSetKey(VK_SPACE, now >= 5000000 && now < 15000000);
-        if (now >= 25000000) TestSetKey(VK_LEFT, true);
-    });
-    auto held = [](int key) { return GetAsyncKeyState(key) < 0; };
-    EXPECT_FALSE(held(VK_SPACE));
-    TestSleep(0.006);
-    EXPECT_TRUE(held(VK_SPACE)) << "the player's own key";
-    TestSleep(0.006);
-    EXPECT_TRUE(held(VK_SPACE)) << "both hold it";
-    TestSleep(0.006);
-    EXPECT_TRUE(held(VK_SPACE)) << "the player let go, the script still holds it";
-    TestSleep(0.008);
-    EXPECT_TRUE(held(VK_LEFT));
-    EXPECT_FALSE(held(VK_SPACE)) << "the script let go at 20 ms";
-    ASSERT_EQ(polls.size(), 6u);
-    EXPECT_EQ(polls[0], 1000) << "the hook sees the clock as the poll moved it";
-    TestSetKeyboardHook(nullptr);
-    MSG msg{};
-    EXPECT_EQ(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), 0);
-    TestSleep(0.010);
-    ASSERT_EQ(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), 1);
-    EXPECT_EQ(msg.message, WM_ACTIVATEAPP);
-    EXPECT_EQ(msg.wParam, 0u);
-    EXPECT_FALSE(held(VK_LEFT)) << "losing the focus lets go of the player's keys too";
-    TestSleep(0.002);
-    ASSERT_EQ(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), 1);
-    EXPECT_EQ(msg.message, WM_ACTIVATEAPP);
-    EXPECT_EQ(msg.wParam, 1u) << "the desktop says 1 for gained, whatever the game tests";
-    TestPlatformStart({});
-    TestSetKey(VK_UP, true);
-    EXPECT_TRUE(held(VK_UP));
-    EXPECT_EQ(polls.size(), 6u) << "a new run forgets the hook";
-}
 
 // A pad holds the keys the game polls: the d-pad and the left stick past half way turn and change
 // speed, A fires, Start pauses, Back asks to quit, and a button press posts its key's message. A
@@ -252,38 +203,6 @@ TEST(Recorder, SoundBuffersAreNamedByTheFileTheirSamplesCameFrom) {
     EXPECT_EQ(heard, (std::vector<std::string>{"play " SKIRMO_DATA_DIR "/boom.voc 11025 0",
                                                "play  11025 0",
                                                "stop " SKIRMO_DATA_DIR "/pickup.voc 10000 -600"}));
-}
-
-// A new run starts from nothing, whatever the last one left behind.
-TEST(Recorder, ANewRunForgetsEverythingTheLastOneHeld) {
-    TestPlatformStart({});
-    IDirectDraw* dd = nullptr;
-    ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
-    dd->SetCooperativeLevel(reinterpret_cast<HWND>(1), DDSCL_EXCLUSIVE);
-    dd->SetDisplayMode(640, 480, 16);
-    DDSURFACEDESC desc{};
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = desc.dwHeight = 32;
-    IDirectDrawSurface* tile = nullptr;
-    ASSERT_EQ(dd->CreateSurface(&desc, &tile, nullptr), DD_OK);
-    IDirectSound* ds = nullptr;
-    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
-    Buffer(ds, 100);
-    PostMessageA(nullptr, WM_CLOSE, 0, 0);
-    PostQuitMessage(3);
-    ASSERT_EQ(mciSendStringA("open " SKIRMO_DATA_DIR "/DREAMS.MID type sequencer alias jazz",
-                             nullptr, 0, nullptr),
-              0u);
-
-    TestPlatformStart({});
-    EXPECT_EQ(TestLiveSurfaces(), 0);
-    EXPECT_EQ(SoundBufferCount(), 0);
-    MSG msg{};
-    EXPECT_EQ(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE), 0) << "no message, no quit";
-    EXPECT_NE(mciSendStringA("play jazz", nullptr, 0, nullptr), 0u) << "the alias is gone";
-    EXPECT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
-    EXPECT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
-    TestPlatformStart({});
 }
 
 TEST(Recorder, NoSoundOutputMeansNoSoundService) {

@@ -32,10 +32,6 @@ void WriteBmp(const fs::path& path, int width, int height,
                  }));
 }
 
-std::uint16_t Pixel565(COLORREF c) {
-    return std::uint16_t((GetRValue(c) >> 3) << 11 | (GetGValue(c) >> 2) << 5 | GetBValue(c) >> 3);
-}
-
 // The game's pictures copied into a scratch folder; a display with the pixel format read.
 class BitmapTest : public ScratchFolderTest {
   protected:
@@ -89,28 +85,6 @@ TEST_F(BitmapTest, EachDamagedPictureIsNamedAndEverythingElseStillLoads) {
     EXPECT_EQ(SurfacePixel(BackBuffer, 5, 5), ground);
 }
 
-TEST_F(BitmapTest, CraftPicturesAreReadBackWithBlackAsZero) {
-    auto colour = [](int x, int y) {
-        if (x < 10) return RGB(0, 0, 0);
-        if (y < 10) return RGB(5, 3, 6); // too dark to differ from black in 16 bits
-        return RGB(x * 4, 255 - y * 4, 128);
-    };
-    WriteBmp("second2.bmp", 54, 54, colour);
-    WriteBmp("PLAY1.bmp", 27, 27,
-             [](int x, int y) { return x < 13 && y < 13 ? RGB(255, 255, 255) : 0; });
-    LoadSpriteImages();
-    EXPECT_TRUE(MessageBoxes().empty());
-    const SpriteImage& enemy = SpriteImageStore.SecondEnemyImages[1];
-    for (int r = 0; r < 54; ++r)
-        for (int c = 0; c < 54; ++c)
-            ASSERT_EQ(enemy.Pixels[r * 54 + c], Pixel565(colour(c, r))) << c << ", " << r;
-    // Asked for at 54 by 54, a 27 by 27 picture comes out doubled both ways.
-    const SpriteImage& player = SpriteImageStore.PlayerImages[0];
-    EXPECT_EQ(player.Pixels[25 * 54 + 25], 0xFFFF);
-    EXPECT_EQ(player.Pixels[25 * 54 + 26], 0);
-    EXPECT_EQ(player.Pixels[26 * 54 + 25], 0);
-}
-
 TEST_F(BitmapTest, WithoutATemporarySurfaceNothingIsLoadedAndTheLoopIsAskedToEnd) {
     ReleaseDisplay();
     LoadSpriteImages();
@@ -125,19 +99,6 @@ TEST_F(BitmapTest, WithoutATemporarySurfaceNothingIsLoadedAndTheLoopIsAskedToEnd
     }
     EXPECT_TRUE(QuitRequested());
     EXPECT_EQ(EndingFailure, ExitNoDisplay);
-}
-
-TEST_F(BitmapTest, MatchingAColourLeavesTheProbedPixelAsItWas) {
-    HDC dc = GetSurfaceDC(CloudSurface);
-    SetPixel(dc, 0, 0, RGB(40, 80, 120));
-    ReleaseSurfaceDC(CloudSurface, dc);
-    std::uint16_t before = SurfacePixel(CloudSurface, 0, 0);
-    EXPECT_EQ(MatchSurfaceColour(CloudSurface, RGB(255, 255, 255)), 0xFFFFu);
-    EXPECT_EQ(MatchSurfaceColour(CloudSurface, RGB(0, 0, 0)), 0u);
-    EXPECT_EQ(MatchSurfaceColour(CloudSurface, RGB(255, 0, 0)), 0xF800u);
-    EXPECT_EQ(SurfacePixel(CloudSurface, 0, 0), before);
-    // Without a colour to probe, the pixel as it stands.
-    EXPECT_EQ(MatchSurfaceColour(CloudSurface, CLR_INVALID), before);
 }
 
 TEST_F(BitmapTest, TheWholeBitmapIsCopiedWhenNoSizeIsGiven) {

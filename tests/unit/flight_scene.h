@@ -6,8 +6,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -91,11 +89,6 @@ inline std::uint16_t SurfacePixel(IDirectDrawSurface* surface, int x, int y) {
         if (px == x && py == y) value = p;
     });
     return value;
-}
-
-inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace flight

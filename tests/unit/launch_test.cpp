@@ -13,6 +13,7 @@
 
 #include "command_line.h"
 #include "data_folder.h"
+#include "game_fixture.h"
 #include "platform/files.h"
 
 namespace fs = std::filesystem;
@@ -21,22 +22,15 @@ namespace {
 
 // A scratch folder, left as the current folder was, and an environment variable set for the
 // test's length.
-class LaunchTest : public ::testing::Test {
+class LaunchTest : public ScratchFolderTest {
   protected:
-    fs::path home = fs::current_path();
-    fs::path dir = fs::temp_directory_path() / ("skirmo-launch-" + std::to_string(::getpid()));
     std::vector<std::pair<std::string, std::string>> saved; // name, value ("\1" when unset)
-    void SetUp() override {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
     void TearDown() override {
-        fs::current_path(home);
-        fs::remove_all(dir);
         for (auto at = saved.rbegin(); at != saved.rend(); ++at)
             at->second == "\1" ? unsetenv(at->first.c_str())
                                : setenv(at->first.c_str(), at->second.c_str(), 1);
         NoteDataFoldersTried({});
+        ScratchFolderTest::TearDown();
     }
     void Env(const std::string& name, const char* value) {
         const char* old = std::getenv(name.c_str());

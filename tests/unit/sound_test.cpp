@@ -1,5 +1,5 @@
 // The effect slots: the two loaders on good and bad files, the slot table that loading builds,
-// playing and stopping, and a game without sound.
+// playing and stopping, a game without sound, and a device that cannot be opened.
 #include <gtest/gtest.h>
 
 #include <cstdint>

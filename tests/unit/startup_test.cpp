@@ -98,16 +98,6 @@ TEST(ExitStatus, TheReadmeListsEveryStatusAsTheTableSaysIt) {
             << row.Status;
 }
 
-TEST_F(StartupTest, AClockThatFailsItsFirstReadingEndsStartUpWithTheTimerMessage) {
-    TestOptions o;
-    o.failure.step = TestFailure::ClockReading;
-    EXPECT_EQ(RunProgram(o, 5), ExitNoClock);
-    ASSERT_EQ(MessageBoxes().size(), 1u);
-    EXPECT_EQ(MessageBoxes()[0].caption, "Timer installation error!");
-    EXPECT_TRUE(InOrder({"QueryPerformanceFrequency", "QueryPerformanceCounter", "MessageBoxA"}));
-    EXPECT_EQ(TestCallTrace().back(), "MessageBoxA") << "nothing after the message";
-}
-
 TEST_F(StartupTest, ActivationRunsInItsOrder) {
     std::vector<std::pair<std::string, int>> seen; // each call with AppActive at the time
     RunProgram({}, 7.5, std::string(SkipPages) + "6 focus lost\n7 focus gained\n", [&] {
@@ -176,23 +166,6 @@ TEST_F(StartupTest, TheSoundFlagFollowsClicks) {
     EXPECT_EQ(SoundEnabled, 1 - before);
     StartupDialogProc(nullptr, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), 0);
     EXPECT_EQ(SoundEnabled, before);
-}
-
-// Coming back restores the lost surfaces; only a change of the flag counts.
-TEST_F(StartupTest, ComingBackRestoresLostSurfacesButARepeatDoesNothing) {
-    OpenDisplay();
-    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 0, 0);
-    EXPECT_EQ(LastActivation, 0);
-    TestLoseSurfaces();
-    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
-    EXPECT_EQ(PrimarySurface->IsLost(), DD_OK);
-    EXPECT_EQ(LastActivation, 1);
-
-    TestLoseSurfaces();
-    AppActive = 0;
-    MainWindowProc(MainWindow, WM_ACTIVATEAPP, 1, 0);
-    EXPECT_EQ(PrimarySurface->IsLost(), DDERR_SURFACELOST);
-    EXPECT_EQ(AppActive, 0);
 }
 
 // Alt+Enter and Alt+Escape, pressed as a player presses them, never reach the desktop's own
