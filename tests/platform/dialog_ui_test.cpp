@@ -216,6 +216,8 @@ TEST(DialogUi, DrawingStaysInsideThePictureFromAnyOrigin) {
 TEST(DialogUi, OddTemplatesMakeWorkingDialogs) {
     EXPECT_FALSE(Create(DialogTemplate{"", 0, 50, nullptr, 0}));
     EXPECT_FALSE(Create(StartupDialog, 0));
+    EXPECT_TRUE(Create(StartupDialog, 8)) << "the largest scale, for the tallest screens";
+    EXPECT_FALSE(Create(StartupDialog, 9));
     // No controls, controls far outside and without texts, a broken title picture.
     const unsigned char garbage[] = {'B', 'M', 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3, 4, 5, 6};
     const DialogControl controls[] = {

@@ -226,6 +226,8 @@ TEST_F(SoundThread, PiecesOpenExactlyWhenTheSynthesizerWouldPlayThem) {
         {"a track without its end", Header(0, 1) + Track("\x00\x90\x3C\x40\x60\x80\x3C\x00"s),
          true},
         {"bytes after the last track", Header(0, 1) + Track(Note) + "zz", true},
+        {"bytes after a track's end inside its chunk",
+         Header(1, 2) + Track(Note + "zz") + Track(Note), true},
         {"a last track longer than the file", Header(0, 1) + "MTrk" + Be32(99) + Note, true},
         {"only an empty system-exclusive event", Header(0, 1) + Track("\x00\xF0\x00"s + EndOfTrack),
          false},

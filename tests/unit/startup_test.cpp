@@ -196,6 +196,7 @@ TEST_F(StartupTest, AltEnterAltEscapeAndTheTaskListAreSwallowed) {
     // Of the window menu's commands only closing ends the game; the low four bits are the
     // desktop's own.
     MainWindowProc(window, WM_SYSCOMMAND, 0xF020, 0); // minimise
+    EXPECT_TRUE(reached("DefWindowProcA system command " + std::to_string(0xF020)));
     EXPECT_FALSE(reached("PostQuitMessage"));
     MainWindowProc(window, WM_SYSCOMMAND, SC_CLOSE | 3, 0);
     EXPECT_TRUE(reached("PostQuitMessage"));
