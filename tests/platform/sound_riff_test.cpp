@@ -121,6 +121,10 @@ TEST_F(RiffTest, ChunkSizesBeyondTheFileStopAtItsEnd) {
     EXPECT_EQ(mmioRead(f, buffer, -1), -1);
     mmioClose(f, 0);
 
+    // A form cut before its type: no wave in it, and nothing read past the file's end.
+    EXPECT_EQ(Load(Write("cut.wav", files::Id("RIFF") + Bytes{4, 0, 0, 0})).riff,
+              UINT(MMIOERR_CHUNKNOTFOUND));
+
     // A chunk after the form's end is not inside it.
     r = Load(
         Write("outside.wav", Wave(Chunk("fmt ", Format(11025, true))) + Chunk("data", Samples(4))));

@@ -50,7 +50,8 @@ TEST_F(BitmapTest, EachDamagedPictureIsNamedAndEverythingElseStillLoads) {
     for (const char* name : {"TILE5.bmp", "numleft.bmp", "CLOUD.bmp", "PLAY3.bmp", "flashtmp.bmp"})
         fs::remove(name);
     WriteBmp("TILE6.bmp", 32, 32, [](int, int) { return RGB(255, 0, 0); });
-    std::ofstream("enem1.bmp", std::ios::binary) << "BM this is not a picture";
+    // 25 bytes: one short of the smallest header, which must not be read past its end.
+    std::ofstream("enem1.bmp", std::ios::binary) << "BM this is not a picture!";
     // A header that claims a picture of a billion pixels.
     std::string huge(60, '\0');
     huge[0] = 'B', huge[1] = 'M', huge[14] = 40;
