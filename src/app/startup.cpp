@@ -175,7 +175,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
     }
     PreviousGameClock = float(ReadGameClock());
 
-    OpenMusic(5);
+    OpenMusic(TitleMusicPiece);
     PlayMusicFromStart();
     ShowTextScreen(StoryScreen);
     ShowTextScreen(KeysScreen);

@@ -157,22 +157,22 @@ HRESULT SetSurfaceColourKey(IDirectDrawSurface* surface, COLORREF colour) {
 void LoadSurfaceBitmaps() {
     // Before the display exists (or after it is gone) there is nothing to fill.
     if (!DisplayObject) return;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < TileKinds; ++i) {
         char fileName[14];
         std::snprintf(fileName, sizeof fileName, "TILE%d.bmp", i + 1);
-        if (LoadPictureOnto(TileSurfaces[i], fileName, 32) != DD_OK) {
+        if (LoadPictureOnto(TileSurfaces[i], fileName, TileSize) != DD_OK) {
             char text[256];
             std::snprintf(text, sizeof text, "couldn't load bitmap TILE%d%s%s, thank you!", i + 1,
                           CheckTheDirectory, SupportAddress);
             ReportBitmapFailure(text);
         }
     }
-    if (LoadPictureOnto(LifeIconSurface, "numleft.bmp", 32) != DD_OK)
+    if (LoadPictureOnto(LifeIconSurface, "numleft.bmp", LifeIconSize) != DD_OK)
         ReportBitmapFailure((std::string("Couldn't miniature ship bitmap, contact me - ") +
                              SupportAddress + ", thanks...")
                                 .c_str());
     SetSurfaceColourKey(LifeIconSurface, RGB(0, 0, 0));
-    if (LoadPictureOnto(CloudSurface, "CLOUD.bmp", 64) != DD_OK)
+    if (LoadPictureOnto(CloudSurface, "CLOUD.bmp", CloudSize) != DD_OK)
         ReportBitmapFailure(
             (CloudBitmapMessage + std::string(SupportAddress) + ", thank you!").c_str());
     SetSurfaceColourKey(CloudSurface, RGB(0, 0, 0));

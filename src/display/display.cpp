@@ -16,7 +16,7 @@
 LPDIRECTDRAW DisplayObject = nullptr;
 LPDIRECTDRAWSURFACE PrimarySurface = nullptr;
 LPDIRECTDRAWSURFACE BackBuffer = nullptr;
-LPDIRECTDRAWSURFACE TileSurfaces[20] = {};
+LPDIRECTDRAWSURFACE TileSurfaces[TileKinds] = {};
 LPDIRECTDRAWSURFACE LifeIconSurface = nullptr;
 LPDIRECTDRAWSURFACE CloudSurface = nullptr;
 DDSURFACEDESC SurfaceDesc{};
@@ -76,8 +76,8 @@ int InitDisplay() {
     if (PrimarySurface->GetAttachedSurface(&caps, &BackBuffer) != DD_OK)
         return Fail("Failed to create the backbuffer, if you would, please let ", ThanksForTrying);
 
-    for (int i = 0; i < 20; ++i) {
-        if (CreatePlainSurface(32, 32, &TileSurfaces[i]) != DD_OK) {
+    for (int i = 0; i < TileKinds; ++i) {
+        if (CreatePlainSurface(TileSize, TileSize, &TileSurfaces[i]) != DD_OK) {
             char before[96];
             std::snprintf(before, sizeof before,
                           "Failed to create surface for texture #%d, please let ", i + 1);
@@ -85,11 +85,11 @@ int InitDisplay() {
                         " know if you recieve this error. Thanks for trying to run this program");
         }
     }
-    if (CreatePlainSurface(32, 32, &LifeIconSurface) != DD_OK)
+    if (CreatePlainSurface(LifeIconSize, LifeIconSize, &LifeIconSurface) != DD_OK)
         return Fail(
             "Couldn't create surface to hold miniature ship image, if you would, please let ",
             ThanksForTrying);
-    if (CreatePlainSurface(64, 64, &CloudSurface) != DD_OK)
+    if (CreatePlainSurface(CloudSize, CloudSize, &CloudSurface) != DD_OK)
         return Fail("Couldn't create surface to hold cloud image, if you would, please let ",
                     ThanksForTrying);
     return 1;

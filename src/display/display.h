@@ -11,7 +11,14 @@
 extern LPDIRECTDRAW DisplayObject;
 extern LPDIRECTDRAWSURFACE PrimarySurface;
 extern LPDIRECTDRAWSURFACE BackBuffer; // goes with PrimarySurface, never released alone
-extern LPDIRECTDRAWSURFACE TileSurfaces[20];
+// The pictures' sizes, in pixels: a landscape tile and the life icon are square, and so is the
+// cloud.
+constexpr int TileKinds = 20; // tile numbers 0 to 19, pictures TILE1.bmp to TILE20.bmp
+constexpr int TileSize = 32;
+constexpr int LifeIconSize = 32;
+constexpr int CloudSize = 64;
+
+extern LPDIRECTDRAWSURFACE TileSurfaces[TileKinds];
 extern LPDIRECTDRAWSURFACE LifeIconSurface;
 extern LPDIRECTDRAWSURFACE CloudSurface;
 // The one surface description every creation and lock fills in.

@@ -17,8 +17,6 @@ static const GlobalsReset Reset(Clouds, WindSpeed, WindTimer);
 
 namespace {
 
-constexpr int CloudSize = 64;
-
 // One axis of a cloud's copy: where it lands and which part of the picture shows, given the
 // cloud's float position and the view's whole-number edges on that axis.
 void ClipCloudAxis(float position, std::int32_t low, std::int32_t high, DWORD& dest,

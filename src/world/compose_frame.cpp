@@ -97,7 +97,7 @@ void ComposeFrame() {
 
 void DrawLives() {
     if (!BackBuffer || !LifeIconSurface) return;
-    RECT source{0, 0, 32, 32};
+    RECT source{0, 0, LifeIconSize, LifeIconSize};
     for (std::int32_t i = 0; i < PlayerLives; ++i) {
         std::int32_t y = ScreenHeight - 100 - 40 * i;
         if (y < 0) break; // no more room above; the copy would be refused anyway

@@ -8,10 +8,9 @@
 #include <cstdint>
 
 #include "core/program.h"
+#include "display/display.h"
 
-constexpr int MapTiles = 64; // per row and per column
-constexpr int TileSize = 32;
-constexpr int TileKinds = 20; // tile numbers 0 to 19, pictures TILE1.bmp to TILE20.bmp
+constexpr int MapTiles = 64; // per row and per column; TileSize and TileKinds are the display's
 
 // 64 rows of 64 tile numbers (0 to 19), row-major.
 extern std::uint8_t WorldMap[MapTiles * MapTiles];
