@@ -14,6 +14,7 @@
 #include "audio/sound.h"
 #include "combat/craft.h"
 #include "combat/enemies.h"
+#include "combat/player.h"
 #include "combat/shots.h"
 #include "display/display.h"
 #include "display/wipes.h"
@@ -22,85 +23,11 @@
 #include "core/headings.h"
 #include "core/keyboard.h"
 
-float PlayerLastShotTime = 0.0f;
-
 namespace {
 
 bool FirstFrame = true;
 
-const GlobalsReset Reset(PlayerLastShotTime, FirstFrame);
-
-constexpr float Acceleration = 50.0f; // units per second, per second
-constexpr float Braking = 50.0f;
-constexpr float Drag = 20.0f;
-constexpr float MinimumSpeed = 10.0f;
-constexpr float MaximumSpeed = 200.0f;
-constexpr double GunInterval = 0.4; // seconds; a volley needs strictly more
-
-void Turn(float turnStep) {
-    Craft& p = PlayerCraft;
-    if (KeyHeld(VK_RIGHT)) {
-        p.Heading = p.Heading + turnStep;
-        if (p.Heading >= HeadingSteps) p.Heading -= HeadingSteps;
-        RotateCraftCorners(p, int(p.Heading));
-    }
-    // Both arrows together undo each other, and the picture is turned twice.
-    if (KeyHeld(VK_LEFT)) {
-        p.Heading = p.Heading - turnStep;
-        if (p.Heading < 0.0f) p.Heading += HeadingSteps;
-        RotateCraftCorners(p, int(p.Heading));
-    }
-}
-
-void ChangeSpeed() {
-    Craft& p = PlayerCraft;
-    // Braking wins over accelerating; with neither the craft slows by itself.
-    if (KeyHeld(VK_DOWN)) {
-        p.Speed = p.Speed - FrameDelta * Braking;
-        if (p.Speed < MinimumSpeed) p.Speed = MinimumSpeed;
-    } else if (KeyHeld(VK_UP)) {
-        p.Speed = p.Speed + FrameDelta * Acceleration;
-        if (p.Speed > MaximumSpeed) p.Speed = MaximumSpeed;
-    } else {
-        p.Speed = p.Speed - FrameDelta * Drag;
-        if (p.Speed < MinimumSpeed) p.Speed = MinimumSpeed;
-    }
-}
-
-float ClampToWorld(float position) {
-    if (position < 0.0f) return 0.0f;
-    if (position > WorldSize) return WorldSize;
-    return position;
-}
-
-void MovePlayer(float distance) {
-    Craft& p = PlayerCraft;
-    int h = int(p.Heading);
-    p.PosX = p.PosX + CosTable[h] * distance;
-    p.PosY = p.PosY + SinTable[h] * distance;
-    // The craft slides along the world's edge; heading and speed stay.
-    p.PosX = ClampToWorld(p.PosX);
-    p.PosY = ClampToWorld(p.PosY);
-}
-
-void FireGun() {
-    const Craft& p = PlayerCraft;
-    if (CheatMode == 1) {
-        // Ten shots two steps apart from Heading - 10: the spread leans one step to the left.
-        float a = p.Heading - 10.0f;
-        if (a < 0.0f) a += HeadingSteps;
-        for (int i = 0; i < 10; ++i) {
-            SpawnShot(ShotByPlayer, p.PosX, p.PosY, a);
-            a = a + 2.0f;
-            if (a >= HeadingSteps) a -= HeadingSteps;
-        }
-    } else {
-        SpawnShot(ShotByPlayer, p.PosX, p.PosY, p.Heading);
-    }
-    StopSoundSlot(SlotPlayerShot);
-    PlaySoundSlot(SlotPlayerShot, 0);
-    PlayerLastShotTime = GameClock;
-}
+const GlobalsReset Reset(FirstFrame);
 
 } // namespace
 
@@ -110,8 +37,7 @@ void FrameStep() {
 
     if (FirstFrame) {
         FirstFrame = false;
-        // The gun can fire no earlier than 0.4 s after the first frame.
-        PlayerLastShotTime = float(ReadGameClock());
+        ArmPlayerGun();
     }
 
     if (KeyPressed('P')) {
@@ -136,8 +62,8 @@ void FrameStep() {
         FrameRate = 10.0f;
     }
 
-    Turn(turnRate * FrameDelta);
-    ChangeSpeed();
+    TurnPlayer(turnRate * FrameDelta);
+    ChangePlayerSpeed();
 
     if (KeyPressed('K')) {
         ScreenWipe(WipeRows);
@@ -158,7 +84,7 @@ void FrameStep() {
     MovePlayer(distance);
     UpdateEnemies();
 
-    if (KeyHeld(VK_SPACE) && GameClock - PlayerLastShotTime > GunInterval) FireGun();
+    FirePlayerGun(CheatMode == 1);
 
     ComposeFrame();
     DrawLives();

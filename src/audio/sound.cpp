@@ -251,6 +251,11 @@ int StopSoundSlot(int slot) {
     return 1;
 }
 
+void RestartSoundSlot(int slot) {
+    StopSoundSlot(slot);
+    PlaySoundSlot(slot, 0);
+}
+
 int SetSlotVolume(int slot, int percent) {
     // Hundredths of a decibel: 100 percent is no attenuation, 80 percent 6 dB down.
     return SetOnSlot(slot, [&](auto b) { return b->SetVolume(LONG(-30 * (100 - percent))); });

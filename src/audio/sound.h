@@ -40,6 +40,8 @@ int LoadWavSound(const char* fileName, DWORD extraFlags);
 int PlaySoundSlot(int slot, DWORD flags);
 // Stops and rewinds. Returns 1.
 int StopSoundSlot(int slot);
+// Cuts the slot's sound off if it still plays and starts it over (stop, then play once).
+void RestartSoundSlot(int slot);
 int SetSlotVolume(int slot, int percent);
 int SetSlotFrequency(int slot, DWORD hz);
 int StopAllSoundSlots();

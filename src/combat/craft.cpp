@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include "core/game_globals.h"
-#include "core/random.h"
 #include "combat/debris.h"
+#include "combat/enemies.h"
+#include "combat/player.h"
 #include "core/headings.h"
 #include "core/program.h"
 #include "display/rasterizer.h"
@@ -33,29 +34,11 @@ void SetSquare(Craft& craft) {
         craft.ModelCorners[k] = craft.RotatedCorners[k] = SquareCorners[k];
 }
 
-// One coordinate beyond the world's edge: 50 to 249 units before 0 or past WorldSize, the side
-// chosen by the parity of the next draw.
-float OffWorldCoordinate() {
-    float v = float(GameRand() % 200 + 50);
-    if (GameRand() & 1) return -v;
-    return v + WorldSize;
-}
-
 } // namespace
 
 void ClearCraft() {
     std::memset(&PlayerCraft, 0, sizeof PlayerCraft);
     std::memset(EnemyCraft, 0, sizeof EnemyCraft);
-}
-
-void ReturnPlayerToStart() {
-    // A fixed place in the world, not the screen's centre.
-    PlayerCraft.PosX = 320.0f;
-    PlayerCraft.PosY = 240.0f;
-    PlayerCraft.Heading = 0.0f;
-    PlayerCraft.Speed = 50.0f;
-    PlayerCraft.HitPoints = PlayerHitPoints;
-    SeedDebris(PlayerCraft);
 }
 
 void SetUpCraftForLevel() {
@@ -74,20 +57,6 @@ void SetUpCraftForLevel() {
         SpawnEnemy(slot);
         SeedDebris(EnemyCraft[slot]);
     }
-}
-
-void SpawnEnemy(int slot) {
-    Craft& enemy = EnemyCraft[slot];
-    // The order of the draws is part of where enemies appear: x, its side, y, its side, heading.
-    enemy.PosX = OffWorldCoordinate();
-    enemy.PosY = OffWorldCoordinate();
-    enemy.HitPoints = EnemyHitPoints;
-    enemy.Level = CurrentLevel;
-    enemy.State = CraftAttacking;
-    enemy.Frame = FrameNormal;
-    enemy.Heading = float(GameRand() % HeadingSteps);
-    enemy.TurnRate = float((CurrentLevel + 1) * 75 + 450);
-    ++EnemiesSpawned;
 }
 
 void AssignCraftImages(int level) {

@@ -69,13 +69,8 @@ extern std::int32_t EnemiesRemaining; // not yet destroyed to the end of their e
 
 // Every field of all six records to zero.
 void ClearCraft();
-// The player at (320, 240) in the world, heading 0, speed 50, all its hit points, with new debris
-// (five draws of rand per particle); its picture, state and frame are left to the caller.
-void ReturnPlayerToStart();
 // Both craft pictures square, the player back at its start, five fresh enemies.
 void SetUpCraftForLevel();
-// A fresh enemy in the slot, beyond one of the world's corners (five draws of the game's rand).
-void SpawnEnemy(int slot);
 // Points every craft's three images at the set of this level.
 void AssignCraftImages(int level);
 // Turns the craft's ModelCorners to heading index h (0 to 1920) into its RotatedCorners.

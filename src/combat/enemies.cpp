@@ -1,4 +1,4 @@
-// enemies.cpp -- the enemies' flight, fire and replacement
+// enemies.cpp -- the enemies: arrival, flight, fire, hits, retreat, explosion and replacement
 //
 // Each slot is a small state machine: attack (turn toward the player, fire when close and in
 // front), retreat (turn away, faster) once damaged, attack again when far enough, and after its
@@ -14,6 +14,7 @@
 #include "combat/debris.h"
 #include "combat/shots.h"
 #include "core/headings.h"
+#include "core/program.h"
 
 float HeadingToPlayer(int slot) {
     const Craft& enemy = EnemyCraft[slot];
@@ -31,11 +32,18 @@ void EnemyTryFire(int slot, float distance) {
     if (GameRand() % (16 - 2 * enemy.Level) != 1) return;
     SpawnShot(ShotByEnemy, enemy.PosX, enemy.PosY, enemy.Heading);
     enemy.LastShotTime = GameClock;
-    StopSoundSlot(SlotEnemyShot);
-    PlaySoundSlot(SlotEnemyShot, 0);
+    RestartSoundSlot(SlotEnemyShot);
 }
 
 namespace {
+
+// One coordinate beyond the world's edge: 50 to 249 units before 0 or past WorldSize, the side
+// chosen by the parity of the next draw.
+float OffWorldCoordinate() {
+    float v = float(GameRand() % 200 + 50);
+    if (GameRand() & 1) return -v;
+    return v + WorldSize;
+}
 
 void FlyEnemy(int slot) {
     Craft& enemy = EnemyCraft[slot];
@@ -88,6 +96,35 @@ void FlyEnemy(int slot) {
 }
 
 } // namespace
+
+void SpawnEnemy(int slot) {
+    Craft& enemy = EnemyCraft[slot];
+    // The order of the draws is part of where enemies appear: x, its side, y, its side, heading.
+    enemy.PosX = OffWorldCoordinate();
+    enemy.PosY = OffWorldCoordinate();
+    enemy.HitPoints = EnemyHitPoints;
+    enemy.Level = CurrentLevel;
+    enemy.State = CraftAttacking;
+    enemy.Frame = FrameNormal;
+    enemy.Heading = float(GameRand() % HeadingSteps);
+    enemy.TurnRate = float((CurrentLevel + 1) * 75 + 450);
+    ++EnemiesSpawned;
+}
+
+void HitEnemy(Craft& enemy) {
+    enemy.HitPoints -= 1;
+    if (enemy.HitPoints == 0) {
+        enemy.State = CraftDestroyed;
+        enemy.Frame = FrameDestroyed;
+        RestartSoundSlot(SlotEnemyDestroyed);
+        enemy.Countdown = std::int32_t(FrameRate); // about a second of frames
+    } else {
+        enemy.Frame = FrameHit;
+        RestartSoundSlot(SlotEnemyHit);
+        // Tougher levels keep attacking longer: 5, 5, 4, 4, 3.
+        if (enemy.HitPoints < EnemyHitPoints - enemy.Level / 2) enemy.State = CraftRetreating;
+    }
+}
 
 void UpdateEnemies() {
     for (int slot = 0; slot < EnemySlots; ++slot) {

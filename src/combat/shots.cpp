@@ -1,4 +1,4 @@
-// shots.cpp -- the shots in flight, and what a hit does
+// shots.cpp -- the shots in flight, and which craft a shot hits
 //
 // Shots are the only way damage is done: enemies never collide with the player or each other.
 #include "combat/shots.h"
@@ -10,6 +10,8 @@
 #include "core/game_globals.h"
 #include "audio/sound.h"
 #include "combat/craft.h"
+#include "combat/enemies.h"
+#include "combat/player.h"
 #include "display/display.h"
 #include "display/pixels.h"
 #include "core/headings.h"
@@ -31,43 +33,9 @@ float DistanceTo(const Shot& shot, const Craft& craft) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// A sound still playing is cut off and starts over.
-void PlayFromStart(int slot) {
-    StopSoundSlot(slot);
-    PlaySoundSlot(slot, 0);
-}
-
 // Exploding and finished craft are out of the fight: shots fly through them.
 bool OutOfTheFight(const Craft& craft) {
     return craft.State == CraftDestroyed || craft.State == CraftFinished;
-}
-
-void HitEnemy(Craft& enemy) {
-    enemy.HitPoints -= 1;
-    if (enemy.HitPoints == 0) {
-        enemy.State = CraftDestroyed;
-        enemy.Frame = FrameDestroyed;
-        PlayFromStart(SlotEnemyDestroyed);
-        enemy.Countdown = std::int32_t(FrameRate); // about a second of frames
-    } else {
-        enemy.Frame = FrameHit;
-        PlayFromStart(SlotEnemyHit);
-        // Tougher levels keep attacking longer: 5, 5, 4, 4, 3.
-        if (enemy.HitPoints < EnemyHitPoints - enemy.Level / 2) enemy.State = CraftRetreating;
-    }
-}
-
-void HitPlayer() {
-    PlayerCraft.HitPoints -= 1;
-    PlayerCraft.Frame = FrameHit;
-    PlayFromStart(SlotPlayerHit);
-    if (PlayerCraft.HitPoints == 0) {
-        PlayerCraft.Frame = FrameDestroyed;
-        PlayerCraft.State = CraftDestroyed;
-        PlayFromStart(SlotPlayerDestroyed);
-        PlayerCraft.Countdown = std::int32_t(FrameRate * 1.5f); // a second and a half
-        PlayerLives -= 1;
-    }
 }
 
 // Tests one shot against the other side; true when it hit something and must go.

@@ -13,5 +13,3 @@ extern std::int32_t FpsDisplayOn; // I toggles the frame-rate line
 void ComposeFrame();
 // One life icon per remaining life, stacked up the left side.
 void DrawLives();
-// Brightens the flash mask's shape around a screen point in the locked FrameBuffer.
-void ExplosionFlash(std::int32_t cx, std::int32_t cy);

@@ -6,6 +6,7 @@
 
 #include "display/wipes.h"
 #include "flight_scene.h"
+#include "combat/player.h"
 #include "world/compose_frame.h"
 
 namespace {

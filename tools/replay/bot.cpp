@@ -21,7 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/frame_step.h"
+#include "combat/player.h"
 #include "combat/craft.h"
 #include "combat/shots.h"
 #include "core/headings.h"
