@@ -8,6 +8,7 @@
 #include "app/cheat.h"
 #include "core/game_clock.h"
 #include "app/game_flow.h"
+#include "app/pause.h"
 #include "core/game_globals.h"
 #include "core/program.h"
 #include "app/text_screens.h"
@@ -40,19 +41,7 @@ void FrameStep() {
         ArmPlayerGun();
     }
 
-    if (KeyPressed('P')) {
-        Paused = 1 - Paused;
-        if (Paused == 0) {
-            // The paused time is not counted, and the first frame back is the fixed 0.1 s.
-            PreviousGameClock = float(ReadGameClock());
-            ResumeTiming = 1;
-        }
-    }
-    if (Paused == 1) {
-        const char line[] = "Game Paused, press P to continue";
-        DrawStatusLine(PrimarySurface, 230, 230, line, int(sizeof line - 1));
-        return;
-    }
+    if (StepPause()) return;
 
     CheckGameFlow();
     UpdateFrameTiming();
