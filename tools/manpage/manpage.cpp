@@ -120,6 +120,10 @@ int main(int argc, char** argv) {
                  Roff(argv[2]).c_str());
     for (const ExitStatusRow& row : ExitStatusTable)
         std::fprintf(out, ".TP\n.B %d\n%s\n", row.Status, Roff(row.Meaning).c_str());
-    std::fprintf(out, ".PP\n\\-\\-help and \\-\\-version end with 0.\n");
+    std::fprintf(out, ".PP\n\\-\\-help and \\-\\-version end with 0.\n"
+                      ".SH COPYRIGHT\n"
+                      "Velmora is free software: you may share it and change it under the GNU "
+                      "General Public License, version 2 or any later version. It comes with no "
+                      "warranty.\n");
     return std::fclose(out) == 0 ? 0 : 1;
 }
