@@ -92,16 +92,17 @@ TEST_F(LaunchTest, TheDataAreLookedForInOrderInTheFirstFolderThatHoldsThem) {
     Env("HOME", (d + "/home").c_str());
     Env("XDG_DATA_HOME", nullptr);
     Env("XDG_DATA_DIRS", nullptr);
-    EXPECT_EQ(DataFolders(), (std::vector<std::string>{
-                                 d + "/here", exe, d + "/home/.local/share/velmora",
-                                 "/usr/local/share/velmora", "/usr/share/velmora", installed}));
+    EXPECT_EQ(DataFolders(),
+              (std::vector<std::string>{d + "/here", exe, d + "/home/.local/share/velmora",
+                                        "/usr/local/share/velmora", "/usr/share/velmora", installed,
+                                        SKIRMO_PREFIX_DATA_DIR}));
     Env("XDG_DATA_HOME", "relative");
     EXPECT_EQ(DataFolders()[2], d + "/home/.local/share/velmora");
     Env("XDG_DATA_HOME", (d + "/mine/").c_str());
     Env("XDG_DATA_DIRS", (d + "/one::relative:" + d + "/two/:" + d + "/one").c_str());
     EXPECT_EQ(DataFolders(),
               (std::vector<std::string>{d + "/here", exe, d + "/mine/velmora", d + "/one/velmora",
-                                        d + "/two/velmora", installed}));
+                                        d + "/two/velmora", installed, SKIRMO_PREFIX_DATA_DIR}));
 
     std::string why;
     Make("one/velmora/world.dat");
