@@ -125,7 +125,8 @@ TEST_F(LaunchTest, TheDataAreLookedForInOrderInTheFirstFolderThatHoldsThem) {
     EXPECT_NE(why, "");
 }
 
-// An exact name first; else the folder's entry in another case, seen again after a rename.
+// An exact name first; else the folder's entry in another case, seen again after a rename; of
+// several, the closest spelling that can be read.
 TEST_F(LaunchTest, GameFilesAreFoundWithoutRegardToCase) {
     const std::string d = Make("data/tile5.bmp") + "/";
     EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "tile5.bmp");
@@ -139,13 +140,19 @@ TEST_F(LaunchTest, GameFilesAreFoundWithoutRegardToCase) {
     second[0].tv_sec = second[1].tv_sec = 1000000001;
     ASSERT_EQ(utimensat(AT_FDCWD, d.c_str(), second, 0), 0);
     EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "tile5.bmp");
+    fs::create_directory(d + "TILE5.BMP"); // first in byte order, but no file
+    EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "tile5.bmp");
+    fs::remove(d + "TILE5.BMP");
+    Make("data/TILE5.BMP");
+    Make("data/TILE5.bMp");
+    EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "TILE5.bMp");
     Make("data/TILE5.bmp");
     EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "TILE5.bmp");
     EXPECT_EQ(FindGameFile((d + "TILE5.bm").c_str()), d + "TILE5.bm");
     Make("data/zap.voc"); // both ends of the alphabet
     EXPECT_EQ(FindGameFile((d + "ZAP.VOC").c_str()), d + "zap.voc");
     fs::current_path(d);
-    EXPECT_EQ(FindGameFile("tile5.BMP"), "TILE5.bmp");
+    EXPECT_EQ(FindGameFile("tile5.BMP"), "tile5.bmp");
 }
 
 } // namespace
