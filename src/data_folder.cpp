@@ -58,6 +58,7 @@ std::vector<std::string> DataFolders() {
     for (const fs::path& data : PathsIn("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
         folders.push_back(data / "velmora");
     folders.push_back(InstalledDataFolder());
+    folders.emplace_back(SKIRMO_PREFIX_DATA_DIR);
     // The desktop's rules for the variables call a relative path invalid: it is left out (so is
     // a folder that could not be read).
     std::vector<std::string> unique;

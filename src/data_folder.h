@@ -13,7 +13,8 @@ std::string InstalledDataFolder();
 // Where the game's files may be, in the order they are looked for, each once and absolute: the
 // current folder, the executable's own folder (a game unpacked in one place), the player's
 // $XDG_DATA_HOME/velmora (~/.local/share/velmora when unset), each of $XDG_DATA_DIRS
-// (/usr/local/share:/usr/share when unset) with /velmora, and the installed data folder.
+// (/usr/local/share:/usr/share when unset) with /velmora, the installed data folder, and the
+// folder this build installs the data into (for a program run from its build folder).
 // A relative path in the variables is ignored, as the desktop's rules for them say.
 std::vector<std::string> DataFolders();
 

@@ -43,10 +43,11 @@ class GameTest : public ::testing::Test {
             if (e.kind == "message_box") boxes.push_back(e);
         return boxes;
     }
+    // The game asked its loop to end, with code 0 as every such request of the game carries.
     static bool QuitRequested() {
         MSG msg{};
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message == WM_QUIT) return true;
+            if (msg.message == WM_QUIT) return msg.wParam == 0;
         return false;
     }
     static ScriptEvent Key(double t, int key, bool down) {

@@ -6,7 +6,7 @@
 const char* const SupportAddress = "help@velmora.example";
 
 const char* const NoticeLines[3] = {
-    "Velmora is freeware: copy it and share it freely, but never sell it.",
+    "Velmora is free software: share it and change it under the GNU GPL, version 2 or later.",
     "Newer versions are posted at www.velmora.example whenever they are ready.",
     "This is the hi-color version. Please report faults by e-mail to help@velmora.example",
 };

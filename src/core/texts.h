@@ -7,8 +7,8 @@
 // Where players report trouble; every failure message names it.
 extern const char* const SupportAddress;
 
-// The start-up dialog's three notice lines: the freeware notice, where newer versions are,
-// and the hi-color note asking for fault reports by e-mail.
+// The start-up dialog's three notice lines: the licence of this free release, where newer
+// versions are, and the hi-color note asking for fault reports by e-mail.
 extern const char* const NoticeLines[3];
 
 // The failure message for the cloud picture, before the support address.

@@ -100,6 +100,7 @@ void BackendUnlockSound();
 const std::vector<std::uint8_t>& SoundBufferSamples(const SoundBufferData& buffer);
 DWORD SoundBufferFrequency(const SoundBufferData& buffer);
 LONG SoundBufferVolume(const SoundBufferData& buffer);
+bool SoundBufferLooping(const SoundBufferData& buffer);
 // A buffer's samples were written (unlocked), or it started or stopped playing (the test
 // platform names it by its samples' file, and records the playing).
 void BackendSoundWritten(const SoundBufferData& buffer);

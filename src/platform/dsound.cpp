@@ -38,6 +38,7 @@ const std::vector<std::uint8_t>& SoundBufferSamples(const SoundBufferData& b) {
 }
 DWORD SoundBufferFrequency(const SoundBufferData& b) { return b.frequency; }
 LONG SoundBufferVolume(const SoundBufferData& b) { return b.volume; }
+bool SoundBufferLooping(const SoundBufferData& b) { return b.looping; }
 
 namespace {
 

@@ -44,46 +44,75 @@ void ListFolder(const std::string& path, const struct stat& folder) {
     std::sort(Listed.names.begin(), Listed.names.end());
 }
 
-// Letters compared without regard to case, the C locale's (the game's names are plain ASCII).
-bool SameButCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+// How many letters of a differ from b's in case alone, or -1 when a and b differ otherwise
+// (letters compared as in the C locale: the game's names are plain ASCII).
+int CaseDistance(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return -1;
+    int distance = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) return -1;
+        distance += a[i] != b[i];
+    }
+    return distance;
+}
+
+// A file the game can read: a regular file, or a link to one, that this user may read.
+bool Readable(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           access(path.c_str(), R_OK) == 0;
 }
 
 std::vector<std::string> FoldersTried;
 bool FoldersListed = false; // once is enough: without any data, every file is missing
 
-void ReportUnopened(const char* name, const char* why) {
+// Names the file found for name (what was opened or read, whatever the case asked for).
+void Report(const char* what, const char* name, const char* why) {
     if (FoldersTried.empty()) return;
     std::error_code error;
-    std::filesystem::path file = std::filesystem::absolute(name, error).lexically_normal();
+    std::filesystem::path file =
+        std::filesystem::absolute(FindGameFile(name), error).lexically_normal();
     std::string tried;
     for (const std::string& folder : FoldersTried)
         tried += (tried.empty() ? "; looked for the game's files in: " : ", ") + folder;
-    std::fprintf(stderr, "%s: cannot open %s in %s (%s)%s\n", program_invocation_short_name,
+    std::fprintf(stderr, "%s: %s %s in %s (%s)%s\n", program_invocation_short_name, what,
                  file.filename().c_str(), file.parent_path().c_str(), why,
                  FoldersListed ? "" : tried.c_str());
     FoldersListed = true;
 }
 
+void ReportUnopened(const char* name, const char* why) { Report("cannot open", name, why); }
+
 } // namespace
 
 std::string FindGameFile(const char* name) {
     if (!name) return {};
-    struct stat status;
-    if (stat(name, &status) == 0 || errno != ENOENT) return name;
+    if (Readable(name)) return name;
     std::string path = name;
     std::size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     std::string base = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    struct stat status;
     if (base.empty() || stat(folder.c_str(), &status) != 0) return name;
     if (!SameListing(status)) ListFolder(folder, status);
+    // The other spellings, the closest to the name asked first, then in byte order (the listing's).
+    std::vector<std::pair<int, std::string>> spellings;
     for (const std::string& entry : Listed.names)
-        if (SameButCase(entry, base)) return path.substr(0, path.size() - base.size()) + entry;
-    return name;
+        if (int distance = CaseDistance(entry, base); distance > 0)
+            spellings.emplace_back(distance, path.substr(0, path.size() - base.size()) + entry);
+    std::stable_sort(spellings.begin(), spellings.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& spelling : spellings)
+        if (Readable(spelling.second)) return spelling.second;
+    // None can be read: the name asked for when something has it, else the closest spelling, so
+    // that the report says why that one failed.
+    if (lstat(name, &status) == 0 || spellings.empty()) return name;
+    return spellings.front().second;
 }
+
+void ReportBadGameFile(const char* name, const char* why) { Report("cannot use", name, why); }
 
 void NoteDataFoldersTried(std::vector<std::string> folders) {
     FoldersTried = std::move(folders);
@@ -123,6 +152,9 @@ GameFileRead ReadGameFile(const char* name, std::size_t maxBytes,
         ok = std::fread(bytes.data(), 1, bytes.size(), in) == bytes.size();
     }
     if (in) std::fclose(in);
+    if (in && !ok)
+        ReportBadGameFile(name, size > 0 && std::size_t(size) > maxBytes ? "too large"
+                                                                         : "cannot be read");
     if (name) BackendGameFileRead(name, ok ? &bytes : nullptr);
     return ok ? GameFileRead::Read : in ? GameFileRead::Unreadable : GameFileRead::Missing;
 }

@@ -10,6 +10,7 @@ namespace {
 
 PadInputs Now;
 bool HeldIntoQuestion[PadControlCount] = {}; // held when a question began, not let go since
+bool Answered[PadControlCount] = {};         // answered a question, not let go since
 std::int64_t LastAsked = std::numeric_limits<std::int64_t>::min() / 2; // a poll of Y or N
 
 bool Held(PadControl control) { return Now.held[control]; }
@@ -21,7 +22,9 @@ bool Answers(PadControl control, std::int64_t nowNs) {
         for (PadControl c : {PadSouth, PadEast})
             HeldIntoQuestion[c] = Held(c);
     LastAsked = nowNs;
-    return Held(control) && !HeldIntoQuestion[control];
+    bool fresh = Held(control) && !HeldIntoQuestion[control];
+    Answered[control] = Answered[control] || fresh;
+    return fresh;
 }
 
 } // namespace
@@ -29,7 +32,7 @@ bool Answers(PadControl control, std::int64_t nowNs) {
 void SetPadInputs(const PadInputs& inputs) {
     Now = inputs;
     for (int c = 0; c < PadControlCount; ++c)
-        if (!Now.held[c]) HeldIntoQuestion[c] = false;
+        if (!Now.held[c]) HeldIntoQuestion[c] = Answered[c] = false;
 }
 
 bool PadHoldsKey(int virtualKey, std::int64_t nowNs) {
@@ -42,8 +45,8 @@ bool PadHoldsKey(int virtualKey, std::int64_t nowNs) {
         return Held(PadUp) || Now.stickY <= -PadStickThreshold;
     case VK_DOWN:
         return Held(PadDown) || Now.stickY >= PadStickThreshold;
-    case VK_SPACE:
-        return Held(PadSouth);
+    case VK_SPACE: // the page after a question is left by a fresh press, as with the keyboard's Y
+        return Held(PadSouth) && !Answered[PadSouth];
     case VK_ESCAPE:
         return Held(PadBack);
     case 'P':
@@ -65,7 +68,7 @@ int PadControlKey(PadControl control) {
 
 void ResetPad() {
     Now = PadInputs{};
-    for (bool& held : HeldIntoQuestion)
-        held = false;
+    for (int c = 0; c < PadControlCount; ++c)
+        HeldIntoQuestion[c] = Answered[c] = false;
     LastAsked = std::numeric_limits<std::int64_t>::min() / 2;
 }

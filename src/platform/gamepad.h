@@ -37,7 +37,9 @@ constexpr int PadStickThreshold = 16384;
 // must not answer "try again?" by itself, nor Back pressed while firing quit at once: a button
 // already held when the game begins asking counts only after it is let go and pressed again.
 // The game asks by polling Y and N in a tight loop; a pause longer than this between two polls
-// of one means a new question.
+// of one means a new question. The other way round, the south button that answered a question
+// stands for Space again only after it is let go: the answer must not also leave the page that
+// follows (the keyboard's Y is no Space either).
 constexpr std::int64_t PadQuestionGapNs = 250'000'000;
 
 // The pads' state from now on; a button let go forgets that it was held into a question.

@@ -66,7 +66,10 @@ HBITMAP LoadImageA(HINSTANCE, const char* name, UINT type, int width, int height
     std::vector<std::uint8_t> bytes;
     if (ReadGameFile(name, MaxFileBytes, bytes) != GameFileRead::Read) return nullptr;
     SDL_Surface* picture = DecodeBmp(bytes.data(), bytes.size());
-    if (!picture) return nullptr;
+    if (!picture) {
+        ReportBadGameFile(name, "not a picture the game can read");
+        return nullptr;
+    }
     auto* bitmap = new (std::nothrow) GdiBitmap;
     if (!bitmap) {
         SDL_FreeSurface(picture);

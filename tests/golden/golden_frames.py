@@ -130,14 +130,15 @@ SCENARIOS = [
         (19.0, "flight_800x600", flying_in_company),
         (102.5, "explosion_flash_800x600", exploding_with_flash),
     ], log=True, until=102.6),
-    # Escape in flight, then yes: the credits and thanks pages, each left with Space.
+    # Escape in flight, then yes with the pad's A, held until the credits are up: the answer is no
+    # Space, so the credits and thanks pages stay until Space leaves each.
     Scenario("quit", ["--mode", "640x480"], [
         (15.0, "quit_wipe"),
         (18.0, "quit_prompt"),
         (23.5, "credits"),
         (28.5, "thanks"),
-    ], PAGES + "13 ESC down\n13.1 ESC up\n19 Y down\n19.1 Y up\n24 SPACE down\n24.1 SPACE up\n"
-        "29 SPACE down\n29.1 SPACE up\n", log=True),
+    ], PAGES + "13 ESC down\n13.1 ESC up\n19 PAD_A down\n23.8 PAD_A up\n24 SPACE down\n"
+        "24.1 SPACE up\n29 SPACE down\n29.1 SPACE up\n", log=True),
     # A player who never touches the keys is shot down three times; yes erases the question and
     # starts the game again.
     Scenario("retry", ["--mode", "640x480"], [(98.5, "retry_prompt"), (99.2, "retry_answered")],

@@ -21,7 +21,8 @@ namespace {
 // A pad holds the keys the game polls: the d-pad and the left stick past half way turn and change
 // speed, A fires, Start pauses, Back asks to quit, and a button press posts its key's message. A
 // question (Y and N polled in a loop) takes only a press made while it asks: A held to fire when
-// the question comes answers nothing until it is pressed again.
+// the question comes answers nothing until it is pressed again, and A that answered is no Space
+// (no page's end) until it is let go.
 TEST(Pad, HoldsTheKeysTheGamePollsAndAQuestionTakesOnlyAFreshPress) {
     TestOptions o;
     std::string error;
@@ -54,7 +55,7 @@ TEST(Pad, HoldsTheKeysTheGamePollsAndAQuestionTakesOnlyAFreshPress) {
     EXPECT_TRUE(held('N')) << "B pressed during the question";
     at(0.5);
     EXPECT_FALSE(held('Y')) << "a new question: A was already held";
-    EXPECT_TRUE(held(VK_SPACE));
+    EXPECT_FALSE(held(VK_SPACE)) << "A answered the last question";
     at(0.65);
     EXPECT_TRUE(held(VK_DOWN));
     at(0.75);

@@ -245,9 +245,12 @@ TEST_F(ReplayTest, AStepBegunBeforeTheEndIsFinishedForItsState) {
 }
 
 // Started elsewhere with the data in the player's data folder, paths are taken from where the
-// command ran, and a file missing there is named with every folder looked in.
+// command ran, and a file missing there is named with every folder looked in; a broken one is
+// named as it is spelled, not as the game asked for it.
 TEST_F(ReplayTest, AFileMissingFromTheDataFoundIsNamedWithEveryFolderLookedIn) {
     DataWithout("TILE5.bmp", dir / "xdg/velmora");
+    fs::remove(dir / "xdg/velmora/TILE6.bmp");
+    Write("xdg/velmora/tile6.BMP", "BM, but no picture");
     Write("keys.txt", SkipPages);
     const std::string elsewhere = "cd " + dir.string() + " && XDG_DATA_HOME=" + Path("xdg") +
                                   " XDG_DATA_DIRS=/nowhere " + SKIRMO_REPLAY +
@@ -261,6 +264,10 @@ TEST_F(ReplayTest, AFileMissingFromTheDataFoundIsNamedWithEveryFolderLookedIn) {
                         "/xdg/velmora\n"),
               std::string::npos)
         << Read("stderr.txt");
+    EXPECT_NE(Read("stderr.txt")
+                  .find(": cannot use tile6.BMP in " + home +
+                        "/xdg/velmora (not a picture the game can read)\n"),
+              std::string::npos);
 }
 
 TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {

@@ -67,25 +67,32 @@ inline Bytes Voc(std::uint32_t blockLength, const Bytes& samples) {
     return b + samples;
 }
 
-// A 24-bit BMP of width by height whose pixel (x, y) is colour(x, y), 0x00RRGGBB.
-inline Bytes Bmp(int width, int height, const std::function<std::uint32_t(int, int)>& colour) {
-    std::uint32_t rowBytes = (std::uint32_t(width) * 3 + 3) & ~3u;
+// A BMP of width by height whose pixel (x, y) is colour(x, y): 0x00RRGGBB at 24 bits a pixel,
+// or at 16 the pixel itself under 5-6-5 colour masks (BI_BITFIELDS), as paint programs write it.
+inline Bytes Bmp(int width, int height, const std::function<std::uint32_t(int, int)>& colour,
+                 int bits = 24) {
+    const std::uint32_t bytes = std::uint32_t(bits) / 8, start = bits == 16 ? 66 : 54;
+    std::uint32_t rowBytes = (std::uint32_t(width) * bytes + 3) & ~3u;
     std::uint32_t pixelBytes = rowBytes * std::uint32_t(height);
     Bytes b{'B', 'M'};
-    PutLe(b, 54 + pixelBytes, 4);
+    PutLe(b, start + pixelBytes, 4);
     PutLe(b, 0, 4);
-    PutLe(b, 54, 4);
+    PutLe(b, start, 4);
     PutLe(b, 40, 4);
     PutLe(b, std::uint32_t(width), 4);
     PutLe(b, std::uint32_t(height), 4);
-    PutLe(b, 1, 2);  // planes
-    PutLe(b, 24, 2); // bits a pixel
-    b.resize(54 + pixelBytes, 0);
+    PutLe(b, 1, 2);                   // planes
+    PutLe(b, std::uint32_t(bits), 2); // bits a pixel
+    PutLe(b, bits == 16 ? 3 : 0, 4);  // the masks follow the header
+    b.resize(54, 0);
+    for (std::uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu})
+        if (bits == 16) PutLe(b, mask, 4);
+    b.resize(start + pixelBytes, 0);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            std::uint32_t c = colour(x, y);
-            std::uint8_t* p = &b[54 + std::size_t(height - 1 - y) * rowBytes + std::size_t(x) * 3];
-            p[0] = std::uint8_t(c), p[1] = std::uint8_t(c >> 8), p[2] = std::uint8_t(c >> 16);
+            std::uint8_t* p = &b[start + std::size_t(height - 1 - y) * rowBytes + x * bytes];
+            for (std::uint32_t i = 0; i < bytes; ++i)
+                p[i] = std::uint8_t(colour(x, y) >> 8 * i);
         }
     return b;
 }

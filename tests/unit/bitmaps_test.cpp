@@ -115,6 +115,18 @@ TEST_F(BitmapTest, TheWholeBitmapIsCopiedWhenNoSizeIsGiven) {
     EXPECT_EQ(DeleteObject(bitmap), 1);
 }
 
+// Paint programs write 16-bit pictures with colour masks: such a tile keeps every bit of its
+// colours on the game's surface of the same 5-6-5 layout.
+TEST_F(BitmapTest, APictureWithColourMasksKeepsEveryBitOfItsColours) {
+    auto pixel = [](int x, int y) { return std::uint32_t(y * 32 + x) * 0x9E37u & 0xFFFF; };
+    files::Write("TILE1.bmp", files::Bmp(32, 32, pixel, 16));
+    LoadSurfaceBitmaps();
+    int differ = 0;
+    for (int at = 0; at < 32 * 32; ++at)
+        differ += SurfacePixel(TileSurfaces[0], at % 32, at / 32) != pixel(at % 32, at / 32);
+    EXPECT_EQ(differ, 0);
+}
+
 TEST_F(BitmapTest, TheFlashMaskIsStoredColumnByColumn) {
     WriteBmp("flashtmp.bmp", 150, 150,
              [](int x, int y) { return x == 10 && y == 20 ? RGB(200, 200, 200) : 0; });

@@ -92,16 +92,17 @@ TEST_F(LaunchTest, TheDataAreLookedForInOrderInTheFirstFolderThatHoldsThem) {
     Env("HOME", (d + "/home").c_str());
     Env("XDG_DATA_HOME", nullptr);
     Env("XDG_DATA_DIRS", nullptr);
-    EXPECT_EQ(DataFolders(), (std::vector<std::string>{
-                                 d + "/here", exe, d + "/home/.local/share/velmora",
-                                 "/usr/local/share/velmora", "/usr/share/velmora", installed}));
+    EXPECT_EQ(DataFolders(),
+              (std::vector<std::string>{d + "/here", exe, d + "/home/.local/share/velmora",
+                                        "/usr/local/share/velmora", "/usr/share/velmora", installed,
+                                        SKIRMO_PREFIX_DATA_DIR}));
     Env("XDG_DATA_HOME", "relative");
     EXPECT_EQ(DataFolders()[2], d + "/home/.local/share/velmora");
     Env("XDG_DATA_HOME", (d + "/mine/").c_str());
     Env("XDG_DATA_DIRS", (d + "/one::relative:" + d + "/two/:" + d + "/one").c_str());
     EXPECT_EQ(DataFolders(),
               (std::vector<std::string>{d + "/here", exe, d + "/mine/velmora", d + "/one/velmora",
-                                        d + "/two/velmora", installed}));
+                                        d + "/two/velmora", installed, SKIRMO_PREFIX_DATA_DIR}));
 
     std::string why;
     Make("one/velmora/world.dat");
@@ -124,7 +125,8 @@ TEST_F(LaunchTest, TheDataAreLookedForInOrderInTheFirstFolderThatHoldsThem) {
     EXPECT_NE(why, "");
 }
 
-// An exact name first; else the folder's entry in another case, seen again after a rename.
+// An exact name first; else the folder's entry in another case, seen again after a rename; of
+// several, the closest spelling that can be read.
 TEST_F(LaunchTest, GameFilesAreFoundWithoutRegardToCase) {
     const std::string d = Make("data/tile5.bmp") + "/";
     EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "tile5.bmp");
@@ -138,13 +140,19 @@ TEST_F(LaunchTest, GameFilesAreFoundWithoutRegardToCase) {
     second[0].tv_sec = second[1].tv_sec = 1000000001;
     ASSERT_EQ(utimensat(AT_FDCWD, d.c_str(), second, 0), 0);
     EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "tile5.bmp");
+    fs::create_directory(d + "TILE5.BMP"); // first in byte order, but no file
+    EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "tile5.bmp");
+    fs::remove(d + "TILE5.BMP");
+    Make("data/TILE5.BMP");
+    Make("data/TILE5.bMp");
+    EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "TILE5.bMp");
     Make("data/TILE5.bmp");
     EXPECT_EQ(FindGameFile((d + "TILE5.bmp").c_str()), d + "TILE5.bmp");
     EXPECT_EQ(FindGameFile((d + "TILE5.bm").c_str()), d + "TILE5.bm");
     Make("data/zap.voc"); // both ends of the alphabet
     EXPECT_EQ(FindGameFile((d + "ZAP.VOC").c_str()), d + "zap.voc");
     fs::current_path(d);
-    EXPECT_EQ(FindGameFile("tile5.BMP"), "TILE5.bmp");
+    EXPECT_EQ(FindGameFile("tile5.BMP"), "tile5.bmp");
 }
 
 } // namespace

@@ -138,7 +138,7 @@ TEST_F(StartupTest, DestructionRunsInItsOrderAndReleasesEverything) {
               0);
     MainWindow = nullptr;
     EXPECT_TRUE(InOrder({"DestroyWindow", "mciSendStringA close", "IDirectSound::Release",
-                         "IDirectDraw::Release", "PostQuitMessage"}));
+                         "close the sound output", "IDirectDraw::Release", "PostQuitMessage"}));
     EXPECT_GT(shotsAtDisplayRelease, 0) << "the shot fired at 6 s is still flying";
     EXPECT_EQ(shotsAtQuit, 0);
     EXPECT_EQ(DisplayObject, nullptr);

@@ -102,8 +102,10 @@ int main(int argc, char** argv) {
                  "them): the current folder, the program's own folder, "
                  "\\fI$XDG_DATA_HOME\\fR/velmora (~/.local/share/velmora when unset), each of "
                  "\\fI$XDG_DATA_DIRS\\fR (/usr/local/share:/usr/share when unset) with /velmora, "
-                 "and here. Names are matched without regard to case. A file that cannot be "
-                 "opened is reported on standard error with the folders looked in.\n"
+                 "and here. Names are matched without regard to case: a name spelled as asked "
+                 "first, then the readable one with the fewest letters in another case. A file "
+                 "that cannot be opened or used is reported on standard error under its own "
+                 "name, with the folders looked in.\n"
                  ".TP\n"
                  ".I ~/.config/velmora/window.conf\n"
                  "How the window was left ($XDG_CONFIG_HOME/velmora/ when set), written when "
@@ -120,6 +122,10 @@ int main(int argc, char** argv) {
                  Roff(argv[2]).c_str());
     for (const ExitStatusRow& row : ExitStatusTable)
         std::fprintf(out, ".TP\n.B %d\n%s\n", row.Status, Roff(row.Meaning).c_str());
-    std::fprintf(out, ".PP\n\\-\\-help and \\-\\-version end with 0.\n");
+    std::fprintf(out, ".PP\n\\-\\-help and \\-\\-version end with 0.\n"
+                      ".SH COPYRIGHT\n"
+                      "Velmora is free software: you may share it and change it under the GNU "
+                      "General Public License, version 2 or any later version. It comes with no "
+                      "warranty.\n");
     return std::fclose(out) == 0 ? 0 : 1;
 }

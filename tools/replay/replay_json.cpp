@@ -150,12 +150,13 @@ std::string EventsJsonLines(const std::vector<TestEvent>& events) {
             line.Text("caption", e.caption).Text("text", e.text);
         else if (e.kind == "mci")
             line.Text("command", e.command).Text("result", e.result);
-        else if (e.kind == "sound")
+        else if (e.kind == "sound") {
             line.Text("op", e.op)
                 .Text("file", e.file)
                 .Field("frequency", std::to_string(e.frequency))
                 .Field("volume", std::to_string(e.volume));
-        else if (e.kind == "quit")
+            if (e.op == "play") line.Field("looping", e.looping ? "true" : "false");
+        } else if (e.kind == "quit")
             line.Field("code", e.code);
         else if (e.kind == "end")
             line.Text("why", e.text);

@@ -17,7 +17,7 @@ bool BackendOpenSound(std::string& why) {
     why = "no sound device (this test run makes the sound output fail)";
     return false;
 }
-void BackendCloseSound() {}
+void BackendCloseSound() { BackendCall("close the sound output"); }
 void BackendLockSound() {}
 void BackendUnlockSound() {}
 
@@ -34,6 +34,7 @@ void RecordSound(const char* op, const SoundBufferData& b) {
     if (named != Run().soundFiles.end()) e.file = named->second;
     e.frequency = long(SoundBufferFrequency(b));
     e.volume = long(SoundBufferVolume(b));
+    e.looping = SoundBufferLooping(b);
     TestRecord(e);
 }
 

@@ -79,7 +79,8 @@ struct TestEvent {
     std::string command, result; // mci
     std::string op, file;        // sound
     long frequency = 0, volume = 0;
-    int code = 0; // quit
+    bool looping = false; // a play that wraps round until stopped
+    int code = 0;         // quit
 };
 
 // Thrown out of the game when the virtual clock reaches untilSeconds, or when a signal ends the
