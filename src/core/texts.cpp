@@ -3,12 +3,14 @@
 
 // The .example domain is reserved for exactly this kind of use: it reads like an address and
 // reaches nobody by accident.
-const char* const SupportAddress = "help@velmora.example";
+// A macro so that the notice below can join it into its line at compile time.
+#define SUPPORT_ADDRESS "help@velmora.example"
+const char* const SupportAddress = SUPPORT_ADDRESS;
 
 const char* const NoticeLines[3] = {
     "Velmora is free software: share it and change it under the GNU GPL, version 2 or later.",
     "Newer versions are posted at www.velmora.example whenever they are ready.",
-    "This is the hi-color version. Please report faults by e-mail to help@velmora.example",
+    "This is the hi-color version. Please report faults by e-mail to " SUPPORT_ADDRESS,
 };
 
 const char* const CloudBitmapMessage =
