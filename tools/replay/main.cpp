@@ -152,8 +152,8 @@ RecordedGame ReadDemo(const std::string& path) {
     if (!game.ended)
         std::fprintf(stderr,
                      "skirmo-replay: %s has no ending (the program that recorded it did not "
-                     "finish it): it plays as far as it goes\n",
-                     path.c_str());
+                     "finish it%s): it plays as far as its last whole chunk\n",
+                     path.c_str(), game.cutAt < 0 ? "" : ", and a chunk of it is cut short");
     return game;
 }
 
