@@ -26,9 +26,10 @@ int main(int argc, char** argv) {
                      commandLine.dataFolder.c_str(), why.c_str());
         return ExitBadCommandLine;
     }
-    if (std::string why = error.message();
+    if (std::string why;
         !record.empty() &&
         (error || !StartRecording(record, std::string("skirmo ") + ProgramVersion, why))) {
+        if (error) why = error.message();
         std::fprintf(stderr, "skirmo: --record: cannot write %s: %s\n", commandLine.record.c_str(),
                      why.c_str());
         return ExitBadCommandLine;

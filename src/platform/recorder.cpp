@@ -188,7 +188,8 @@ int OpenForRecording(const std::string& path, std::string& why) {
         why = std::strerror(errno);
     else if (got > 0 && !BeginsAsRecording(head, std::size_t(got)))
         why = "it holds something else than a recording, which it would replace";
-    if (why.empty()) return file;
+    else
+        return file;
     close(file);
     return -1;
 }

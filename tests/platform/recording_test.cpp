@@ -314,7 +314,7 @@ TEST_F(RecordingTest, ARecordingThatCannotBeMadeIsRefusedAtTheStart) {
     EXPECT_EQ(fs::file_size("notes.txt"), 10u);
     EXPECT_FALSE(fs::exists("tile5.BMP"));
     // One game, one recording: a second one asked for meanwhile is refused, the first goes on.
-    std::string error;
+    std::string error = "what an earlier call said"; // written only on a failure
     std::ofstream("away/first.rec") << "Velmora recording\n";
     ASSERT_TRUE(StartRecording("away/first.rec", "test", error)) << "a recording: " << error;
     EXPECT_FALSE(StartRecording("second.rec", "test", error));
