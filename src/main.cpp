@@ -1,5 +1,6 @@
 // main.cpp -- skirmo, the game, on the desktop
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "app/startup.h"
@@ -15,20 +16,25 @@ int main(int argc, char** argv) {
     CommandLine commandLine;
     if (int status = ReadCommandLine(argc, argv, commandLine); status >= 0) return status;
     ChooseWindowMode(commandLine.window);
-    // Made before the data folder becomes the current one: the path is the player's.
+    // The record path is the player's, from where the command ran; the data folder, once
+    // entered, is the current one, which a recording may not write into its files.
+    std::error_code error;
+    const std::filesystem::path record =
+        commandLine.record.empty() ? "" : std::filesystem::absolute(commandLine.record, error);
+    if (std::string why; !EnterDataFolder(commandLine.dataFolder, why)) {
+        std::fprintf(stderr, "skirmo: --data: cannot enter %s: %s\n",
+                     commandLine.dataFolder.c_str(), why.c_str());
+        return ExitBadCommandLine;
+    }
     if (std::string why;
-        !commandLine.record.empty() &&
-        !StartRecording(commandLine.record, std::string("skirmo ") + ProgramVersion, why)) {
+        !record.empty() &&
+        (error || !StartRecording(record, std::string("skirmo ") + ProgramVersion, why))) {
+        if (error) why = error.message();
         std::fprintf(stderr, "skirmo: --record: cannot write %s: %s\n", commandLine.record.c_str(),
                      why.c_str());
         return ExitBadCommandLine;
     }
     DescribeGameStateWith([] { return GameStateJson(0, 0); });
-    if (std::string why; !EnterDataFolder(commandLine.dataFolder, why)) {
-        std::fprintf(stderr, "skirmo: --data: cannot enter %s: %s\n",
-                     commandLine.dataFolder.c_str(), why.c_str());
-        return FinishRecording(ExitBadCommandLine);
-    }
     AnswerDialogAhead({commandLine.mode, commandLine.noSound});
     return FinishRecording(WinMain(nullptr, nullptr, nullptr, 0));
 }

@@ -6,12 +6,18 @@
 // crash loses at most the last half second or so.
 #include "recorder.h"
 
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -23,7 +29,8 @@
 namespace {
 
 struct Recorder {
-    std::FILE* file = nullptr;
+    int file = -1;
+    off_t whole = 0; // the bytes of the file that are whole: the header and whole chunks
     std::string path;
     std::int64_t frequency = 0;
     std::int64_t (*clock)() = nullptr;
@@ -49,6 +56,16 @@ std::string (*Describe)() = nullptr;
 constexpr unsigned LookEvery = 256;
 constexpr std::size_t ChunkBytes = std::size_t(1) << 20;
 
+bool WriteAll(int file, const std::vector<std::uint8_t>& bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        ssize_t n = write(file, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
 void WriteChunks(Recorder* r) {
     std::unique_lock<std::mutex> hold(r->lock);
     for (;;) {
@@ -63,9 +80,12 @@ void WriteChunks(Recorder* r) {
             std::vector<std::uint8_t> packed = PackChunk(raw);
             if (packed.empty())
                 why = "a chunk could not be compressed";
-            else if (std::fwrite(packed.data(), 1, packed.size(), r->file) != packed.size() ||
-                     std::fflush(r->file) != 0)
+            else if (!WriteAll(r->file, packed))
                 why = std::strerror(errno);
+            else
+                r->whole += off_t(packed.size());
+            // Part of a chunk (a full disk) goes again, so the file plays to its last whole one.
+            if (!why.empty() && ftruncate(r->file, r->whole) != 0) why += "; cut short mid-chunk";
         }
         hold.lock();
         if (!why.empty() && r->failure.empty()) r->failure = why;
@@ -106,7 +126,7 @@ void Close(const RecordingEnding* ending) {
     }
     r->wake.notify_one();
     r->thread.join();
-    if (std::fclose(r->file) != 0 && r->failure.empty()) r->failure = std::strerror(errno);
+    if (close(r->file) != 0 && r->failure.empty()) r->failure = std::strerror(errno);
     if (!r->failure.empty())
         std::fprintf(stderr, "skirmo: the recording %s is incomplete: %s\n", r->path.c_str(),
                      r->failure.c_str());
@@ -129,6 +149,51 @@ RecordedEvent Stamped(RecordedKind kind, std::int64_t value = 0) {
     return e;
 }
 
+// The data folder in use is the current one, where the game opens its files: whether path is
+// one of them, or would be found in their place (their names are matched without regard to case).
+bool InDataFolder(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path p(path);
+    bool here = fs::equivalent(p.has_parent_path() ? p.parent_path() : ".", ".", error);
+    std::error_code listing;
+    for (fs::directory_iterator at(".", listing), end; !listing && at != end;
+         at.increment(listing)) {
+        if (fs::equivalent(at->path(), p, error)) return true;
+        if (here && strcasecmp(at->path().filename().c_str(), p.filename().c_str()) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Opens path for a recording without changing it yet, or says why it may not be one: a file of
+// the data folder, or anything but a new file or a recording (a map, a picture, a named pipe).
+int OpenForRecording(const std::string& path, std::string& why) {
+    if (InDataFolder(path)) {
+        why = "it is a file of the data folder in use";
+        return -1;
+    }
+    // Without waiting: a named pipe would hold the open until something read it.
+    int file = open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (file < 0) {
+        why = std::strerror(errno);
+        return -1;
+    }
+    struct stat info {};
+    std::uint8_t head[32];
+    ssize_t got = 0;
+    if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode))
+        why = "it is not a regular file";
+    else if ((got = pread(file, head, sizeof head, 0)) < 0)
+        why = std::strerror(errno);
+    else if (got > 0 && !BeginsAsRecording(head, std::size_t(got)))
+        why = "it holds something else than a recording, which it would replace";
+    else
+        return file;
+    close(file);
+    return -1;
+}
+
 } // namespace
 
 bool OpenRecording(const std::string& path, const std::string& note, std::int64_t frequency,
@@ -137,19 +202,17 @@ bool OpenRecording(const std::string& path, const std::string& note, std::int64_
         why = "a recording is open already";
         return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        why = std::strerror(errno);
-        return false;
-    }
+    int file = OpenForRecording(path, why);
+    if (file < 0) return false;
     std::vector<std::uint8_t> head = RecordingHeader(frequency, note);
-    if (std::fwrite(head.data(), 1, head.size(), file) != head.size() || std::fflush(file) != 0) {
+    if (ftruncate(file, 0) != 0 || !WriteAll(file, head)) {
         why = std::strerror(errno);
-        std::fclose(file);
+        close(file);
         return false;
     }
     auto* r = new Recorder;
     r->file = file;
+    r->whole = off_t(head.size());
     r->path = path;
     r->frequency = frequency;
     r->clock = clock;

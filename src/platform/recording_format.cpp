@@ -3,6 +3,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -22,6 +23,9 @@ constexpr std::uint64_t LargestString = 1u << 16;
 constexpr std::uint64_t LargestState = 1u << 20;
 // Every count and value stays well inside 64 bits, so no sum of them can overflow.
 constexpr std::int64_t Largest = std::int64_t(1) << 62;
+// What the reader may hold of one recording: its entries and their texts, as kept in memory (a
+// one-byte entry of the file may become 88 bytes there). A game takes about 16 MB an hour.
+constexpr std::size_t LargestHeld = std::size_t(256) << 20;
 
 void Put(std::vector<std::uint8_t>& out, std::uint64_t v) {
     while (v >= 0x80) {
@@ -101,8 +105,19 @@ struct Cursor {
         std::uint64_t n = 0;
         if (!Varint(n)) return false;
         if (n > most || n > std::uint64_t(end - at)) return Fail("a text longer than its chunk");
+        if (!Hold(std::size_t(n))) return false;
         text.assign(reinterpret_cast<const char*>(at), std::size_t(n));
         at += n;
+        return true;
+    }
+    // Counted before anything is kept: the bytes the recording read so far holds in memory.
+    std::size_t* held = nullptr;
+    bool Hold(std::size_t bytes) {
+        if (!held) return true;
+        if (bytes > LargestHeld - *held)
+            return Fail("more than " + std::to_string(LargestHeld >> 20) +
+                        " MiB to hold, far more than any game");
+        *held += bytes;
         return true;
     }
 };
@@ -113,6 +128,7 @@ struct ReaderState {
     std::int64_t reading = 0; // the last clock reading
     std::int64_t keyPoll = -1;
     bool held[256] = {};
+    std::size_t bytesHeld = 0;
 };
 
 bool ReadClock(Cursor& c, RecordedGame& g, ReaderState& s, std::int64_t& readings) {
@@ -129,6 +145,7 @@ bool ReadClock(Cursor& c, RecordedGame& g, ReaderState& s, std::int64_t& reading
         s.reading = std::int64_t(last);
         readings += run.count;
         if (readings > Largest) return c.Fail("too many readings");
+        if (!c.Hold(sizeof run)) return false;
         g.clock.push_back(run);
     }
     return true;
@@ -142,6 +159,7 @@ bool ReadKeys(Cursor& c, RecordedGame& g, ReaderState& s) {
         KeyChange k{s.keyPoll + gap, int(code >> 1), (code & 1) != 0, stamp};
         if (k.poll > Largest) return c.Fail("a key poll out of range");
         if (s.held[k.key] == k.held) return c.Fail("a key change that changes nothing");
+        if (!c.Hold(sizeof k)) return false;
         s.held[k.key] = k.held;
         s.keyPoll = k.poll;
         g.keys.push_back(k);
@@ -165,6 +183,7 @@ bool ReadMessages(Cursor& c, RecordedGame& g, std::int64_t& polls) {
         m.wParam = wParam;
         polls += m.emptyBefore + (m.found ? 1 : 0);
         if (polls > Largest) return c.Fail("too many message polls");
+        if (!c.Hold(sizeof m)) return false;
         g.messages.push_back(m);
     }
     return true;
@@ -175,7 +194,7 @@ bool ReadEvents(Cursor& c, RecordedGame& g) {
         RecordedEvent e;
         std::uint8_t kind = 0;
         std::uint64_t u = 0;
-        bool ok = c.Byte(kind);
+        bool ok = c.Byte(kind) && c.Hold(sizeof e);
         e.kind = RecordedKind(kind);
         switch (e.kind) {
         case RecordedKind::WindowMade:
@@ -219,6 +238,7 @@ bool ReadEvents(Cursor& c, RecordedGame& g) {
 
 bool ReadChecks(Cursor& c, RecordedGame& g) {
     if ((c.end - c.at) % 8 != 0) return c.Fail("a frame's checksums cut short");
+    if (!c.Hold(std::size_t(c.end - c.at) / 8 * sizeof(FrameCheck))) return false;
     for (; c.at < c.end; c.at += 8)
         g.checks.push_back(
             FrameCheck{std::uint32_t(Little(c.at, 4)), std::uint32_t(Little(c.at + 4, 4))});
@@ -233,7 +253,7 @@ bool ReadChunk(const std::uint8_t* raw, std::size_t size, RecordedGame& g, Reade
         return false;
     };
     if (g.ended) return fail("it follows the last chunk");
-    Cursor c{raw, raw + size, {}};
+    Cursor c{raw, raw + size, {}, &s.bytesHeld};
     std::uint8_t kind = 0;
     RecordingTotals t;
     if (!c.Byte(kind) || !c.Count(t.clockReadings) || !c.Count(t.keyPolls) ||
@@ -246,7 +266,7 @@ bool ReadChunk(const std::uint8_t* raw, std::size_t size, RecordedGame& g, Reade
         if (!c.Count(length)) return fail(c.fault);
         if (length > c.end - c.at)
             return fail(std::string("its ") + StreamNames[i] + " stream runs past the chunk's end");
-        Cursor part{c.at, c.at + length, {}};
+        Cursor part{c.at, c.at + length, {}, &s.bytesHeld};
         c.at += length;
         bool ok = i == ClockStream     ? ReadClock(part, g, s, counted.clockReadings)
                   : i == KeyStream     ? ReadKeys(part, g, s)
@@ -272,6 +292,21 @@ bool ReadChunk(const std::uint8_t* raw, std::size_t size, RecordedGame& g, Reade
     }
     if (c.at != c.end) return fail("bytes after its end");
     return true;
+}
+
+// Whether bytes are the beginning of a zlib stream (cut before its end) that unpacks to no more
+// than out holds.
+bool BeginsStream(const std::uint8_t* bytes, std::size_t size, std::vector<std::uint8_t>& out) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return false;
+    z.next_in = const_cast<Bytef*>(bytes);
+    z.avail_in = uInt(size);
+    z.next_out = out.data();
+    z.avail_out = uInt(out.size());
+    int result = inflate(&z, Z_SYNC_FLUSH);
+    bool begins = (result == Z_OK || result == Z_BUF_ERROR) && z.avail_in == 0;
+    inflateEnd(&z);
+    return begins;
 }
 
 std::uint64_t Rotate(std::uint64_t v, int by) { return v << by | v >> (64 - by); }
@@ -445,6 +480,10 @@ std::vector<std::uint8_t> PackChunk(const std::vector<std::uint8_t>& raw) {
     return out;
 }
 
+bool BeginsAsRecording(const std::uint8_t* data, std::size_t size) {
+    return std::memcmp(data, Magic, std::min(size, MagicSize)) == 0;
+}
+
 bool ReadRecordingChunk(const std::uint8_t* raw, std::size_t size, RecordedGame& game,
                         std::string& error) {
     ReaderState state;
@@ -454,7 +493,7 @@ bool ReadRecordingChunk(const std::uint8_t* raw, std::size_t size, RecordedGame&
 bool ReadRecording(const std::uint8_t* data, std::size_t size, RecordedGame& game,
                    std::string& error) {
     game = RecordedGame{};
-    if (size < MagicSize || std::memcmp(data, Magic, MagicSize) != 0) {
+    if (size < MagicSize || !BeginsAsRecording(data, size)) {
         error = "not a recorded game (it does not begin as one)";
         return false;
     }
@@ -485,9 +524,11 @@ bool ReadRecording(const std::uint8_t* data, std::size_t size, RecordedGame& gam
     std::vector<std::uint8_t> raw;
     while (at < size) {
         const std::string where = "the chunk at byte " + std::to_string(at);
+        // A program killed or out of disk space while writing a chunk leaves the file ending in
+        // part of it: what came before is whole, and the recording ends there unfinished.
         if (size - at < 8) {
-            error = where + " is cut short (" + std::to_string(size - at) + " bytes of its head)";
-            return false;
+            game.cutAt = std::int64_t(at);
+            return true;
         }
         std::uint32_t packed = std::uint32_t(Little(data + at, 4));
         std::uint32_t rawSize = std::uint32_t(Little(data + at + 4, 4));
@@ -495,13 +536,18 @@ bool ReadRecording(const std::uint8_t* data, std::size_t size, RecordedGame& gam
             error = where + " claims an impossible size";
             return false;
         }
+        raw.resize(rawSize);
         if (size - at - 8 < packed) {
-            error = where + " is cut short: it needs " + std::to_string(packed) +
-                    " bytes, the file holds " + std::to_string(size - at - 8);
-            return false;
+            // Cut only if what is there begins the stream; a stream that ends before its claimed
+            // size, or is not one, makes the size a lie.
+            if (!BeginsStream(data + at + 8, size - at - 8, raw)) {
+                error = where + " is corrupt (its size runs past the file's end)";
+                return false;
+            }
+            game.cutAt = std::int64_t(at);
+            return true;
         }
         // zlib's own checksum (Adler-32) covers what the chunk unpacks to.
-        raw.resize(rawSize);
         uLongf got = rawSize;
         if (uncompress(raw.data(), &got, data + at + 8, packed) != Z_OK || got != rawSize) {
             error = where + " is corrupt (it does not unpack whole to its size)";

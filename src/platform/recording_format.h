@@ -100,6 +100,7 @@ struct RecordedGame {
     RecordingTotals totals;
     bool ended = false; // the last chunk came: the program ended as ending says
     RecordingEnding ending;
+    std::int64_t cutAt = -1; // where the file ends in part of a chunk (-1: it does not)
 };
 
 // Collects a recording's streams in memory and hands them out as chunks. Entries go in in the
@@ -131,10 +132,13 @@ std::vector<std::uint8_t> RecordingHeader(std::int64_t frequency, const std::str
 // A chunk's raw bytes compressed and framed as the file holds them.
 std::vector<std::uint8_t> PackChunk(const std::vector<std::uint8_t>& raw);
 
+// Whether the first bytes of a file are those of a recording (of any format version).
+bool BeginsAsRecording(const std::uint8_t* data, std::size_t size);
 // Reads a whole recording. False, with error saying what and where, for anything that is not a
-// whole recording of this format: another format (named by its version), a cut or corrupt chunk,
-// streams that do not add up. A recording whose last chunk never came (its program ended
-// without finishing it) is read, with ended false. Never reads outside data.
+// whole recording of this format: another format (named by its version), a corrupt chunk,
+// streams that do not add up, more than a game could make the reader hold. A recording whose last
+// chunk never came (its program ended without finishing it) is read, with ended false, also when
+// the file ends in part of a chunk (cutAt). Never reads outside data.
 bool ReadRecording(const std::uint8_t* data, std::size_t size, RecordedGame& game,
                    std::string& error);
 // Reads one chunk's raw bytes (uncompressed) as the first chunk of game, for the fuzzer: the same

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "printable.h"
 #include "user_folders.h"
 
 namespace fs = std::filesystem;
@@ -60,7 +61,8 @@ bool ParseWindowSettings(const std::string& text, WindowSettings& settings, std:
                 return fault("expected 'place X Y' (whole numbers from -100000 to 100000)");
             read.hasPlace = true;
         } else {
-            return fault("expected mode, size or place, found '" + name.substr(0, 24) + "'");
+            return fault("expected mode, size or place, found '" + Printable(name.substr(0, 24)) +
+                         "'");
         }
         if (words >> extra) return fault("more than " + name + " takes");
     }

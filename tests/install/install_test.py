@@ -132,6 +132,12 @@ def check_programs(prefix, scratch):
     with open("/dev/full", "w") as full:
         lost = subprocess.run([str(skirmo), "--version"], cwd=scratch, stdout=full, timeout=60)
     check(lost.returncode == 1, "skirmo --version into a full disk ended with %d" % lost.returncode)
+    # A recording never replaces a data file, here the map named from inside the data folder.
+    world = next(prefix.rglob("world.dat"))
+    kept = world.read_bytes()
+    refused = run([skirmo, "--record", "world.dat"], cwd=world.parent)
+    check(refused.returncode == 2 and world.read_bytes() == kept,
+          "--record world.dat in the data folder: %d %r" % (refused.returncode, refused.stderr))
 
     # The runner, installed beside the game, finds the installed data as the game does (and not
     # a player's own data folders on this machine).

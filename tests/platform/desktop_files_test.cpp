@@ -75,6 +75,7 @@ TEST(WindowSettings, ReadsWhatItWritesAndRefusesAnythingElseByLine) {
          "line 1: expected 'place X Y' (whole numbers from -100000 to 100000)"},
         {"place 10 20 30\n", "line 1: more than place takes"},
         {"colour blue\n", "line 1: expected mode, size or place, found 'colour'"},
+        {"\x1B]0;owned\x07\n", "line 1: expected mode, size or place, found '\\x1B]0;owned\\x07'"},
     };
     for (const Case& c : cases) {
         WindowSettings kept = s;

@@ -8,6 +8,9 @@
 #include <fstream>
 #include <iterator>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include "game_fixture.h"
 #include "platform/input.h"
 #include "platform/recorder.h"
@@ -203,8 +206,10 @@ TEST_F(RecordingTest, OneAnswerChangedIsCaughtWhereItShows) {
               std::string::npos);
     other = recorded;
     other.ending.state.replace(other.ending.state.find("\"PlayerLives\":3"), 15,
-                               "\"PlayerLives\":2");
-    EXPECT_NE(PlayBack(other).find("state at the end differs"), std::string::npos);
+                               "\"PlayerLives\":\x1B]0;x\x07");
+    why = PlayBack(other);
+    EXPECT_NE(why.find("state at the end differs"), std::string::npos);
+    EXPECT_NE(why.find("\\x1B]0;x\\x07"), std::string::npos) << "shown escaped: " << why;
 
     // The player's answer in the dialog, Abort instead of 800x600.
     RecordedGame aborted = recorded;
@@ -263,16 +268,55 @@ TEST_F(RecordingTest, AGameEndedByASignalEndsThereAgain) {
     EXPECT_EQ(PlayBack(game).rfind("not as recorded: ", 0), 0u);
 }
 
+TEST_F(RecordingTest, AFullDiskLeavesTheWholeChunksPlayable) {
+    // Writes past half the game's file fail, as on a full disk.
+    rlimit was{}, half{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    half = {file.size() / 2, was.rlim_max};
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &half), 0);
+    TestOptions o;
+    o.dialog.button = "800x600";
+    o.seed = 7;
+    std::string error, stopped;
+    ResetGameGlobals(); // and the clock at 0, so chunks are cut where the game's were
+    TestPlatformStart({});
+    EXPECT_TRUE(ParseScript(Played, o.script, error) && StartRecording("full.rec", "test", error));
+    EXPECT_EQ(FinishRecording(Play(o, nullptr, stopped)), 0) << stopped;
+    setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, handler);
+    std::ifstream in("full.rec", std::ios::binary);
+    std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    RecordedGame game;
+    ASSERT_TRUE(ReadRecording(bytes.data(), bytes.size(), game, error)) << error;
+    EXPECT_EQ(game.cutAt, -1) << "cut back to its last whole chunk";
+    EXPECT_EQ(PlayBack(game).rfind("recording ran out: ", 0), 0u);
+}
+
 TEST_F(RecordingTest, ARecordingThatCannotBeMadeIsRefusedAtTheStart) {
-    for (const char* path : {"no-such-folder/game.rec", "/dev/full"}) {
+    // Nothing is changed that is not a recording, or that the game reads (the current folder's
+    // files, by any name or case), and a named pipe does not hold the start.
+    namespace fs = std::filesystem;
+    fs::remove("world.dat");
+    fs::copy_file(fs::path(SKIRMO_DATA_DIR) / "world.dat", "world.dat");
+    fs::create_directory("away");
+    fs::create_symlink(fs::absolute("world.dat"), "away/map");
+    std::ofstream("notes.txt") << "not a game";
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    for (const char* path : {"no-such-folder/game.rec", "/dev/full", "world.dat", "away/map",
+                             "tile5.BMP", "notes.txt", "pipe"}) {
         std::string error;
         EXPECT_FALSE(StartRecording(path, "test", error)) << path;
         EXPECT_FALSE(error.empty()) << path;
         EXPECT_FALSE(Recording()) << path;
     }
+    EXPECT_EQ(fs::file_size("world.dat"), fs::file_size(fs::path(SKIRMO_DATA_DIR) / "world.dat"));
+    EXPECT_EQ(fs::file_size("notes.txt"), 10u);
+    EXPECT_FALSE(fs::exists("tile5.BMP"));
     // One game, one recording: a second one asked for meanwhile is refused, the first goes on.
-    std::string error;
-    ASSERT_TRUE(StartRecording("first.rec", "test", error)) << error;
+    std::string error = "what an earlier call said"; // written only on a failure
+    std::ofstream("away/first.rec") << "Velmora recording\n";
+    ASSERT_TRUE(StartRecording("away/first.rec", "test", error)) << "a recording: " << error;
     EXPECT_FALSE(StartRecording("second.rec", "test", error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(Recording());
@@ -300,8 +344,17 @@ TEST_F(RecordingTest, WhatIsNotAWholeRecordingOfThisFormatIsRefused) {
         bad[at] ^= 0x10;
         EXPECT_FALSE(read(bad)) << "changed at " << at;
     }
-    // Cut anywhere: refused, unless between two chunks (where the chunks' own sizes put them),
-    // where it is read without its ending and plays only as far as it goes.
+    // A chunk of one-byte events, each 88 bytes in memory: 4 MiB that would take 352 MiB.
+    std::vector<std::uint8_t> raw = {0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x80, 0x80, 0x02};
+    raw.resize(raw.size() + (4 << 20), std::uint8_t(RecordedKind::WindowMade));
+    raw.push_back(0); // no checks
+    std::vector<std::uint8_t> bomb = RecordingHeader(1'000'000, "test"), chunk = PackChunk(raw);
+    bomb.insert(bomb.end(), chunk.begin(), chunk.end());
+    EXPECT_FALSE(read(bomb));
+    EXPECT_NE(error.find("its events stream: more than 256 MiB to hold"), std::string::npos)
+        << error;
+    // Cut anywhere after its header: read without its ending, as far as its last whole chunk
+    // (where the chunks' own sizes put them), and played only as far as it goes.
     std::vector<std::size_t> boundaries;
     for (std::size_t at = 30 + (file[28] | file[29] << 8); at < file.size();) {
         boundaries.push_back(at);
@@ -313,13 +366,20 @@ TEST_F(RecordingTest, WhatIsNotAWholeRecordingOfThisFormatIsRefused) {
     for (std::size_t size = 0; size < file.size(); size += size < 64 ? 1 : 61)
         cuts.push_back(size);
     for (std::size_t size : cuts) {
-        bool between = std::find(boundaries.begin(), boundaries.end(), size) != boundaries.end();
-        EXPECT_EQ(read({file.begin(), file.begin() + std::ptrdiff_t(size)}), between)
-            << "cut at " << size << ": " << error;
-        EXPECT_TRUE(!between || !game.ended);
+        auto chunk = std::upper_bound(boundaries.begin(), boundaries.end(), size);
+        const bool accepted = read({file.begin(), file.begin() + std::ptrdiff_t(size)});
+        EXPECT_EQ(accepted, size >= boundaries[0]) << "cut at " << size << ": " << error;
+        if (!accepted) continue;
+        EXPECT_FALSE(game.ended);
+        EXPECT_EQ(game.cutAt, chunk[-1] == size ? -1 : std::int64_t(chunk[-1])) << size;
     }
-    ASSERT_TRUE(read({file.begin(), file.begin() + std::ptrdiff_t(boundaries.back())}));
+    ASSERT_TRUE(read({file.begin(), file.begin() + std::ptrdiff_t(boundaries.back()) + 20}));
     EXPECT_EQ(PlayBack(game).rfind("recording ran out: ", 0), 0u);
+    // A whole last chunk that claims more than the file holds lies: its stream ends before.
+    std::vector<std::uint8_t> liar = file;
+    ++liar[boundaries.back()];
+    EXPECT_FALSE(read(liar));
+    EXPECT_NE(error.find("runs past the file's end"), std::string::npos) << error;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "core/program.h"
@@ -293,6 +294,21 @@ TEST_F(ReplayTest, BadArgumentsAndScriptsAreRefusedClearly) {
     EXPECT_NE(Read("stderr.txt").find("unknown step 'nothing'"), std::string::npos);
     EXPECT_EQ(Replay("--help >" + Path("usage.txt")), 0);
     EXPECT_EQ(Read("usage.txt").rfind("usage: skirmo-replay [--data DIR]", 0), 0u);
+    EXPECT_EQ(Replay("--help >/dev/full"), 1);
+    EXPECT_NE(Read("stderr.txt").find("--help: No space left on device"), std::string::npos);
+    // A named pipe is waited for, saying so, until a writer comes or a signal ends the wait.
+    const std::string pipe = Path("pipe"), said = "waiting for something to write into " + pipe;
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(Replay("--script " + pipe, "(sleep 2.5; echo bad >" + pipe + ") & true"), 2);
+    EXPECT_NE(Read("stderr.txt").find(said + "\nskirmo-replay: " + pipe + ": line 1"),
+              std::string::npos)
+        << Read("stderr.txt");
+    const std::string term = std::string(SKIRMO_REPLAY) + " --demo " + pipe + " 2>" +
+                             Path("stderr.txt") + " & sleep 2.5; kill -TERM $!; wait $!";
+    EXPECT_EQ(WEXITSTATUS(std::system(term.c_str())), 143);
+    EXPECT_NE(Read("stderr.txt").find(said + "\nskirmo-replay: ended by a signal"),
+              std::string::npos)
+        << Read("stderr.txt");
     EXPECT_EQ(Replay("--fail surface:24"), 2);
     EXPECT_EQ(Replay("--fail surface:0"), 2);
 }

@@ -4,7 +4,14 @@
 // line and the keys from a script, or with everything a recorded game read (--demo), and writes
 // pictures, states and a log at chosen virtual times. Two runs with the same arguments write the
 // same bytes.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,23 +81,61 @@ std::string FromHere(const std::string& path) {
 
 // A script is a small text file, a recording a minute of play in a few hundred KiB. Whatever the
 // path names (a pipe, a device), no more than the largest and one byte is read before it is
-// refused.
+// refused; a pipe is waited for, but a signal ends the wait.
 constexpr std::size_t LargestScript = std::size_t(16) << 20;
 constexpr std::size_t LargestRecording = std::size_t(256) << 20;
+
+volatile std::sig_atomic_t Signalled = 0;
+void NoteSignal(int signal) { Signalled = signal; }
+
+// Waits until a pipe has something to read or its writer is gone. Nobody may ever open a named
+// pipe's other end: that is said after a second, and SIGTERM or SIGINT ends the wait.
+void AwaitInput(int file, const std::string& path) {
+    struct sigaction note {
+    }, term{}, interrupt{};
+    note.sa_handler = NoteSignal; // no SA_RESTART: the wait returns
+    sigaction(SIGTERM, &note, &term);
+    sigaction(SIGINT, &note, &interrupt);
+    pollfd wanted{file, POLLIN, 0};
+    for (int waited = 0; !Signalled && poll(&wanted, 1, 1000) == 0;)
+        if (++waited == 1)
+            std::fprintf(stderr, "skirmo-replay: waiting for something to write into %s\n",
+                         path.c_str());
+    sigaction(SIGTERM, &term, nullptr);
+    sigaction(SIGINT, &interrupt, nullptr);
+    if (Signalled) {
+        std::fprintf(stderr, "skirmo-replay: ended by a signal while waiting for %s\n",
+                     path.c_str());
+        std::exit(128 + Signalled);
+    }
+}
 
 std::string ReadInput(const std::string& path, std::size_t largest, const std::string& what) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) Die(path + " is a folder, not " + what);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) Die("cannot read " + path);
+    // A named pipe's open would wait, without a word, for a writer that may never come.
+    int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) Die("cannot read " + path + ": " + std::strerror(errno));
     std::string text;
     char chunk[1 << 16];
-    while (text.size() <= largest) {
+    for (bool awaited = false; text.size() <= largest;) {
         std::size_t want = std::min(sizeof chunk, largest + 1 - text.size());
-        if (in.read(chunk, std::streamsize(want)).gcount() <= 0) break;
-        text.append(chunk, std::size_t(in.gcount()));
+        ssize_t got = read(file, chunk, want);
+        if (got < 0 && errno == EINTR) continue;
+        // A named pipe that nobody has opened yet reads as ended, an open one as empty for now.
+        std::error_code fifo;
+        if ((got < 0 && errno == EAGAIN) ||
+            (got == 0 && !awaited && text.empty() &&
+             std::filesystem::is_fifo(std::filesystem::canonical(path, fifo), fifo))) {
+            AwaitInput(file, path);
+            awaited = true;
+            continue;
+        }
+        if (got < 0) Die("cannot read " + path + ": " + std::strerror(errno));
+        if (got == 0) break;
+        text.append(chunk, std::size_t(got));
     }
-    if (in.bad()) Die("cannot read " + path);
+    close(file);
     if (text.size() > largest)
         Die(path + " is larger than " + std::to_string(largest >> 20) + " MiB: not " + what);
     return text;
@@ -107,8 +152,8 @@ RecordedGame ReadDemo(const std::string& path) {
     if (!game.ended)
         std::fprintf(stderr,
                      "skirmo-replay: %s has no ending (the program that recorded it did not "
-                     "finish it): it plays as far as it goes\n",
-                     path.c_str());
+                     "finish it%s): it plays as far as its last whole chunk\n",
+                     path.c_str(), game.cutAt < 0 ? "" : ", and a chunk of it is cut short");
     return game;
 }
 
@@ -221,7 +266,11 @@ int main(int argc, char** argv) {
             demoPath = value();
             demo = ReadDemo(demoPath);
         } else if (a == "--help" || a == "-h") {
-            std::fputs(Usage, stdout);
+            // Usage lost (a full disk, a closed pipe) is no success.
+            if (std::fputs(Usage, stdout) < 0 || std::fflush(stdout) != 0) {
+                std::fprintf(stderr, "skirmo-replay: --help: %s\n", std::strerror(errno));
+                return 1;
+            }
             return 0;
         } else
             Die("unknown option '" + a + "'");

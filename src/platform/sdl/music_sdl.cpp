@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "../backend.h"
+#include "../printable.h"
 #include "sdl_state.h"
 
 std::vector<std::string> SoundFontPaths = {
@@ -54,7 +55,9 @@ std::vector<SaidMessage> Said;
 long UnlistedMessages = 0; // beyond the first few kinds, only counted
 constexpr std::size_t SaidKinds = 16;
 
-void SynthSays(int, const char* message, void*) {
+void SynthSays(int, const char* said, void*) {
+    // It may quote what a music file holds.
+    const std::string message = Printable(said ? said : "");
     std::lock_guard<std::mutex> lock(SaidLock);
     for (SaidMessage& m : Said)
         if (m.text == message) {
@@ -63,7 +66,7 @@ void SynthSays(int, const char* message, void*) {
         }
     if (Said.size() < SaidKinds) {
         Said.push_back({message, 0});
-        std::fprintf(stderr, "skirmo: music: %s\n", message);
+        std::fprintf(stderr, "skirmo: music: %s\n", message.c_str());
     } else {
         ++UnlistedMessages;
     }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "../backend.h"
+#include "../printable.h"
 #include "../recorder.h"
 #include "../signals.h"
 #include "test_state.h"
@@ -67,8 +68,8 @@ void CompareEndStates() {
         ++at;
     std::size_t from = at > 40 ? at - 40 : 0;
     Diverged("the game's state at the end differs from the recorded game's, from byte " +
-             std::to_string(at) + ": '..." + now.substr(from, 80) + "' where it was '..." +
-             then.substr(from, 80) + "'");
+             std::to_string(at) + ": '..." + Printable(now.substr(from, 80)) +
+             "' where it was '..." + Printable(then.substr(from, 80)) + "'");
 }
 
 // The game asks for more than the recording holds: the recorded program ended here (by a
@@ -228,8 +229,8 @@ void DemoMessageBox(const char* caption, const char* text) {
     const RecordedEvent& shown = Take(RecordedKind::BoxShown);
     const std::string c = caption ? caption : "", t = text ? text : "";
     if (shown.caption != c || shown.text != t)
-        Diverged("it shows the box '" + c + "' where the recorded game showed '" + shown.caption +
-                 "'");
+        Diverged("it shows the box '" + c + "' where the recorded game showed '" +
+                 Printable(shown.caption) + "'");
     MoveTo(shown.stamp);
     while (NextIs(RecordedKind::Activation))
         Activate(Take(RecordedKind::Activation));

@@ -7,6 +7,7 @@
 
 #include "../gamepad.h"
 #include "../input.h"
+#include "../printable.h"
 #include "test_platform.h"
 
 namespace {
@@ -52,18 +53,7 @@ int KeyCode(const std::string& name) {
 // What a fault quotes of the line: a short excerpt, unprintable bytes as \xNN.
 std::string Excerpt(const std::string& text) {
     constexpr std::size_t Longest = 24;
-    std::string out;
-    for (std::size_t i = 0; i < text.size() && i < Longest; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c < 0x7F) {
-            out += char(c);
-        } else {
-            const char* hex = "0123456789ABCDEF";
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
+    std::string out = Printable(text.substr(0, Longest));
     if (text.size() > Longest) out += "...";
     return out;
 }
