@@ -111,9 +111,9 @@ def forest_tile():
                 if sx * sx + sy * sy <= r * r:
                     shade = True
             if top is None:
-                # Grass in the gaps, darker the closer the crowns stand,
-                # so the wood's edge fades into the meadow.
-                k = 100 - max(0, int((3.0 - gap) * 12))
+                # Grass in the gaps, darker the closer the crowns stand:
+                # shade inside the wood, the treeline's shadow outside.
+                k = 100 - max(0, int((5.0 - gap) * 12))
                 if shade:
                     k = k * 70 // 100
                 img.px[y][x] = canvas.scale_colour(tiles.grass_colour(x, y),

@@ -3,8 +3,8 @@
 Every level is flown over the same 64 by 64 cells, so each part of the
 world has its own character:
 
-  north-west   the coast where every level starts: a harbour village, a
-               market village inland, hedged farmland between them
+  north-west   the coast where every level starts, and inland two
+               villages with hedged farmland and woods between them
   north-east   the lake district: three lakes among wooded hills, and a
                river draining north off the map
   west         pasture behind the coast, with a village and copses
