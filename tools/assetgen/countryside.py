@@ -70,19 +70,19 @@ _TREE_TONES = [
 
 def _crowns():
     """Round crowns packed densely, each whole inside the tile (or cut by
-    touching the edge at most), so a wood's edge is a row of rounded trees."""
+    cut by two pixels at most), so a wood's edge is a row of rounded trees."""
     rng = canvas.Rng(1511)
     trees = []
     tries = 0
     while len(trees) < 30 and tries < 8000:
         tries += 1
         r = rng.between(4, 7)
-        cx = rng.between(r, SIZE - 1 - r)
-        cy = rng.between(r, SIZE - 1 - r)
+        cx = rng.between(r - 2, SIZE + 1 - r)
+        cy = rng.between(r - 2, SIZE + 1 - r)
         ok = True
         for tx, ty, tr, _ in trees:
             dx, dy = cx - tx, cy - ty
-            if dx * dx + dy * dy < ((r + tr) * 74 // 100) ** 2:
+            if dx * dx + dy * dy < ((r + tr) * 80 // 100) ** 2:
                 ok = False
                 break
         if ok:
@@ -138,55 +138,68 @@ EARTH_DARK = (96, 70, 46)
 HEDGE_DARK = (32, 64, 30)
 HEDGE_LIGHT = (72, 118, 48)
 
-# The hedge inside the tile runs down from the north edge at column 20
-# and turns east at row 19, leaving a ploughed field in the north-east
-# and a wheat field round it.
+GREEN_CROP = (118, 150, 58)
+GREEN_DARK = (92, 124, 46)
+
+# Inner hedges split the tile into three fields: one runs right across
+# at row SPLIT_Y, one from the north edge down to it at column SPLIT_X.
+# Wheat in the north-west, ploughed earth in the north-east, a green
+# crop in the south: side by side the tiles make a patchwork.
 SPLIT_X, SPLIT_Y = 17, 20
 
 
 def _hedge_distance(x, y):
     """Distance in pixels from the nearest hedge line (the tile's edges
-    and the inner hedge)."""
+    and the inner hedges)."""
     px, py = x + 0.5, y + 0.5
-    d = min(px, py, SIZE - px, SIZE - py)
+    d = min(px, py, SIZE - px, SIZE - py, abs(py - SPLIT_Y))
     if py <= SPLIT_Y:
         d = min(d, abs(px - SPLIT_X))
-    if px >= SPLIT_X:
-        d = min(d, abs(py - SPLIT_Y))
     return d
+
+
+def _crop(x, y):
+    n = noise.fbm(x, y, 71, cells=(16, 8, 4), weights=(3, 2, 1))
+    if y >= SPLIT_Y:
+        # A young green crop in rows along the field.
+        c = _lerp(GREEN_DARK, GREEN_CROP, 128 + (n - 128) * 3)
+        if y % 2 == 0:
+            c = canvas.scale_colour(c, 90, 100)
+        return c
+    if x >= SPLIT_X:
+        # Ploughed: furrows across the field.
+        c = _lerp(EARTH_DARK, EARTH, 128 + (n - 128) * 2)
+        if y % 3 == 0:
+            c = canvas.scale_colour(c, 80, 100)
+        return c
+    # Wheat in drill rows, ripening unevenly, with a pair of tramlines.
+    c = _lerp(WHEAT_DARK, WHEAT, 128 + (n - 128) * 3)
+    if (x + (y // 9)) % 3 == 0:
+        c = canvas.scale_colour(c, 90, 100)
+    if x in (6, 9):
+        c = _lerp(c, (150, 132, 80), 120)
+    return c
 
 
 def field_tile():
     img = canvas.Canvas(SIZE, SIZE)
     for y in range(SIZE):
         for x in range(SIZE):
-            n = noise.fbm(x, y, 71, cells=(16, 8, 4), weights=(3, 2, 1))
-            if x >= SPLIT_X and y < SPLIT_Y:
-                # Ploughed: furrows across the field.
-                c = _lerp(EARTH_DARK, EARTH, 128 + (n - 128) * 2)
-                if y % 3 == 0:
-                    c = canvas.scale_colour(c, 80, 100)
-            else:
-                # Wheat in drill rows, ripening unevenly, with one pair of
-                # tramlines.
-                c = _lerp(WHEAT_DARK, WHEAT, 128 + (n - 128) * 3)
-                if (x + (y // 9)) % 3 == 0:
-                    c = canvas.scale_colour(c, 90, 100)
-                if x in (8, 11):
-                    c = _lerp(c, (150, 132, 80), 120)
+            c = _crop(x, y)
             # Hedgerows: a lumpy band of bushes, thicker here and there.
             d = _hedge_distance(x, y)
-            w = 1.6 + noise.value(x, y, 4, 131) / 128.0
+            w = 1.4 + noise.value(x, y, 4, 131) / 128.0
             if d < w:
                 leaf = noise.value(x, y, 2, 137) - 128
                 c = _lerp(HEDGE_DARK, HEDGE_LIGHT,
-                          128 + int((w - d) * 40) + leaf // 2)
+                          96 + int((w - d) * 40) + leaf // 2)
             elif d < w + 1.5:
                 # The hedge's shade on the crop beside it.
                 c = canvas.scale_colour(c, 78, 100)
             img.px[y][x] = c
-    # A hedgerow oak where the inner hedge turns.
+    # Hedgerow oaks, one where the inner hedges meet.
     _tree(img, SPLIT_X, SPLIT_Y, 3, 2)
+    _tree(img, 5, SPLIT_Y, 2, 0)
     return img
 
 
@@ -231,12 +244,12 @@ def _roof(img, x0, y0, w, h, roof, we, chimney=None):
                 side, along, course = 2 * y - (2 * y0 + h - 1), x, y
             else:
                 side, along, course = 2 * x - (2 * x0 + w - 1), y, x
-            if abs(side) <= 1 and (h if we else w) % 2:
-                c = canvas.scale_colour(roof, 126, 100)
+            if abs(side) <= 1:
+                c = canvas.scale_colour(roof, 132, 100)
             elif side < 0:
-                c = canvas.scale_colour(roof, 114, 100)
+                c = canvas.scale_colour(roof, 116, 100)
             else:
-                c = canvas.scale_colour(roof, 80, 100)
+                c = canvas.scale_colour(roof, 74, 100)
             if course % 2 == 0 and abs(side) > 1:
                 c = canvas.scale_colour(c, 92, 100)
             # Weathering: a few tiles darker or lighter.
@@ -264,7 +277,7 @@ def _garden(img, x0, y0, w, h):
                 c = _lerp(HEDGE_DARK, HEDGE_LIGHT,
                           noise.value(x, y, 2, 141))
             else:
-                c = _lerp(c, (120, 160, 74), 70)
+                c = _lerp(c, (112, 150, 70), 50)
                 if (x - x0) % 2 == 0:
                     c = canvas.scale_colour(c, 95, 100)
             img.px[y][x] = c
@@ -278,20 +291,25 @@ def _yard(img, x0, y0, w, h):
 
 
 def houses_tile():
-    """A farmstead: a farmhouse with its garden, a slate-roofed
-    barn across a gravel yard, a shed and an orchard tree; nothing
-    touches the tile's edge, so it sits beside anything."""
+    """A block of houses: cottages along the north side with their back
+    gardens, a farmhouse and its barn across a gravel yard to the south,
+    a shed and a tree or two.  Only gardens reach the tile's edge, so the
+    block sits beside roads, fields and other blocks alike."""
     img = canvas.Canvas(SIZE, SIZE)
     for y in range(SIZE):
         for x in range(SIZE):
             img.px[y][x] = tiles.grass_colour(x, y)
-    _yard(img, 13, 11, 12, 9)
-    _garden(img, 2, 18, 12, 12)
-    _roof(img, 2, 3, 11, 8, ROOF_RED, True, chimney=(4, 4))
-    _roof(img, 17, 2, 12, 8, ROOF_SLATE, True)
-    _roof(img, 22, 21, 7, 6, ROOF_BROWN, False)
-    _tree(img, 7, 24, 3, 0)
-    _tree(img, 17, 25, 3, 3)
+    _garden(img, 1, 9, 15, 7)
+    _garden(img, 16, 10, 15, 6)
+    _yard(img, 12, 18, 9, 12)
+    _roof(img, 1, 1, 9, 8, ROOF_RED, True, chimney=(3, 2))
+    _roof(img, 11, 2, 7, 7, ROOF_BROWN, True, chimney=(16, 3))
+    _roof(img, 20, 1, 11, 8, ROOF_ORANGE, True, chimney=(27, 2))
+    _roof(img, 2, 18, 9, 12, ROOF_RED, False, chimney=(4, 20))
+    _roof(img, 21, 19, 9, 11, ROOF_SLATE, False)
+    _roof(img, 13, 27, 5, 3, ROOF_BROWN, True)
+    _tree(img, 8, 12, 2, 0)
+    _tree(img, 25, 12, 3, 3)
     return img
 
 

@@ -8,8 +8,8 @@ world has its own character:
   north-east   the lake district: three lakes among wooded hills, and a
                river draining north off the map
   west         pasture behind the coast, with a village and copses
-  centre       the market town at the crossroads of the county's roads,
-               ringed by its fields
+  centre       wooded commons round a mere, then the market town at the
+               crossroads of the county's roads, ringed by its fields
   east         open grazing with farmsteads, a village on the east road
   south-west   a wide bay with an archipelago of wooded islands
   south-east   the great forest, cut by a river from its lake to the sea
@@ -70,15 +70,18 @@ def land_corners():
                     land[r][c] = is_land
 
     # The archipelago in the bay.
-    for i, (r, c, rad) in enumerate(((44, 9, 3), (50, 18, 4), (57, 8, 3),
-                                     (58, 26, 2), (48, 3, 2), (54, 13, 1))):
+    for i, (r, c, rad) in enumerate(((47, 6, 3), (53, 15, 3), (59, 6, 3),
+                                     (60, 22, 2), (42, 2, 1), (55, 1, 1))):
         blob(r, c, rad, True, 23 + i)
+    # The harbour bay just south of where every level starts.
+    blob(10, 7, 3, False, 29)
     # The lake district, the forest's lake and the pond in the west.
     blob(12, 47, 4, False, 31)
     blob(20, 57, 3, False, 33)
     blob(22, 43, 2, False, 35)
     blob(42, 47, 3, False, 41)
     blob(40, 22, 2, False, 37)
+    blob(20, 24, 2, False, 39)        # the mere on the commons
 
     def river(points):
         """Water along a four-connected path through the points."""
@@ -140,6 +143,8 @@ def _woodland(r, c):
         return hill + 80          # the great forest
     if r > 38 and c < 28:
         return hill + 20          # the islands' woods
+    if 12 <= r <= 26 and 16 <= c <= 30:
+        return hill + 40          # the wooded commons inside the roads
     if c < 36:
         return hill - 4           # copses in the pasture
     return hill - 20
