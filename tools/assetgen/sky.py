@@ -16,8 +16,10 @@ BAYER = [[0, 8, 2, 10], [12, 4, 14, 6], [3, 11, 1, 9], [15, 7, 13, 5]]
 
 
 def dithered(x, y, density):
-    """True if a pixel of a rim of this density (0..1) is drawn."""
-    return density * 16 > BAYER[y % 4][x % 4] + 0.5
+    """True if a pixel of a rim of this density (0..1) is drawn.  Close
+    to the body it is always drawn: a lone hole where two billows almost
+    meet would read as a speck of dirt."""
+    return density > 0.9 or density * 16 > BAYER[y % 4][x % 4] + 0.5
 
 
 # ------------------------------------------------------------------ cloud
