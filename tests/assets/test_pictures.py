@@ -177,19 +177,18 @@ class WorldMapTest(unittest.TestCase):
         self.assertLess(max(count), 64 * 64 * 6 // 10)
 
     def test_roads_join_villages(self):
-        # Followed along its own direction, a road ends in a village or a
-        # farm, or leaves the map: never on a beach or in a field.
-        ends = (tiles.VILLAGE, tiles.HOUSES)
-        for road, (dr, dc) in ((tiles.ROAD_WE, (0, 1)), (tiles.ROAD_NS, (1, 0))):
+        # A road, and each arm of a village's crossroads, runs on into a road, a village or a
+        # farm, or off the map: never into a beach, a field or a wood.
+        for (dr, dc), road in (((0, 1), tiles.ROAD_WE), ((1, 0), tiles.ROAD_NS)):
+            ok = (road, tiles.VILLAGE, tiles.HOUSES)
             for r in range(64):
                 for c in range(64):
-                    if self.cells[r][c] != road:
+                    if self.cells[r][c] not in (road, tiles.VILLAGE):
                         continue
                     for s in (1, -1):
                         rr, cc = r + s * dr, c + s * dc
                         if 0 <= rr < 64 and 0 <= cc < 64:
-                            self.assertIn(self.cells[rr][cc], ends + (road,),
-                                          "road at %d,%d" % (r, c))
+                            self.assertIn(self.cells[rr][cc], ok, "road at %d,%d" % (r, c))
 
 
 if __name__ == "__main__":
