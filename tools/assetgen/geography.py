@@ -186,7 +186,7 @@ def build_map():
                 if dr == 0 or dc == 0:
                     continue
                 far = max(abs(dr), abs(dc))
-                keep = 256 if far <= size else 110
+                keep = 256 if far <= 1 else 180 if far <= size else 70
                 if noise.hash2(vr + dr, vc + dc, 43) < keep:
                     put(vr + dr, vc + dc, tiles.HOUSES)
         # A crossroads arm with no road to another village becomes a lane
