@@ -167,7 +167,7 @@ class WorldMapTest(unittest.TestCase):
         for row in self.cells:
             for t in row:
                 count[t] += 1
-        self.assertEqual(count[tiles.VILLAGE], 1)
+        self.assertGreaterEqual(count[tiles.VILLAGE], 4)
         for t in (tiles.WATER, tiles.GRASS, tiles.FOREST, tiles.WHEAT,
                   tiles.HOUSES, tiles.ROAD_WE, tiles.ROAD_NS):
             self.assertGreater(count[t], 0, "tile %d unused" % t)
@@ -175,6 +175,20 @@ class WorldMapTest(unittest.TestCase):
         for i in range(len(tiles.COAST_PATTERNS)):
             self.assertGreater(count[2 + i], 0, "coast piece %d" % (2 + i))
         self.assertLess(max(count), 64 * 64 * 6 // 10)
+
+    def test_roads_join_villages(self):
+        # A road, and each arm of a village's crossroads, runs on into a road, a village or a
+        # farm, or off the map: never into a beach, a field or a wood.
+        for (dr, dc), road in (((0, 1), tiles.ROAD_WE), ((1, 0), tiles.ROAD_NS)):
+            ok = (road, tiles.VILLAGE, tiles.HOUSES)
+            for r in range(64):
+                for c in range(64):
+                    if self.cells[r][c] not in (road, tiles.VILLAGE):
+                        continue
+                    for s in (1, -1):
+                        rr, cc = r + s * dr, c + s * dc
+                        if 0 <= rr < 64 and 0 <= cc < 64:
+                            self.assertIn(self.cells[rr][cc], ok, "road at %d,%d" % (r, c))
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@ its heading can be read at any angle.
 
 import canvas
 import noise
+import wrecks
 from shapes import (Layer, render, poly, mirrored, ellipse, circle, sym,
                     union, minus, CY, SIZE, lift, prune_spurs)
 
@@ -36,39 +37,7 @@ def _sparks(points):
     return out
 
 
-def _char_tint(x, y, c):
-    # Wrecked: burnt and greyed, with smooth soot patches (no pixel noise).
-    grey = (c[0] * 3 + c[1] * 5 + c[2] * 2) // 10
-    burnt = canvas.mix(c, (grey, grey, grey), 170, 256)
-    burnt = canvas.scale_colour(burnt, 66, 100)
-    soot = noise.value(x, y, 8, 5, period=64)
-    if soot > 150:
-        burnt = canvas.mix(burnt, (52, 44, 40), 160, 256)
-    return lift(burnt)
-
-
-def _fires(points):
-    """Flames: a dark red tongue blown toward the tail, an orange body and
-    a yellow heart, each a few pixels across."""
-    out = []
-    for x, y, r in points:
-        tongue = union(circle(x, y, r + 1), circle(x - r - 0.5, y, r * 0.8),
-                       circle(x - 2 * r, y, r * 0.5))
-        out.append(Layer(tongue, (176, 40, 12), bevel=1, glow=True))
-        out.append(Layer(union(circle(x, y, r),
-                               circle(x - r, y, r * 0.55)),
-                         (248, 120, 24), bevel=2, glow=True))
-        out.append(Layer(circle(x + 0.5, y, r * 0.5), (255, 226, 110),
-                         bevel=1, glow=True))
-    return out
-
-
-def _smoke(points):
-    return [Layer(circle(x, y, r), (82, 80, 78), bevel=r) for x, y, r in
-            points]
-
-
-def _frames(build, damage, sparks, fires, smoke):
+def _frames(build, damage, sparks, fires):
     """Renders (flying, hit, wrecked) from one design.
 
     build(cut) returns the design's layers with the shape `cut` removed
@@ -82,13 +51,7 @@ def _frames(build, damage, sparks, fires, smoke):
         for x in range(SIZE):
             if hit_sparks.px[y][x] != (0, 0, 0):
                 hit.px[y][x] = hit_sparks.px[y][x]
-    wreck = render(build(damage), tint=_char_tint)
-    over = render(_smoke(smoke) + _fires(fires), outline=False)
-    for y in range(SIZE):
-        for x in range(SIZE):
-            if over.px[y][x] != (0, 0, 0) and wreck.px[y][x] != (0, 0, 0):
-                wreck.px[y][x] = over.px[y][x]
-    return flying, hit, wreck
+    return flying, hit, wrecks.wreck(build(damage), fires)
 
 
 def _cut(layers, cut):
@@ -143,8 +106,7 @@ def player_frames():
                    poly([(3, 14), (9, 14), (8, 20), (2, 22)]))
     return _frames(_player_layers, damage,
                    sparks=[(38, 22, 2.5), (20, 33, 3), (12, 20, 2)],
-                   fires=[(28, 31, 3), (17, 23, 2.5)],
-                   smoke=[(22, 27, 5), (12, 30, 4)])
+                   fires=[(28, 31, 3), (17, 23, 2.5)])
 
 
 def life_icon():
@@ -222,8 +184,7 @@ def stinger_frames():
                    circle(12, 16, 5))
     return _frames(_stinger_layers, damage,
                    sparks=[(30, 20, 2.5), (18, 33, 3), (44, 32, 2)],
-                   fires=[(26, 30, 3), (16, 22, 2.5)],
-                   smoke=[(20, 27, 5)])
+                   fires=[(26, 30, 3), (16, 22, 2.5)])
 
 
 # -------------------------------------------- second invader: the hornet
@@ -264,8 +225,7 @@ def hornet_frames():
                    circle(6, 36, 5))
     return _frames(_hornet_layers, damage,
                    sparks=[(22, 14, 2.5), (30, 36, 3), (12, 24, 2)],
-                   fires=[(25, 27, 3), (14, 36, 2.5)],
-                   smoke=[(18, 22, 5)])
+                   fires=[(25, 27, 3), (14, 36, 2.5)])
 
 
 # --------------------------------------------- third invader: the manta
@@ -305,8 +265,7 @@ def manta_frames():
                    poly([(44, 6), (52, 14), (50, 22), (40, 16)]))
     return _frames(_manta_layers, damage,
                    sparks=[(26, 14, 3), (36, 34, 2.5), (14, 26, 2)],
-                   fires=[(32, 27, 3.5), (21, 17, 2.5)],
-                   smoke=[(24, 27, 5), (14, 22, 3.5)])
+                   fires=[(32, 27, 3.5), (21, 17, 2.5)])
 
 
 def all_craft():

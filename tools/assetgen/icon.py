@@ -23,7 +23,7 @@ RADIUS = 246          # the landscape patch, centred
 RIM = 10
 # The patch shows four by four tiles of the map where the first level
 # starts: sea, a beach and grass.
-MAP_CORNER = (2, 5)   # row, column
+MAP_CORNER = (2, 2)   # row, column
 
 
 def _nose_up(layer):

@@ -93,9 +93,16 @@ def grass_colour(x, y):
     return c
 
 
-def water_colour(x, y):
+def water_base(x, y):
+    """The open water's slow swell, without the ripples on top.  It is
+    kept faint: its light and dark patches repeat with the tile, and
+    across a screen of open sea the eye would follow them."""
     n = noise.fbm(x, y, 23, cells=(16, 8), weights=(2, 1))
-    c = _lerp(DEEP, DEEP_LIGHT, (n - 80) * 2)
+    return _lerp(DEEP, DEEP_LIGHT, 100 + (n - 128) * 3 // 4)
+
+
+def water_colour(x, y):
+    c = water_base(x, y)
     # Ripples: short, slightly curved light dashes where a wave noise field
     # peaks, three to five pixels long, never a lone pixel.
     ripple = noise.value(x, y, 8, 31)
@@ -156,89 +163,6 @@ def coast_tile(pattern):
 
 # ------------------------------------------------------------ land tiles
 
-def _wrap(d):
-    return (d + SIZE // 2) % SIZE - SIZE // 2
-
-
-def _place_trees():
-    rng = canvas.Rng(1403)
-    trees = []
-    tries = 0
-    while len(trees) < 15 and tries < 4000:
-        tries += 1
-        cx = rng.below(SIZE)
-        cy = rng.below(SIZE)
-        r = rng.between(5, 7)
-        ok = True
-        for tx, ty, tr, _ in trees:
-            dx, dy = _wrap(cx - tx), _wrap(cy - ty)
-            if dx * dx + dy * dy < (max(r, tr) + 1) ** 2:
-                ok = False
-                break
-        if ok:
-            trees.append((cx, cy, r, rng.below(4)))
-    # Draw the northern trees first so the southern ones overlap them,
-    # the way the canopy looks from a little south of overhead.
-    trees.sort(key=lambda t: (t[1], t[0]))
-    return trees
-
-
-_TREE_TONES = [
-    ((34, 78, 34), (92, 150, 62)),
-    ((30, 70, 40), (78, 138, 66)),
-    ((42, 82, 30), (108, 152, 58)),
-    ((28, 66, 34), (70, 126, 56)),
-]
-
-
-def forest_tile():
-    trees = _place_trees()
-    img = canvas.Canvas(SIZE, SIZE)
-    for y in range(SIZE):
-        for x in range(SIZE):
-            n = noise.fbm(x, y, 61)
-            ground = _lerp((30, 56, 28), (48, 80, 36), n)
-            top = None
-            shade = False
-            for tx, ty, r, tone in trees:
-                dx, dy = _wrap(x - tx), _wrap(y - ty)
-                if dx * dx + dy * dy <= r * r:
-                    top = (dx, dy, r, tone)
-                sx, sy = _wrap(x - tx - 2), _wrap(y - ty - 2)
-                if sx * sx + sy * sy <= r * r:
-                    shade = True
-            if top is None:
-                img.px[y][x] = canvas.scale_colour(ground, 70, 100) \
-                    if shade else ground
-                continue
-            dx, dy, r, tone = top
-            dark, light = _TREE_TONES[tone]
-            # Lit from the upper left; the rim falls off into shadow.
-            lit = 128 + ((-dx - dy) * 110) // r - \
-                ((dx * dx + dy * dy) * 70) // (r * r)
-            leaf = noise.value(x, y, 2, 90 + tone) - 128
-            img.px[y][x] = _lerp(dark, light, lit + leaf // 3)
-    return img
-
-
-def wheat_tile():
-    img = canvas.Canvas(SIZE, SIZE)
-    for y in range(SIZE):
-        for x in range(SIZE):
-            n = noise.fbm(x, y, 71, cells=(16, 8, 4), weights=(3, 2, 1))
-            c = _lerp((170, 144, 70), (206, 180, 96), 128 + (n - 128) * 2)
-            if y % 4 == 3:
-                c = canvas.scale_colour(c, 84, 100)
-            elif y % 4 == 0:
-                c = canvas.scale_colour(c, 105, 100)
-            # A pair of tractor tracks along the rows, once a tile, as a
-            # real field has them every few dozen metres.
-            if y in (9, 13):
-                c = _lerp(c, (150, 132, 86), 150)
-            img.px[y][x] = c
-    return img
-
-
 ROAD_LO = 12   # first row (or column) of the carriageway
 ROAD_HI = 20   # one past its last
 
@@ -274,17 +198,8 @@ def road_tile(vertical):
     return img
 
 
-# Houses of the village block: (x, y, w, h, roof colour, ridge runs
-# west-east), each in one of the four corners left by the crossroads.
-_HOUSES = [
-    (1, 2, 9, 8, (170, 72, 52), True),
-    (22, 1, 8, 9, (128, 120, 126), False),
-    (2, 21, 8, 9, (150, 96, 60), False),
-    (21, 22, 9, 8, (176, 86, 62), True),
-]
-
-
-def village_tile():
+def village_tile_ground():
+    """The crossroads and the grass around it; the houses go on top."""
     img = canvas.Canvas(SIZE, SIZE)
     for y in range(SIZE):
         for x in range(SIZE):
@@ -304,58 +219,6 @@ def village_tile():
                                                         ROAD_HI):
                     c = _verge(c, x, y)
             img.px[y][x] = c
-    _draw_houses(img, _HOUSES)
-    return img
-
-
-def _draw_houses(img, houses):
-    # Cast shadows first, then the roofs over them.
-    for hx, hy, w, h, roof, we in houses:
-        for y in range(hy + 1, hy + h + 1):
-            for x in range(hx + 1, hx + w + 1):
-                if 0 <= x < SIZE and 0 <= y < SIZE:
-                    img.px[y][x] = canvas.scale_colour(img.px[y][x], 60, 100)
-    for hx, hy, w, h, roof, we in houses:
-        for y in range(hy, hy + h):
-            for x in range(hx, hx + w):
-                # Gabled roof: the half facing the light is brighter, the
-                # ridge line brightest, the eaves a little dark.
-                if we:
-                    side = 2 * y - (2 * hy + h - 1)
-                else:
-                    side = 2 * x - (2 * hx + w - 1)
-                if abs(side) <= 1 and (h if we else w) % 2:
-                    c = canvas.scale_colour(roof, 122, 100)
-                elif side < 0:
-                    c = canvas.scale_colour(roof, 112, 100)
-                else:
-                    c = canvas.scale_colour(roof, 82, 100)
-                if x in (hx, hx + w - 1) or y in (hy, hy + h - 1):
-                    c = canvas.scale_colour(c, 86, 100)
-                img.px[y][x] = c
-
-
-# The houses of a block away from the crossroads: four houses with
-# gardens between them and nothing touching the tile's edges, so blocks
-# sit next to roads, grass and each other alike.
-_CLUSTER = [
-    (1, 2, 14, 10, (168, 74, 54), True),
-    (18, 1, 11, 14, (136, 128, 132), False),
-    (2, 17, 11, 13, (150, 96, 60), False),
-    (16, 19, 14, 10, (176, 88, 60), True),
-]
-
-
-def houses_tile():
-    img = canvas.Canvas(SIZE, SIZE)
-    for y in range(SIZE):
-        for x in range(SIZE):
-            c = grass_colour(x, y)
-            # Gardens: a slightly trimmed, lighter lawn in the middle.
-            if 1 <= x <= 30 and 1 <= y <= 30 and (x + y) % 11 == 0:
-                c = _lerp(c, (150, 138, 96), 60)
-            img.px[y][x] = c
-    _draw_houses(img, _CLUSTER)
     return img
 
 
@@ -366,10 +229,9 @@ def make_tiles():
     tiles[WATER] = coast_tile(0)
     for i, pattern in enumerate(COAST_PATTERNS):
         tiles[2 + i] = coast_tile(pattern)
-    tiles[FOREST] = forest_tile()
-    tiles[WHEAT] = wheat_tile()
-    tiles[HOUSES] = houses_tile()
     tiles[ROAD_WE] = road_tile(False)
     tiles[ROAD_NS] = road_tile(True)
-    tiles[VILLAGE] = village_tile()
+    # The open sea and the land-use tiles live in their own module.
+    import countryside
+    countryside.make(tiles)
     return tiles

@@ -1,0 +1,335 @@
+"""The open sea and the land-use tiles: woods, farmland and houses.
+
+Each tile has to hide the 32-pixel grid it sits on.  The sea carries many
+faint wavelets of one size, so no single mark stands out for the eye to
+follow from tile to tile.  A wood is a heap of whole round crowns, so its
+edge against the grass is a scalloped line of trees, with shaded grass in
+the gaps.  A field tile is a farm's fields closed in by hedgerows, so
+fields side by side read as a patchwork.  Houses have gabled roofs with
+chimneys, gardens and trees around them.
+"""
+
+import math
+
+import canvas
+import noise
+import tiles
+
+SIZE = tiles.SIZE
+
+
+def _lerp(a, b, t):
+    return tiles._lerp(a, b, t)
+
+
+# ------------------------------------------------------------------ sea
+
+def _wavelets():
+    """(x, y, length) of the crests: all short and alike, spread evenly,
+    and kept off the tile's border so the shore pieces meet the sea on
+    the plain swell."""
+    rng = canvas.Rng(2207)
+    crests = []
+    tries = 0
+    while len(crests) < 22 and tries < 5000:
+        tries += 1
+        x = rng.between(2, SIZE - 6)
+        y = rng.between(2, SIZE - 4)
+        n = rng.between(2, 3)
+        if all(abs(x - cx) + 2 * abs(y - cy) > 7 for cx, cy, _ in crests):
+            crests.append((x, y, n))
+    return crests
+
+
+def sea_tile():
+    img = canvas.Canvas(SIZE, SIZE)
+    for y in range(SIZE):
+        for x in range(SIZE):
+            c = tiles.water_base(x, y)
+            # A fine grain of chop everywhere, too small to follow.
+            g = noise.value(x, y, 2, 113) - 128
+            img.px[y][x] = canvas.scale_colour(c, 1000 + g // 4, 1000)
+    for x0, y, n in _wavelets():
+        for x in range(x0, x0 + n):
+            img.px[y][x] = _lerp(img.px[y][x], (76, 114, 166), 60)
+            img.px[y + 1][x + 1] = canvas.scale_colour(img.px[y + 1][x + 1],
+                                                      92, 100)
+    return img
+
+
+# --------------------------------------------------------------- woods
+
+_TREE_TONES = [
+    ((30, 70, 30), (84, 142, 58)),
+    ((26, 62, 38), (72, 130, 64)),
+    ((38, 76, 28), (104, 148, 56)),
+    ((24, 58, 32), (64, 118, 52)),
+    ((44, 74, 34), (118, 140, 64)),
+]
+
+
+def _crowns():
+    """Round crowns packed densely, each whole inside the tile (or cut by
+    cut by two pixels at most), so a wood's edge is a row of rounded trees."""
+    rng = canvas.Rng(1511)
+    trees = []
+    tries = 0
+    while len(trees) < 30 and tries < 8000:
+        tries += 1
+        r = rng.between(4, 7)
+        cx = rng.between(r - 2, SIZE + 1 - r)
+        cy = rng.between(r - 2, SIZE + 1 - r)
+        ok = True
+        for tx, ty, tr, _ in trees:
+            dx, dy = cx - tx, cy - ty
+            if dx * dx + dy * dy < ((r + tr) * 80 // 100) ** 2:
+                ok = False
+                break
+        if ok:
+            trees.append((cx, cy, r, rng.below(len(_TREE_TONES))))
+    # Northern crowns first, so the southern ones overlap them.
+    trees.sort(key=lambda t: (t[1], t[0]))
+    return trees
+
+
+def forest_tile():
+    trees = _crowns()
+    img = canvas.Canvas(SIZE, SIZE)
+    for y in range(SIZE):
+        for x in range(SIZE):
+            px, py = x + 0.5, y + 0.5
+            top = None
+            gap = 99.0
+            shade = False
+            for tx, ty, r, tone in trees:
+                dx, dy = px - (tx + 0.5), py - (ty + 0.5)
+                d = math.sqrt(dx * dx + dy * dy)
+                if d <= r:
+                    top = (dx, dy, r, tone)
+                gap = min(gap, d - r)
+                sx, sy = dx - 2, dy - 2
+                if sx * sx + sy * sy <= r * r:
+                    shade = True
+            if top is None:
+                # Grass in the gaps, darker the closer the crowns stand:
+                # shade inside the wood, the treeline's shadow outside.
+                k = 100 - max(0, int((5.0 - gap) * 12))
+                if shade:
+                    k = k * 70 // 100
+                img.px[y][x] = canvas.scale_colour(tiles.grass_colour(x, y),
+                                                   k, 100)
+                continue
+            dx, dy, r, tone = top
+            dark, light = _TREE_TONES[tone]
+            # Lit from the upper left; the rim falls off into shadow.
+            lit = 128 + int((-dx - dy) * 100 / r) - \
+                int((dx * dx + dy * dy) * 80 / (r * r))
+            leaf = noise.value(x, y, 2, 90 + tone) - 128
+            img.px[y][x] = _lerp(dark, light, lit + leaf // 2)
+    return img
+
+
+# ------------------------------------------------------------ farmland
+
+WHEAT = (202, 174, 88)
+WHEAT_DARK = (168, 138, 64)
+EARTH = (126, 94, 62)
+EARTH_DARK = (96, 70, 46)
+HEDGE_DARK = (32, 64, 30)
+HEDGE_LIGHT = (72, 118, 48)
+
+GREEN_CROP = (118, 150, 58)
+GREEN_DARK = (92, 124, 46)
+
+# Inner hedges split the tile into three fields: one runs right across
+# at row SPLIT_Y, one from the north edge down to it at column SPLIT_X.
+# Wheat in the north-west, ploughed earth in the north-east, a green
+# crop in the south: side by side the tiles make a patchwork.
+SPLIT_X, SPLIT_Y = 17, 20
+
+
+def _hedge_distance(x, y):
+    """Distance in pixels from the nearest hedge line (the tile's edges
+    and the inner hedges)."""
+    px, py = x + 0.5, y + 0.5
+    d = min(px, py, SIZE - px, SIZE - py, abs(py - SPLIT_Y))
+    if py <= SPLIT_Y:
+        d = min(d, abs(px - SPLIT_X))
+    return d
+
+
+def _crop(x, y):
+    n = noise.fbm(x, y, 71, cells=(16, 8, 4), weights=(3, 2, 1))
+    if y >= SPLIT_Y:
+        # A young green crop in rows along the field.
+        c = _lerp(GREEN_DARK, GREEN_CROP, 128 + (n - 128) * 3)
+        if y % 2 == 0:
+            c = canvas.scale_colour(c, 90, 100)
+        return c
+    if x >= SPLIT_X:
+        # Ploughed: furrows across the field.
+        c = _lerp(EARTH_DARK, EARTH, 128 + (n - 128) * 2)
+        if y % 3 == 0:
+            c = canvas.scale_colour(c, 80, 100)
+        return c
+    # Wheat in drill rows, ripening unevenly, with a pair of tramlines.
+    c = _lerp(WHEAT_DARK, WHEAT, 128 + (n - 128) * 3)
+    if (x + (y // 9)) % 3 == 0:
+        c = canvas.scale_colour(c, 90, 100)
+    if x in (6, 9):
+        c = _lerp(c, (150, 132, 80), 120)
+    return c
+
+
+def field_tile():
+    img = canvas.Canvas(SIZE, SIZE)
+    for y in range(SIZE):
+        for x in range(SIZE):
+            c = _crop(x, y)
+            # Hedgerows: a lumpy band of bushes, thicker here and there.
+            d = _hedge_distance(x, y)
+            w = 1.4 + noise.value(x, y, 4, 131) / 128.0
+            if d < w:
+                leaf = noise.value(x, y, 2, 137) - 128
+                c = _lerp(HEDGE_DARK, HEDGE_LIGHT,
+                          96 + int((w - d) * 40) + leaf // 2)
+            elif d < w + 1.5:
+                # The hedge's shade on the crop beside it.
+                c = canvas.scale_colour(c, 78, 100)
+            img.px[y][x] = c
+    # Hedgerow oaks, one where the inner hedges meet.
+    _tree(img, SPLIT_X, SPLIT_Y, 3, 2)
+    _tree(img, 5, SPLIT_Y, 2, 0)
+    return img
+
+
+def _tree(img, cx, cy, r, tone):
+    dark, light = _TREE_TONES[tone]
+    for y in range(cy - r - 1, cy + r + 4):
+        for x in range(cx - r - 1, cx + r + 4):
+            if not (0 <= x < SIZE and 0 <= y < SIZE):
+                continue
+            dx, dy = x - cx, y - cy
+            sx, sy = dx - 2, dy - 2
+            if dx * dx + dy * dy <= r * r:
+                lit = 128 + (-dx - dy) * 100 // r - \
+                    (dx * dx + dy * dy) * 80 // (r * r)
+                leaf = noise.value(x, y, 2, 95 + tone) - 128
+                img.px[y][x] = _lerp(dark, light, lit + leaf // 2)
+            elif sx * sx + sy * sy <= r * r:
+                img.px[y][x] = canvas.scale_colour(img.px[y][x], 65, 100)
+
+
+# -------------------------------------------------------------- houses
+
+ROOF_RED = (172, 74, 52)
+ROOF_BROWN = (150, 98, 62)
+ROOF_SLATE = (112, 112, 124)
+ROOF_ORANGE = (186, 104, 58)
+GRAVEL = (150, 140, 116)
+
+
+def _roof(img, x0, y0, w, h, roof, we, chimney=None):
+    """A gabled roof seen from above: two slopes with tile courses, a
+    bright ridge, dark eaves and a shadow cast to the south-east.  we: the
+    ridge runs west-east."""
+    for y in range(y0 + 1, y0 + h + 2):
+        for x in range(x0 + 1, x0 + w + 2):
+            if 0 <= x < SIZE and 0 <= y < SIZE and not (
+                    x < x0 + w and y < y0 + h):
+                img.px[y][x] = canvas.scale_colour(img.px[y][x], 55, 100)
+    for y in range(y0, y0 + h):
+        for x in range(x0, x0 + w):
+            if we:
+                side, along, course = 2 * y - (2 * y0 + h - 1), x, y
+            else:
+                side, along, course = 2 * x - (2 * x0 + w - 1), y, x
+            if abs(side) <= 1:
+                c = canvas.scale_colour(roof, 132, 100)
+            elif side < 0:
+                c = canvas.scale_colour(roof, 116, 100)
+            else:
+                c = canvas.scale_colour(roof, 74, 100)
+            if course % 2 == 0 and abs(side) > 1:
+                c = canvas.scale_colour(c, 92, 100)
+            # Weathering: a few tiles darker or lighter.
+            m = noise.value(along, course, 2, 151) - 128
+            c = canvas.scale_colour(c, 100 + m // 16, 100)
+            if x in (x0, x0 + w - 1) or y in (y0, y0 + h - 1):
+                c = canvas.scale_colour(c, 78, 100)
+            img.px[y][x] = c
+    if chimney:
+        cx, cy = chimney
+        for dy in range(2):
+            for dx in range(2):
+                img.px[cy + dy][cx + dx] = (96, 70, 60) if dx + dy else \
+                    (138, 104, 88)
+        img.px[cy + 2][cx + 2] = canvas.scale_colour(img.px[cy + 2][cx + 2],
+                                                     60, 100)
+
+
+def _garden(img, x0, y0, w, h):
+    """A trimmed lawn with a low hedge round it."""
+    for y in range(y0, y0 + h):
+        for x in range(x0, x0 + w):
+            c = img.px[y][x]
+            if x in (x0, x0 + w - 1) or y in (y0, y0 + h - 1):
+                c = _lerp(HEDGE_DARK, HEDGE_LIGHT,
+                          noise.value(x, y, 2, 141))
+            else:
+                c = _lerp(c, (112, 150, 70), 50)
+                if (x - x0) % 2 == 0:
+                    c = canvas.scale_colour(c, 95, 100)
+            img.px[y][x] = c
+
+
+def _yard(img, x0, y0, w, h):
+    for y in range(y0, y0 + h):
+        for x in range(x0, x0 + w):
+            n = noise.value(x, y, 2, 143) - 128
+            img.px[y][x] = canvas.scale_colour(GRAVEL, 100 + n // 10, 100)
+
+
+def houses_tile():
+    """A block of houses: cottages along the north side with their back
+    gardens, a farmhouse and its barn across a gravel yard to the south,
+    a shed and a tree or two.  Only gardens reach the tile's edge, so the
+    block sits beside roads, fields and other blocks alike."""
+    img = canvas.Canvas(SIZE, SIZE)
+    for y in range(SIZE):
+        for x in range(SIZE):
+            img.px[y][x] = tiles.grass_colour(x, y)
+    _garden(img, 1, 9, 15, 7)
+    _garden(img, 16, 10, 15, 6)
+    _yard(img, 12, 18, 9, 12)
+    _roof(img, 1, 1, 9, 8, ROOF_RED, True, chimney=(3, 2))
+    _roof(img, 11, 2, 7, 7, ROOF_BROWN, True, chimney=(16, 3))
+    _roof(img, 20, 1, 11, 8, ROOF_ORANGE, True, chimney=(27, 2))
+    _roof(img, 2, 18, 9, 12, ROOF_RED, False, chimney=(4, 20))
+    _roof(img, 21, 19, 9, 11, ROOF_SLATE, False)
+    _roof(img, 13, 27, 5, 3, ROOF_BROWN, True)
+    _tree(img, 8, 12, 2, 0)
+    _tree(img, 25, 12, 3, 3)
+    return img
+
+
+def village_tile():
+    """The crossroads at a village's heart: the roads of the road tiles,
+    a house close on each corner, with a shop's flat roof and a walled
+    churchyard tree."""
+    img = tiles.village_tile_ground()
+    _roof(img, 2, 2, 8, 8, ROOF_RED, True, chimney=(3, 3))
+    _roof(img, 22, 1, 8, 9, ROOF_SLATE, False, chimney=(27, 2))
+    _roof(img, 1, 22, 10, 7, ROOF_ORANGE, True)
+    _roof(img, 23, 22, 7, 8, ROOF_BROWN, False, chimney=(24, 26))
+    _tree(img, 7, 27, 2, 1)
+    return img
+
+
+def make(tile_list):
+    """Puts the sea and the land-use tiles into the list of twenty."""
+    tile_list[tiles.WATER] = sea_tile()
+    tile_list[tiles.FOREST] = forest_tile()
+    tile_list[tiles.WHEAT] = field_tile()
+    tile_list[tiles.HOUSES] = houses_tile()
+    tile_list[tiles.VILLAGE] = village_tile()
