@@ -5,7 +5,9 @@
 // two never disagree.
 #include "command_line.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -95,8 +97,12 @@ void PrintHelp() {
         "are in skirmo(6).\n");
 }
 
-// What was asked for went nowhere (a full disk, a closed pipe): say so in the exit status.
-int Printed() { return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1; }
+// What was asked for went nowhere (a full disk, a closed pipe): say so, and in the exit status.
+int Printed() {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    std::fprintf(stderr, "skirmo: cannot write to standard output: %s\n", std::strerror(errno));
+    return ExitNoWindow;
+}
 
 } // namespace
 

@@ -1,4 +1,5 @@
 // main.cpp -- skirmo, the game, on the desktop
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -13,6 +14,9 @@
 #include "replay_json.h"
 
 int main(int argc, char** argv) {
+    // Standard output may be a pipe whose reader went away (a launcher, a journal): a line that
+    // cannot be written there is lost, never the end of the game.
+    std::signal(SIGPIPE, SIG_IGN);
     CommandLine commandLine;
     if (int status = ReadCommandLine(argc, argv, commandLine); status >= 0) return status;
     ChooseWindowMode(commandLine.window);

@@ -20,8 +20,8 @@ enum ExitStatus : int {
 };
 
 // Every status the program ends with and what it means, as the README and the manual list them.
-// 3 is left to the replay runner's own verdict (an output that was not written); on SIGINT or
-// SIGTERM the platform ends the program with 128 + the signal.
+// 3 is left to the replay runner's own verdict (an output that was not written); on SIGHUP,
+// SIGINT or SIGTERM the platform ends the program with 128 + the signal.
 struct ExitStatusRow {
     int Status;
     const char* Meaning;
@@ -29,13 +29,15 @@ struct ExitStatusRow {
 inline constexpr ExitStatusRow ExitStatusTable[] = {
     {ExitPlayerEnded, "the player ended the game: Abort in the dialog, the quit confirmed, the "
                       "last page, Alt+F4 or the window closed"},
-    {ExitNoWindow, "no window: no display to open it on, or the font is missing"},
+    {ExitNoWindow, "no window: no display to open it on, or the font is missing; or what --help "
+                   "or --version printed could not be written"},
     {ExitBadCommandLine, "a bad command line: an unknown option, a refused value, or a --data "
                          "folder that cannot be entered"},
     {ExitNoSound, "the sound device could not be opened"},
     {ExitNoDisplay, "the display could not be set up (its mode or a surface)"},
     {ExitNoClock, "the clock: no high-resolution counter"},
     {ExitNoPicture, "a picture file could not be loaded"},
+    {129, "ended by SIGHUP (the terminal it ran in was closed)"},
     {130, "ended by SIGINT (Ctrl+C)"},
     {143, "ended by SIGTERM (a logout, a shutdown, kill)"},
 };

@@ -40,6 +40,16 @@ bool TakePosted(MSG* msg) {
 
 int PostedCount() { return int(Posted.size()); }
 
+bool IsCloseRequest(const MSG& msg) {
+    return msg.message == WM_CLOSE || (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4);
+}
+
+bool ClosePosted() {
+    for (const MSG& msg : Posted)
+        if (IsCloseRequest(msg)) return true;
+    return false;
+}
+
 bool TakeQuit(MSG* msg) {
     if (!QuitPosted) return false;
     QuitPosted = false;

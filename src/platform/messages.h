@@ -17,6 +17,10 @@ void QueuePosted(const MSG& msg);
 bool TakePosted(MSG* msg);
 // How many posted messages wait.
 int PostedCount();
+// Whether a close request waits among them: WM_CLOSE, or Alt+F4.
+bool ClosePosted();
+// Whether this message asks the window to close, as the desktop's default handling takes it.
+bool IsCloseRequest(const MSG& msg);
 // Takes the quit message once PostQuitMessage was called; false when it was not.
 bool TakeQuit(MSG* msg);
 // Forgets everything queued and any dialog left open (a new test run); the registered class

@@ -334,7 +334,7 @@ RecordedBox::~RecordedBox() { Note(Stamped(RecordedKind::BoxAnswered)); }
 
 void EndRecordingBySignal(int signal) {
     if (!Open) return;
-    RecordingEnding ending{128 + signal, signal, DescribedGameState()};
+    RecordingEnding ending{signal ? 128 + signal : 0, signal, DescribedGameState()};
     Close(&ending);
 }
 

@@ -41,7 +41,7 @@ struct RecordedBox {
     RecordedBox(const RecordedBox&) = delete;
     RecordedBox& operator=(const RecordedBox&) = delete;
 };
-// The process ends by this signal now: the recording gets its ending.
+// The process ends by this signal now (0: the window's close): the recording gets its ending.
 void EndRecordingBySignal(int signal);
 
 // The game's state as the program describes it ("" when it gave no way), and its checksum: what

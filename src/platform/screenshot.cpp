@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "backend.h"
 #include "user_folders.h"
@@ -25,11 +27,18 @@ struct Shot {
     std::time_t taken = 0;
 };
 
-std::mutex Lock;
-std::condition_variable Wake;
-std::deque<Shot> Waiting;
-bool Stopping = false;
-std::thread* Writer = nullptr; // never destroyed: the program may end from anywhere
+// Never destroyed, as the writer may be left behind at the exit, stalled in a folder that does
+// not answer; the program may also end from anywhere.
+std::mutex& Lock = *new std::mutex;
+std::condition_variable& Wake = *new std::condition_variable;
+std::condition_variable& Done = *new std::condition_variable;
+std::deque<Shot>& Waiting = *new std::deque<Shot>;
+bool Stopping = false, Finished = false;
+std::thread* Writer = nullptr;
+// A writer that stalls must not make each F12 meanwhile hold another picture for ever.
+constexpr std::size_t MostWaiting = 4;
+// How long the exit waits for the shots still to be written: several, on a slow machine.
+constexpr auto FinishingTime = std::chrono::seconds(2);
 
 // velmora-2024-05-01-181502.png, or -2, -3, ... after it when that name is taken (several
 // shots in one second). Opened only if it does not exist yet, so no file is ever overwritten.
@@ -76,7 +85,11 @@ void WriterLoop() {
     std::unique_lock<std::mutex> hold(Lock);
     for (;;) {
         Wake.wait(hold, [] { return Stopping || !Waiting.empty(); });
-        if (Waiting.empty()) return; // stopping, and nothing left
+        if (Waiting.empty()) { // stopping, and nothing left
+            Finished = true;
+            Done.notify_all();
+            return;
+        }
         Shot shot = std::move(Waiting.front());
         Waiting.pop_front();
         hold.unlock();
@@ -151,8 +164,13 @@ void TakeScreenshot(const SurfaceMemory& surface) {
                     surface.pixels + std::size_t(y) * std::size_t(surface.pitch),
                     std::size_t(shot.width) * 2);
     std::lock_guard<std::mutex> hold(Lock);
+    if (Waiting.size() >= MostWaiting) {
+        std::fprintf(stderr, "skirmo: no screenshot: %zu are still waiting to be written\n",
+                     Waiting.size());
+        return;
+    }
     if (!Writer) {
-        Stopping = false;
+        Stopping = Finished = false;
         Writer = new std::thread(WriterLoop);
         // A return from main or an exit still finishes the shots taken.
         static bool registered = false;
@@ -164,16 +182,21 @@ void TakeScreenshot(const SurfaceMemory& surface) {
 }
 
 void FinishScreenshots() {
-    std::thread* writer = nullptr;
-    {
-        std::lock_guard<std::mutex> hold(Lock);
-        writer = Writer;
-        Writer = nullptr;
-        Stopping = true;
-    }
+    std::unique_lock<std::mutex> hold(Lock);
+    std::thread* writer = std::exchange(Writer, nullptr);
+    Stopping = true;
     Wake.notify_one();
-    if (writer) {
+    if (!writer) return;
+    if (Done.wait_for(hold, FinishingTime, [] { return Finished; })) {
+        hold.unlock();
         writer->join();
         delete writer;
+        return;
     }
+    // Stalled (a folder on a server that went away): the exit goes on without it.
+    std::fprintf(stderr, "skirmo: %zu screenshots not written: their folder does not answer\n",
+                 Waiting.size() + 1);
+    Waiting.clear();
+    writer->detach();
+    delete writer;
 }

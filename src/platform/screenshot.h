@@ -16,8 +16,10 @@ struct SurfaceMemory;
 
 // Takes a copy of the surface's pixels and hands it to the writer; returns at once.
 void TakeScreenshot(const SurfaceMemory& surface);
-// Waits until every screenshot taken is written (or has failed), and stops the writer. Safe to
-// call when none was taken, and more than once.
+// Waits until every screenshot taken is written (or has failed), and stops the writer; a writer
+// stalled for two seconds is left behind with a line on standard error. Safe to call when none
+// was taken, and more than once. At most four shots wait to be written: F12 beyond them is
+// refused with a line.
 void FinishScreenshots();
 
 // The folder screenshots go to now; empty when there is none (no HOME and no XDG variables).

@@ -3,7 +3,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,11 +24,31 @@ std::string Plain(const std::string& path) {
     return plain;
 }
 
+// A file the desktop writes is a few hundred bytes; anything past this is no such file.
+constexpr off_t LongestUserDirs = 65536;
+
+// The text of user-dirs.dirs; empty unless it is a regular file of a sane size. Opened without
+// waiting, so that a named pipe in its place holds nothing up, and looked at once open, so that
+// what was read is what was looked at.
+std::string UserDirsText(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return "";
+    struct stat st {};
+    std::string text;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= LongestUserDirs) {
+        text.resize(std::size_t(st.st_size));
+        ssize_t got = ::read(fd, text.data(), text.size());
+        text.resize(got > 0 ? std::size_t(got) : 0);
+    }
+    ::close(fd);
+    return text;
+}
+
 // The value of XDG_PICTURES_DIR="..." in user-dirs.dirs, with $HOME put in; empty when absent.
 std::string FromUserDirs() {
     std::string settings = XdgHome("XDG_CONFIG_HOME", ".config");
     if (settings.empty()) return "";
-    std::ifstream in(settings + "/user-dirs.dirs");
+    std::istringstream in(UserDirsText(settings + "/user-dirs.dirs"));
     const std::string key = "XDG_PICTURES_DIR=\"";
     for (std::string line; std::getline(in, line);) {
         if (line.rfind(key, 0) != 0) continue;

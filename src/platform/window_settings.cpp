@@ -53,8 +53,10 @@ bool ParseWindowSettings(const std::string& text, WindowSettings& settings, std:
                 return fault("expected 'mode window' or 'mode fullscreen'");
             read.fullscreen = mode == "fullscreen";
         } else if (name == "size") {
-            if (!Number(words, read.width, 1) || !Number(words, read.height, 1))
-                return fault("expected 'size WIDTH HEIGHT' (whole numbers from 1 to 100000)");
+            if (!Number(words, read.width, SmallestWindowWidth) ||
+                !Number(words, read.height, SmallestWindowHeight))
+                return fault("expected 'size WIDTH HEIGHT' (whole numbers, at least 160 by 120, "
+                             "at most 100000)");
             read.hasSize = true;
         } else if (name == "place") {
             if (!Number(words, read.x, -Largest) || !Number(words, read.y, -Largest))
@@ -70,12 +72,45 @@ bool ParseWindowSettings(const std::string& text, WindowSettings& settings, std:
     return true;
 }
 
-std::string FormatWindowSettings(const WindowSettings& s) {
-    std::string text = "# Velmora's window as it was left (skirmo(6)); F11 switches the mode\n";
-    text += s.fullscreen ? "mode fullscreen\n" : "mode window\n";
-    if (s.hasSize)
-        text += "size " + std::to_string(s.width) + " " + std::to_string(s.height) + "\n";
-    if (s.hasPlace) text += "place " + std::to_string(s.x) + " " + std::to_string(s.y) + "\n";
+std::string FormatWindowSettings(const WindowSettings& s, const std::string& before) {
+    const std::string mode = s.fullscreen ? "mode fullscreen" : "mode window";
+    const std::string size = "size " + std::to_string(s.width) + " " + std::to_string(s.height);
+    const std::string place = "place " + std::to_string(s.x) + " " + std::to_string(s.y);
+    WindowSettings was;
+    std::string error, text;
+    if (before.empty() || !ParseWindowSettings(before, was, error)) {
+        text =
+            "# Velmora's window as it was left (skirmo(6)); F11 switches the mode\n" + mode + "\n";
+        if (s.hasSize) text += size + "\n";
+        if (s.hasPlace) text += place + "\n";
+        return text;
+    }
+    // Each setting the player changed: its lines rewritten (their comments kept), or dropped
+    // when it is gone; one that is new goes at the end.
+    const bool newMode = s.fullscreen != was.fullscreen;
+    const bool newSize =
+        s.hasSize != was.hasSize || (s.hasSize && (s.width != was.width || s.height != was.height));
+    const bool newPlace =
+        s.hasPlace != was.hasPlace || (s.hasPlace && (s.x != was.x || s.y != was.y));
+    bool hasMode = false;
+    std::istringstream lines(before);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t hash = line.find('#');
+        std::string name, comment = hash == std::string::npos ? "" : "  " + line.substr(hash);
+        std::istringstream(line.substr(0, hash)) >> name;
+        const std::string* now = name == "mode" && newMode     ? &mode
+                                 : name == "size" && newSize   ? &size
+                                 : name == "place" && newPlace ? &place
+                                                               : nullptr;
+        hasMode = hasMode || name == "mode";
+        if (!now)
+            text += line + "\n";
+        else if ((name != "size" || s.hasSize) && (name != "place" || s.hasPlace))
+            text += *now + comment + "\n";
+    }
+    if (newMode && !hasMode) text += mode + "\n";
+    if (newSize && s.hasSize && !was.hasSize) text += size + "\n";
+    if (newPlace && s.hasPlace && !was.hasPlace) text += place + "\n";
     return text;
 }
 
@@ -83,6 +118,22 @@ std::string WindowSettingsPath() {
     std::string folder = XdgHome("XDG_CONFIG_HOME", ".config");
     return folder.empty() ? "" : folder + "/velmora/window.conf";
 }
+
+namespace {
+
+// The file's text; false with why when it is no file to read as settings.
+bool ReadSettingsText(const std::string& path, std::string& text, std::string& why) {
+    std::error_code ec;
+    // Never a wait on a pipe or a device, nor a read of something that is no settings file.
+    if (!fs::is_regular_file(path, ec)) return why = "not a regular file", false;
+    if (fs::file_size(path, ec) > LongestFile || ec) return why = "too long to be this file", false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return why = "cannot be read", false;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+} // namespace
 
 WindowSettings LoadWindowSettings() {
     WindowSettings settings;
@@ -94,13 +145,8 @@ WindowSettings LoadWindowSettings() {
                      path.c_str(), why.c_str());
         return WindowSettings{};
     };
-    // Never a wait on a pipe or a device, nor a read of something that is no settings file.
-    if (!fs::is_regular_file(path, ec)) return ignore("not a regular file");
-    if (fs::file_size(path, ec) > LongestFile || ec) return ignore("too long to be this file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return ignore("cannot be read");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string error;
+    std::string text, error;
+    if (!ReadSettingsText(path, text, error)) return ignore(error);
     if (!ParseWindowSettings(text, settings, error)) return ignore(error);
     return settings;
 }
@@ -110,17 +156,25 @@ void SaveWindowSettings(const WindowSettings& settings) {
     const std::string path = WindowSettingsPath();
     if (path.empty()) return;
     std::error_code ec;
-    fs::create_directories(fs::path(path).parent_path(), ec);
+    // A link the player made stays a link: the file it leads to is the one replaced.
+    fs::path target = path;
+    for (int links = 0; links < 16 && fs::is_symlink(target, ec); ++links) {
+        fs::path to = fs::read_symlink(target, ec);
+        target = to.is_absolute() ? to : target.parent_path() / to;
+    }
+    std::string before, why;
+    if (!ReadSettingsText(target, before, why)) before.clear();
+    fs::create_directories(target.parent_path(), ec);
     // Written beside and moved over the old one, so that no half-written file is ever read.
-    const std::string temporary = path + ".new";
+    const std::string temporary = target.string() + ".new";
     bool written = false;
     if (!ec) {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << FormatWindowSettings(settings);
+        out << FormatWindowSettings(settings, before);
         out.close();
         written = bool(out);
     }
-    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return;
+    if (written && std::rename(temporary.c_str(), target.c_str()) == 0) return;
     std::remove(temporary.c_str());
     if (!told)
         std::fprintf(stderr, "skirmo: cannot keep the window's settings in %s\n", path.c_str());

@@ -149,6 +149,10 @@ SCENARIOS = [
              log=True, until=14),
     Scenario("alt_f4", ["--mode", "640x480"], (),
              PAGES + "11 ALT down\n11.05 F4 down\n11.1 F4 up\n11.1 ALT up\n", log=True, until=14),
+    # At the quit prompt Alt+F4 ends the program a moment later; N after it is never heard.
+    Scenario("alt_f4_at_prompt", ["--mode", "640x480"], (), PAGES + "13 ESC down\n13.1 ESC up\n"
+             "18 ALT down\n18.05 F4 down\n18.1 F4 up\n18.1 ALT up\n19 N down\n19.1 N up\n",
+             log=True, until=22),
     Scenario("no_sound", ["--mode", "640x480", "--no-sound", "--bot"], (), log=True, until=20),
     # The first level's music missing: its box stands over the loading page until OK.
     Scenario("music_error", ["--mode", "640x480"], [(8.3, "music_error_box")], PAGES,

@@ -128,10 +128,16 @@ def check_programs(prefix, scratch):
           "a bad option: %d %r %r" % (bad.returncode, bad.stdout, bad.stderr))
     shown = run([skirmo, "--help"], cwd=scratch)
     check(shown.returncode == 0, "skirmo --help ended with %d" % shown.returncode)
-    # What was asked for and went nowhere is a failure a script must see.
-    with open("/dev/full", "w") as full:
-        lost = subprocess.run([str(skirmo), "--version"], cwd=scratch, stdout=full, timeout=60)
-    check(lost.returncode == 1, "skirmo --version into a full disk ended with %d" % lost.returncode)
+    # What was asked for and went nowhere (a full disk, a pipe nobody reads) is a failure a
+    # script must see and a person can read, never a silent end by SIGPIPE.
+    read_end, gone = os.pipe()
+    os.close(read_end)
+    for option, out in (("--version", "/dev/full"), ("--help", "/dev/full"), ("--help", gone)):
+        with open(out, "w") if isinstance(out, str) else os.fdopen(out, "w") as sink:
+            lost = subprocess.run([str(skirmo), option], cwd=scratch, stdout=sink, timeout=60,
+                                  stderr=subprocess.PIPE, text=True)
+        check(lost.returncode == 1 and "cannot write to standard output" in lost.stderr,
+              "skirmo %s into %s: %d %r" % (option, out, lost.returncode, lost.stderr))
     # A recording never replaces a data file, here the map named from inside the data folder.
     world = next(prefix.rglob("world.dat"))
     kept = world.read_bytes()

@@ -4,13 +4,18 @@
 
 #include <png.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/backend.h"
@@ -51,7 +56,10 @@ class PlayerFolders : public ::testing::Test {
     }
 };
 
+// A window too small to show anything one could play is no window the game makes.
 TEST(WindowSettings, ReadsWhatItWritesAndRefusesAnythingElseByLine) {
+    const char* SizeFault =
+        "line 1: expected 'size WIDTH HEIGHT' (whole numbers, at least 160 by 120, at most 100000)";
     WindowSettings s;
     s.fullscreen = false;
     s.hasSize = s.hasPlace = true;
@@ -60,6 +68,7 @@ TEST(WindowSettings, ReadsWhatItWritesAndRefusesAnythingElseByLine) {
     std::string error;
     ASSERT_TRUE(ParseWindowSettings(FormatWindowSettings(s), back, error)) << error;
     EXPECT_EQ(back, s);
+    ASSERT_TRUE(ParseWindowSettings("size 160 120\n", back, error)) << error;
     ASSERT_TRUE(ParseWindowSettings("\n# nothing but a comment\n", back, error));
     EXPECT_EQ(back, WindowSettings{}) << "every line may be missing";
     struct Case {
@@ -67,10 +76,11 @@ TEST(WindowSettings, ReadsWhatItWritesAndRefusesAnythingElseByLine) {
         const char* error;
     } cases[] = {
         {"mode window\nmode windowed\n", "line 2: expected 'mode window' or 'mode fullscreen'"},
-        {"size 1280\n", "line 1: expected 'size WIDTH HEIGHT' (whole numbers from 1 to 100000)"},
-        {"size 0 480\n", "line 1: expected 'size WIDTH HEIGHT' (whole numbers from 1 to 100000)"},
-        {"size 640x480 2\n",
-         "line 1: expected 'size WIDTH HEIGHT' (whole numbers from 1 to 100000)"},
+        {"size 1280\n", SizeFault},
+        {"size 1 1\n", SizeFault},
+        {"size 640 119\n", SizeFault},
+        {"size 159 480\n", SizeFault},
+        {"size 640x480 2\n", SizeFault},
         {"place 10 99999999999\n",
          "line 1: expected 'place X Y' (whole numbers from -100000 to 100000)"},
         {"place 10 20 30\n", "line 1: more than place takes"},
@@ -102,6 +112,22 @@ TEST_F(PlayerFolders, WindowSettingsLiveInTheSettingsFolderAndABrokenFileIsIgnor
     SaveWindowSettings(s);
     EXPECT_EQ(LoadWindowSettings(), s);
     EXPECT_FALSE(fs::exists(file.string() + ".new"));
+    // A file of the player's keeps its comments, its order and what did not change, and a link
+    // to it stays a link.
+    const fs::path mine = home / "mine.conf";
+    Write(mine, "# mine\nsize 1000 700   # big\nplace 1 2\n\nmode window\nplace 3 4 # moved\n");
+    fs::remove(file);
+    fs::create_symlink(mine, file);
+    s = LoadWindowSettings();
+    s.fullscreen = true, s.x = 5, s.y = 6;
+    SaveWindowSettings(s);
+    EXPECT_TRUE(fs::is_symlink(file));
+    std::ifstream in(mine);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+              "# mine\nsize 1000 700   # big\nplace 5 6\n\nmode fullscreen\nplace 5 6  # moved\n");
+    s.hasSize = false;
+    EXPECT_EQ(FormatWindowSettings(s, "mode fullscreen # kept\nsize 800 600\n"),
+              "mode fullscreen # kept\nplace 5 6\n");
     for (const std::string& broken : {std::string("mode window\nsize 12 x\n"),
                                       std::string("mode window\n") + std::string(5000, '#')}) {
         Write(file, broken);
@@ -139,6 +165,19 @@ TEST_F(PlayerFolders, ScreenshotsGoToThePicturesFolderOrTheDataHome) {
     EXPECT_EQ(ScreenshotFolder(), "/srv/shots/velmora");
     ::setenv("XDG_PICTURES_DIR", (home / "Pics").c_str(), 1);
     EXPECT_EQ(ScreenshotFolder(), (home / "Pics/velmora").string()) << "the variable first";
+    // A named pipe or a device in the file's place is nothing to wait on or to read.
+    ::unsetenv("XDG_PICTURES_DIR");
+    const fs::path dirs = home / "elsewhere/user-dirs.dirs";
+    fs::remove(dirs);
+    ASSERT_EQ(::mkfifo(dirs.c_str(), 0600), 0);
+    auto found = std::async(std::launch::async, ScreenshotFolder);
+    const bool waited = found.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+    if (waited) ::close(::open(dirs.c_str(), O_RDWR)); // lets it go
+    ASSERT_FALSE(waited) << "waits on a named pipe";
+    EXPECT_EQ(found.get(), (home / "data/velmora/screenshots").string());
+    fs::remove(dirs);
+    fs::create_symlink("/dev/zero", dirs);
+    EXPECT_EQ(ScreenshotFolder(), (home / "data/velmora/screenshots").string());
 }
 
 // The PNG holds the surface's own pixels at its own size, whatever the surface's row padding,
@@ -192,6 +231,40 @@ TEST_F(PlayerFolders, TakenShotsAreWrittenUnderNamesOfTheirOwn) {
     for (const auto& entry : fs::directory_iterator(home / "Pictures/velmora"))
         files.push_back(entry.path().extension());
     EXPECT_EQ(files, (std::vector<fs::path>{".png", ".png"}));
+}
+
+// A writer stalled (here on a standard output nobody reads) neither piles up pictures nor holds
+// the exit up for more than a moment.
+TEST_F(PlayerFolders, AStalledWriterHoldsNothingUp) {
+    ::setenv("XDG_PICTURES_DIR", (home / "Pictures").c_str(), 1);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    ::fcntl(out[1], F_SETFL, O_NONBLOCK);
+    for (char fill[4096] = {}; ::write(out[1], fill, sizeof fill) > 0;) {
+    }
+    ::fcntl(out[1], F_SETFL, 0);
+    std::fflush(stdout);
+    const int terminal = ::dup(1);
+    ::dup2(out[1], 1);
+    std::vector<std::uint8_t> pixels(64 * 48 * 2);
+    SurfaceMemory front;
+    front.width = 64, front.height = 48, front.pitch = 128, front.pixels = pixels.data();
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 8; ++i)
+        TakeScreenshot(front);
+    const auto began = std::chrono::steady_clock::now();
+    FinishScreenshots();
+    const auto took = std::chrono::steady_clock::now() - began;
+    // The writer's line goes nowhere (the game ignores SIGPIPE too), and it ends.
+    std::signal(SIGPIPE, SIG_IGN);
+    ::dup2(terminal, 1);
+    for (int fd : {out[0], out[1], terminal})
+        ::close(fd);
+    std::clearerr(stdout);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_LT(took, std::chrono::seconds(3));
+    EXPECT_NE(said.find("no screenshot: 4 are still waiting to be written"), std::string::npos);
+    EXPECT_NE(said.find("not written: their folder does not answer"), std::string::npos) << said;
 }
 
 } // namespace

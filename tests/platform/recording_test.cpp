@@ -248,24 +248,28 @@ TEST_F(RecordingTest, OneAnswerChangedIsCaughtWhereItShows) {
     EXPECT_NE(why.find("the picture of a frame is not"), std::string::npos) << why;
 }
 
+// So does one the platform ended at a close the story page left unread, with status 0.
 TEST_F(RecordingTest, AGameEndedByASignalEndsThereAgain) {
-    TestOptions o;
-    std::string error, stopped;
-    ASSERT_TRUE(ParseScript("2 signal TERM\n", o.script, error)) << error;
-    ASSERT_TRUE(StartRecording("term.rec", "test", error)) << error;
-    ASSERT_EQ(Play(o, nullptr, stopped), 128 + SIGTERM) << stopped;
-    EXPECT_FALSE(Recording()) << "ended with the signal";
-    std::ifstream in("term.rec", std::ios::binary);
-    std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-    RecordedGame game;
-    ASSERT_TRUE(ReadRecording(bytes.data(), bytes.size(), game, error)) << error;
-    EXPECT_EQ(game.ending.signal, SIGTERM);
-    int status = 0;
-    EXPECT_EQ(PlayBack(game, &status), "signal TERM: ");
-    EXPECT_EQ(status, 128 + SIGTERM);
-    // Only where the recorded game was when the signal came.
-    game.events.push_back(RecordedEvent{});
-    EXPECT_EQ(PlayBack(game).rfind("not as recorded: ", 0), 0u);
+    for (auto [script, status, why] : {std::tuple{"2 signal TERM\n", 128 + SIGTERM, "signal TERM"},
+                                       std::tuple{"2 close\n", 0, "closed"}}) {
+        TestOptions o;
+        std::string error, stopped;
+        ASSERT_TRUE(ParseScript(script, o.script, error)) << error;
+        ASSERT_TRUE(StartRecording("end.rec", "test", error)) << error;
+        ASSERT_EQ(Play(o, nullptr, stopped), status) << stopped;
+        EXPECT_FALSE(Recording()) << "ended with the " << why;
+        std::ifstream in("end.rec", std::ios::binary);
+        std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+        RecordedGame game;
+        ASSERT_TRUE(ReadRecording(bytes.data(), bytes.size(), game, error)) << error;
+        EXPECT_EQ(game.ending.signal, status ? SIGTERM : 0);
+        int played = -1;
+        EXPECT_EQ(PlayBack(game, &played), std::string(why) + ": ");
+        EXPECT_EQ(played, status);
+        // Only where the recorded game was when the signal came.
+        game.events.push_back(RecordedEvent{});
+        EXPECT_EQ(PlayBack(game).rfind("not as recorded: ", 0), 0u);
+    }
 }
 
 TEST_F(RecordingTest, AFullDiskLeavesTheWholeChunksPlayable) {

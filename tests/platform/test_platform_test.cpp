@@ -132,7 +132,7 @@ TEST(Script, FaultsNameTheLineAndWhatWasExpected) {
         {"1 UP\n", "line 1: expected 'down' or 'up' after the key, found the end of the line"},
         {"1 focus away\n", "line 1: expected 'lost' or 'gained' after 'focus', found 'away'"},
         {"1 close now\n", "line 1: expected nothing after 'close', found 'now'"},
-        {"1 signal HUP\n", "line 1: expected 'TERM' or 'INT' after 'signal', found 'HUP'"},
+        {"1 signal KILL\n", "line 1: expected 'TERM', 'INT' or 'HUP' after 'signal', found 'KILL'"},
         {"1 P down please\n", "line 1: expected the end of the line, found 'please'"},
     };
     for (const Case& c : cases) {

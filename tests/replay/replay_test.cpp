@@ -117,42 +117,56 @@ TEST_F(ReplayTest, AMessageBoxIsNoSwitchingAway) {
     }
 }
 
-// SIGTERM or SIGINT ends the program at once wherever it waits, with status 128 + the signal:
-// in the dialog, on a page, in a title's fade, in flight, paused, away, in a wipe, at the quit
-// prompt and in a message box.
+// SIGTERM, SIGINT or SIGHUP ends the program at once wherever it waits, with status 128 + the
+// signal: in the dialog, on a page, in a title's fade, in flight, paused, away, in a wipe, at the
+// quit prompt and in a message box. The window's close is the game's own where it reads its
+// messages (the dialog's Abort, flight, paused, away); where it waits without reading them, the
+// platform ends it a moment later, with status 0.
 TEST_F(ReplayTest, ASignalEndsTheProgramWhereverItWaits) {
     const std::string quit = std::string(SkipPages) + "6 ESC down\n6.1 ESC up\n";
     const struct {
         const char* where;
         std::string script, options;
         double at;
+        bool reading;
     } cases[] = {
-        {"dialog", "", "", 0},
-        {"story page", "", "", 1},
-        {"title", SkipPages, "", 2},
-        {"flight", SkipPages, "", 5},
-        {"paused", std::string(SkipPages) + "5 P down\n5.1 P up\n", "", 6},
-        {"away", std::string(SkipPages) + "5 focus lost\n", "", 6},
-        {"wipe", quit, "", 7},
-        {"quit prompt", quit, "", 12},
-        {"message box", "", "--fail sound ", 0.2},
+        {"dialog", "", "", 0, true},
+        {"story page", "", "", 1, false},
+        {"title", SkipPages, "", 2, false},
+        {"flight", SkipPages, "", 5, true},
+        {"paused", std::string(SkipPages) + "5 P down\n5.1 P up\n", "", 6, true},
+        {"away", std::string(SkipPages) + "5 focus lost\n", "", 6, true},
+        {"wipe", quit, "", 7, false},
+        {"quit prompt", quit + "12.5 N down\n12.6 N up\n", "", 12, false},
+        {"message box", "", "--fail sound ", 0.2, false},
     };
-    bool term = true;
-    for (const auto& c : cases) {
-        const std::string signal = (term = !term) ? "INT" : "TERM";
-        Write("keys.txt", c.script + std::to_string(c.at) + " signal " + signal + "\n");
-        EXPECT_EQ(Replay(c.options + "--script " + Path("keys.txt") + " --until 20 --log " +
-                         Path("log.jsonl")),
-                  signal == "TERM" ? 143 : 130)
-            << c.where << ": " << Read("stderr.txt");
-        std::string log = Read("log.jsonl");
-        std::size_t last = log.rfind("{\"t\":");
-        ASSERT_NE(last, std::string::npos) << c.where;
-        EXPECT_NEAR(Field(log.substr(last), "t"), c.at, 0.01) << c.where << ": not at once";
-        EXPECT_NE(log.find("\"why\":\"signal " + signal + "\"", last), std::string::npos)
-            << c.where << "\n"
-            << log;
-    }
+    const char* signals[] = {"INT", "TERM", "HUP"};
+    int turn = 0;
+    for (const auto& c : cases)
+        for (std::string signal : {signals[turn++ % 3], "close"}) {
+            const bool close = signal == "close";
+            if (close && c.where == std::string("message box")) continue;
+            Write("keys.txt", c.script + std::to_string(c.at) +
+                                  (close ? " close\n" : " signal " + signal + "\n"));
+            EXPECT_EQ(Replay(c.options + "--script " + Path("keys.txt") + " --until 20 --log " +
+                             Path("log.jsonl")),
+                      close              ? 0
+                      : signal == "INT"  ? 130
+                      : signal == "TERM" ? 143
+                                         : 129)
+                << c.where << " " << signal << ": " << Read("stderr.txt");
+            std::string log = Read("log.jsonl");
+            std::size_t last = log.rfind("{\"t\":");
+            ASSERT_NE(last, std::string::npos) << c.where;
+            EXPECT_NEAR(Field(log.substr(last), "t"), c.at + (close && !c.reading ? 0.2 : 0), 0.02)
+                << c.where << " " << signal << ": not at once";
+            const std::string why = !close      ? "signal " + signal
+                                    : c.reading ? "program ended"
+                                                : "closed";
+            EXPECT_NE(log.find("\"why\":\"" + why + "\"", last), std::string::npos)
+                << c.where << "\n"
+                << log;
+        }
 }
 
 // A failing step's message box reaches the log and the program ends with that failure's own

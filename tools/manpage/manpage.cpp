@@ -87,7 +87,8 @@ int main(int argc, char** argv) {
     for (const auto& key : Keys)
         std::fprintf(out, ".TP\n.B %s\n%s\n", key[0], key[1]);
     std::fprintf(out, ".PP\n"
-                      "Alt+Tab leaves the game paused; come back and press P. Alt+F4 closes it.\n"
+                      "Alt+Tab leaves the game paused; come back and press P. Alt+F4 closes it, "
+                      "also while a question or a page waits for its key.\n"
                       ".SH GAME PAD\n"
                       "A pad works as soon as it is plugged in. A question takes a fresh press: "
                       "a button held when it comes counts once let go and pressed again.\n");
@@ -112,7 +113,9 @@ int main(int argc, char** argv) {
                  "the player changes it: the lines \\fBmode window\\fR or \\fBmode "
                  "fullscreen\\fR, \\fBsize\\fR \\fIWIDTH HEIGHT\\fR (the window's inside) "
                  "and \\fBplace\\fR \\fIX Y\\fR (its frame's corner on the desktop), each "
-                 "optional. A file that cannot be read so is ignored with a warning.\n"
+                 "optional. A file that cannot be read so, or a size below 160 by 120, is "
+                 "ignored with a warning. Only what the player changed is written; comments, "
+                 "the order and a link stay.\n"
                  ".TP\n"
                  ".I ~/Pictures/velmora/\n"
                  "Screenshots (F12), PNG files of the game's own picture: in the desktop's "
@@ -122,7 +125,8 @@ int main(int argc, char** argv) {
                  Roff(argv[2]).c_str());
     for (const ExitStatusRow& row : ExitStatusTable)
         std::fprintf(out, ".TP\n.B %d\n%s\n", row.Status, Roff(row.Meaning).c_str());
-    std::fprintf(out, ".PP\n\\-\\-help and \\-\\-version end with 0.\n"
+    std::fprintf(out, ".PP\n\\-\\-help and \\-\\-version end with 0, or 1 when what they "
+                      "print cannot be written.\n"
                       ".SH COPYRIGHT\n"
                       "Velmora is free software: you may share it and change it under the GNU "
                       "General Public License, version 2 or any later version. It comes with no "

@@ -2,7 +2,8 @@
 //
 // The game spins on GetAsyncKeyState inside its waits, where no message is taken, so each call
 // pumps SDL's events (at most once a millisecond) to keep the state current. The events stay
-// queued for the message loop; an exposure among them is noted as it comes in (screen_sdl.cpp).
+// queued for the message loop; an exposure among them is noted as it comes in (screen_sdl.cpp),
+// and a close left there unread ends the program (signals.h).
 #include <SDL.h>
 
 #include "../gamepad.h"
@@ -17,6 +18,7 @@ void PumpEvents() {
     if (now != lastPump) {
         SDL_PumpEvents();
         lastPump = now;
+        EndIfCloseWaits(CloseWaiting(), std::int64_t(now) * 1000000);
     }
 }
 

@@ -16,6 +16,8 @@ bool EnsureVideo();
 // Moves what the desktop sent into SDL's queue and the keyboard's state, at most once a
 // millisecond (the game polls far more often inside its waits).
 void PumpEvents();
+// Whether SDL's queue holds a request to close the game's window (the desktop's close, Alt+F4).
+bool CloseWaiting();
 
 // The virtual-key code of an SDL key (0 for keys the game has no name for), and the other way:
 // the key that types a letter on the player's layout, or SDLK_UNKNOWN.

@@ -27,6 +27,12 @@ SDL_Window* Game = nullptr;
 bool Fullscreen = true;
 int GameWidth = 640, GameHeight = 480; // the game's picture (the dialog's choice changes it)
 int SetWidth = 0, SetHeight = 0;       // the window's size as we last made it
+// Where the window settled after we placed it (the window manager has the last word on a new
+// window's place): a place kept is one the player moved it to.
+Uint64 PlacedAt = 0; // when we last placed it, in SDL's milliseconds; 0 while full screen
+bool Settled = false;
+int SettledX = 0, SettledY = 0;
+constexpr Uint64 SettlingMs = 1000;
 
 std::atomic<bool> ToggleWanted{false}, ShotWanted{false};
 
@@ -83,16 +89,31 @@ SDL_Rect WindowRect(int display) {
     return r;
 }
 
-// The window's size and place as the player left them, while it is a window.
+void Placed(int w, int h) {
+    SetWidth = w, SetHeight = h;
+    PlacedAt = SDL_GetTicks64() | 1;
+    Settled = false;
+}
+
+// The frame's corner, as window managers read a new window's place.
+void FramePlace(int* x, int* y) {
+    SDL_GetWindowPosition(Game, x, y);
+    int top = 0, left = 0;
+    if (SDL_GetWindowBordersSize(Game, &top, &left, nullptr, nullptr) == 0) *x -= left, *y -= top;
+}
+
+// The window's size and place once the player changed either, while it is a window: a size
+// other than we made it, a place other than where it settled. A resized window keeps its place
+// too: one centred at its old size is not where the player left it.
 void NoteWindow() {
     if (!Game || Fullscreen) return;
-    SDL_GetWindowSize(Game, &Settings.width, &Settings.height);
-    SDL_GetWindowPosition(Game, &Settings.x, &Settings.y);
-    // The place kept is the frame's corner, as window managers read a new window's place.
-    int top = 0, left = 0;
-    if (SDL_GetWindowBordersSize(Game, &top, &left, nullptr, nullptr) == 0)
-        Settings.x -= left, Settings.y -= top;
-    Settings.hasSize = Settings.hasPlace = true;
+    int w = 0, h = 0, x = 0, y = 0;
+    SDL_GetWindowSize(Game, &w, &h);
+    FramePlace(&x, &y);
+    if (w == SetWidth && h == SetHeight && (!Settled || (x == SettledX && y == SettledY))) return;
+    Settings.width = SetWidth = w, Settings.height = SetHeight = h;
+    Settings.x = SettledX = x, Settings.y = SettledY = y;
+    Settings.hasSize = Settings.hasPlace = Settled = true;
 }
 
 void Keep() {
@@ -109,7 +130,7 @@ void MakeWindowed(int display) {
     SDL_SetWindowResizable(Game, SDL_TRUE);
     SDL_SetWindowSize(Game, r.w, r.h);
     SDL_SetWindowPosition(Game, r.x, r.y);
-    SetWidth = r.w, SetHeight = r.h;
+    Placed(r.w, r.h);
 }
 
 void ToggleFullscreen() {
@@ -120,6 +141,7 @@ void ToggleFullscreen() {
     } else {
         NoteWindow();
         Fullscreen = true;
+        PlacedAt = 0;
         SDL_SetWindowFullscreen(Game, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
     // The player chose: this is how the game starts next time.
@@ -155,9 +177,12 @@ SDL_Window* MakeGameWindow(const char* title, bool visible) {
     } else {
         SDL_Rect r = WindowRect(display);
         Game = SDL_CreateWindow(title, r.x, r.y, r.w, r.h, flags | SDL_WINDOW_RESIZABLE);
-        SetWidth = r.w, SetHeight = r.h;
+        Placed(r.w, r.h);
     }
-    if (Game) SDL_AddEventWatch(WatchDesktop, nullptr);
+    if (Game) {
+        SDL_SetWindowMinimumSize(Game, SmallestWindowWidth, SmallestWindowHeight);
+        SDL_AddEventWatch(WatchDesktop, nullptr);
+    }
     return Game;
 }
 
@@ -176,7 +201,7 @@ void WindowFitsGame(int width, int height) {
     const int centred = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
     SDL_SetWindowSize(Game, r.w, r.h);
     SDL_SetWindowPosition(Game, centred, centred);
-    SetWidth = r.w, SetHeight = r.h;
+    Placed(r.w, r.h);
 }
 
 bool GameWindowHidden() {
@@ -186,6 +211,10 @@ bool GameWindowHidden() {
 void ServeDesktopRequests() {
     ServePads();
     if (!Game) return;
+    if (PlacedAt && !Settled && SDL_GetTicks64() - PlacedAt >= SettlingMs) {
+        FramePlace(&SettledX, &SettledY);
+        Settled = true;
+    }
     if (ToggleWanted.exchange(false)) ToggleFullscreen();
     if (ShotWanted.exchange(false)) {
         if (const SurfaceMemory* front = DisplayFront())

@@ -135,8 +135,8 @@ bool RequireFonts() {
 bool EnsureVideo() {
     if (VideoTried) return VideoUp;
     VideoTried = true;
-    // SIGTERM and SIGINT are ours to handle (signals.h), not turned into a close request that the
-    // game's waits would never read.
+    // SIGTERM, SIGINT and SIGHUP are ours to handle (signals.h), not turned into a close request
+    // that the game's waits would never read.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "skirmo: no display to open a window on: %s\n", SDL_GetError());
@@ -219,6 +219,22 @@ BOOL DestroyWindow(HWND window) {
     return 1;
 }
 
+bool CloseWaiting() {
+    if (!TheWindow) return false;
+    if (ClosePosted()) return true;
+    // What Translate makes WM_CLOSE or Alt+F4's system key of, looked at where it waits.
+    SDL_Event events[64];
+    int count = SDL_PeepEvents(events, 64, SDL_PEEKEVENT, SDL_QUIT, SDL_KEYDOWN);
+    for (int i = 0; i < count; ++i) {
+        const SDL_Event& e = events[i];
+        if (e.type == SDL_QUIT ||
+            (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) ||
+            (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_F4 && (e.key.keysym.mod & KMOD_ALT)))
+            return true;
+    }
+    return false;
+}
+
 void BackendSignalNoted() {
     if (WatchdogUp) sem_post(&WatchdogWake);
 }
@@ -238,7 +254,8 @@ void BackendEndBySignal(int signal) {
         Sdl = nullptr;
     }
     SDL_Quit();
-    std::fprintf(stderr, "skirmo: ended by %s\n", signal == SIGINT ? "SIGINT" : "SIGTERM");
+    if (!signal) std::exit(0); // the player closed the window
+    std::fprintf(stderr, "skirmo: ended by %s\n", EndSignalName(signal));
     std::exit(128 + signal);
 }
 
@@ -300,6 +317,7 @@ BOOL NextMessage(MSG* msg) {
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
     EndIfSignalled();
+    NoteMessagePoll();
     ScreenOnWaitingPoll();
     return RecordMessage(msg, NextMessage(msg));
 }

@@ -73,18 +73,18 @@ void CompareEndStates() {
 }
 
 // The game asks for more than the recording holds: the recorded program ended here (by a
-// signal, noticed at this very poll), or it played another way, or the recording was never
-// finished.
+// signal, or by the window's close the game left unread, noticed at this very poll), or it played
+// another way, or the recording was never finished. A program that returned with status 0 asks
+// for nothing more when it plays the same, so status 0 there is the close.
 [[noreturn]] void RanOut(const std::string& what) {
     const DemoPlay& d = Demo();
     if (!d.game.ended)
         throw TestStop{"recording ran out", 3,
                        "the recording stops where the game asks for " + what +
                            ": the program that made it never finished it" + Where()};
-    if (d.game.ending.signal && AllTaken()) {
+    if ((d.game.ending.signal || d.game.ending.status == 0) && AllTaken()) {
         CompareEndStates();
-        int signal = d.game.ending.signal;
-        throw TestStop{signal == SIGINT ? "signal INT" : "signal TERM", 128 + signal};
+        throw TestStopBySignal(d.game.ending.signal);
     }
     Diverged("it asks for " + what + " beyond what the recorded game read");
 }

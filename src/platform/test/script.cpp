@@ -103,8 +103,10 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>& events, std:
                 e.signal = SIGTERM;
             else if (how == "INT")
                 e.signal = SIGINT;
+            else if (how == "HUP")
+                e.signal = SIGHUP;
             else
-                return fail("'TERM' or 'INT' after 'signal'", how);
+                return fail("'TERM', 'INT' or 'HUP' after 'signal'", how);
         } else if (what == "close") {
             e.kind = ScriptEvent::Close;
             if (!how.empty()) return fail("nothing after 'close'", how);

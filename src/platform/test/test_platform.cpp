@@ -199,7 +199,12 @@ void FrameStepBegins() {
 // The run ends where the real program would end the process.
 void BackendEndBySignal(int signal) {
     EndRecordingBySignal(signal);
-    throw TestStop{signal == SIGINT ? "signal INT" : "signal TERM", 128 + signal};
+    throw TestStopBySignal(signal);
+}
+
+TestStop TestStopBySignal(int signal) {
+    if (!signal) return TestStop{"closed", 0};
+    return TestStop{std::string("signal ") + (EndSignalName(signal) + 3), 128 + signal};
 }
 void BackendSignalNoted() {}
 
@@ -234,6 +239,7 @@ BOOL QueryPerformanceCounter(std::int64_t* count) {
     TheRun.counterRead = true;
     Advance(PollQuantumNs);
     EndIfSignalled();
+    EndIfCloseWaits(TheRun.window && ClosePosted(), TheRun.now);
     *count = RecordCounter(TheRun.now);
     return 1;
 }
@@ -250,6 +256,7 @@ bool StartRecording(const std::string& path, const std::string& note, std::strin
 short GetAsyncKeyState(int vKey) {
     Advance(PollQuantumNs);
     EndIfSignalled();
+    EndIfCloseWaits(TheRun.window && ClosePosted(), TheRun.now);
     if (DemoPlaying()) return DemoKey(vKey);
     if (TheRun.keyboardHook) TheRun.keyboardHook(TheRun.now);
     bool held = vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);

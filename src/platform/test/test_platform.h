@@ -20,7 +20,7 @@ struct ScriptEvent {
     std::int64_t timeNs = 0;
     Kind kind = KeyDown;
     int virtualKey = 0;
-    int signal = 0; // SIGTERM or SIGINT, raised in the process as the desktop would send it
+    int signal = 0; // SIGTERM, SIGINT or SIGHUP, raised in the process as the desktop would send it
     int pad = 0;    // a PadControl, or PadStickLeft.. for the left stick pushed all the way
 };
 
@@ -84,13 +84,16 @@ struct TestEvent {
 };
 
 // Thrown out of the game when the virtual clock reaches untilSeconds, or when a signal ends the
-// program (why "signal TERM" or "signal INT", status 128 + the signal), or when a demo does not
-// play as recorded or runs out (detail says where and what); the run is over.
+// program (why "signal TERM", "signal INT" or "signal HUP", status 128 + the signal), or the
+// platform ends it at a close the game left unread (why "closed", status 0), or when a demo does
+// not play as recorded or runs out (detail says where and what); the run is over.
 struct TestStop {
     std::string why;
     int status = 0;
     std::string detail{};
 };
+// The stop of a signal's end, signal 0 standing for the close.
+TestStop TestStopBySignal(int signal);
 
 // Starts a fresh run with these options: the clock at 0, no window, no display, nothing recorded.
 void TestPlatformStart(const TestOptions& options);

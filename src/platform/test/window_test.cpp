@@ -54,6 +54,7 @@ BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     if (!msg) return 0;
     Advance(PollQuantumNs);
     EndIfSignalled();
+    NoteMessagePoll();
     if (DemoPlaying()) return DemoMessage(msg);
     return RecordMessage(msg, TakePosted(msg) || TakeQuit(msg));
 }
