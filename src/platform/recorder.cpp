@@ -166,10 +166,25 @@ bool InDataFolder(const std::string& path) {
     return false;
 }
 
+// Whether path is a regular file that begins as a recording. The game reads no recording, so
+// one may be recorded over wherever it lies, the data folder too.
+bool IsRecordingFile(const std::string& path) {
+    int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) return false;
+    struct stat info {};
+    std::uint8_t head[32];
+    ssize_t got = 0;
+    bool is = fstat(file, &info) == 0 && S_ISREG(info.st_mode) &&
+              (got = pread(file, head, sizeof head, 0)) > 0 &&
+              BeginsAsRecording(head, std::size_t(got));
+    close(file);
+    return is;
+}
+
 // Opens path for a recording without changing it yet, or says why it may not be one: a file of
 // the data folder, or anything but a new file or a recording (a map, a picture, a named pipe).
 int OpenForRecording(const std::string& path, std::string& why) {
-    if (InDataFolder(path)) {
+    if (!IsRecordingFile(path) && InDataFolder(path)) {
         why = "it is a file of the data folder in use";
         return -1;
     }
