@@ -23,6 +23,10 @@ int main(int argc, char** argv) {
                      why.c_str());
         return ExitBadCommandLine;
     }
+    if (std::string why; !commandLine.demo.empty() && !StartDemo(commandLine.demo, why)) {
+        std::fprintf(stderr, "skirmo: --demo: %s\n", why.c_str());
+        return ExitBadCommandLine;
+    }
     DescribeGameStateWith([] { return GameStateJson(0, 0); });
     if (std::string why; !EnterDataFolder(commandLine.dataFolder, why)) {
         std::fprintf(stderr, "skirmo: --data: cannot enter %s: %s\n",
@@ -30,5 +34,5 @@ int main(int argc, char** argv) {
         return FinishRecording(ExitBadCommandLine);
     }
     AnswerDialogAhead({commandLine.mode, commandLine.noSound});
-    return FinishRecording(WinMain(nullptr, nullptr, nullptr, 0));
+    return FinishDemo(FinishRecording(WinMain(nullptr, nullptr, nullptr, 0)));
 }

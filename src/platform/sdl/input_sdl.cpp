@@ -5,6 +5,7 @@
 // queued for the message loop; an exposure among them is noted as it comes in (screen_sdl.cpp).
 #include <SDL.h>
 
+#include "../demo_player.h"
 #include "../gamepad.h"
 #include "../input.h"
 #include "../recorder.h"
@@ -17,6 +18,7 @@ void PumpEvents() {
     if (now != lastPump) {
         SDL_PumpEvents();
         lastPump = now;
+        if (DemoPlaying()) ServeDemoViewer();
     }
 }
 
@@ -43,5 +45,11 @@ short KeyStateNow(int vKey) {
 
 short GetAsyncKeyState(int vKey) {
     EndIfSignalled();
+    if (DemoPlaying()) {
+        // The viewer's keys are not the game's: it hears the recorded player's.
+        if (SDL_WasInit(SDL_INIT_VIDEO)) PumpEvents();
+        ScreenOnWaitingPoll();
+        return DemoKey(vKey);
+    }
     return RecordKey(vKey, KeyStateNow(vKey));
 }
