@@ -35,11 +35,11 @@ DemoPlay TheDemo;
 
 DemoPlay& Demo() { return TheDemo; }
 
-// A real game's clock never reads the same twice while recording, and between two readings it
-// polls the keys or its messages at most about a thousand times a second (the desktop sleeps a
-// millisecond a poll once a wait is noticed, eight once nothing moves). This many answers with
-// the time standing still is weeks of a player away, which no recording holds; a file that says
-// so would otherwise spin the demo for ever, since nothing it asks for lets time pass.
+// A real game's clock never reads the same twice while recording. Between two readings it may
+// poll the keys or its messages for as long as a question waits, but the desktop sleeps 8 ms a
+// poll once nothing moves: this many answers with the time standing still is six days of a
+// player away (on the test platform, where a poll costs a microsecond, 67 virtual seconds at a
+// prompt). A file that says more would spin the demo for ever: nothing it asks lets time pass.
 constexpr std::int64_t StandStillLimit = std::int64_t(1) << 26;
 
 const char* KindName(RecordedKind kind) {
