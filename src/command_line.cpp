@@ -63,10 +63,16 @@ const CommandLineOption Options[] = {
          c.noSound = false;
          return Taken;
      }},
-    {"--record", "FILE", "record the game into FILE, to watch again: skirmo-replay --demo FILE",
+    {"--record", "FILE", "record the game into FILE, to watch again: skirmo --demo FILE",
      [](CommandLine& c, const char* file) {
          if (!*file) return "a file";
          c.record = file;
+         return Taken;
+     }},
+    {"--demo", "FILE", "watch the game recorded in FILE, with its sound; Esc ends it",
+     [](CommandLine& c, const char* file) {
+         if (!*file) return "a file";
+         c.demo = file;
          return Taken;
      }},
 };
@@ -131,6 +137,12 @@ int ReadCommandLine(int argc, char** argv, CommandLine& commandLine) {
         }
         if (const char* wanted = option->apply(commandLine, value))
             return Refuse(name + ": '" + value + "' is not " + wanted);
+    }
+    // A recorded game brings its own answers to the dialog.
+    if (!commandLine.demo.empty()) {
+        if (!commandLine.mode.empty()) return Refuse("--mode cannot go with --demo");
+        if (commandLine.noSound) return Refuse("--no-sound cannot go with --demo");
+        if (!commandLine.record.empty()) return Refuse("--record cannot go with --demo");
     }
     if (commandLine.help) {
         PrintHelp();

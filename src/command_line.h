@@ -15,7 +15,8 @@ struct CommandLine {
     std::string mode;       // --mode: the dialog's button to press; empty to show the dialog
     bool noSound = false;   // --no-sound (and --sound, which undoes it: the last one counts)
     WindowChoice window = WindowChoice::Remembered; // --window, --fullscreen
-    std::string record;     // --record: where to record the game, or empty
+    std::string record;                             // --record: where to record the game, or empty
+    std::string demo;                               // --demo: the recorded game to watch, or empty
 };
 
 // One option: its name ("--data"), the name of its value ("DIR", or nullptr for a switch), one

@@ -38,7 +38,11 @@ int main(int argc, char** argv) {
                      why.c_str());
         return ExitBadCommandLine;
     }
+    if (std::string why; !commandLine.demo.empty() && !StartDemo(commandLine.demo, why)) {
+        std::fprintf(stderr, "skirmo: --demo: %s\n", why.c_str());
+        return ExitBadCommandLine;
+    }
     DescribeGameStateWith([] { return GameStateJson(0, 0); });
     AnswerDialogAhead({commandLine.mode, commandLine.noSound});
-    return FinishRecording(WinMain(nullptr, nullptr, nullptr, 0));
+    return FinishDemo(FinishRecording(WinMain(nullptr, nullptr, nullptr, 0)));
 }

@@ -20,8 +20,8 @@ enum ExitStatus : int {
 };
 
 // Every status the program ends with and what it means, as the README and the manual list them.
-// 3 is left to the replay runner's own verdict (an output that was not written); on SIGHUP,
-// SIGINT or SIGTERM the platform ends the program with 128 + the signal.
+// 3 is a demo's verdict (skirmo --demo), and the replay runner's for an output it could not
+// write; on SIGHUP, SIGINT or SIGTERM the platform ends the program with 128 + the signal.
 struct ExitStatusRow {
     int Status;
     const char* Meaning;
@@ -33,6 +33,8 @@ inline constexpr ExitStatusRow ExitStatusTable[] = {
                    "or --version printed could not be written"},
     {ExitBadCommandLine, "a bad command line: an unknown option, a refused value, or a --data "
                          "folder that cannot be entered"},
+    {3, "a demo that did not play as recorded, whose recording ran out, or whose recorded game "
+        "stood still"},
     {ExitNoSound, "the sound device could not be opened"},
     {ExitNoDisplay, "the display could not be set up (its mode or a surface)"},
     {ExitNoClock, "the clock: no high-resolution counter"},

@@ -3,8 +3,9 @@
 // While recording, the platform keeps everything the game reads from the machine (the calendar
 // time, the clock's readings, the keys' answers, the window's messages, the dialog's answers,
 // message boxes, whether the sound output and the music answered) and, with every frame the game
-// shows, a checksum of the picture and of the game's state. skirmo-replay --demo FILE gives the
-// game the same answers on the test platform and checks that it shows and holds the same.
+// shows, a checksum of the picture and of the game's state. skirmo --demo FILE gives the game the
+// same answers in the real window, skirmo-replay --demo FILE on the test platform, and both check
+// that it shows and holds the same.
 #pragma once
 
 #include <string>
@@ -21,3 +22,12 @@ void DescribeGameStateWith(std::string (*describe)());
 // A recording that could not be written whole is named on standard error, with why. Does nothing
 // when nothing is being recorded.
 int FinishRecording(int status);
+
+// Plays the game recorded in the file at path instead of the player's (skirmo --demo FILE), in
+// the real window at the speed it was played, before the game starts. False, with the reason in
+// why, when the file holds no recording. A demo that does not play as recorded ends the program
+// with status 3 and says why on standard error; Esc ends it with 0.
+bool StartDemo(const std::string& path, std::string& why);
+// The program ends with this status: after a demo, the same when the game ended as the recorded
+// one did, else 3 with what differed on standard error. Returns status when no demo played.
+int FinishDemo(int status);

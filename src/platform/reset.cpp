@@ -1,5 +1,6 @@
 // reset.cpp -- everything the shared platform code holds, put back as at the program's start
 #include "backend.h"
+#include "demo_player.h"
 #include "gamepad.h"
 #include "messages.h"
 #include "signals.h"
@@ -11,4 +12,5 @@ void ResetSharedPlatform() {
     ResetMci();
     ForgetEndSignals();
     ResetPad();
+    StopDemo();
 }

@@ -2,6 +2,7 @@
 // alone, a recording changed in one answer is caught, and what is not a whole recording of this
 // format is refused.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <csignal>
 #include <filesystem>
@@ -69,7 +70,13 @@ class RecordingTest : public ScratchFolderTest {
     static int Play(const TestOptions& o, const RecordedGame* demo, std::string& stopped) {
         ResetGameGlobals();
         TestPlatformStart(o);
-        if (demo) TestPlayDemo(*demo);
+        if (demo) {
+            // The demo takes the game it is given: a recording is never held twice.
+            RecordedGame game = *demo;
+            const std::size_t held = mallinfo2().uordblks;
+            TestPlayDemo(std::move(game));
+            EXPECT_LE(mallinfo2().uordblks, held);
+        }
         stopped.clear();
         try {
             return WinMain(nullptr, nullptr, nullptr, 0);
@@ -237,6 +244,25 @@ TEST_F(RecordingTest, OneAnswerChangedIsCaughtWhereItShows) {
     why = PlayBack(unfinished, &status);
     EXPECT_EQ(why.rfind("recording ran out: ", 0), 0u) << why;
     EXPECT_EQ(status, 3);
+
+    // Time that never moves, however the file says it: a reading repeated for ever, or the quit
+    // prompt polled for ever. Nothing in either lets virtual time pass.
+    RecordedGame still = recorded;
+    constexpr std::int64_t Forever = std::int64_t(1) << 60;
+    still.clock.insert(still.clock.begin() + 1, ClockRun{0, Forever});
+    still.totals.clockReadings += Forever;
+    RecordedGame asked = recorded;
+    auto y = std::find_if(asked.keys.begin(), asked.keys.end(),
+                          [](const KeyChange& k) { return k.key == 'Y'; });
+    ASSERT_NE(y, asked.keys.end());
+    for (auto k = y; k != asked.keys.end(); ++k)
+        k->poll += Forever;
+    asked.totals.keyPolls += Forever;
+    for (const RecordedGame* game : {&still, &asked}) {
+        why = PlayBack(*game, &status);
+        EXPECT_EQ(why.rfind("recording stands still: ", 0), 0u) << why;
+        EXPECT_EQ(status, 3);
+    }
 
     // Other pictures for the landscape: the same game, another picture.
     for (int i = 2; i <= 20; ++i) {

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/startup.h"
@@ -294,7 +295,7 @@ int main(int argc, char** argv) {
     std::stable_sort(states.begin(), states.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     TestPlatformStart(options);
-    if (!demoPath.empty()) TestPlayDemo(demo);
+    if (!demoPath.empty()) TestPlayDemo(std::move(demo));
     DescribeGameStateWith([] { return GameStateJson(0, 0); });
     if (bot) AttachBot();
     std::size_t nextState = 0;

@@ -6,6 +6,7 @@
 // and a close left there unread ends the program (signals.h).
 #include <SDL.h>
 
+#include "../demo_player.h"
 #include "../gamepad.h"
 #include "../input.h"
 #include "../recorder.h"
@@ -18,7 +19,11 @@ void PumpEvents() {
     if (now != lastPump) {
         SDL_PumpEvents();
         lastPump = now;
-        EndIfCloseWaits(CloseWaiting(), std::int64_t(now) * 1000000);
+        // A demo's viewer closes the window to end it; the game's own close is in the recording.
+        if (DemoPlaying())
+            ServeDemoViewer();
+        else
+            EndIfCloseWaits(CloseWaiting(), std::int64_t(now) * 1000000);
     }
 }
 
@@ -45,5 +50,11 @@ short KeyStateNow(int vKey) {
 
 short GetAsyncKeyState(int vKey) {
     EndIfSignalled();
+    if (DemoPlaying()) {
+        // The viewer's keys are not the game's: it hears the recorded player's.
+        if (SDL_WasInit(SDL_INIT_VIDEO)) PumpEvents();
+        ScreenOnWaitingPoll();
+        return DemoKey(vKey);
+    }
     return RecordKey(vKey, KeyStateNow(vKey));
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "../backend.h"
+#include "../demo_player.h"
 #include "../printable.h"
 #include "sdl_state.h"
 
@@ -303,8 +304,9 @@ bool StartMusic(int rate, int period) {
     if (font.empty()) {
         // Said once, in a box, as a missing dialog font is: every piece fails to open after it,
         // and the game's own message for that sends the player the wrong way.
+        // A demo shows the boxes of the machine it was recorded on instead.
         static bool told = false;
-        if (!told) {
+        if (!told && !DemoPlaying()) {
             told = true;
             MessageBoxA(BackendWindow(),
                         "No General MIDI sound font was found, so the game cannot play its "
@@ -421,7 +423,9 @@ bool SynthWouldPlay(const std::vector<std::uint8_t>& piece) {
     return loaded;
 }
 
-DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const char*) {
+namespace {
+
+DWORD CarryOut(MciVerb verb, const std::vector<std::uint8_t>* piece) {
     if (verb == MciVerb::Open) {
         // The music opens the output itself: a game without effects still has its music.
         int rate = 0, period = 0;
@@ -453,6 +457,15 @@ DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const cha
         break;
     }
     return MusicCannotPlay;
+}
+
+} // namespace
+
+DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const char*) {
+    // A demo plays what this machine can of the music, and tells the game what the recorded
+    // machine answered.
+    const DWORD answer = CarryOut(verb, piece);
+    return DemoPlaying() ? DemoMusic() : answer;
 }
 
 void BackendMciSent(const char*, DWORD) {}

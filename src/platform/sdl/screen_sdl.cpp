@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "../backend.h"
+#include "../demo_player.h"
 #include "screen_fit.h"
 #include "screen_scale.h"
 #include "sdl_state.h"
@@ -414,7 +415,8 @@ void ScreenOnWaitingPoll() {
     // Many polls of the keyboard, the messages or the clock and no flip: the game is waiting (a
     // prompt, a text page, a title, a held key, the pause, the background). A millisecond's sleep
     // per poll changes no result and frees the processor.
-    if (++PollsWithoutFlip > 500) std::this_thread::sleep_for(WaitingSleep());
+    // A demo's time comes from the recording alone (demo_sdl.cpp), which holds these waits.
+    if (++PollsWithoutFlip > 500 && !DemoPlaying()) std::this_thread::sleep_for(WaitingSleep());
 }
 
 // --- what the shared display code asks of the real machine ---
@@ -426,6 +428,7 @@ void BackendTextDrawn() {}
 void BackendCall(const char*) {}
 
 bool BackendSetDisplayMode(int width, int height) {
+    if (DemoPlaying() && !DemoDisplayMode()) return false;
     WindowFitsGame(width, height);
     if (OnSurface) {
         FrameWidth = width;

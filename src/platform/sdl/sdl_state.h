@@ -19,6 +19,15 @@ void PumpEvents();
 // Whether SDL's queue holds a request to close the game's window (the desktop's close, Alt+F4).
 bool CloseWaiting();
 
+// Ends the program now with status, the clean way: the sound faded and closed, the window gone,
+// the desktop as it was; then line (if any) on standard error.
+[[noreturn]] void EndProgramNow(int status, const char* line);
+
+// While a demo plays (demo_sdl.cpp): takes the desktop's events that the game must not see. Esc,
+// a pad's Back or the window's close end the program (status 0); the rest goes unused, since the
+// recording's messages are what the game sees.
+void ServeDemoViewer();
+
 // The virtual-key code of an SDL key (0 for keys the game has no name for), and the other way:
 // the key that types a letter on the player's layout, or SDLK_UNKNOWN.
 int VirtualKeyOf(SDL_Keycode key);

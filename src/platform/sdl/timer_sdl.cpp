@@ -4,6 +4,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "../demo_player.h"
 #include "../recorder.h"
 #include "../recording.h"
 #include "../signals.h"
@@ -44,6 +45,7 @@ bool StartRecording(const std::string& path, const std::string& note, std::strin
 
 BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
     if (!frequency) return 0;
+    if (DemoPlaying()) return DemoFrequency(frequency);
     *frequency = Recording() ? RecordingCounts : std::int64_t(SDL_GetPerformanceFrequency());
     RecordFrequency(*frequency != 0, *frequency);
     return *frequency != 0;
@@ -55,9 +57,12 @@ BOOL QueryPerformanceCounter(std::int64_t* count) {
     // The fades and the wipes read only the clock: an exposure meanwhile must come in too.
     if (SDL_WasInit(SDL_INIT_VIDEO)) PumpEvents();
     ScreenOnClockPoll();
+    if (DemoPlaying()) return DemoCounter(count);
     *count = Recording() ? RecordCounter(NextRecordedReading())
                          : std::int64_t(SDL_GetPerformanceCounter());
     return 1;
 }
 
-std::int64_t GetCalendarTime() { return RecordCalendar(std::int64_t(std::time(nullptr))); }
+std::int64_t GetCalendarTime() {
+    return DemoPlaying() ? DemoCalendar() : RecordCalendar(std::int64_t(std::time(nullptr)));
+}

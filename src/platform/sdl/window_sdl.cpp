@@ -9,6 +9,7 @@
 #include <semaphore.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -19,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "../demo_player.h"
 #include "../dialog_ui.h"
 #include "../fonts.h"
 #include "../message_box.h"
@@ -179,7 +181,8 @@ void BackendQuitPosted(int) {}
 HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD style, int, int, int,
                      int, HWND, void*, HINSTANCE, void*) {
     WNDPROC proc = RegisteredWindowProc(className);
-    if (!proc || TheWindow || !EnsureVideo()) return nullptr;
+    if (!proc || TheWindow) return nullptr;
+    if ((DemoPlaying() && !DemoWindowMade()) || !EnsureVideo()) return nullptr;
     // Alt+Tab must work: keep the desktop's window manager in charge of a borderless window the
     // size of the desktop instead of grabbing the monitor.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -240,10 +243,16 @@ void BackendSignalNoted() {
 }
 
 void BackendEndBySignal(int signal) {
-    // The recording first, so that what was recorded is on disk before anything can stall. Then
-    // the sound: its thread reads what the exit frees, and output stopped in mid-swing clicks.
-    // Then the desktop as it was: the pointer back, the window gone.
+    // The recording first, so that what was recorded is on disk before anything can stall.
     EndRecordingBySignal(signal);
+    if (!signal) EndProgramNow(0, nullptr); // the player closed the window
+    const std::string line = std::string("skirmo: ended by ") + EndSignalName(signal) + "\n";
+    EndProgramNow(128 + signal, line.c_str());
+}
+
+void EndProgramNow(int status, const char* line) {
+    // The sound first: its thread reads what the exit frees, and output stopped in mid-swing
+    // clicks. Then the desktop as it was: the pointer back, the window gone.
     SoundOutputEnd();
     StopBeep();
     DesktopServicesEnd();
@@ -254,9 +263,8 @@ void BackendEndBySignal(int signal) {
         Sdl = nullptr;
     }
     SDL_Quit();
-    if (!signal) std::exit(0); // the player closed the window
-    std::fprintf(stderr, "skirmo: ended by %s\n", EndSignalName(signal));
-    std::exit(128 + signal);
+    if (line) std::fputs(line, stderr);
+    std::exit(status);
 }
 
 int GetSystemMetrics(int index) {
@@ -319,6 +327,10 @@ BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
     EndIfSignalled();
     NoteMessagePoll();
     ScreenOnWaitingPoll();
+    if (DemoPlaying()) {
+        if (SDL_WasInit(SDL_INIT_VIDEO)) PumpEvents();
+        return DemoMessage(msg);
+    }
     return RecordMessage(msg, NextMessage(msg));
 }
 
@@ -329,6 +341,19 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
     ScreenOutputSize(&outW, &outH);
     OwnBox box;
     if (owner && owner == TheWindow) box = OpenOwnBox(caption, text, DialogScale(outH));
+    if (DemoPlaying()) {
+        // Up for as long as the recorded player read it; the viewer answers nothing.
+        if (box.ui) {
+            const int w = DialogUiWidth(box.ui), h = DialogUiHeight(box.ui);
+            std::vector<std::uint32_t> pixels(std::size_t(w) * std::size_t(h));
+            DialogUiDraw(box.ui, pixels.data(), w, h, w, 0, 0);
+            ScreenShowBox(pixels.data(), w, h);
+        }
+        DemoMessageBox(caption, text);
+        ScreenShowBox(nullptr, 0, 0);
+        CloseOwnBox(box);
+        return IDOK;
+    }
     if (!box.ui) {
         // No window of the game's to draw in: the desktop's own box.
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "", text ? text : "",
@@ -402,9 +427,46 @@ DialogAnswer Ahead; // from the command line
 
 void AnswerDialogAhead(const DialogAnswer& answer) { Ahead = answer; }
 
+namespace {
+
+// The dialog as the recorded player answered it, each click shown on its control, each at its
+// recorded moment.
+INT_PTR DemoDialog(const DialogTemplate* dialogTemplate, DLGPROC proc, LPARAM param) {
+    int outW = 0, outH = 0;
+    ScreenOutputSize(&outW, &outH);
+    DialogUi* ui = DialogUiCreate(dialogTemplate, DialogScale(outH));
+    if (!ui) return -1;
+    const int w = DialogUiWidth(ui), h = DialogUiHeight(ui);
+    std::vector<std::uint32_t> pixels(std::size_t(w) * std::size_t(h));
+    auto show = [&] {
+        DialogUiDraw(ui, pixels.data(), w, h, w, 0, 0);
+        ScreenShowPicture(pixels.data(), w, h);
+    };
+    if (BeginModalDialog(proc, param)) {
+        show();
+        DemoAnswerDialog([&](int id) {
+            int x = 0, y = 0;
+            if (DialogUiControlCentre(ui, id, &x, &y)) {
+                DialogUiMouseDown(ui, x, y);
+                DialogUiMouseUp(ui, x, y);
+            }
+            SendDialogCommand(id);
+            show();
+        });
+    }
+    DialogUiDestroy(ui);
+    std::fill(pixels.begin(), pixels.end(), 0u);
+    ScreenShowPicture(pixels.data(), w, h);
+    StopBeep();
+    return FinishModalDialog();
+}
+
+} // namespace
+
 INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND owner, DLGPROC proc,
                         LPARAM param) {
     if (!dialogTemplate || !proc || !owner || owner != TheWindow) return -1;
+    if (DemoPlaying()) return DemoDialog(dialogTemplate, proc, param);
     const int box = Ahead.tickCheckBox ? DialogCheckBox(dialogTemplate) : -1;
     if (int button = DialogButtonLabelled(dialogTemplate, Ahead.button); button != -1) {
         // Answered ahead: the procedure hears the clicks, the player sees (and hears) nothing.
@@ -508,4 +570,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
 }
 
 void FrameStepBegins() {}
-void FrameStepEnds() { RecordFrameStep(); }
+void FrameStepEnds() {
+    if (DemoPlaying()) DemoFrameStepEnds();
+    RecordFrameStep();
+}

@@ -168,7 +168,7 @@ void TestLoseSurfaces() { DisplayMarkAllLost(); }
 int TestLiveSurfaces() { return DisplayLiveSurfaceCount(); }
 void TestSleep(double seconds) { Advance(TestSecondsToNs(seconds)); }
 
-void Advance(std::int64_t ns) { AdvanceTo(TheRun.now + (TheRun.demo.on ? 0 : ns)); }
+void Advance(std::int64_t ns) { AdvanceTo(TheRun.now + (DemoPlaying() ? 0 : ns)); }
 
 void AdvanceTo(std::int64_t ns) {
     TestRun& r = TheRun;
@@ -207,6 +207,14 @@ TestStop TestStopBySignal(int signal) {
     return TestStop{std::string("signal ") + (EndSignalName(signal) + 3), 128 + signal};
 }
 void BackendSignalNoted() {}
+
+// A demo's time is the virtual time; where it ends, the run does.
+void BackendDemoAt(std::int64_t ns) { AdvanceTo(ns); }
+void BackendDemoStops(const std::string& why, int status, const std::string& detail) {
+    throw TestStop{why, status, detail};
+}
+void TestPlayDemo(RecordedGame&& game) { PlayDemo(std::move(game)); }
+std::string TestDemoEnded(int status) { return DemoEnded(status); }
 
 void FrameStepEnds() {
     if (DemoPlaying()) DemoFrameStepEnds();

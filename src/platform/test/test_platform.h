@@ -146,11 +146,11 @@ void TestLoseSurfaces();
 int TestLiveSurfaces();
 // Lets virtual time pass, as if the game had been busy for that long.
 void TestSleep(double seconds);
-// Plays a recorded game (read with ReadRecording) from here on: after TestPlatformStart, before
-// the program starts. The run's own options for the dialog, the seed, the script and failures no
-// longer count; the recording's answers do (demo_player.h).
+// Plays a recorded game (read with ReadRecording, and taken, not copied) from here on: after
+// TestPlatformStart, before the program starts. The run's own options for the dialog, the seed, the
+// script and failures no longer count; the recording's answers do (demo_player.h).
 struct RecordedGame;
-void TestPlayDemo(const RecordedGame& game);
+void TestPlayDemo(RecordedGame&& game);
 // After the program ended by itself: "" when it ended as the recorded one did (every answer
 // taken, the same status, the same state), else what differed. "" too when no demo plays.
 std::string TestDemoEnded(int status);

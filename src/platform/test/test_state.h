@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "../demo_player.h"
 #include "../gamepad.h"
 #include "../messages.h"
-#include "demo_player.h"
 #include "test_platform.h"
 
 struct TestRun {
@@ -42,7 +42,6 @@ struct TestRun {
     // found in (audio_test.cpp).
     std::deque<std::pair<std::string, std::vector<std::uint8_t>>> recentFiles;
     std::map<std::vector<std::uint8_t>, std::string> soundFiles;
-    DemoPlay demo;
 };
 
 TestRun& Run();

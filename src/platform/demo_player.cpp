@@ -1,18 +1,47 @@
-// demo_player.cpp -- a recorded game played again on the test platform
+// demo_player.cpp -- a recorded game played again, on either backend
 #include "demo_player.h"
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <utility>
+#include <vector>
 
-#include "../backend.h"
-#include "../printable.h"
-#include "../recorder.h"
-#include "../signals.h"
-#include "test_state.h"
+#include "backend.h"
+#include "messages.h"
+#include "printable.h"
+#include "recorder.h"
+#include "signals.h"
 
 namespace {
 
-DemoPlay& Demo() { return Run().demo; }
+struct DemoPlay {
+    bool on = false;
+    RecordedGame game;
+    std::size_t run = 0; // the clock's run being read, and how far
+    std::int64_t readInRun = 0, reading = 0, readings = 0;
+    std::size_t nextKey = 0;
+    std::int64_t keyPolls = 0;
+    bool held[256] = {};
+    std::size_t nextMessage = 0;
+    std::int64_t emptiesTaken = 0, messagePolls = 0;
+    std::size_t nextEvent = 0;
+    std::int64_t frames = 0;
+    std::int64_t now = 0;   // the recorded moment reached, in nanoseconds
+    std::int64_t still = 0; // answers given since it last moved
+};
+
+DemoPlay TheDemo;
+
+DemoPlay& Demo() { return TheDemo; }
+
+// A real game's clock never reads the same twice while recording. Between two readings it may
+// poll the keys or its messages for as long as a question waits, but the desktop sleeps 8 ms a
+// poll once nothing moves: this many answers with the time standing still is six days of a
+// player away (on the test platform, where a poll costs a microsecond, 67 virtual seconds at a
+// prompt). A file that says more would spin the demo for ever: nothing it asks lets time pass.
+constexpr std::int64_t StandStillLimit = std::int64_t(1) << 26;
 
 const char* KindName(RecordedKind kind) {
     switch (kind) {
@@ -42,13 +71,13 @@ const char* KindName(RecordedKind kind) {
 
 std::string Where() {
     char text[96];
-    std::snprintf(text, sizeof text, " (at %.6f s, after %lld frames)", TestNowSeconds(),
+    std::snprintf(text, sizeof text, " (at %.6f s, after %lld frames)", double(Demo().now) / 1e9,
                   static_cast<long long>(Demo().frames));
     return text;
 }
 
 [[noreturn]] void Diverged(const std::string& what) {
-    throw TestStop{"not as recorded", 3, "the game did not play as recorded: " + what + Where()};
+    BackendDemoStops("not as recorded", 3, "the game did not play as recorded: " + what + Where());
 }
 
 bool AllTaken() {
@@ -59,17 +88,18 @@ bool AllTaken() {
            d.nextEvent == d.game.events.size();
 }
 
-// The recorded game's state at its end against the one now.
-void CompareEndStates() {
+// The recorded game's state at its end against the one now: what differs, or "".
+std::string EndStateDiffers() {
     const std::string now = DescribedGameState(), then = Demo().game.ending.state;
-    if (now == then) return;
+    if (now == then) return "";
     std::size_t at = 0;
     while (at < now.size() && at < then.size() && now[at] == then[at])
         ++at;
     std::size_t from = at > 40 ? at - 40 : 0;
-    Diverged("the game's state at the end differs from the recorded game's, from byte " +
-             std::to_string(at) + ": '..." + Printable(now.substr(from, 80)) +
-             "' where it was '..." + Printable(then.substr(from, 80)) + "'");
+    return "the game did not play as recorded: the game's state at the end differs from the "
+           "recorded game's, from byte " +
+           std::to_string(at) + ": '..." + Printable(now.substr(from, 80)) + "' where it was '..." +
+           Printable(then.substr(from, 80)) + "'" + Where();
 }
 
 // The game asks for more than the recording holds: the recorded program ended here (by a
@@ -79,18 +109,35 @@ void CompareEndStates() {
 [[noreturn]] void RanOut(const std::string& what) {
     const DemoPlay& d = Demo();
     if (!d.game.ended)
-        throw TestStop{"recording ran out", 3,
-                       "the recording stops where the game asks for " + what +
-                           ": the program that made it never finished it" + Where()};
+        BackendDemoStops("recording ran out", 3,
+                         "the recording stops where the game asks for " + what +
+                             ": the program that made it never finished it" + Where());
     if ((d.game.ending.signal || d.game.ending.status == 0) && AllTaken()) {
-        CompareEndStates();
-        throw TestStopBySignal(d.game.ending.signal);
+        if (std::string differs = EndStateDiffers(); !differs.empty())
+            BackendDemoStops("not as recorded", 3, differs);
+        const int signal = d.game.ending.signal;
+        if (!signal) BackendDemoStops("closed", 0, "");
+        BackendDemoStops(std::string("signal ") + (EndSignalName(signal) + 3), 128 + signal, "");
     }
     Diverged("it asks for " + what + " beyond what the recorded game read");
 }
 
 void MoveTo(std::int64_t counts) {
-    AdvanceTo(std::int64_t(__int128(counts) * 1'000'000'000 / Demo().game.frequency));
+    DemoPlay& d = Demo();
+    const std::int64_t ns = std::int64_t(__int128(counts) * 1'000'000'000 / d.game.frequency);
+    if (ns > d.now) d.now = ns, d.still = 0;
+    BackendDemoAt(ns);
+}
+
+// One more clock reading or poll: the recorded game must not stand still for ever.
+void Answering() {
+    if (++Demo().still <= StandStillLimit) return;
+    BackendDemoStops("recording stands still", 3,
+                     "the recorded game stands still: more than " +
+                         std::to_string(StandStillLimit) +
+                         " clock readings and polls without its time moving, which no real game "
+                         "makes" +
+                         Where());
 }
 
 // The next recorded event, which must be of this kind.
@@ -112,21 +159,54 @@ bool NextIs(RecordedKind kind) {
 
 void Activate(const RecordedEvent& e) {
     MoveTo(e.stamp);
-    MSG msg{Run().window, WM_ACTIVATEAPP, WPARAM(e.value), 0};
+    MSG msg{BackendWindow(), WM_ACTIVATEAPP, WPARAM(e.value), 0};
     DispatchMessageA(&msg);
 }
 
 } // namespace
 
-void TestPlayDemo(const RecordedGame& game) {
+bool ReadRecordingFile(const std::string& path, RecordedGame& game, std::string& why) {
+    constexpr std::uintmax_t Largest = std::uintmax_t(256) << 20;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        why = path + (error ? ": " + error.message() : std::string(" is not a regular file"));
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> bytes;
+    if (in) {
+        // The size read now, not trusted: the file may grow meanwhile.
+        char chunk[1 << 16];
+        while (bytes.size() <= Largest && in.read(chunk, sizeof chunk).gcount() > 0)
+            bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+    }
+    if (!in.is_open() || in.bad()) {
+        why = "cannot read " + path;
+        return false;
+    }
+    if (bytes.size() > Largest) {
+        why = path + " is larger than 256 MiB: not a recording";
+        return false;
+    }
+    std::string problem;
+    if (!ReadRecording(bytes.data(), bytes.size(), game, problem)) {
+        why = path + ": " + problem;
+        return false;
+    }
+    return true;
+}
+
+void PlayDemo(RecordedGame&& game) {
     DemoPlay& d = Demo();
     d = DemoPlay{};
     d.on = true;
     TakeFlip();
-    d.game = game;
+    d.game = std::move(game);
 }
 
-std::string TestDemoEnded(int status) {
+void StopDemo() { Demo() = DemoPlay{}; }
+
+std::string DemoEnded(int status) {
     const DemoPlay& d = Demo();
     if (!d.on) return "";
     if (!d.game.ended) return "the recording has no ending to compare the program's with";
@@ -137,12 +217,7 @@ std::string TestDemoEnded(int status) {
     if (status != d.game.ending.status)
         return "the program ended with status " + std::to_string(status) +
                ", the recorded one with " + std::to_string(d.game.ending.status);
-    try {
-        CompareEndStates();
-    } catch (const TestStop& stop) {
-        return stop.detail;
-    }
-    return "";
+    return EndStateDiffers();
 }
 
 bool DemoPlaying() { return Demo().on; }
@@ -157,6 +232,7 @@ BOOL DemoCounter(std::int64_t* count) {
     EndIfSignalled();
     DemoPlay& d = Demo();
     if (d.readings == d.game.totals.clockReadings) RanOut("a clock reading");
+    Answering();
     while (d.readInRun == d.game.clock[d.run].count) {
         ++d.run;
         d.readInRun = 0;
@@ -174,6 +250,7 @@ std::int64_t DemoCalendar() { return Take(RecordedKind::Calendar).value; }
 short DemoKey(int key) {
     DemoPlay& d = Demo();
     if (d.keyPolls == d.game.totals.keyPolls) RanOut("a key poll");
+    Answering();
     std::int64_t poll = d.keyPolls++;
     if (d.nextKey < d.game.keys.size() && d.game.keys[d.nextKey].poll == poll) {
         const KeyChange& change = d.game.keys[d.nextKey++];
@@ -189,6 +266,7 @@ short DemoKey(int key) {
 BOOL DemoMessage(MSG* msg) {
     DemoPlay& d = Demo();
     if (d.messagePolls == d.game.totals.messagePolls) RanOut("a message poll");
+    Answering();
     ++d.messagePolls;
     // The totals were checked against the entries: there is one for every poll.
     for (;;) {
@@ -200,8 +278,8 @@ BOOL DemoMessage(MSG* msg) {
         ++d.nextMessage;
         d.emptiesTaken = 0;
         if (!m.found) continue;
-        *msg =
-            MSG{m.toWindow ? Run().window : nullptr, m.message, WPARAM(m.wParam), LPARAM(m.lParam)};
+        *msg = MSG{m.toWindow ? BackendWindow() : nullptr, m.message, WPARAM(m.wParam),
+                   LPARAM(m.lParam)};
         MoveTo(m.stamp);
         return 1;
     }
@@ -246,7 +324,7 @@ bool DemoSoundOutput(std::string& why) {
 DWORD DemoMusic() {
     while (NextIs(RecordedKind::BoxShown)) {
         const RecordedEvent box = Demo().game.events[Demo().nextEvent];
-        MessageBoxA(Run().window, box.text.c_str(), box.caption.c_str(), MB_OK);
+        MessageBoxA(BackendWindow(), box.text.c_str(), box.caption.c_str(), MB_OK);
     }
     return DWORD(Take(RecordedKind::Music).value);
 }
