@@ -659,6 +659,13 @@ bool DialogUiControlCentre(const DialogUi* ui, int controlId, int* x, int* y) {
     return false;
 }
 
+void DialogUiPressControl(DialogUi* ui, int controlId) {
+    int x = 0, y = 0;
+    if (!DialogUiControlCentre(ui, controlId, &x, &y)) return;
+    DialogUiMouseDown(ui, x, y);
+    DialogUiMouseUp(ui, x, y);
+}
+
 bool DialogUiChecked(const DialogUi* ui, int controlId) {
     if (!ui) return false;
     for (const Control& c : ui->controls)

@@ -57,6 +57,9 @@ DialogAction DialogUiMouseUp(DialogUi* ui, int x, int y);
 // The middle of a control in dialog pixels (for scripted clicks); false when there is no such
 // control.
 bool DialogUiControlCentre(const DialogUi* ui, int controlId, int* x, int* y);
+// A click in the middle of the control, when there is one, for its picture's sake: a recorded
+// click played again, whose command the caller sends itself.
+void DialogUiPressControl(DialogUi* ui, int controlId);
 bool DialogUiChecked(const DialogUi* ui, int controlId);
 // The lines a static text control shows, as wrapped.
 std::vector<std::string> DialogUiTextLines(const DialogUi* ui, int controlId);

@@ -445,11 +445,7 @@ INT_PTR DemoDialog(const DialogTemplate* dialogTemplate, DLGPROC proc, LPARAM pa
     if (BeginModalDialog(proc, param)) {
         show();
         DemoAnswerDialog([&](int id) {
-            int x = 0, y = 0;
-            if (DialogUiControlCentre(ui, id, &x, &y)) {
-                DialogUiMouseDown(ui, x, y);
-                DialogUiMouseUp(ui, x, y);
-            }
+            DialogUiPressControl(ui, id);
             SendDialogCommand(id);
             show();
         });

@@ -173,11 +173,7 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     if (DemoPlaying()) {
         // The recorded player's clicks, made on their controls for the picture's sake.
         DemoAnswerDialog([&](int id) {
-            int x = 0, y = 0;
-            if (DialogUiControlCentre(ui, id, &x, &y)) {
-                DialogUiMouseDown(ui, x, y);
-                DialogUiMouseUp(ui, x, y);
-            }
+            DialogUiPressControl(ui, id);
             SendDialogCommand(id);
             show();
         });
