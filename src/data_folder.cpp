@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/desktop.h"
 #include "platform/files.h"
 
 namespace fs = std::filesystem;
@@ -49,12 +50,7 @@ std::vector<std::string> DataFolders() {
     folders.push_back(fs::current_path(error));
     fs::path executable = fs::read_symlink("/proc/self/exe", error);
     if (!error) folders.push_back(executable.parent_path());
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    fs::path playerData = dataHome && fs::path(dataHome).is_absolute() ? fs::path(dataHome)
-                          : home ? fs::path(home) / ".local/share"
-                                 : fs::path();
-    folders.push_back(playerData / "velmora");
+    folders.push_back(fs::path(XdgHome("XDG_DATA_HOME", ".local/share")) / "velmora");
     for (const fs::path& data : PathsIn("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
         folders.push_back(data / "velmora");
     folders.push_back(InstalledDataFolder());

@@ -3,10 +3,7 @@
 
 #include <string>
 
-// $variable when it holds an absolute path, else $HOME/underHome; empty when neither is there.
-// ("XDG_CONFIG_HOME", ".config") and ("XDG_DATA_HOME", ".local/share") are the desktop's rules
-// for settings and for a program's own data.
-std::string XdgHome(const char* variable, const char* underHome);
+#include "desktop.h" // XdgHome, which the data folder's search asks too
 
 // The player's pictures folder: $XDG_PICTURES_DIR when set, else the XDG_PICTURES_DIR line of
 // user-dirs.dirs in the settings folder (as the desktop's file manager reads it, "$HOME/..." or

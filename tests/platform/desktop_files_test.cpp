@@ -126,8 +126,8 @@ TEST_F(PlayerFolders, WindowSettingsLiveInTheSettingsFolderAndABrokenFileIsIgnor
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
               "# mine\nsize 1000 700   # big\nplace 5 6\n\nmode fullscreen\nplace 5 6  # moved\n");
     s.hasSize = false;
-    EXPECT_EQ(FormatWindowSettings(s, "mode fullscreen # kept\nsize 800 600\n"),
-              "mode fullscreen # kept\nplace 5 6\n");
+    EXPECT_EQ(FormatWindowSettings(s, "mode fullscreen # kept\nsize 800 600\nplace  5  6\n"),
+              "mode fullscreen # kept\nplace  5  6\n");
     for (const std::string& broken : {std::string("mode window\nsize 12 x\n"),
                                       std::string("mode window\n") + std::string(5000, '#')}) {
         Write(file, broken);

@@ -289,6 +289,7 @@ TEST_F(RecordingTest, AGameEndedByASignalEndsThereAgain) {
         RecordedGame game;
         ASSERT_TRUE(ReadRecording(bytes.data(), bytes.size(), game, error)) << error;
         EXPECT_EQ(game.ending.signal, status ? SIGTERM : 0);
+        EXPECT_EQ(game.ending.status, status);
         int played = -1;
         EXPECT_EQ(PlayBack(game, &played), std::string(why) + ": ");
         EXPECT_EQ(played, status);
