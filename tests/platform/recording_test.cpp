@@ -17,7 +17,7 @@
 #include "platform/recorder.h"
 #include "platform/recording.h"
 #include "platform/recording_format.h"
-#include "replay_json.h"
+#include "shell/game_state.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "command_line.h"
-#include "data_folder.h"
+#include "shell/command_line.h"
+#include "shell/data_folder.h"
 #include "game_fixture.h"
 #include "platform/files.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "command_line.h"
+#include "shell/command_line.h"
 #include "core/exit_status.h"
 
 namespace {

@@ -22,13 +22,14 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "command_line.h"
-#include "data_folder.h"
+#include "shell/command_line.h"
+#include "shell/data_folder.h"
 #include "platform/recording.h"
 #include "platform/recording_format.h"
 #include "platform/test/test_platform.h"
 #include "bot.h"
 #include "replay_json.h"
+#include "shell/game_state.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "app/startup.h"
-#include "command_line.h"
+#include "shell/command_line.h"
 #include "core/exit_status.h"
-#include "data_folder.h"
+#include "shell/data_folder.h"
 #include "platform/desktop.h"
 #include "platform/recording.h"
 #include "platform/window.h"
-#include "replay_json.h"
+#include "shell/game_state.h"
 
 int main(int argc, char** argv) {
     // Standard output may be a pipe whose reader went away (a launcher, a journal): a line that

@@ -3,7 +3,7 @@
 // The game opens its files by bare name, from the current folder, as it always did; so finding
 // the data is choosing the current folder before the game starts. One folder is chosen for all
 // of them: the pictures, map, sounds and music of two versions never mix.
-#include "data_folder.h"
+#include "shell/data_folder.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // The game itself has no options: everything here is about the program around it, or answers
 // its start-up dialog ahead of time. The same table makes the man page (tools/manpage), so the
 // two never disagree.
-#include "command_line.h"
+#include "shell/command_line.h"
 
 #include <cerrno>
 #include <cstdio>
