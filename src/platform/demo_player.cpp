@@ -166,7 +166,6 @@ void Activate(const RecordedEvent& e) {
 } // namespace
 
 bool ReadRecordingFile(const std::string& path, RecordedGame& game, std::string& why) {
-    constexpr std::uintmax_t Largest = std::uintmax_t(256) << 20;
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         why = path + (error ? ": " + error.message() : std::string(" is not a regular file"));
@@ -177,15 +176,16 @@ bool ReadRecordingFile(const std::string& path, RecordedGame& game, std::string&
     if (in) {
         // The size read now, not trusted: the file may grow meanwhile.
         char chunk[1 << 16];
-        while (bytes.size() <= Largest && in.read(chunk, sizeof chunk).gcount() > 0)
+        while (bytes.size() <= LargestRecordingFile && in.read(chunk, sizeof chunk).gcount() > 0)
             bytes.insert(bytes.end(), chunk, chunk + in.gcount());
     }
     if (!in.is_open() || in.bad()) {
         why = "cannot read " + path;
         return false;
     }
-    if (bytes.size() > Largest) {
-        why = path + " is larger than 256 MiB: not a recording";
+    if (bytes.size() > LargestRecordingFile) {
+        why = path + " is larger than " + std::to_string(LargestRecordingFile >> 20) +
+              " MiB: not a recording";
         return false;
     }
     std::string problem;

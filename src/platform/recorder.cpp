@@ -166,17 +166,24 @@ bool InDataFolder(const std::string& path) {
     return false;
 }
 
+// What an open file holds, as far as recording over it goes.
+enum class Held { Nothing, Recording, Other, NotRegular, Unreadable };
+Held WhatFileHolds(int file) {
+    struct stat info {};
+    if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) return Held::NotRegular;
+    std::uint8_t head[32];
+    ssize_t got = pread(file, head, sizeof head, 0);
+    if (got < 0) return Held::Unreadable;
+    if (got == 0) return Held::Nothing;
+    return BeginsAsRecording(head, std::size_t(got)) ? Held::Recording : Held::Other;
+}
+
 // Whether path is a regular file that begins as a recording. The game reads no recording, so
 // one may be recorded over wherever it lies, the data folder too.
 bool IsRecordingFile(const std::string& path) {
     int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file < 0) return false;
-    struct stat info {};
-    std::uint8_t head[32];
-    ssize_t got = 0;
-    bool is = fstat(file, &info) == 0 && S_ISREG(info.st_mode) &&
-              (got = pread(file, head, sizeof head, 0)) > 0 &&
-              BeginsAsRecording(head, std::size_t(got));
+    const bool is = WhatFileHolds(file) == Held::Recording;
     close(file);
     return is;
 }
@@ -194,17 +201,20 @@ int OpenForRecording(const std::string& path, std::string& why) {
         why = std::strerror(errno);
         return -1;
     }
-    struct stat info {};
-    std::uint8_t head[32];
-    ssize_t got = 0;
-    if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode))
-        why = "it is not a regular file";
-    else if ((got = pread(file, head, sizeof head, 0)) < 0)
-        why = std::strerror(errno);
-    else if (got > 0 && !BeginsAsRecording(head, std::size_t(got)))
-        why = "it holds something else than a recording, which it would replace";
-    else
+    switch (WhatFileHolds(file)) {
+    case Held::Nothing:
+    case Held::Recording:
         return file;
+    case Held::NotRegular:
+        why = "it is not a regular file";
+        break;
+    case Held::Unreadable:
+        why = std::strerror(errno);
+        break;
+    case Held::Other:
+        why = "it holds something else than a recording, which it would replace";
+        break;
+    }
     close(file);
     return -1;
 }

@@ -18,6 +18,8 @@
 struct SurfaceMemory;
 
 constexpr unsigned RecordingFormat = 1;
+// The largest file read as a recording, whole: an hour of play takes a few MiB.
+constexpr std::size_t LargestRecordingFile = std::size_t(256) << 20;
 
 // The rarer things the game read. Each kind uses the fields its comment names.
 enum class RecordedKind : std::uint8_t {

@@ -85,7 +85,6 @@ std::string FromHere(const std::string& path) {
 // path names (a pipe, a device), no more than the largest and one byte is read before it is
 // refused; a pipe is waited for, but a signal ends the wait.
 constexpr std::size_t LargestScript = std::size_t(16) << 20;
-constexpr std::size_t LargestRecording = std::size_t(256) << 20;
 
 volatile std::sig_atomic_t Signalled = 0;
 void NoteSignal(int signal) { Signalled = signal; }
@@ -145,7 +144,7 @@ std::string ReadInput(const std::string& path, std::size_t largest, const std::s
 
 // A recorded game, whole and of this format, or the command line's end.
 RecordedGame ReadDemo(const std::string& path) {
-    std::string bytes = ReadInput(path, LargestRecording, "a recording");
+    std::string bytes = ReadInput(path, LargestRecordingFile, "a recording");
     RecordedGame game;
     std::string error;
     if (!ReadRecording(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), game,
