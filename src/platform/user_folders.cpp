@@ -1,6 +1,7 @@
 // user_folders.cpp -- the player's own folders, as the desktop names them
 #include "user_folders.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -27,21 +28,10 @@ std::string Plain(const std::string& path) {
 // A file the desktop writes is a few hundred bytes; anything past this is no such file.
 constexpr off_t LongestUserDirs = 65536;
 
-// The text of user-dirs.dirs; empty unless it is a regular file of a sane size. Opened without
-// waiting, so that a named pipe in its place holds nothing up, and looked at once open, so that
-// what was read is what was looked at.
+// The text of user-dirs.dirs; empty unless it is a regular file of a sane size.
 std::string UserDirsText(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return "";
-    struct stat st {};
-    std::string text;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= LongestUserDirs) {
-        text.resize(std::size_t(st.st_size));
-        ssize_t got = ::read(fd, text.data(), text.size());
-        text.resize(got > 0 ? std::size_t(got) : 0);
-    }
-    ::close(fd);
-    return text;
+    std::string text, why;
+    return ReadSmallFile(path, LongestUserDirs, text, why) ? text : "";
 }
 
 // The value of XDG_PICTURES_DIR="..." in user-dirs.dirs, with $HOME put in; empty when absent.
@@ -77,4 +67,24 @@ std::string PicturesFolder() {
     std::string folder = set && set[0] == '/' ? set : FromUserDirs();
     if (folder.empty() || (!Home().empty() && Plain(folder) == Plain(Home()))) return "";
     return folder;
+}
+
+bool ReadSmallFile(const std::string& path, off_t most, std::string& text, std::string& why) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return why = errno == ENOENT ? "not a regular file" : "cannot be read", false;
+    struct stat st {};
+    const char* problem = nullptr;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        problem = "not a regular file";
+    else if (st.st_size > most)
+        problem = "too long to be this file";
+    else {
+        text.resize(std::size_t(st.st_size));
+        ssize_t got = ::read(fd, text.data(), text.size());
+        if (got < 0) problem = "cannot be read";
+        text.resize(got > 0 ? std::size_t(got) : 0);
+    }
+    ::close(fd);
+    if (problem) why = problem;
+    return !problem;
 }

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <system_error>
 
@@ -19,7 +18,7 @@ namespace {
 // Far beyond any desktop, and small enough that no sum of them overflows.
 constexpr long Largest = 100000;
 // A settings file is a few lines; anything longer is not one.
-constexpr std::uintmax_t LongestFile = 4096;
+constexpr off_t LongestFile = 4096;
 
 bool Number(std::istringstream& words, int& value, long least) {
     std::string word;
@@ -123,14 +122,7 @@ namespace {
 
 // The file's text; false with why when it is no file to read as settings.
 bool ReadSettingsText(const std::string& path, std::string& text, std::string& why) {
-    std::error_code ec;
-    // Never a wait on a pipe or a device, nor a read of something that is no settings file.
-    if (!fs::is_regular_file(path, ec)) return why = "not a regular file", false;
-    if (fs::file_size(path, ec) > LongestFile || ec) return why = "too long to be this file", false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return why = "cannot be read", false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
+    return ReadSmallFile(path, LongestFile, text, why);
 }
 
 } // namespace
