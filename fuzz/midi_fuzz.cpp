@@ -5,7 +5,7 @@
 #include <string>
 
 #include "memory_file.h"
-#include "platform/mmsystem.h"
+#include "platform/api/mmsystem.h"
 #include "platform/test/test_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

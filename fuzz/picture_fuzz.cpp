@@ -10,9 +10,9 @@
 #include "display/display.h"
 #include "display/pixels.h"
 #include "memory_file.h"
-#include "platform/gdi.h"
+#include "platform/api/gdi.h"
 #include "platform/test/test_platform.h"
-#include "platform/window.h"
+#include "platform/api/window.h"
 
 // Where the craft picture is read back to, as the sprite loader reads it.
 SpriteImage FuzzSprite;

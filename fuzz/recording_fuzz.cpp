@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/recording_format.h"
+#include "platform/recording/recording_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     RecordedGame game;

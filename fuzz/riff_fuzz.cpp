@@ -11,8 +11,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "platform/dsound.h"
-#include "platform/mmsystem.h"
+#include "platform/api/dsound.h"
+#include "platform/api/mmsystem.h"
 
 namespace {
 

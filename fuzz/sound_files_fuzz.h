@@ -5,7 +5,7 @@
 #include "core/program.h"
 #include "audio/sound.h"
 #include "platform/test/test_platform.h"
-#include "platform/window.h"
+#include "platform/api/window.h"
 
 // A fresh sound service with every slot free, as loading finds it, bound to the game's window.
 inline void FreshSoundService() {

@@ -2,9 +2,10 @@
 # The game's floors and its seam with the machine, read from the compiler's own dependency lists
 # (c++ -H: every header a file opens, and through which), so that every spelling of an include counts: <app/x.h>, "../app/x.h", "#  include",
 # an include reached through another header.
-# - Only the platform may reach SDL, FluidSynth or fontconfig. The game reaches the platform only
-#   through the headers it may call; the shell (main, the command line, the data folder) also
-#   through the program's own (desktop.h, recording.h). The game must read as a game.
+# - Only the platform may reach SDL, FluidSynth or fontconfig. Outside it, only the platform's
+#   API folder (src/platform/api) may be reached. The game uses the headers of the calls it
+#   makes; the shell (main, the command line, the data folder) also the program's own
+#   (desktop.h, recording.h). The game must read as a game.
 # - The game's folders stand on floors. Whatever a file reaches is of its own folder or of a
 #   floor below: what every module reads at the bottom, the frame's composition and the flow near
 #   the top. An include that goes up or sideways would tie two floors into one again.
@@ -57,9 +58,9 @@ check() {
     if [[ $d == platform ]]; then
       local api=$game_api name
       [[ $own == shell ]] && api=$shell_api
-      name=${dep#src/platform/}; name=${name%.h}
-      [[ " $api " == *" $name "* ]] ||
-        fail "$file reaches $dep: the ${own} may use only these platform headers: $api"
+      name=${dep#src/platform/api/}; name=${name%.h}
+      [[ $dep == src/platform/api/* && " $api " == *" $name "* ]] ||
+        fail "$file reaches $dep: the ${own} may use only these headers of src/platform/api: $api"
     elif [[ -n $d && -n ${floor[$d]+set} ]]; then
       [[ $d == "$own" ]] || (( floor[$d] < floor[$own] )) ||
         fail "$file (floor ${floor[$own]}, $own) reaches $dep (floor ${floor[$d]}, $d): includes only go down"

@@ -13,7 +13,7 @@
 #include "display/display.h"
 #include "display/pixels.h"
 #include "platform/test/test_platform.h"
-#include "platform/window.h"
+#include "platform/api/window.h"
 #include "core/program.h"
 
 class GameTest : public ::testing::Test {

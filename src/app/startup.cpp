@@ -19,7 +19,7 @@
 #include "audio/sound.h"
 #include "combat/shots.h"
 #include "display/display.h"
-#include "platform/input.h"
+#include "platform/api/input.h"
 #include "core/program.h"
 
 std::int32_t LastActivation = 1;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/window.h"
+#include "platform/api/window.h"
 
 extern std::int32_t LastActivation; // the last activation flag seen, to tell changes from repeats
 

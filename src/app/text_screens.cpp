@@ -16,7 +16,7 @@
 #include "core/program.h"
 #include "core/texts.h"
 #include "display/display.h"
-#include "platform/gdi.h"
+#include "platform/api/gdi.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "core/game_globals.h"
 #include "core/program.h"
 #include "core/texts.h"
-#include "platform/mmsystem.h"
-#include "platform/window.h"
+#include "platform/api/mmsystem.h"
+#include "platform/api/window.h"
 
 const char MusicPieces[MusicPieceCount][14] = {"DREAMS.MID",   "CRAZYTRN.MID", "BLACKAN.MID",
                                                "JUMP1984.MID", "BEAUTIF.MID",  "CAIRO.MID"};

@@ -13,10 +13,10 @@
 
 #include "core/game_globals.h"
 #include "core/program.h"
-#include "platform/byte_order.h"
-#include "platform/files.h"
-#include "platform/mmsystem.h"
-#include "platform/window.h"
+#include "platform/api/byte_order.h"
+#include "platform/api/files.h"
+#include "platform/api/mmsystem.h"
+#include "platform/api/window.h"
 
 LPDIRECTSOUND SoundDevice = nullptr;
 SoundSlot SoundSlots[SoundSlotCount] = {};

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/dsound.h"
+#include "platform/api/dsound.h"
 
 constexpr int SoundSlotCount = 64;
 

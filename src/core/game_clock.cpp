@@ -2,7 +2,7 @@
 #include "core/game_clock.h"
 
 #include "core/game_globals.h"
-#include "platform/timer.h"
+#include "platform/api/timer.h"
 
 std::int64_t ClockOrigin = 0;
 float SecondsPerCount = 0.0f;

@@ -4,7 +4,7 @@
 // stands still meanwhile, with no frame drawn and no clock counted.
 #pragma once
 
-#include "platform/input.h"
+#include "platform/api/input.h"
 
 inline bool KeyHeld(int key) { return GetAsyncKeyState(key) < 0; }
 

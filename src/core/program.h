@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/window.h"
+#include "platform/api/window.h"
 
 extern HWND MainWindow;           // the game window; owner of every message box
 extern std::int32_t AppActive;    // 1 while the game is in front; frame steps run only then

@@ -18,7 +18,7 @@
 #include "core/texts.h"
 #include "display/display.h"
 #include "display/pixels.h"
-#include "platform/window.h"
+#include "platform/api/window.h"
 
 SpriteImageSets SpriteImageStore{};
 

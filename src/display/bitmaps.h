@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "platform/ddraw.h"
-#include "platform/gdi.h"
+#include "platform/api/ddraw.h"
+#include "platform/api/gdi.h"
 
 constexpr int SpriteSize = 54;
 

@@ -10,8 +10,8 @@
 #include "core/texts.h"
 #include "display/bitmaps.h"
 #include "display/pixels.h"
-#include "platform/gdi.h"
-#include "platform/window.h"
+#include "platform/api/gdi.h"
+#include "platform/api/window.h"
 
 LPDIRECTDRAW DisplayObject = nullptr;
 LPDIRECTDRAWSURFACE PrimarySurface = nullptr;

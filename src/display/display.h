@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/ddraw.h"
+#include "platform/api/ddraw.h"
 
 extern LPDIRECTDRAW DisplayObject;
 extern LPDIRECTDRAWSURFACE PrimarySurface;

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/ddraw.h"
+#include "platform/api/ddraw.h"
 
 struct PixelFormat {
     std::uint32_t RedMask;

@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "platform/desktop.h"
+#include "platform/api/desktop.h"
 
 // What the command line asked for. Each option's handler fills in its own field; main reads
 // them once, before the game starts.

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/desktop.h"
-#include "platform/files.h"
+#include "platform/api/desktop.h"
+#include "platform/api/files.h"
 
 namespace fs = std::filesystem;
 

@@ -8,9 +8,9 @@
 #include "shell/command_line.h"
 #include "core/exit_status.h"
 #include "shell/data_folder.h"
-#include "platform/desktop.h"
-#include "platform/recording.h"
-#include "platform/window.h"
+#include "platform/api/desktop.h"
+#include "platform/api/recording.h"
+#include "platform/api/window.h"
 #include "shell/game_state.h"
 
 int main(int argc, char** argv) {

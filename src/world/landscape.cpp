@@ -7,7 +7,7 @@
 #include "core/program.h"
 #include "combat/craft.h"
 #include "display/display.h"
-#include "platform/files.h"
+#include "platform/api/files.h"
 
 std::uint8_t WorldMap[MapTiles * MapTiles] = {};
 std::int32_t ViewRight = 0;

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "platform/input.h"
-#include "platform/window.h"
+#include "platform/api/input.h"
+#include "platform/api/window.h"
 
 namespace {
 

@@ -18,11 +18,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/backend.h"
-#include "platform/screenshot.h"
+#include "platform/emulation/backend.h"
+#include "platform/sdl/screenshot.h"
 #include "platform/test/test_platform.h"
-#include "platform/user_folders.h"
-#include "platform/window_settings.h"
+#include "platform/emulation/user_folders.h"
+#include "platform/sdl/window_settings.h"
 
 namespace fs = std::filesystem;
 

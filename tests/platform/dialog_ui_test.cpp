@@ -2,7 +2,7 @@
 // (SKIRMO_REBASELINE=1 rewrites them; look at tests/platform/reference/*.bmp before committing),
 // the box's wrapping, the keys and mouse, and drawing that stays inside the picture whatever the
 // origin or the template.
-#include "platform/dialog_ui.h"
+#include "platform/emulation/dialog_ui.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "platform/fonts.h"
+#include "platform/emulation/fonts.h"
 #include "support/game_files.h"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <sys/stat.h>
 
 #include "game_fixture.h"
-#include "platform/input.h"
-#include "platform/recorder.h"
-#include "platform/recording.h"
-#include "platform/recording_format.h"
+#include "platform/api/input.h"
+#include "platform/recording/recorder.h"
+#include "platform/api/recording.h"
+#include "platform/recording/recording_format.h"
 #include "shell/game_state.h"
 
 namespace {

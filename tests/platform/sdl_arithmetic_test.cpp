@@ -3,7 +3,7 @@
 // the keys in both directions.
 #include <gtest/gtest.h>
 
-#include "platform/input.h"
+#include "platform/api/input.h"
 #include "platform/sdl/screen_fit.h"
 #include "platform/sdl/sdl_state.h"
 

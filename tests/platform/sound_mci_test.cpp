@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "game_fixture.h"
-#include "platform/backend.h"
-#include "platform/mmsystem.h"
+#include "platform/emulation/backend.h"
+#include "platform/api/mmsystem.h"
 #include "platform/test/test_platform.h"
 #include "support/midi_files.h"
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/backend.h"
-#include "platform/dsound.h"
+#include "platform/emulation/backend.h"
+#include "platform/api/dsound.h"
 #include "platform/test/test_platform.h"
 
 namespace {

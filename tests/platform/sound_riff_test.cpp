@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "game_fixture.h"
-#include "platform/dsound.h"
-#include "platform/mmsystem.h"
+#include "platform/api/dsound.h"
+#include "platform/api/mmsystem.h"
 #include "support/game_files.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // rectangle copies, locking rules, and 5-5-5 pixels through a device context.
 #include <gtest/gtest.h>
 
-#include "platform/gdi.h"
+#include "platform/api/gdi.h"
 #include "unit/flight_scene.h"
 
 namespace {

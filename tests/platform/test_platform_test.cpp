@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
-#include "platform/dsound.h"
-#include "platform/files.h"
-#include "platform/gamepad.h"
-#include "platform/mmsystem.h"
-#include "platform/input.h"
+#include "platform/emulation/backend.h"
+#include "platform/api/dsound.h"
+#include "platform/api/files.h"
+#include "platform/emulation/gamepad.h"
+#include "platform/api/mmsystem.h"
+#include "platform/api/input.h"
 #include "platform/test/test_platform.h"
-#include "platform/window.h"
+#include "platform/api/window.h"
 
 namespace {
 

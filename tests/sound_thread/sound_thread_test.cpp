@@ -27,9 +27,9 @@
 #include <vector>
 
 #include "support/midi_files.h"
-#include "platform/backend.h"
-#include "platform/dsound.h"
-#include "platform/mmsystem.h"
+#include "platform/emulation/backend.h"
+#include "platform/api/dsound.h"
+#include "platform/api/mmsystem.h"
 #include "platform/sdl/sdl_state.h"
 
 namespace {

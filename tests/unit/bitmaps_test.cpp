@@ -16,7 +16,7 @@
 #include "display/wipes.h"
 #include "flight_scene.h"
 #include "support/game_files.h"
-#include "platform/gdi.h"
+#include "platform/api/gdi.h"
 #include "core/program.h"
 
 namespace fs = std::filesystem;

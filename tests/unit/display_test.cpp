@@ -6,7 +6,7 @@
 
 #include "display/display.h"
 #include "game_fixture.h"
-#include "platform/gdi.h"
+#include "platform/api/gdi.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "core/game_clock.h"
 #include "core/headings.h"
 #include "game_fixture.h"
-#include "platform/input.h"
+#include "platform/api/input.h"
 #include "world/clouds.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "shell/command_line.h"
 #include "shell/data_folder.h"
 #include "game_fixture.h"
-#include "platform/files.h"
+#include "platform/api/files.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include "core/texts.h"
 #include "audio/music.h"
 #include "game_fixture.h"
-#include "platform/mmsystem.h"
+#include "platform/api/mmsystem.h"
 #include "core/program.h"
 
 namespace fs = std::filesystem;

@@ -12,7 +12,7 @@
 #include "audio/sound.h"
 #include "game_fixture.h"
 #include "support/game_files.h"
-#include "platform/backend.h"
+#include "platform/emulation/backend.h"
 #include "core/program.h"
 
 namespace fs = std::filesystem;

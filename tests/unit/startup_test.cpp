@@ -15,7 +15,7 @@
 #include "core/game_clock.h"
 #include "combat/shots.h"
 #include "game_fixture.h"
-#include "platform/input.h"
+#include "platform/api/input.h"
 #include "core/program.h"
 
 namespace {

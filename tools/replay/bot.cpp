@@ -26,7 +26,7 @@
 #include "combat/shots.h"
 #include "core/headings.h"
 #include "core/program.h"
-#include "platform/input.h"
+#include "platform/api/input.h"
 #include "platform/test/test_platform.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "../backend.h"
-#include "../demo_player.h"
+#include "platform/emulation/backend.h"
+#include "platform/recording/demo_player.h"
 #include "sdl_state.h"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <thread>
 #include <utility>
 
-#include "../demo_player.h"
-#include "../input.h"
-#include "../recording.h"
-#include "../signals.h"
+#include "platform/recording/demo_player.h"
+#include "platform/api/input.h"
+#include "platform/api/recording.h"
+#include "platform/emulation/signals.h"
 #include "sdl_state.h"
 
 namespace {

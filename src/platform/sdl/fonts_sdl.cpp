@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-#include "../fonts.h"
+#include "platform/emulation/fonts.h"
 
 std::string FindFontFile(bool bold) {
     if (!FcInit()) return {};

@@ -6,11 +6,11 @@
 // and a close left there unread ends the program (signals.h).
 #include <SDL.h>
 
-#include "../demo_player.h"
-#include "../gamepad.h"
-#include "../input.h"
-#include "../recorder.h"
-#include "../signals.h"
+#include "platform/recording/demo_player.h"
+#include "platform/emulation/gamepad.h"
+#include "platform/api/input.h"
+#include "platform/recording/recorder.h"
+#include "platform/emulation/signals.h"
 #include "sdl_state.h"
 
 void PumpEvents() {

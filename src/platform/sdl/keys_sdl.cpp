@@ -1,7 +1,7 @@
 // keys_sdl.cpp -- one table between the game's virtual-key codes and SDL's keys, both ways
 #include <SDL.h>
 
-#include "../input.h"
+#include "platform/api/input.h"
 #include "sdl_state.h"
 
 namespace {

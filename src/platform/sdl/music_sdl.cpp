@@ -21,9 +21,9 @@
 #include <utility>
 #include <vector>
 
-#include "../backend.h"
-#include "../demo_player.h"
-#include "../printable.h"
+#include "platform/emulation/backend.h"
+#include "platform/recording/demo_player.h"
+#include "platform/emulation/printable.h"
 #include "sdl_state.h"
 
 std::vector<std::string> SoundFontPaths = {

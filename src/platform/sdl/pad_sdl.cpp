@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "../gamepad.h"
+#include "platform/emulation/gamepad.h"
 #include "sdl_state.h"
 
 namespace {

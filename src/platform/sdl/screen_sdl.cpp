@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "../backend.h"
-#include "../demo_player.h"
+#include "platform/emulation/backend.h"
+#include "platform/recording/demo_player.h"
 #include "screen_fit.h"
 #include "screen_scale.h"
 #include "sdl_state.h"

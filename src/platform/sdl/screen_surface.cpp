@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../backend.h"
+#include "platform/emulation/backend.h"
 #include "screen_scale.h"
 #include "sdl_state.h"
 

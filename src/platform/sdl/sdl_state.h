@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../messages.h"
+#include "platform/emulation/message_queue.h"
 
 // Starts SDL's video and events once. False (with a line on standard error) when there is no
 // display to talk to.

@@ -4,11 +4,11 @@
 #include <chrono>
 #include <ctime>
 
-#include "../demo_player.h"
-#include "../recorder.h"
-#include "../recording.h"
-#include "../signals.h"
-#include "../timer.h"
+#include "platform/recording/demo_player.h"
+#include "platform/recording/recorder.h"
+#include "platform/api/recording.h"
+#include "platform/emulation/signals.h"
+#include "platform/api/timer.h"
 #include "sdl_state.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <atomic>
 #include <cstdio>
 
-#include "../backend.h"
-#include "../desktop.h"
-#include "../screenshot.h"
-#include "../window_settings.h"
+#include "platform/emulation/backend.h"
+#include "platform/api/desktop.h"
+#include "screenshot.h"
+#include "window_settings.h"
 #include "screen_fit.h"
 #include "sdl_state.h"
 

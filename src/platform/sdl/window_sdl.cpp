@@ -20,13 +20,13 @@
 #include <thread>
 #include <vector>
 
-#include "../demo_player.h"
-#include "../dialog_ui.h"
-#include "../fonts.h"
-#include "../message_box.h"
-#include "../recorder.h"
-#include "../signals.h"
-#include "../window.h"
+#include "platform/recording/demo_player.h"
+#include "platform/emulation/dialog_ui.h"
+#include "platform/emulation/fonts.h"
+#include "platform/emulation/message_box.h"
+#include "platform/recording/recorder.h"
+#include "platform/emulation/signals.h"
+#include "platform/api/window.h"
 #include "screen_fit.h"
 #include "sdl_state.h"
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <string>
 
-#include "../backend.h"
+#include "platform/emulation/backend.h"
 #include "test_state.h"
 
 bool BackendOpenSound(std::string& why) {

@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "../gamepad.h"
-#include "../input.h"
-#include "../printable.h"
+#include "platform/emulation/gamepad.h"
+#include "platform/api/input.h"
+#include "platform/emulation/printable.h"
 #include "test_platform.h"
 
 namespace {

@@ -8,14 +8,14 @@
 
 #include <unistd.h>
 
-#include "../backend.h"
-#include "../fonts.h"
-#include "../gamepad.h"
-#include "../input.h"
-#include "../recorder.h"
-#include "../recording.h"
-#include "../signals.h"
-#include "../timer.h"
+#include "platform/emulation/backend.h"
+#include "platform/emulation/fonts.h"
+#include "platform/emulation/gamepad.h"
+#include "platform/api/input.h"
+#include "platform/recording/recorder.h"
+#include "platform/api/recording.h"
+#include "platform/emulation/signals.h"
+#include "platform/api/timer.h"
 #include "test_state.h"
 
 namespace {

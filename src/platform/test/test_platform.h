@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../window.h"
+#include "platform/api/window.h"
 
 // One scripted event.
 struct ScriptEvent {

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "../demo_player.h"
-#include "../gamepad.h"
-#include "../messages.h"
+#include "platform/recording/demo_player.h"
+#include "platform/emulation/gamepad.h"
+#include "platform/emulation/message_queue.h"
 #include "test_platform.h"
 
 struct TestRun {

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <string>
 
-#include "../backend.h"
-#include "../dialog_ui.h"
-#include "../message_box.h"
-#include "../recorder.h"
-#include "../signals.h"
-#include "../window.h"
+#include "platform/emulation/backend.h"
+#include "platform/emulation/dialog_ui.h"
+#include "platform/emulation/message_box.h"
+#include "platform/recording/recorder.h"
+#include "platform/emulation/signals.h"
+#include "platform/api/window.h"
 #include "test_state.h"
 
 HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int, int, int, HWND,

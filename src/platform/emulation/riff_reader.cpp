@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "byte_order.h"
-#include "files.h"
-#include "mmsystem.h"
+#include "platform/api/byte_order.h"
+#include "platform/api/files.h"
+#include "platform/api/mmsystem.h"
 
 struct MmioFile {
     std::vector<std::uint8_t> bytes;

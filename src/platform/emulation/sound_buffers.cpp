@@ -3,7 +3,7 @@
 // A buffer is a block of 8-bit unsigned mono samples with its own frequency, volume and pan.
 // The real platform's audio thread mixes the playing ones (MixSoundBuffers); the game thread
 // only flips their settings, under the sound lock, for the few instructions that takes.
-#include "dsound.h"
+#include "platform/api/dsound.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "backend.h"
-#include "recorder.h"
+#include "platform/recording/recorder.h"
 
 // The samples of a buffer and of all its duplicates. A lock through any of them covers all: the
 // mixer leaves every buffer playing these samples alone while the game writes them.

@@ -2,7 +2,7 @@
 // (platform-internal)
 #pragma once
 
-#include "window.h"
+#include "platform/api/window.h"
 
 // The one window: its procedure. Each backend keeps the rest of what it needs beside it.
 struct Window {

@@ -4,14 +4,14 @@
 // platform marks them lost to exercise the game's restore path. A lost surface refuses Lock,
 // GetDC, BltFast and Flip until it is restored, and comes back cleared (its old contents are
 // gone, as they would be after a real loss).
-#include "ddraw.h"
+#include "platform/api/ddraw.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "backend.h"
-#include "recorder.h"
+#include "platform/recording/recorder.h"
 
 namespace {
 

@@ -22,8 +22,8 @@
 #include <thread>
 #include <utility>
 
-#include "backend.h"
-#include "recording.h"
+#include "platform/emulation/backend.h"
+#include "platform/api/recording.h"
 #include "recording_format.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <limits>
 
-#include "input.h"
+#include "platform/api/input.h"
 
 namespace {
 

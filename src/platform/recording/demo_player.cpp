@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "backend.h"
-#include "messages.h"
-#include "printable.h"
+#include "platform/emulation/backend.h"
+#include "platform/emulation/message_queue.h"
+#include "platform/emulation/printable.h"
 #include "recorder.h"
-#include "signals.h"
+#include "platform/emulation/signals.h"
 
 namespace {
 

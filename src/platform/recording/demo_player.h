@@ -18,7 +18,7 @@
 #include <string>
 
 #include "recording_format.h"
-#include "window.h"
+#include "platform/api/window.h"
 
 // Reads the recording in the file at path whole. False, with why (naming the file), for anything
 // that is not a regular file holding a whole recording of this format, or one of more than 256 MiB

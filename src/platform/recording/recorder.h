@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "window.h"
+#include "platform/api/window.h"
 
 // Opens the recording (each backend's StartRecording): its counter's counts per second, and the
 // clock that stamps the rarer events in the same counts.

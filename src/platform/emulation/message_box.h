@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dialog_ui.h"
-#include "window.h"
+#include "platform/api/window.h"
 
 struct OwnBox {
     DialogUi* ui = nullptr;

@@ -1,10 +1,10 @@
 // messages.cpp -- the thread's message queue, the window class and the desktop's default
 // handling, the same on the real and the test platform
-#include "messages.h"
+#include "message_queue.h"
 
 #include "backend.h"
-#include "input.h"
-#include "recorder.h"
+#include "platform/api/input.h"
+#include "platform/recording/recorder.h"
 
 #include <deque>
 #include <string>

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <system_error>
 
-#include "printable.h"
-#include "user_folders.h"
+#include "platform/emulation/printable.h"
+#include "platform/emulation/user_folders.h"
 
 namespace fs = std::filesystem;
 

@@ -1,8 +1,8 @@
 // reset.cpp -- everything the shared platform code holds, put back as at the program's start
 #include "backend.h"
-#include "demo_player.h"
+#include "platform/recording/demo_player.h"
 #include "gamepad.h"
-#include "messages.h"
+#include "message_queue.h"
 #include "signals.h"
 
 void ResetSharedPlatform() {

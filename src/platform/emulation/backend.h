@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ddraw.h"
+#include "platform/api/ddraw.h"
 
 // The memory and bookkeeping behind one IDirectDrawSurface.
 struct SurfaceMemory {

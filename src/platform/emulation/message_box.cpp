@@ -1,9 +1,9 @@
 // message_box.cpp -- what the game's message box does with the desktop's messages
 #include "message_box.h"
 
-#include "input.h"
-#include "messages.h"
-#include "recorder.h"
+#include "platform/api/input.h"
+#include "message_queue.h"
+#include "platform/recording/recorder.h"
 
 OwnBox OpenOwnBox(const char* caption, const char* text, int scale) {
     OwnBox box;

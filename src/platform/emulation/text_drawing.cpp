@@ -3,7 +3,7 @@
 // The game redraws the same few lines many times a second (fades, the pause line), so every
 // line is rendered once by SDL_ttf into a one-bit mask and kept; drawing is then a plain fill
 // of the mask in the context's two colours, whatever they are on this pass.
-#include "gdi.h"
+#include "platform/api/gdi.h"
 
 #include <SDL_ttf.h>
 

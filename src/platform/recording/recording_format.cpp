@@ -7,7 +7,7 @@
 #include <cstring>
 #include <limits>
 
-#include "backend.h"
+#include "platform/emulation/backend.h"
 
 namespace {
 

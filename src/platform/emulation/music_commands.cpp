@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "backend.h"
-#include "byte_order.h"
-#include "files.h"
-#include "mmsystem.h"
-#include "recorder.h"
+#include "platform/api/byte_order.h"
+#include "platform/api/files.h"
+#include "platform/api/mmsystem.h"
+#include "platform/recording/recorder.h"
 
 namespace {
 

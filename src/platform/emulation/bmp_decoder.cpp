@@ -4,7 +4,7 @@
 // colours at the size asked for, and StretchBlt turns them into the surface's 16-bit pixels with
 // the same conversion as text, so that black is 0 and anything too dark to differ from black is
 // 0 too.
-#include "gdi.h"
+#include "platform/api/gdi.h"
 
 #include <SDL.h>
 
@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "backend.h"
-#include "byte_order.h"
-#include "files.h"
+#include "platform/api/byte_order.h"
+#include "platform/api/files.h"
 
 struct GdiBitmap {
     int width = 0;

@@ -1,5 +1,5 @@
 // files.cpp -- opening and reading the game's own files
-#include "files.h"
+#include "platform/api/files.h"
 
 #include <algorithm>
 #include <cerrno>

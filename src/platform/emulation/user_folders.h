@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "desktop.h" // XdgHome, which the data folder's search asks too
+#include "platform/api/desktop.h" // XdgHome, which the data folder's search asks too
 
 // The player's pictures folder: $XDG_PICTURES_DIR when set, else the XDG_PICTURES_DIR line of
 // user-dirs.dirs in the settings folder (as the desktop's file manager reads it, "$HOME/..." or

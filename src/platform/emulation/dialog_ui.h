@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "window.h"
+#include "platform/api/window.h"
 
 struct DialogUi;
 

@@ -16,8 +16,8 @@
 #include <thread>
 #include <utility>
 
-#include "backend.h"
-#include "user_folders.h"
+#include "platform/emulation/backend.h"
+#include "platform/emulation/user_folders.h"
 
 namespace {
 
