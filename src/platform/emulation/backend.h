@@ -82,7 +82,7 @@ void BackendGameFileRead(const char* name, const std::vector<std::uint8_t>* byte
 void BackendTextDrawn();
 
 // A BMP file's bytes as a new 32-bit surface, 0xAARRGGBB (the caller frees it): null when they
-// hold no BMP, or one that claims an unreasonable size (gdi_bitmaps.cpp).
+// hold no BMP, or one that claims an unreasonable size (bmp_decoder.cpp).
 struct SDL_Surface;
 SDL_Surface* DecodeBmp(const std::uint8_t* bytes, std::size_t size);
 

@@ -1,4 +1,4 @@
-// gdi_bitmaps.cpp -- picture files as bitmaps, and their stretching onto surfaces
+// bmp_decoder.cpp -- picture files as bitmaps, and their stretching onto surfaces
 //
 // SDL's BMP reader decodes the file (and the dialog's title picture); the pixels are kept as
 // colours at the size asked for, and StretchBlt turns them into the surface's 16-bit pixels with

@@ -1,4 +1,4 @@
-// files.cpp -- opening and reading the game's own files
+// game_files.cpp -- opening and reading the game's own files
 #include "platform/api/files.h"
 
 #include <algorithm>

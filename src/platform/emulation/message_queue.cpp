@@ -1,4 +1,4 @@
-// messages.cpp -- the thread's message queue, the window class and the desktop's default
+// message_queue.cpp -- the thread's message queue, the window class and the desktop's default
 // handling, the same on the real and the test platform
 #include "message_queue.h"
 

@@ -1,4 +1,4 @@
-// messages.h -- the thread's message queue and window class, shared by both platforms
+// message_queue.h -- the thread's message queue and window class, shared by both platforms
 // (platform-internal)
 #pragma once
 

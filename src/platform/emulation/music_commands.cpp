@@ -1,4 +1,4 @@
-// mci.cpp -- the MIDI sequencer's string commands, read the same way on both platforms
+// music_commands.cpp -- the MIDI sequencer's string commands, read the same way on both platforms
 //
 // Only the five forms the game sends are understood, each with one alias; the backend plays.
 #include <cstdio>

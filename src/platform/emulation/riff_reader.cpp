@@ -1,4 +1,4 @@
-// mmio.cpp -- a small RIFF reader: open, descend into chunks, read, ascend, close
+// riff_reader.cpp -- a small RIFF reader: open, descend into chunks, read, ascend, close
 //
 // The file is read whole into memory at open, so nothing after can fail halfway, and every
 // read is bounded by the file's real size whatever its chunk headers claim.

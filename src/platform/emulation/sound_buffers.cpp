@@ -1,4 +1,4 @@
-// dsound.cpp -- sound buffers and their mixing, shared by the real and the test platform
+// sound_buffers.cpp -- sound buffers and their mixing, shared by the real and the test platform
 //
 // A buffer is a block of 8-bit unsigned mono samples with its own frequency, volume and pan.
 // The real platform's audio thread mixes the playing ones (MixSoundBuffers); the game thread

@@ -1,4 +1,4 @@
-// ddraw.cpp -- surfaces in ordinary memory, shared by the real and the test platform
+// surfaces.cpp -- surfaces in ordinary memory, shared by the real and the test platform
 //
 // Surfaces never lose their memory on this machine, so IsLost answers DD_OK unless the test
 // platform marks them lost to exercise the game's restore path. A lost surface refuses Lock,

@@ -1,4 +1,4 @@
-// gdi.cpp -- text and single pixels on a surface's device context, shared by both platforms
+// text_drawing.cpp -- text and single pixels on a surface's device context, shared by both platforms
 //
 // The game redraws the same few lines many times a second (fades, the pause line), so every
 // line is rendered once by SDL_ttf into a one-bit mask and kept; drawing is then a plain fill

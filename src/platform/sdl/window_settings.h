@@ -5,7 +5,7 @@
 //
 //   mode window          window or fullscreen: how the game starts (F11 changes it)
 //   size 1280 960        the window's inside, in the desktop's points
-//   place 320 60         where the window's inside begins on the desktop
+//   place 320 60         where the window's frame begins on the desktop (its top-left corner)
 //
 // Any line may be missing (a new window is twice the game's picture, in the middle of the
 // screen). A file that cannot be read as these lines is set aside with a warning on standard
