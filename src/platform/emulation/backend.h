@@ -9,6 +9,41 @@
 #include <vector>
 
 #include "platform/api/ddraw.h"
+#include "platform/api/window.h"
+
+// --- the machine's raw readings ---
+//
+// Every answer the game reads from the machine (the keys, the counter, the calendar, the
+// messages) is written once, in keyboard.cpp, clock.cpp and message_queue.cpp, with its signal
+// check, its close check, the pad's keys, the recording and the demo. A backend gives only these
+// readings.
+
+enum class Poll { Keyboard, Clock, Messages };
+// Each poll first lets the machine move on: the desktop takes in its events (at most once a
+// millisecond) and rests the processor in a long wait; the test platform moves its virtual clock
+// on by a poll's time and plays its script up to there. True when the desktop's news were taken
+// in this time, so that a close left waiting is worth asking about.
+bool BackendPoll(Poll poll);
+// The machine's time now, in nanoseconds: the pad's questions and a waiting close are timed by it.
+std::int64_t BackendNowNs();
+// A close request (the window's close, Alt+F4) waits unread.
+bool BackendCloseWaiting();
+// The keyboard can be read now (the desktop's needs a window), and whether it holds a key.
+bool BackendKeyboardThere();
+bool BackendKeyHeld(int vKey);
+// The counter's counts per second (0: there is none), and a reading (false: it failed).
+std::int64_t BackendCounterFrequency();
+bool BackendCounterReading(std::int64_t* count);
+// True for a virtual counter (the test platform's): it counts nanoseconds, and a recording keeps
+// its readings as they are. A real one is recorded in a counter of its own (clock.cpp).
+bool BackendCounterVirtual();
+// Seconds since 1970.
+std::int64_t BackendCalendar();
+// The desktop's next event as a message, after those the platform posted itself; false when none.
+bool BackendNextMessage(MSG* msg);
+// Around each frame step: the test platform's hooks and its end of a run.
+void BackendFrameStepBegins();
+void BackendFrameStepEnded();
 
 // The memory and bookkeeping behind one IDirectDrawSurface.
 struct SurfaceMemory {

@@ -4,7 +4,9 @@
 
 #include "backend.h"
 #include "platform/api/input.h"
+#include "platform/recording/demo_player.h"
 #include "platform/recording/recorder.h"
+#include "signals.h"
 
 #include <deque>
 #include <string>
@@ -55,6 +57,17 @@ bool TakeQuit(MSG* msg) {
     QuitPosted = false;
     *msg = MSG{nullptr, WM_QUIT, WPARAM(QuitCode), 0};
     return true;
+}
+
+// The game's message loop polls here every frame: a signal ends the program here too, and a
+// close read here is the game's to handle. Recorded, and given back by a demo, as the keys are.
+BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
+    if (!msg) return 0;
+    BackendPoll(Poll::Messages);
+    EndIfSignalled();
+    NoteMessagePoll();
+    if (DemoPlaying()) return DemoMessage(msg);
+    return RecordMessage(msg, TakePosted(msg) || BackendNextMessage(msg) || TakeQuit(msg));
 }
 
 void ClearMessages() {

@@ -15,7 +15,7 @@ bool EnsureVideo();
 
 // Moves what the desktop sent into SDL's queue and the keyboard's state, at most once a
 // millisecond (the game polls far more often inside its waits).
-void PumpEvents();
+bool PumpEvents(); // true when it took them in this time
 // Whether SDL's queue holds a request to close the game's window (the desktop's close, Alt+F4).
 bool CloseWaiting();
 

@@ -308,30 +308,12 @@ int ShowCursor(BOOL show) {
     return show ? 0 : -1;
 }
 
-namespace {
-
-BOOL NextMessage(MSG* msg) {
-    if (TakePosted(msg)) return 1;
-    if (SDL_WasInit(SDL_INIT_VIDEO)) {
-        SDL_Event e;
-        while (SDL_PollEvent(&e))
-            if (Translate(e, msg)) return 1;
-    }
-    return TakeQuit(msg);
-}
-
-} // namespace
-
-BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
-    if (!msg) return 0;
-    EndIfSignalled();
-    NoteMessagePoll();
-    ScreenOnWaitingPoll();
-    if (DemoPlaying()) {
-        if (SDL_WasInit(SDL_INIT_VIDEO)) PumpEvents();
-        return DemoMessage(msg);
-    }
-    return RecordMessage(msg, NextMessage(msg));
+bool BackendNextMessage(MSG* msg) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
+    SDL_Event e;
+    while (SDL_PollEvent(&e))
+        if (Translate(e, msg)) return true;
+    return false;
 }
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT) {
@@ -565,8 +547,5 @@ INT_PTR DialogBoxParamA(HINSTANCE, const DialogTemplate* dialogTemplate, HWND ow
     return FinishModalDialog();
 }
 
-void FrameStepBegins() {}
-void FrameStepEnds() {
-    if (DemoPlaying()) DemoFrameStepEnds();
-    RecordFrameStep();
-}
+void BackendFrameStepBegins() {}
+void BackendFrameStepEnded() {}

@@ -1,4 +1,4 @@
-// test_platform.cpp -- the virtual clock, the recorder and the display hooks of the test platform
+// test_platform.cpp -- the virtual clock, its raw readings and the display hooks of the test platform
 #include "test_platform.h"
 
 #include <algorithm>
@@ -13,9 +13,7 @@
 #include "platform/emulation/gamepad.h"
 #include "platform/api/input.h"
 #include "platform/recording/recorder.h"
-#include "platform/api/recording.h"
 #include "platform/emulation/signals.h"
-#include "platform/api/timer.h"
 #include "test_state.h"
 
 namespace {
@@ -190,7 +188,7 @@ void AdvanceTo(std::int64_t ns) {
     throw TestStop{"until"};
 }
 
-void FrameStepBegins() {
+void BackendFrameStepBegins() {
     TheRun.frameBegin = TheRun.now;
     TheRun.inFrameStep = true;
     if (TheRun.frameHook) TheRun.frameHook(TheRun.now, false);
@@ -216,61 +214,51 @@ void BackendDemoStops(const std::string& why, int status, const std::string& det
 void TestPlayDemo(RecordedGame&& game) { PlayDemo(std::move(game)); }
 std::string TestDemoEnded(int status) { return DemoEnded(status); }
 
-void FrameStepEnds() {
-    if (DemoPlaying()) DemoFrameStepEnds();
-    RecordFrameStep();
+void BackendFrameStepEnded() {
     TheRun.inFrameStep = false;
     if (TheRun.frameHook) TheRun.frameHook(TheRun.frameBegin, true);
     if (TheRun.stopAfterStep) throw TestStop{"until"};
 }
 
-// --- clock, calendar and keyboard ---
+// --- the machine's raw readings ---
 
-BOOL QueryPerformanceFrequency(std::int64_t* frequency) {
-    BackendCall("QueryPerformanceFrequency");
-    if (!frequency) return 0;
-    if (DemoPlaying()) return DemoFrequency(frequency);
-    bool fail = TheRun.options.failure.step == TestFailure::Clock;
-    *frequency = fail ? 0 : 1000000000;
-    RecordFrequency(!fail, *frequency);
-    return fail ? 0 : 1;
+namespace {
+
+// The counter's first reading fails (the failure the options ask for), before any time passes.
+bool ReadingFails() {
+    return TheRun.options.failure.step == TestFailure::ClockReading && !TheRun.counterRead;
 }
 
-BOOL QueryPerformanceCounter(std::int64_t* count) {
-    BackendCall("QueryPerformanceCounter");
-    if (!count) return 0;
-    if (DemoPlaying()) return DemoCounter(count);
-    if (TheRun.options.failure.step == TestFailure::ClockReading && !TheRun.counterRead) {
-        TheRun.counterRead = true;
-        return 0;
-    }
-    TheRun.counterRead = true;
-    Advance(PollQuantumNs);
-    EndIfSignalled();
-    EndIfCloseWaits(TheRun.window && ClosePosted(), TheRun.now);
-    *count = RecordCounter(TheRun.now);
-    return 1;
+} // namespace
+
+// Every poll takes a little virtual time, so that a spin on the keyboard or the clock ends.
+bool BackendPoll(Poll poll) {
+    if (!(poll == Poll::Clock && ReadingFails())) Advance(PollQuantumNs);
+    return true;
 }
 
-std::int64_t GetCalendarTime() {
-    return DemoPlaying() ? DemoCalendar() : RecordCalendar(TheRun.options.seed);
-}
+std::int64_t BackendNowNs() { return TheRun.now; }
+bool BackendCloseWaiting() { return TheRun.window && ClosePosted(); }
+bool BackendKeyboardThere() { return true; }
 
-bool StartRecording(const std::string& path, const std::string& note, std::string& why) {
-    return OpenRecording(
-        path, note, 1000000000, [] { return TheRun.now; }, why);
-}
-
-short GetAsyncKeyState(int vKey) {
-    Advance(PollQuantumNs);
-    EndIfSignalled();
-    EndIfCloseWaits(TheRun.window && ClosePosted(), TheRun.now);
-    if (DemoPlaying()) return DemoKey(vKey);
+bool BackendKeyHeld(int vKey) {
     if (TheRun.keyboardHook) TheRun.keyboardHook(TheRun.now);
-    bool held = vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);
-    held = held || PadHoldsKey(vKey, TheRun.now);
-    return RecordKey(vKey, held ? short(0x8000) : short(0));
+    return vKey >= 0 && vKey < 256 && (TheRun.keys[vKey] || TheRun.playerKeys[vKey]);
 }
+
+std::int64_t BackendCounterFrequency() {
+    return TheRun.options.failure.step == TestFailure::Clock ? 0 : 1000000000;
+}
+
+bool BackendCounterReading(std::int64_t* count) {
+    const bool fails = ReadingFails();
+    TheRun.counterRead = true;
+    *count = TheRun.now;
+    return !fails;
+}
+
+bool BackendCounterVirtual() { return true; }
+std::int64_t BackendCalendar() { return TheRun.options.seed; }
 
 // --- what the shared display code asks of this machine ---
 

@@ -50,14 +50,7 @@ int ShowCursor(BOOL show) {
     return show ? 0 : -1;
 }
 
-BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {
-    if (!msg) return 0;
-    Advance(PollQuantumNs);
-    EndIfSignalled();
-    NoteMessagePoll();
-    if (DemoPlaying()) return DemoMessage(msg);
-    return RecordMessage(msg, TakePosted(msg) || TakeQuit(msg));
-}
+bool BackendNextMessage(MSG*) { return false; }
 
 HWND BackendWindow() { return Run().window; }
 
