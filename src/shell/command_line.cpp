@@ -103,14 +103,16 @@ void PrintHelp() {
         "are in skirmo(6).\n");
 }
 
-// What was asked for went nowhere (a full disk, a closed pipe): say so, and in the exit status.
-int Printed() {
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
-    std::fprintf(stderr, "skirmo: cannot write to standard output: %s\n", std::strerror(errno));
-    return ExitNoWindow;
-}
+int Printed() { return StandardOutputWritten("skirmo") ? 0 : ExitNoWindow; }
 
 } // namespace
+
+bool StandardOutputWritten(const char* program) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    std::fprintf(stderr, "%s: cannot write to standard output: %s\n", program,
+                 std::strerror(errno));
+    return false;
+}
 
 const std::span<const CommandLineOption> CommandLineOptions(Options);
 

@@ -37,6 +37,10 @@ extern const char* const ProgramVersion; // the project's version, from the buil
 // True for a picture size the start-up dialog offers, spelled as its button is ("800x600").
 bool IsScreenMode(const std::string& mode);
 
+// After --help or --version: true when what was printed reached standard output. When it went
+// nowhere (a full disk, a closed pipe), program says so on standard error: no success then.
+bool StandardOutputWritten(const char* program);
+
 // Reads argv into commandLine; a value may follow its option as the next argument or after
 // '=' ("--data DIR", "--data=DIR"). Returns -1 when the game should start, or the exit status
 // to leave with: 0 after --help or --version (printed on standard output; 1 if that output

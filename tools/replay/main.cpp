@@ -25,6 +25,7 @@
 #include "shell/command_line.h"
 #include "shell/data_folder.h"
 #include "platform/api/recording.h"
+#include "platform/recording/demo_player.h"
 #include "platform/recording/recording_format.h"
 #include "platform/test/test_platform.h"
 #include "bot.h"
@@ -151,10 +152,7 @@ RecordedGame ReadDemo(const std::string& path) {
                        error))
         Die(path + ": " + error);
     if (!game.ended)
-        std::fprintf(stderr,
-                     "skirmo-replay: %s has no ending (the program that recorded it did not "
-                     "finish it%s): it plays as far as its last whole chunk\n",
-                     path.c_str(), game.cutAt < 0 ? "" : ", and a chunk of it is cut short");
+        std::fprintf(stderr, "skirmo-replay: %s\n", NoEndingWarning(path, game).c_str());
     return game;
 }
 
@@ -267,12 +265,8 @@ int main(int argc, char** argv) {
             demoPath = value();
             demo = ReadDemo(demoPath);
         } else if (a == "--help" || a == "-h") {
-            // Usage lost (a full disk, a closed pipe) is no success.
-            if (std::fputs(Usage, stdout) < 0 || std::fflush(stdout) != 0) {
-                std::fprintf(stderr, "skirmo-replay: --help: %s\n", std::strerror(errno));
-                return 1;
-            }
-            return 0;
+            std::fputs(Usage, stdout);
+            return StandardOutputWritten("skirmo-replay") ? 0 : 1;
         } else
             Die("unknown option '" + a + "'");
     }

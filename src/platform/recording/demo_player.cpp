@@ -196,6 +196,13 @@ bool ReadRecordingFile(const std::string& path, RecordedGame& game, std::string&
     return true;
 }
 
+std::string NoEndingWarning(const std::string& path, const RecordedGame& game) {
+    if (game.ended) return "";
+    return path + " has no ending (the program that recorded it did not finish it" +
+           (game.cutAt < 0 ? "" : ", and a chunk of it is cut short") +
+           "): it plays as far as its last whole chunk";
+}
+
 void PlayDemo(RecordedGame&& game) {
     DemoPlay& d = Demo();
     d = DemoPlay{};

@@ -24,6 +24,9 @@
 // that is not a regular file holding a whole recording of this format, or one of more than 256 MiB
 // (a minute takes about 60 KB): a pipe or a device is never opened, so nothing can block here.
 bool ReadRecordingFile(const std::string& path, RecordedGame& game, std::string& why);
+// The warning a program prints before it plays a recording that has no ending (its recorder
+// was killed, or the disk filled): "" when it has one.
+std::string NoEndingWarning(const std::string& path, const RecordedGame& game);
 // Plays this game from here on (the recording is taken, not copied: it may be large), before the
 // program starts.
 void PlayDemo(RecordedGame&& game);

@@ -30,11 +30,7 @@ std::string Path;
 bool StartDemo(const std::string& path, std::string& why) {
     RecordedGame game;
     if (!ReadRecordingFile(path, game, why)) return false;
-    if (!game.ended)
-        std::fprintf(stderr,
-                     "skirmo: %s has no ending (the program that recorded it did not finish "
-                     "it): it plays as far as it goes\n",
-                     path.c_str());
+    if (!game.ended) std::fprintf(stderr, "skirmo: %s\n", NoEndingWarning(path, game).c_str());
     Path = path;
     PlayDemo(std::move(game));
     Began = Steady::now();
