@@ -59,6 +59,30 @@ bool TakeQuit(MSG* msg) {
     return true;
 }
 
+HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD style, int, int, int,
+                     int, HWND, void*, HINSTANCE, void*) {
+    BackendCall("CreateWindowExA");
+    WNDPROC proc = RegisteredWindowProc(className);
+    if (!proc || BackendWindow()) return nullptr;
+    if (DemoPlaying() && !DemoWindowMade()) return nullptr;
+    HWND window = BackendOpenWindow(proc, title ? title : "", style);
+    if (!window) return nullptr;
+    // From here on a signal ends the program the clean way: there is a window to take down.
+    WatchEndSignals();
+    RecordWindowMade();
+    window->proc(window, WM_CREATE, 0, 0);
+    return window;
+}
+
+BOOL DestroyWindow(HWND window) {
+    BackendCall("DestroyWindow");
+    if (!window || window != BackendWindow()) return 0;
+    window->proc(window, WM_DESTROY, 0, 0);
+    BackendCloseWindow(window);
+    ForgetEndSignals();
+    return 1;
+}
+
 // The game's message loop polls here every frame: a signal ends the program here too, and a
 // close read here is the game's to handle. Recorded, and given back by a demo, as the keys are.
 BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT) {

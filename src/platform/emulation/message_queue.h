@@ -39,3 +39,8 @@ INT_PTR FinishModalDialog();
 // What each backend supplies: its one window, and a note that the quit message was posted.
 HWND BackendWindow();
 void BackendQuitPosted(int exitCode);
+// Makes the backend's one window for this procedure (visible when style holds WS_VISIBLE), or
+// null when it cannot; BackendCloseWindow takes it down and frees it. The window's creation,
+// recording and end signals around them are the same on every backend (message_queue.cpp).
+HWND BackendOpenWindow(WNDPROC proc, const char* title, DWORD style);
+void BackendCloseWindow(HWND window);

@@ -178,16 +178,13 @@ int ChosenDisplay() {
 HWND BackendWindow() { return TheWindow; }
 void BackendQuitPosted(int) {}
 
-HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD style, int, int, int,
-                     int, HWND, void*, HINSTANCE, void*) {
-    WNDPROC proc = RegisteredWindowProc(className);
-    if (!proc || TheWindow) return nullptr;
-    if ((DemoPlaying() && !DemoWindowMade()) || !EnsureVideo()) return nullptr;
+HWND BackendOpenWindow(WNDPROC proc, const char* title, DWORD style) {
+    if (!EnsureVideo()) return nullptr;
     // Alt+Tab must work: keep the desktop's window manager in charge of a borderless window the
     // size of the desktop instead of grabbing the monitor.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (!RequireFonts()) return nullptr;
-    SDL_Window* sdl = MakeGameWindow(title ? title : "", (style & WS_VISIBLE) != 0);
+    SDL_Window* sdl = MakeGameWindow(title, (style & WS_VISIBLE) != 0);
     if (!sdl) {
         std::fprintf(stderr, "skirmo: cannot open the game window: %s\n", SDL_GetError());
         return nullptr;
@@ -200,15 +197,10 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD styl
     TheWindow = new Window{proc};
     Sdl = sdl;
     StartWatchdog();
-    WatchEndSignals();
-    RecordWindowMade();
-    TheWindow->proc(TheWindow, WM_CREATE, 0, 0);
     return TheWindow;
 }
 
-BOOL DestroyWindow(HWND window) {
-    if (!window || window != TheWindow) return 0;
-    window->proc(window, WM_DESTROY, 0, 0);
+void BackendCloseWindow(HWND window) {
     DesktopServicesEnd();
     StopBeep();
     if (BeepAudioUp) SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -218,8 +210,6 @@ BOOL DestroyWindow(HWND window) {
     Sdl = nullptr;
     delete window;
     TheWindow = nullptr;
-    ForgetEndSignals();
-    return 1;
 }
 
 bool CloseWaiting() {

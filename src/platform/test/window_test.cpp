@@ -14,29 +14,15 @@
 #include "platform/api/window.h"
 #include "test_state.h"
 
-HWND CreateWindowExA(DWORD, const char* className, const char*, DWORD, int, int, int, int, HWND,
-                     void*, HINSTANCE, void*) {
-    BackendCall("CreateWindowExA");
+HWND BackendOpenWindow(WNDPROC proc, const char*, DWORD) {
     TestRun& r = Run();
-    WNDPROC proc = RegisteredWindowProc(className);
-    if (!proc || r.window || r.options.failure.step == TestFailure::Window) return nullptr;
-    if (DemoPlaying() && !DemoWindowMade()) return nullptr;
-    RecordWindowMade();
-    r.window = new Window{proc};
-    WatchEndSignals();
-    r.window->proc(r.window, WM_CREATE, 0, 0);
-    return r.window;
+    if (r.options.failure.step == TestFailure::Window) return nullptr;
+    return r.window = new Window{proc};
 }
 
-BOOL DestroyWindow(HWND window) {
-    BackendCall("DestroyWindow");
-    TestRun& r = Run();
-    if (!window || window != r.window) return 0;
-    window->proc(window, WM_DESTROY, 0, 0);
+void BackendCloseWindow(HWND window) {
     delete window;
-    r.window = nullptr;
-    ForgetEndSignals();
-    return 1;
+    Run().window = nullptr;
 }
 
 int GetSystemMetrics(int index) {
