@@ -3,6 +3,7 @@
 
 #include <zlib.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -29,6 +30,8 @@ struct Shot {
 
 // Never destroyed, as the writer may be left behind at the exit, stalled in a folder that does
 // not answer; the program may also end from anywhere.
+std::atomic<bool> ShotAsked{false}; // F12 went down since the last poll
+
 std::mutex& Lock = *new std::mutex;
 std::condition_variable& Wake = *new std::condition_variable;
 std::condition_variable& Done = *new std::condition_variable;
@@ -150,6 +153,20 @@ std::vector<std::uint8_t> EncodePng(const std::uint8_t* pixels, int width, int h
     chunk("IDAT", packed);
     chunk("IEND", {});
     return png;
+}
+
+bool IsScreenshotKey(const SDL_Keysym& key) {
+    return key.sym == SDLK_F12 && !(key.mod & (KMOD_ALT | KMOD_CTRL | KMOD_GUI));
+}
+
+void AskForScreenshot() { ShotAsked = true; }
+
+void TakeAskedScreenshot(const SurfaceMemory* front) {
+    if (!ShotAsked.exchange(false)) return;
+    if (front)
+        TakeScreenshot(*front);
+    else
+        std::fprintf(stderr, "skirmo: no screenshot: the game shows no picture yet\n");
 }
 
 void TakeScreenshot(const SurfaceMemory& surface) {

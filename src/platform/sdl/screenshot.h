@@ -5,8 +5,12 @@
 // desktop names none, to the data home's velmora/screenshots ($XDG_DATA_HOME, else
 // ~/.local/share); the path is printed on standard output once the file is there. The game's
 // thread only copies the surface; the conversion, the compression and the writing happen on a
-// thread of their own, so a screenshot never holds up a frame.
+// thread of their own, so a screenshot never holds up a frame. F12 is noticed as SDL takes it in,
+// even while the game spins in a wait where no message is read, and the picture is taken at the
+// next poll, on the game's thread.
 #pragma once
+
+#include <SDL.h>
 
 #include <cstdint>
 #include <string>
@@ -14,6 +18,12 @@
 
 struct SurfaceMemory;
 
+// F12 without Alt, Ctrl or the logo key: the desktop's key, which never reaches the game.
+bool IsScreenshotKey(const SDL_Keysym& key);
+// F12 went down (from SDL's event watch, on any thread).
+void AskForScreenshot();
+// At every poll: the picture the game shows now, if F12 asked for one since.
+void TakeAskedScreenshot(const SurfaceMemory* front);
 // Takes a copy of the surface's pixels and hands it to the writer; returns at once.
 void TakeScreenshot(const SurfaceMemory& surface);
 // Waits until every screenshot taken is written (or has failed), and stops the writer; a writer

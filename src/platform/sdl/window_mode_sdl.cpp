@@ -1,10 +1,10 @@
-// window_mode_sdl.cpp -- full screen or a window, F11 and F12, and the window remembered
+// window_mode_sdl.cpp -- full screen or a window, F11, and the window remembered
 //
 // The game starts as the player left it (window_settings.h): full screen on the desktop, or a
 // window of its own that can be moved and resized; the picture keeps its shape in either
-// (screen_sdl.cpp). F11 switches, F12 takes a screenshot, and pads come and go (pad_sdl.cpp). Both
-// keys are the desktop's, not the game's: they never reach its window procedure. They are noticed
-// as SDL takes them in, even while the game spins in a wait where no message is read, and carried
+// (screen_sdl.cpp). F11 switches, and pads come and go (pad_sdl.cpp). F11 is the desktop's key,
+// not the game's, as F12 is (screenshot.h): neither reaches its window procedure. F11 is noticed
+// as SDL takes it in, even while the game spins in a wait where no message is read, and carried
 // out at the next poll, on the game's thread.
 #include <SDL.h>
 
@@ -34,14 +34,17 @@ bool Settled = false;
 int SettledX = 0, SettledY = 0;
 constexpr Uint64 SettlingMs = 1000;
 
-std::atomic<bool> ToggleWanted{false}, ShotWanted{false};
+std::atomic<bool> ToggleWanted{false};
 
 // Room left around a new window for its frame and the desktop's panels.
 constexpr int FrameRoom = 64;
 
 int WatchDesktop(void*, SDL_Event* e) {
-    if (e->type == SDL_KEYDOWN && !e->key.repeat && IsDesktopKey(e->key.keysym))
-        (e->key.keysym.sym == SDLK_F11 ? ToggleWanted : ShotWanted) = true;
+    if (e->type != SDL_KEYDOWN || e->key.repeat) return 1;
+    if (IsScreenshotKey(e->key.keysym))
+        AskForScreenshot();
+    else if (IsDesktopKey(e->key.keysym))
+        ToggleWanted = true;
     return 1;
 }
 
@@ -154,8 +157,8 @@ void ToggleFullscreen() {
 void ChooseWindowMode(WindowChoice choice) { Choice = choice; }
 
 bool IsDesktopKey(const SDL_Keysym& key) {
-    return (key.sym == SDLK_F11 || key.sym == SDLK_F12) &&
-           !(key.mod & (KMOD_ALT | KMOD_CTRL | KMOD_GUI));
+    return IsScreenshotKey(key) ||
+           (key.sym == SDLK_F11 && !(key.mod & (KMOD_ALT | KMOD_CTRL | KMOD_GUI)));
 }
 
 SDL_Window* MakeGameWindow(const char* title, bool visible) {
@@ -216,12 +219,7 @@ void ServeDesktopRequests() {
         Settled = true;
     }
     if (ToggleWanted.exchange(false)) ToggleFullscreen();
-    if (ShotWanted.exchange(false)) {
-        if (const SurfaceMemory* front = DisplayFront())
-            TakeScreenshot(*front);
-        else
-            std::fprintf(stderr, "skirmo: no screenshot: the game shows no picture yet\n");
-    }
+    TakeAskedScreenshot(DisplayFront());
 }
 
 void DesktopServicesEnd() {
