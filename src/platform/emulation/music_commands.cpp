@@ -12,6 +12,7 @@
 #include "platform/api/byte_order.h"
 #include "platform/api/files.h"
 #include "platform/api/mmsystem.h"
+#include "platform/recording/demo_player.h"
 #include "platform/recording/recorder.h"
 
 namespace {
@@ -151,10 +152,11 @@ bool IsPlayableMidi(const std::vector<std::uint8_t>& f) {
 
 namespace {
 
-// What the machine answers is recorded; a demo answers in its place (the test platform's
-// backend).
+// What the machine answers is recorded. A demo answers in its place, after the machine has
+// played what it can of the music for the viewer.
 DWORD Ask(MciVerb verb, const std::vector<std::uint8_t>* piece, const char* command) {
-    return RecordMusic(BackendMci(verb, piece, command));
+    const DWORD answer = BackendMci(verb, piece, command);
+    return RecordMusic(DemoPlaying() ? DemoMusic() : answer);
 }
 
 DWORD Carry(const std::vector<std::string>& w, const char* command) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "platform/recording/demo_player.h"
 #include "platform/recording/recorder.h"
 
 // The samples of a buffer and of all its duplicates. A lock through any of them covers all: the
@@ -70,7 +71,16 @@ HRESULT DirectSoundCreate(void*, IDirectSound** sound, void*) {
         OutputError = "the sound output is open already";
         return DSERR_NODRIVER;
     }
-    if (!RecordSoundOutput(BackendOpenSound(OutputError), OutputError)) {
+    // A demo's game hears the recorded answer. The machine's own output opens for the viewer all
+    // the same, and its answer does not count.
+    bool opened = false;
+    if (!DemoPlaying())
+        opened = BackendOpenSound(OutputError);
+    else if ((opened = DemoSoundOutput(OutputError))) {
+        std::string mine;
+        BackendOpenSound(mine);
+    }
+    if (!RecordSoundOutput(opened, OutputError)) {
         if (OutputError.empty()) OutputError = "no sound output";
         return DSERR_NODRIVER;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "platform/recording/demo_player.h"
 #include "platform/recording/recorder.h"
 
 namespace {
@@ -133,7 +134,10 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixe
         return DDERR_GENERIC;
     // A screen that cannot show the picture is a mode that cannot be set: the game then says so
     // in its own words instead of running on a black screen.
-    if (!RecordDisplayMode(BackendSetDisplayMode(int(width), int(height)))) return DDERR_GENERIC;
+    // A demo's game is shown the mode when the recorded one was; the machine then shows it too.
+    const bool shown = (!DemoPlaying() || DemoDisplayMode()) &&
+                       BackendSetDisplayMode(int(width), int(height));
+    if (!RecordDisplayMode(shown)) return DDERR_GENERIC;
     ModeWidth = int(width);
     ModeHeight = int(height);
     return DD_OK;

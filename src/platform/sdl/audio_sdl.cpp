@@ -127,14 +127,6 @@ bool OpenOutput(std::string& why) {
 } // namespace
 
 bool BackendOpenSound(std::string& why) {
-    if (DemoPlaying()) {
-        // The game hears the recorded answer; the viewer hears it when this machine has an
-        // output too.
-        if (!DemoSoundOutput(why)) return false;
-        std::string mine;
-        EffectsHold = OpenOutput(mine);
-        return true;
-    }
     if (!OpenOutput(why)) return false;
     EffectsHold = true;
     return true;

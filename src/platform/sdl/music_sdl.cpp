@@ -462,10 +462,7 @@ DWORD CarryOut(MciVerb verb, const std::vector<std::uint8_t>* piece) {
 } // namespace
 
 DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>* piece, const char*) {
-    // A demo plays what this machine can of the music, and tells the game what the recorded
-    // machine answered.
-    const DWORD answer = CarryOut(verb, piece);
-    return DemoPlaying() ? DemoMusic() : answer;
+    return CarryOut(verb, piece);
 }
 
 void BackendMciSent(const char*, DWORD) {}

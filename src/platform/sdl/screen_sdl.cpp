@@ -428,7 +428,6 @@ void BackendTextDrawn() {}
 void BackendCall(const char*) {}
 
 bool BackendSetDisplayMode(int width, int height) {
-    if (DemoPlaying() && !DemoDisplayMode()) return false;
     WindowFitsGame(width, height);
     if (OnSurface) {
         FrameWidth = width;

@@ -12,7 +12,6 @@
 #include "test_state.h"
 
 bool BackendOpenSound(std::string& why) {
-    if (DemoPlaying()) return DemoSoundOutput(why);
     if (Run().options.failure.step != TestFailure::Sound) return true;
     why = "no sound device (this test run makes the sound output fail)";
     return false;
@@ -66,7 +65,6 @@ void BackendSoundStopped(const SoundBufferData& b) { RecordSound("stop", b); }
 // Without a sound output the real sequencer cannot open a piece (error 266, no driver); what is
 // never opened then fails on its alias in the shared command reader, as on the desktop.
 DWORD BackendMci(MciVerb verb, const std::vector<std::uint8_t>*, const char*) {
-    if (DemoPlaying()) return DemoMusic();
     constexpr DWORD MusicCannotLoadDriver = 266;
     if (verb == MciVerb::Open && Run().options.failure.step == TestFailure::Sound)
         return MusicCannotLoadDriver;

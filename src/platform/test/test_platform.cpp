@@ -288,7 +288,7 @@ std::string FindFontFile(bool bold) {
 
 bool BackendPixelFormat555() { return TheRun.options.pixelFormat555; }
 int BackendPitchPadding() { return TheRun.options.pitchPadding; }
-bool BackendSetDisplayMode(int, int) { return DemoPlaying() ? DemoDisplayMode() : true; }
+bool BackendSetDisplayMode(int, int) { return true; }
 void BackendDisplayReleased() {}
 void BackendFrontWritten(const SurfaceMemory&) {}
 void BackendTextDrawn() { Advance(TextLineNs); }
