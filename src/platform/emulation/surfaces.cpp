@@ -135,8 +135,8 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixe
     // A screen that cannot show the picture is a mode that cannot be set: the game then says so
     // in its own words instead of running on a black screen.
     // A demo's game is shown the mode when the recorded one was; the machine then shows it too.
-    const bool shown = (!DemoPlaying() || DemoDisplayMode()) &&
-                       BackendSetDisplayMode(int(width), int(height));
+    const bool shown =
+        (!DemoPlaying() || DemoDisplayMode()) && BackendSetDisplayMode(int(width), int(height));
     if (!RecordDisplayMode(shown)) return DDERR_GENERIC;
     ModeWidth = int(width);
     ModeHeight = int(height);

@@ -1,4 +1,5 @@
-// test_platform.cpp -- the virtual clock, its raw readings and the display hooks of the test platform
+// test_platform.cpp -- the virtual clock, its raw readings and the display hooks of the test
+// platform
 #include "test_platform.h"
 
 #include <algorithm>
