@@ -1,5 +1,4 @@
-// test_platform.cpp -- the virtual clock, its raw readings and the display hooks of the test
-// platform
+// test_platform.cpp -- the test platform's virtual clock, raw readings and display hooks
 #include "test_platform.h"
 
 #include <algorithm>
