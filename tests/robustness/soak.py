@@ -23,8 +23,7 @@ import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(HERE)
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 CHEAT = ["20.00 B down", "20.05 B up", "20.10 R down", "20.15 R up", "20.20 A down",
          "20.25 A up", "20.30 S down", "20.35 S up", "20.40 S down", "20.45 S up"]
 # Ten player shots a volley, a volley every 0.4 s, each living 2 s, and the enemies' own: a list
@@ -105,7 +104,7 @@ def play_one(replay, data, seed, until, tmp):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(prog="soak", description=__doc__.splitlines()[0])
     parser.add_argument("--hours", type=float, default=8.0)
     parser.add_argument("--replay")
     parser.add_argument("--data", default=os.path.join(ROOT, "data"))
