@@ -31,11 +31,12 @@ import sys
 import tempfile
 import time
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
+HERE = pathlib.Path(__file__).resolve().parent
+ROOT = HERE.parent.parent
 BUILD = ROOT / "build-mutate"
 CACHE = BUILD / "mutate-cache.json"  # which tests killed mutants of which file, test durations
 PENDING = BUILD / "mutate-pending"  # the copy of the file under mutation, while it is mutated
-EQUIVALENT = ROOT / "scripts" / "mutate-equivalent"
+EQUIVALENT = HERE / "equivalent.txt"
 
 # What the suite should guard, in order; "!pattern" takes out what earlier patterns took in.
 # The real desktop's backend is left out but for its arithmetic and its own files, which the suite
@@ -486,7 +487,7 @@ def summary(results):
 
 
 def main():
-    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap = argparse.ArgumentParser(prog="mutate", description=__doc__.split("\n\n")[0])
     ap.add_argument("files", nargs="*", metavar="FILES")
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--count", type=int, default=120)
