@@ -233,6 +233,9 @@ class Desktop:
         """From the dialog to the level's title: 640x480, the two pages left with Space."""
         self.wait_for("dialog", dialog_up)
         self.xdotool("key", "Return")
+        self.leave_pages()
+
+    def leave_pages(self):
         self.wait_for("story page", story_prompt)
         self.tap("space")
         time.sleep(1.5)
@@ -332,21 +335,23 @@ def flying(desktop):
     return first.pixels != second.pixels and not pause_line(second)
 
 
-def check_box(skirmo, data, folder, piece):
+def data_without(data, folder, piece):
+    """A data folder in FOLDER with links to every file of DATA but PIECE."""
     view = os.path.join(folder, "data")
     os.mkdir(view)
     for name in os.listdir(data):
         if name != piece:
             os.symlink(os.path.join(data, name), os.path.join(view, name))
-    d = Desktop(skirmo, view, folder)
+    return view
+
+
+def check_box(skirmo, data, folder, piece):
+    d = Desktop(skirmo, data_without(data, folder, piece), folder)
     try:
         d.wait_for("dialog", dialog_up)
         d.xdotool("key", "Return")
         if piece == "DREAMS.MID":
-            d.wait_for("story page", story_prompt)
-            d.tap("space")
-            time.sleep(1.5)
-            d.tap("space")
+            d.leave_pages()
         d.wait_for("message box", box_up)
         time.sleep(0.5)
         active, game = d.xdotool("getactivewindow").strip(), d.window
@@ -356,10 +361,7 @@ def check_box(skirmo, data, folder, piece):
         d.xdotool("key", "Return")
         d.wait_for("the box to go", lambda s: not box_up(s))
         if piece == "CAIRO.MID":
-            d.wait_for("story page", story_prompt)
-            d.tap("space")
-            time.sleep(1.5)
-            d.tap("space")
+            d.leave_pages()
         d.wait_for("flight", in_flight)
         time.sleep(1)
         if not flying(d):
@@ -372,13 +374,7 @@ def check_box(skirmo, data, folder, piece):
 
 
 def check_signal(skirmo, data, folder, where, name):
-    view = data
-    if where == "box":
-        view = os.path.join(folder, "data")
-        os.mkdir(view)
-        for f in os.listdir(data):
-            if f != "DREAMS.MID":
-                os.symlink(os.path.join(data, f), os.path.join(view, f))
+    view = data_without(data, folder, "DREAMS.MID") if where == "box" else data
     d = Desktop(skirmo, view, folder)
     try:
         if where == "dialog":
@@ -596,6 +592,8 @@ def measure_cpu(skirmo, data, folder, sound, seconds=10):
         return "\n".join(lines)
     finally:
         d.close()
+
+
 def end_game(d, ending):
     """SIGTERM, or the quit prompt answered Y (or, after the last life, the retry prompt N) and
     the closing pages left with Space, or Alt+F4 at the quit prompt; the game's status."""
@@ -729,6 +727,9 @@ def main(argv):
             cpu = True
         elif option == "--record-minute":
             minute = os.path.abspath(argv.pop(0))
+        elif option == "--help":
+            print(__doc__)
+            return 0
         else:
             print(USAGE, file=sys.stderr)
             return 2
