@@ -19,7 +19,8 @@ Land and water are decided on the 65 by 65 tile corners, so shores and
 river banks are always drawn by matching coast pieces.  Roads run straight
 between villages (each village sits on a crossroads tile) and never start
 or end at a beach; woods grow where a hill field is high and are smoothed
-so their outlines are rounded blobs, not scattered squares.
+into rounded blobs, not scattered squares, then given a ragged edge, so
+their outline is not a regular staircase.
 """
 
 import canvas
@@ -235,9 +236,30 @@ def build_map():
                 elif not wood[r][c] and around >= 5:
                     nxt[r][c] = True
         wood = nxt
+    # A smoothed blob's outline is a regular staircase, which reads as
+    # squares; a wood's real edge is ragged, with trees standing out from
+    # it and bays of grass cut into it, and copses a field away.
+    fringe = [row[:] for row in wood]
     for r in range(N):
         for c in range(N):
-            if wood[r][c]:
+            if not free(r, c):
+                continue
+            near = [wood[rr][cc] for rr, cc in ((r - 1, c), (r + 1, c),
+                                                (r, c - 1), (r, c + 1))
+                    if 0 <= rr < N and 0 <= cc < N]
+            far = any(wood[rr][cc]
+                      for rr in range(max(0, r - 2), min(N, r + 3))
+                      for cc in range(max(0, c - 2), min(N, c + 3)))
+            h = noise.hash2(r, c, 47)
+            if wood[r][c] and near.count(False) == 1 and h < 20:
+                fringe[r][c] = False
+            elif not wood[r][c] and near.count(True) == 1 and h < 48:
+                fringe[r][c] = True
+            elif not wood[r][c] and not any(near) and far and h < 13:
+                fringe[r][c] = True
+    for r in range(N):
+        for c in range(N):
+            if fringe[r][c]:
                 put(r, c, tiles.FOREST)
     return cells
 
