@@ -5,9 +5,10 @@ faint wavelets of one size, so no single mark stands out for the eye to
 follow from tile to tile.  A wood is a heap of whole round crowns that
 keep clear of the tile's corners, so its edge against the grass is a
 scalloped line of trees that turns round a tree where the map's cells
-step.  A field tile is a farm's fields closed in by hedgerows, so
-fields side by side read as a patchwork.  Houses have gabled roofs with
-chimneys, gardens and trees around them.
+step.  A field tile is one field closed in by its hedgerow, so fields side
+by side are a farm's enclosures, the map's pastures and copses among
+them.  Houses have gabled roofs with chimneys, gardens and trees around
+them.
 """
 
 import math
@@ -146,75 +147,68 @@ def forest_tile():
 
 # ------------------------------------------------------------ farmland
 
-WHEAT = (202, 174, 88)
-WHEAT_DARK = (168, 138, 64)
+WHEAT_LIGHT = (204, 182, 104)
+WHEAT_DARK = (160, 134, 66)
 EARTH = (126, 94, 62)
 EARTH_DARK = (96, 70, 46)
 HEDGE_DARK = (32, 64, 30)
 HEDGE_LIGHT = (72, 118, 48)
 
-GREEN_CROP = (118, 150, 58)
-GREEN_DARK = (92, 124, 46)
 
-# Inner hedges split the tile into three fields: one runs right across
-# at row SPLIT_Y, one from the north edge down to it at column SPLIT_X.
-# Wheat in the north-west, ploughed earth in the north-east, a green
-# crop in the south: side by side the tiles make a patchwork.
-SPLIT_X, SPLIT_Y = 17, 20
-
-
-def _hedge_distance(x, y):
-    """Distance in pixels from the nearest hedge line (the tile's edges
-    and the inner hedges)."""
-    px, py = x + 0.5, y + 0.5
-    d = min(px, py, SIZE - px, SIZE - py, abs(py - SPLIT_Y))
-    if py <= SPLIT_Y:
-        d = min(d, abs(px - SPLIT_X))
-    return d
+def _hedge_width(x, y):
+    """How far in from the nearest tile edge the hedge reaches: one to
+    two pixels, varying along the hedge like bushes grown unevenly.  Two
+    fields side by side share one hedge made of both their halves; a field
+    beside grass is still closed in."""
+    return 0.8 + noise.value(x, y, 4, 131) * 1.3 / 255
 
 
-def _crop(x, y):
-    n = noise.fbm(x, y, 71, cells=(16, 8, 4), weights=(3, 2, 1))
-    if y >= SPLIT_Y:
-        # A young green crop in rows along the field.
-        c = _lerp(GREEN_DARK, GREEN_CROP, 128 + (n - 128) * 3)
-        if y % 2 == 0:
-            c = canvas.scale_colour(c, 90, 100)
-        return c
-    if x >= SPLIT_X:
-        # Ploughed: furrows across the field.
-        c = _lerp(EARTH_DARK, EARTH, 128 + (n - 128) * 2)
-        if y % 3 == 0:
-            c = canvas.scale_colour(c, 80, 100)
-        return c
-    # Wheat in drill rows, ripening unevenly, with a pair of tramlines.
-    c = _lerp(WHEAT_DARK, WHEAT, 128 + (n - 128) * 3)
-    if (x + (y // 9)) % 3 == 0:
-        c = canvas.scale_colour(c, 90, 100)
-    if x in (6, 9):
-        c = _lerp(c, (150, 132, 80), 120)
+# Hedgerow oaks, (x, y, radius, tone): few and unevenly spaced, so the
+# eye finds no row of them to follow along a run of fields.
+_OAKS = [(21, 2, 3, 2), (2, 13, 3, 0), (29, 25, 2, 3)]
+
+
+HEADLAND = 5   # rows at each end of the field drilled across it
+
+
+def _field_crop(x, y):
+    """Ripe wheat drilled north to south, with a pair of tramlines down
+    the field; at each end the headland, where the drill turned, runs
+    across it."""
+    n = noise.fbm(x, y, 71, cells=(16, 8, 4), weights=(2, 2, 1))
+    c = _lerp(WHEAT_DARK, WHEAT_LIGHT, 128 + (n - 128) * 2)
+    headland = y < HEADLAND or y >= SIZE - HEADLAND
+    if (y if headland else x) % 2 == 0:
+        c = canvas.scale_colour(c, 93, 100)
+    if not headland and x in (13, 15):
+        c = canvas.scale_colour(c, 86, 100)
     return c
 
 
 def field_tile():
+    """One field inside its hedgerow, a few oaks standing in the hedge."""
     img = canvas.Canvas(SIZE, SIZE)
+    hedge = [[False] * SIZE for _ in range(SIZE)]
     for y in range(SIZE):
         for x in range(SIZE):
-            c = _crop(x, y)
-            # Hedgerows: a lumpy band of bushes, thicker here and there.
-            d = _hedge_distance(x, y)
-            w = 1.4 + noise.value(x, y, 4, 131) / 128.0
+            px, py = x + 0.5, y + 0.5
+            d = min(px, py, SIZE - px, SIZE - py)
+            w = _hedge_width(x, y)
             if d < w:
+                hedge[y][x] = True
                 leaf = noise.value(x, y, 2, 137) - 128
-                c = _lerp(HEDGE_DARK, HEDGE_LIGHT,
-                          96 + int((w - d) * 40) + leaf // 2)
-            elif d < w + 1.5:
-                # The hedge's shade on the crop beside it.
-                c = canvas.scale_colour(c, 78, 100)
-            img.px[y][x] = c
-    # Hedgerow oaks, one where the inner hedges meet.
-    _tree(img, SPLIT_X, SPLIT_Y, 3, 2)
-    _tree(img, 5, SPLIT_Y, 2, 0)
+                img.px[y][x] = _lerp(HEDGE_DARK, HEDGE_LIGHT,
+                                     70 + int(d * 30) + leaf)
+            else:
+                img.px[y][x] = _field_crop(x, y)
+    # The hedge's shadow on the crop, cast to the south-east.
+    for y in range(SIZE - 1, 0, -1):
+        for x in range(SIZE - 1, 0, -1):
+            if not hedge[y][x] and (hedge[y - 1][x - 1] or hedge[y - 1][x]
+                                    or hedge[y][x - 1]):
+                img.px[y][x] = canvas.scale_colour(img.px[y][x], 74, 100)
+    for cx, cy, r, tone in _OAKS:
+        _tree(img, cx, cy, r, tone)
     return img
 
 

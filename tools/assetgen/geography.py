@@ -211,6 +211,22 @@ def build_map():
                 for c in range(c0, c0 + w):
                     put(r, c, tiles.WHEAT)
 
+    # Where fields close in a cell on every side, some of them are
+    # pasture and a few a copse, so a big farm is a patchwork and not one
+    # field repeated: the hedges of the fields around close them in.
+    fields = [[cells[r][c] == tiles.WHEAT for c in range(N)]
+              for r in range(N)]
+    for r in range(1, N - 1):
+        for c in range(1, N - 1):
+            if not (fields[r][c] and fields[r - 1][c] and fields[r + 1][c]
+                    and fields[r][c - 1] and fields[r][c + 1]):
+                continue
+            h = noise.hash2(r, c, 53)
+            if h < 90:
+                cells[r][c] = tiles.GRASS
+            elif h < 120:
+                cells[r][c] = tiles.FOREST
+
     # Farmsteads out in the country, each with a field or two.
     for r, c in ((18, 24), (22, 6), (40, 58), (36, 46), (24, 62),
                  (38, 26), (55, 42), (17, 40), (4, 24), (49, 22)):
