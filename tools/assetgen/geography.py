@@ -17,10 +17,11 @@ world has its own character:
 
 Land and water are decided on the 65 by 65 tile corners, so shores and
 river banks are always drawn by matching coast pieces.  Roads run straight
-between villages (each village sits on a crossroads tile) and never start
-or end at a beach; woods grow where a hill field is high and are smoothed
-into rounded blobs, not scattered squares, then given a ragged edge, so
-their outline is not a regular staircase.
+between villages (each village sits on a crossroads tile, its houses line
+the roads out of it) and never start or end at a beach.  Farms are hedged
+fields with pastures and copses among them.  Woods grow where a hill field
+is high and are smoothed into rounded blobs, not scattered squares, then
+given a ragged edge, so their outline is not a regular staircase.
 """
 
 import canvas
@@ -179,17 +180,24 @@ def build_map():
         while (r, c) != (r1, c1) and put(r, c, t):
             r, c = r + dr, c + dc
 
-    # Houses along the roads out of each village, more for a bigger one,
-    # thinning out so the village's edge is ragged.
+    # Houses line the roads out of each village on both sides, further
+    # for a bigger one, the last few thinning out so the village's ends
+    # are ragged; a bigger village has a second row behind the first
+    # near its middle.
     for vr, vc, size in VILLAGES:
-        for dr in range(-size - 1, size + 2):
-            for dc in range(-size - 1, size + 2):
-                if dr == 0 or dc == 0:
-                    continue
-                far = max(abs(dr), abs(dc))
-                keep = 256 if far <= 1 else 180 if far <= size else 70
-                if noise.hash2(vr + dr, vc + dc, 43) < keep:
-                    put(vr + dr, vc + dc, tiles.HOUSES)
+        for dr, dc in ((0, 1), (0, -1), (1, 0), (-1, 0)):
+            for k in range(1, size + 3):
+                keep = 256 if k <= size else 190 if k == size + 1 else 90
+                for side in (1, -1, 2, -2):
+                    if abs(side) == 2 and k >= size:
+                        continue
+                    r = vr + dr * k + dc * side
+                    c = vc + dc * k + dr * side
+                    if noise.hash2(r, c, 43) < keep:
+                        put(r, c, tiles.HOUSES)
+        for dr in (-1, 1):
+            for dc in (-1, 1):
+                put(vr + dr, vc + dc, tiles.HOUSES)
         # A crossroads arm with no road to another village becomes a lane
         # to a farm.
         for dr, dc in ((0, 1), (0, -1), (1, 0), (-1, 0)):
