@@ -2,11 +2,13 @@
 
 Each tile has to hide the 32-pixel grid it sits on.  The sea carries many
 faint wavelets of one size, so no single mark stands out for the eye to
-follow from tile to tile.  A wood is a heap of whole round crowns, so its
-edge against the grass is a scalloped line of trees, with shaded grass in
-the gaps.  A field tile is a farm's fields closed in by hedgerows, so
-fields side by side read as a patchwork.  Houses have gabled roofs with
-chimneys, gardens and trees around them.
+follow from tile to tile.  A wood is a heap of whole round crowns that
+keep clear of the tile's corners, so its edge against the grass is a
+scalloped line of trees that turns round a tree where the map's cells
+step.  A field tile is one field closed in by its hedgerow, so fields side
+by side are a farm's enclosures, the map's pastures and copses among
+them.  Houses tiles are a village street: a lane, houses facing it with
+gabled roofs and chimneys, gardens running back to the next street.
 """
 
 import math
@@ -68,10 +70,19 @@ _TREE_TONES = [
 ]
 
 
+# How far every crown keeps from the tile's corners, in pixels.
+CORNER_CLEAR = 3.5
+
+
 def _crowns():
-    """Round crowns packed densely, each whole inside the tile (or cut by
-    cut by two pixels at most), so a wood's edge is a row of rounded trees."""
-    rng = canvas.Rng(1511)
+    """Round crowns packed densely, each whole inside the tile or cut by
+    two pixels at most, so a wood's edge is a row of rounded trees.  None
+    comes near a corner: where a wood's outline steps from one cell to the
+    next it turns round a tree instead of a square corner, and inside a
+    wood the gap where four tiles meet is one more shaded gap among the
+    crowns.  The generator's seed is the one, of those tried, whose crowns
+    meet across the tile's edges with the least visible seam."""
+    rng = canvas.Rng(23)
     trees = []
     tries = 0
     while len(trees) < 30 and tries < 8000:
@@ -80,6 +91,11 @@ def _crowns():
         cx = rng.between(r - 2, SIZE + 1 - r)
         cy = rng.between(r - 2, SIZE + 1 - r)
         ok = True
+        for kx in (0, SIZE):
+            for ky in (0, SIZE):
+                dx, dy = cx + 0.5 - kx, cy + 0.5 - ky
+                if dx * dx + dy * dy < (r + CORNER_CLEAR) ** 2:
+                    ok = False
         for tx, ty, tr, _ in trees:
             dx, dy = cx - tx, cy - ty
             if dx * dx + dy * dy < ((r + tr) * 80 // 100) ** 2:
@@ -131,75 +147,68 @@ def forest_tile():
 
 # ------------------------------------------------------------ farmland
 
-WHEAT = (202, 174, 88)
-WHEAT_DARK = (168, 138, 64)
+WHEAT_LIGHT = (204, 182, 104)
+WHEAT_DARK = (160, 134, 66)
 EARTH = (126, 94, 62)
 EARTH_DARK = (96, 70, 46)
 HEDGE_DARK = (32, 64, 30)
 HEDGE_LIGHT = (72, 118, 48)
 
-GREEN_CROP = (118, 150, 58)
-GREEN_DARK = (92, 124, 46)
 
-# Inner hedges split the tile into three fields: one runs right across
-# at row SPLIT_Y, one from the north edge down to it at column SPLIT_X.
-# Wheat in the north-west, ploughed earth in the north-east, a green
-# crop in the south: side by side the tiles make a patchwork.
-SPLIT_X, SPLIT_Y = 17, 20
-
-
-def _hedge_distance(x, y):
-    """Distance in pixels from the nearest hedge line (the tile's edges
-    and the inner hedges)."""
-    px, py = x + 0.5, y + 0.5
-    d = min(px, py, SIZE - px, SIZE - py, abs(py - SPLIT_Y))
-    if py <= SPLIT_Y:
-        d = min(d, abs(px - SPLIT_X))
-    return d
+def _hedge_width(x, y):
+    """How far in from the nearest tile edge the hedge reaches: one to
+    two pixels, varying along the hedge like bushes grown unevenly.  Two
+    fields side by side share one hedge made of both their halves; a field
+    beside grass is still closed in."""
+    return 0.8 + noise.value(x, y, 4, 131) * 1.3 / 255
 
 
-def _crop(x, y):
-    n = noise.fbm(x, y, 71, cells=(16, 8, 4), weights=(3, 2, 1))
-    if y >= SPLIT_Y:
-        # A young green crop in rows along the field.
-        c = _lerp(GREEN_DARK, GREEN_CROP, 128 + (n - 128) * 3)
-        if y % 2 == 0:
-            c = canvas.scale_colour(c, 90, 100)
-        return c
-    if x >= SPLIT_X:
-        # Ploughed: furrows across the field.
-        c = _lerp(EARTH_DARK, EARTH, 128 + (n - 128) * 2)
-        if y % 3 == 0:
-            c = canvas.scale_colour(c, 80, 100)
-        return c
-    # Wheat in drill rows, ripening unevenly, with a pair of tramlines.
-    c = _lerp(WHEAT_DARK, WHEAT, 128 + (n - 128) * 3)
-    if (x + (y // 9)) % 3 == 0:
-        c = canvas.scale_colour(c, 90, 100)
-    if x in (6, 9):
-        c = _lerp(c, (150, 132, 80), 120)
+# Hedgerow oaks, (x, y, radius, tone): few and unevenly spaced, so the
+# eye finds no row of them to follow along a run of fields.
+_OAKS = [(21, 2, 3, 2), (2, 13, 3, 0), (29, 25, 2, 3)]
+
+
+HEADLAND = 5   # rows at each end of the field drilled across it
+
+
+def _field_crop(x, y):
+    """Ripe wheat drilled north to south, with a pair of tramlines down
+    the field; at each end the headland, where the drill turned, runs
+    across it."""
+    n = noise.fbm(x, y, 71, cells=(16, 8, 4), weights=(2, 2, 1))
+    c = _lerp(WHEAT_DARK, WHEAT_LIGHT, 128 + (n - 128) * 2)
+    headland = y < HEADLAND or y >= SIZE - HEADLAND
+    if (y if headland else x) % 2 == 0:
+        c = canvas.scale_colour(c, 93, 100)
+    if not headland and x in (13, 15):
+        c = canvas.scale_colour(c, 86, 100)
     return c
 
 
 def field_tile():
+    """One field inside its hedgerow, a few oaks standing in the hedge."""
     img = canvas.Canvas(SIZE, SIZE)
+    hedge = [[False] * SIZE for _ in range(SIZE)]
     for y in range(SIZE):
         for x in range(SIZE):
-            c = _crop(x, y)
-            # Hedgerows: a lumpy band of bushes, thicker here and there.
-            d = _hedge_distance(x, y)
-            w = 1.4 + noise.value(x, y, 4, 131) / 128.0
+            px, py = x + 0.5, y + 0.5
+            d = min(px, py, SIZE - px, SIZE - py)
+            w = _hedge_width(x, y)
             if d < w:
+                hedge[y][x] = True
                 leaf = noise.value(x, y, 2, 137) - 128
-                c = _lerp(HEDGE_DARK, HEDGE_LIGHT,
-                          96 + int((w - d) * 40) + leaf // 2)
-            elif d < w + 1.5:
-                # The hedge's shade on the crop beside it.
-                c = canvas.scale_colour(c, 78, 100)
-            img.px[y][x] = c
-    # Hedgerow oaks, one where the inner hedges meet.
-    _tree(img, SPLIT_X, SPLIT_Y, 3, 2)
-    _tree(img, 5, SPLIT_Y, 2, 0)
+                img.px[y][x] = _lerp(HEDGE_DARK, HEDGE_LIGHT,
+                                     70 + int(d * 30) + leaf)
+            else:
+                img.px[y][x] = _field_crop(x, y)
+    # The hedge's shadow on the crop, cast to the south-east.
+    for y in range(SIZE - 1, 0, -1):
+        for x in range(SIZE - 1, 0, -1):
+            if not hedge[y][x] and (hedge[y - 1][x - 1] or hedge[y - 1][x]
+                                    or hedge[y][x - 1]):
+                img.px[y][x] = canvas.scale_colour(img.px[y][x], 74, 100)
+    for cx, cy, r, tone in _OAKS:
+        _tree(img, cx, cy, r, tone)
     return img
 
 
@@ -226,7 +235,6 @@ ROOF_RED = (172, 74, 52)
 ROOF_BROWN = (150, 98, 62)
 ROOF_SLATE = (112, 112, 124)
 ROOF_ORANGE = (186, 104, 58)
-GRAVEL = (150, 140, 116)
 
 
 def _roof(img, x0, y0, w, h, roof, we, chimney=None):
@@ -268,48 +276,108 @@ def _roof(img, x0, y0, w, h, roof, we, chimney=None):
                                                      60, 100)
 
 
-def _garden(img, x0, y0, w, h):
-    """A trimmed lawn with a low hedge round it."""
-    for y in range(y0, y0 + h):
-        for x in range(x0, x0 + w):
-            c = img.px[y][x]
-            if x in (x0, x0 + w - 1) or y in (y0, y0 + h - 1):
-                c = _lerp(HEDGE_DARK, HEDGE_LIGHT,
-                          noise.value(x, y, 2, 141))
-            else:
-                c = _lerp(c, (112, 150, 70), 50)
-                if (x - x0) % 2 == 0:
-                    c = canvas.scale_colour(c, 95, 100)
+LANE_LO, LANE_HI = 15, 19   # the lane's rows, the same at both ends
+
+
+def _lane(img):
+    """A narrow village lane right across the tile, at the same rows on
+    both edges, so the lanes of houses side by side join up into a
+    street."""
+    for y in range(LANE_LO - 1, LANE_HI + 1):
+        for x in range(SIZE):
+            if y in (LANE_LO - 1, LANE_HI):
+                img.px[y][x] = _lerp(img.px[y][x], (150, 138, 96), 90)
+                continue
+            n = noise.fbm(x, y, 97, cells=(8, 4), weights=(1, 1))
+            c = _lerp((112, 106, 94), (134, 126, 108), n)
+            if y in (LANE_LO, LANE_HI - 1):
+                c = _lerp(c, (150, 140, 118), 100)
             img.px[y][x] = c
 
 
-def _yard(img, x0, y0, w, h):
+LAWN = (124, 168, 78)
+
+
+def _lawn(img, x0, y0, w, h):
+    """Mown grass, a little brighter than the meadow, in stripes."""
     for y in range(y0, y0 + h):
         for x in range(x0, x0 + w):
-            n = noise.value(x, y, 2, 143) - 128
-            img.px[y][x] = canvas.scale_colour(GRAVEL, 100 + n // 10, 100)
+            c = _lerp(img.px[y][x], LAWN, 100)
+            if (x - x0) % 4 < 2:
+                c = canvas.scale_colour(c, 93, 100)
+            img.px[y][x] = c
+
+
+def _vegetables(img, x0, y0, w, h):
+    """Rows of green leaves between rows of dug earth."""
+    for y in range(y0, y0 + h):
+        for x in range(x0, x0 + w):
+            if (y - y0) % 2 == 0:
+                n = noise.value(x, y, 2, 149)
+                c = _lerp((78, 116, 42), (112, 146, 58), n)
+            else:
+                c = _lerp(EARTH_DARK, EARTH, noise.value(x, y, 2, 147))
+            img.px[y][x] = c
+
+
+def _fence(img, x0, y0, x1, y1):
+    """A low garden hedge along a row or a column, inclusive, with its
+    shadow on the east or south."""
+    for y in range(y0, y1 + 1):
+        for x in range(x0, x1 + 1):
+            img.px[y][x] = _lerp(HEDGE_DARK, HEDGE_LIGHT,
+                                 noise.value(x, y, 2, 141))
+    if x0 == x1 and x1 + 1 < SIZE:
+        for y in range(y0 + 1, min(SIZE, y1 + 2)):
+            img.px[y][x1 + 1] = canvas.scale_colour(img.px[y][x1 + 1],
+                                                    78, 100)
+    elif y0 == y1 and y1 + 1 < SIZE:
+        for x in range(x0 + 1, min(SIZE, x1 + 2)):
+            img.px[y1 + 1][x] = canvas.scale_colour(img.px[y1 + 1][x],
+                                                    78, 100)
+
+
+def _path(img, x, y0, y1):
+    """A garden path from a front door to the lane."""
+    for y in range(y0, y1 + 1):
+        img.px[y][x] = _lerp(img.px[y][x], (176, 164, 132), 190)
 
 
 def houses_tile():
-    """A block of houses: cottages along the north side with their back
-    gardens, a farmhouse and its barn across a gravel yard to the south,
-    a shed and a tree or two.  Only gardens reach the tile's edge, so the
-    block sits beside roads, fields and other blocks alike."""
+    """A village street: a lane right across the tile with houses on both
+    sides, each facing it in a garden of its own, the gardens split by
+    hedges and running back to the tile's edge.  The lane and the gardens
+    run on into the next tile, so houses side by side make one street
+    and the gardens of one street meet those of the next; no house is cut
+    by the edge, so the last one of a street stands whole."""
     img = canvas.Canvas(SIZE, SIZE)
     for y in range(SIZE):
         for x in range(SIZE):
             img.px[y][x] = tiles.grass_colour(x, y)
-    _garden(img, 1, 9, 15, 7)
-    _garden(img, 16, 10, 15, 6)
-    _yard(img, 12, 18, 9, 12)
-    _roof(img, 1, 1, 9, 8, ROOF_RED, True, chimney=(3, 2))
-    _roof(img, 11, 2, 7, 7, ROOF_BROWN, True, chimney=(16, 3))
-    _roof(img, 20, 1, 11, 8, ROOF_ORANGE, True, chimney=(27, 2))
-    _roof(img, 2, 18, 9, 12, ROOF_RED, False, chimney=(4, 20))
-    _roof(img, 21, 19, 9, 11, ROOF_SLATE, False)
-    _roof(img, 13, 27, 5, 3, ROOF_BROWN, True)
-    _tree(img, 8, 12, 2, 0)
-    _tree(img, 25, 12, 3, 3)
+    # North of the lane.
+    _vegetables(img, 1, 1, 8, 4)
+    _lawn(img, 12, 0, 8, 14)
+    _lawn(img, 21, 0, 11, 6)
+    _fence(img, 11, 0, 11, 13)
+    _fence(img, 20, 0, 20, 13)
+    # South of the lane.
+    _lawn(img, 0, 20, 12, 12)
+    _lawn(img, 14, 20, 18, 7)
+    _vegetables(img, 15, 28, 10, 4)
+    _fence(img, 13, 20, 13, 31)
+    _fence(img, 14, 27, 25, 27)
+    _lane(img)
+    _roof(img, 1, 6, 9, 7, ROOF_RED, True, chimney=(2, 7))
+    _roof(img, 13, 4, 6, 9, ROOF_BROWN, False, chimney=(14, 5))
+    _roof(img, 22, 7, 8, 6, ROOF_SLATE, True, chimney=(27, 8))
+    _roof(img, 3, 21, 7, 9, ROOF_ORANGE, False, chimney=(7, 27))
+    _roof(img, 16, 21, 9, 5, ROOF_RED, True, chimney=(22, 22))
+    _roof(img, 27, 28, 3, 3, ROOF_SLATE, True)
+    _path(img, 5, 20, 20)
+    _path(img, 19, 20, 20)
+    _tree(img, 16, 1, 2, 0)
+    _tree(img, 26, 2, 2, 3)
+    _tree(img, 28, 23, 2, 1)
     return img
 
 

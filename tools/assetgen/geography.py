@@ -17,9 +17,11 @@ world has its own character:
 
 Land and water are decided on the 65 by 65 tile corners, so shores and
 river banks are always drawn by matching coast pieces.  Roads run straight
-between villages (each village sits on a crossroads tile) and never start
-or end at a beach; woods grow where a hill field is high and are smoothed
-so their outlines are rounded blobs, not scattered squares.
+between villages (each village sits on a crossroads tile, its houses line
+the roads out of it) and never start or end at a beach.  Farms are hedged
+fields with pastures and copses among them.  Woods grow where a hill field
+is high and are smoothed into rounded blobs, not scattered squares, then
+given a ragged edge, so their outline is not a regular staircase.
 """
 
 import canvas
@@ -178,17 +180,24 @@ def build_map():
         while (r, c) != (r1, c1) and put(r, c, t):
             r, c = r + dr, c + dc
 
-    # Houses along the roads out of each village, more for a bigger one,
-    # thinning out so the village's edge is ragged.
+    # Houses line the roads out of each village on both sides, further
+    # for a bigger one, the last few thinning out so the village's ends
+    # are ragged; a bigger village has a second row behind the first
+    # near its middle.
     for vr, vc, size in VILLAGES:
-        for dr in range(-size - 1, size + 2):
-            for dc in range(-size - 1, size + 2):
-                if dr == 0 or dc == 0:
-                    continue
-                far = max(abs(dr), abs(dc))
-                keep = 256 if far <= 1 else 180 if far <= size else 70
-                if noise.hash2(vr + dr, vc + dc, 43) < keep:
-                    put(vr + dr, vc + dc, tiles.HOUSES)
+        for dr, dc in ((0, 1), (0, -1), (1, 0), (-1, 0)):
+            for k in range(1, size + 3):
+                keep = 256 if k <= size else 190 if k == size + 1 else 90
+                for side in (1, -1, 2, -2):
+                    if abs(side) == 2 and k >= size:
+                        continue
+                    r = vr + dr * k + dc * side
+                    c = vc + dc * k + dr * side
+                    if noise.hash2(r, c, 43) < keep:
+                        put(r, c, tiles.HOUSES)
+        for dr in (-1, 1):
+            for dc in (-1, 1):
+                put(vr + dr, vc + dc, tiles.HOUSES)
         # A crossroads arm with no road to another village becomes a lane
         # to a farm.
         for dr, dc in ((0, 1), (0, -1), (1, 0), (-1, 0)):
@@ -209,6 +218,22 @@ def build_map():
             for r in range(r0, r0 + h):
                 for c in range(c0, c0 + w):
                     put(r, c, tiles.WHEAT)
+
+    # Where fields close in a cell on every side, some of them are
+    # pasture and a few a copse, so a big farm is a patchwork and not one
+    # field repeated: the hedges of the fields around close them in.
+    fields = [[cells[r][c] == tiles.WHEAT for c in range(N)]
+              for r in range(N)]
+    for r in range(1, N - 1):
+        for c in range(1, N - 1):
+            if not (fields[r][c] and fields[r - 1][c] and fields[r + 1][c]
+                    and fields[r][c - 1] and fields[r][c + 1]):
+                continue
+            h = noise.hash2(r, c, 53)
+            if h < 90:
+                cells[r][c] = tiles.GRASS
+            elif h < 120:
+                cells[r][c] = tiles.FOREST
 
     # Farmsteads out in the country, each with a field or two.
     for r, c in ((18, 24), (22, 6), (40, 58), (36, 46), (24, 62),
@@ -235,9 +260,30 @@ def build_map():
                 elif not wood[r][c] and around >= 5:
                     nxt[r][c] = True
         wood = nxt
+    # A smoothed blob's outline is a regular staircase, which reads as
+    # squares; a wood's real edge is ragged, with trees standing out from
+    # it and bays of grass cut into it, and copses a field away.
+    fringe = [row[:] for row in wood]
     for r in range(N):
         for c in range(N):
-            if wood[r][c]:
+            if not free(r, c):
+                continue
+            near = [wood[rr][cc] for rr, cc in ((r - 1, c), (r + 1, c),
+                                                (r, c - 1), (r, c + 1))
+                    if 0 <= rr < N and 0 <= cc < N]
+            far = any(wood[rr][cc]
+                      for rr in range(max(0, r - 2), min(N, r + 3))
+                      for cc in range(max(0, c - 2), min(N, c + 3)))
+            h = noise.hash2(r, c, 47)
+            if wood[r][c] and near.count(False) == 1 and h < 20:
+                fringe[r][c] = False
+            elif not wood[r][c] and near.count(True) == 1 and h < 48:
+                fringe[r][c] = True
+            elif not wood[r][c] and not any(near) and far and h < 13:
+                fringe[r][c] = True
+    for r in range(N):
+        for c in range(N):
+            if fringe[r][c]:
                 put(r, c, tiles.FOREST)
     return cells
 
