@@ -22,8 +22,8 @@ with xdotool and looked at with xwd: what only the desktop can show.
                           pause, another window in front and back, the quit prompt, SIGTERM, or
                           Alt+F4 at the quit prompt, which ends it at once with status 0) plays
                           again in skirmo-replay --demo, beside SKIRMO, frame for frame to the
-                          same end; the quit and TERM games also in the window with skirmo
-                          --demo, keys pressed meanwhile left unheard; Esc ends that at once
+                          same end; each also in the window with skirmo --demo, keys pressed
+                          meanwhile left unheard; Esc ends that at once
 
 Each check starts its own X server and game; a few run at a time. The game plays its sound
 through SDL's dummy driver.
@@ -35,8 +35,8 @@ usage: desktop-check [--jobs N] [--only SUBSTRING] [--cpu] SKIRMO DATA_DIR
 pause line and minimised (ten seconds each), split into the game's thread, SDL's sound output
 and the rest (the music's synthesizer); with sound, then without. A measurement, never a test:
 figures vary with the machine and its load.
-Exit status 0 when every check passed, 1 otherwise, 77 when Xvfb, openbox, xdotool or xwd is
-missing (the suite skips the test then). --record-minute records a minute of play in FILE
+Exit status 0 when every check passed, 1 otherwise, 77 when one of the tools it drives (Xvfb,
+openbox, xdotool, xwd, xmessage, xwininfo) is missing (the suite skips the test then). --record-minute records a minute of play in FILE
 instead (the recorded game the suite plays again: tests/replay/minute.rec).
 """
 import concurrent.futures
