@@ -177,10 +177,12 @@ class WorldMapTest(unittest.TestCase):
         self.assertLess(max(count), 64 * 64 * 6 // 10)
 
     def test_roads_join_villages(self):
-        # A road, and each arm of a village's crossroads, runs on into a road, a village or a
-        # farm, or off the map: never into a beach, a field or a wood.
-        for (dr, dc), road in (((0, 1), tiles.ROAD_WE), ((1, 0), tiles.ROAD_NS)):
-            ok = (road, tiles.VILLAGE, tiles.HOUSES)
+        # A road, and each arm of a crossroads, runs on into a road, a crossroads or off the map,
+        # or ends where something meets it: a village street's lane (which runs west to east)
+        # from the east or west, a field's gate from the north or south. Never a beach, a wood,
+        # a garden or the grass.
+        for (dr, dc), road, end in (((0, 1), tiles.ROAD_WE, tiles.HOUSES),
+                                    ((1, 0), tiles.ROAD_NS, tiles.WHEAT)):
             for r in range(64):
                 for c in range(64):
                     if self.cells[r][c] not in (road, tiles.VILLAGE):
@@ -188,8 +190,13 @@ class WorldMapTest(unittest.TestCase):
                     for s in (1, -1):
                         rr, cc = r + s * dr, c + s * dc
                         if 0 <= rr < 64 and 0 <= cc < 64:
-                            self.assertIn(self.cells[rr][cc], ok, "road at %d,%d" % (r, c))
-
+                            self.assertIn(self.cells[rr][cc], (road, tiles.VILLAGE, end),
+                                          "road at %d,%d" % (r, c))
+        # Nor does a street stop at the grass beside a north-south road: it crosses it.
+        for r in range(64):
+            for c in range(63):
+                pair = {self.cells[r][c], self.cells[r][c + 1]}
+                self.assertNotEqual(pair, {tiles.HOUSES, tiles.ROAD_NS}, "at %d,%d" % (r, c))
 
 if __name__ == "__main__":
     unittest.main()

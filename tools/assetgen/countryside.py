@@ -382,15 +382,36 @@ def houses_tile():
 
 
 def village_tile():
-    """The crossroads at a village's heart: the roads of the road tiles,
-    a house close on each corner, with a shop's flat roof and a walled
-    churchyard tree."""
+    """A crossroads built up like the streets around it: a house on each
+    corner, close to the road, its garden behind it running out to the
+    tile's edges, where it meets the gardens of the streets beside.  It is
+    a village's heart, and the map also puts it where a street of houses
+    crosses a road, so its corners are ordinary houses, not a church or
+    an inn that would repeat down the road."""
     img = tiles.village_tile_ground()
-    _roof(img, 2, 2, 8, 8, ROOF_RED, True, chimney=(3, 3))
-    _roof(img, 22, 1, 8, 9, ROOF_SLATE, False, chimney=(27, 2))
-    _roof(img, 1, 22, 10, 7, ROOF_ORANGE, True)
-    _roof(img, 23, 22, 7, 8, ROOF_BROWN, False, chimney=(24, 26))
-    _tree(img, 7, 27, 2, 1)
+    # North-west: a cottage with its vegetable plot behind.
+    _lawn(img, 0, 0, 11, 11)
+    _vegetables(img, 2, 0, 8, 2)
+    _fence(img, 0, 0, 0, 10)
+    _roof(img, 2, 3, 8, 6, ROOF_RED, True, chimney=(8, 4))
+    _path(img, 6, 9, 10)
+    # North-east: a tall house end-on to the road, a plot beside it.
+    _lawn(img, 21, 0, 11, 11)
+    _vegetables(img, 29, 0, 3, 6)
+    _fence(img, 28, 0, 28, 8)
+    _roof(img, 22, 1, 6, 9, ROOF_SLATE, False, chimney=(26, 2))
+    _tree(img, 30, 7, 1, 0)
+    # South-west.
+    _lawn(img, 0, 21, 11, 11)
+    _vegetables(img, 0, 22, 2, 9)
+    _fence(img, 0, 31, 10, 31)
+    _roof(img, 3, 22, 7, 7, ROOF_ORANGE, False, chimney=(4, 26))
+    # South-east: the biggest house, its lawn and a walnut tree.
+    _lawn(img, 21, 21, 11, 11)
+    _roof(img, 22, 22, 9, 6, ROOF_BROWN, True, chimney=(28, 23))
+    _path(img, 25, 21, 21)
+    _fence(img, 21, 31, 31, 31)
+    _tree(img, 26, 29, 2, 1)
     return img
 
 

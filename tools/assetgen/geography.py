@@ -18,7 +18,10 @@ world has its own character:
 Land and water are decided on the 65 by 65 tile corners, so shores and
 river banks are always drawn by matching coast pieces.  Roads run straight
 between villages (each village sits on a crossroads tile, its houses line
-the roads out of it) and never start or end at a beach.  Farms are hedged
+the roads out of it) and never start or end at a beach.  A houses tile is
+a street running west to east: where streets meet a north-south road the
+road cell is a crossroads too, so they cross it instead of stopping at its
+grass.  Farms are hedged
 fields with pastures and copses among them.  Woods grow where a hill field
 is high and are smoothed into rounded blobs, not scattered squares, then
 given a ragged edge, so their outline is not a regular staircase.
@@ -199,12 +202,32 @@ def build_map():
             for dc in (-1, 1):
                 put(vr + dr, vc + dc, tiles.HOUSES)
         # A crossroads arm with no road to another village becomes a lane
-        # to a farm.
+        # to a farm, or, running north or south, to a field gate: a houses
+        # tile's street runs west to east, and met end on from the north or
+        # south the lane would run into a garden.
         for dr, dc in ((0, 1), (0, -1), (1, 0), (-1, 0)):
             if free(vr + dr, vc + dc) and free(vr + 2 * dr, vc + 2 * dc):
                 put(vr + dr, vc + dc,
                     tiles.ROAD_NS if dr else tiles.ROAD_WE)
-                put(vr + 2 * dr, vc + 2 * dc, tiles.HOUSES)
+                put(vr + 2 * dr, vc + 2 * dc,
+                    tiles.WHEAT if dr else tiles.HOUSES)
+
+    # A street of houses meets a north-south road side on, where the
+    # road tile has only grass: there the road cell becomes a crossing,
+    # whose arms carry the lanes on either side across to it.  A house
+    # is added on the far side when there is room, so no arm runs out
+    # into the grass.
+    for r in range(N):
+        for c in range(1, N - 1):
+            if cells[r][c] != tiles.ROAD_NS:
+                continue
+            west, east = cells[r][c - 1], cells[r][c + 1]
+            if tiles.HOUSES not in (west, east):
+                continue
+            put(r, c - 1, tiles.HOUSES)
+            put(r, c + 1, tiles.HOUSES)
+            if cells[r][c - 1] == cells[r][c + 1] == tiles.HOUSES:
+                cells[r][c] = tiles.VILLAGE
 
     # Farmland round every village: hedged plots of two to four cells a
     # side, scattered so lanes of grass are left where they miss.

@@ -14,10 +14,11 @@ Tile numbers (file TILE<n+1>.bmp holds tile number n):
   2..13   coast pieces, one per corner pattern (see COAST_PATTERNS)
   14      forest
   15      wheat field
-  16      houses among gardens (the blocks around the village crossroads)
+  16      houses: a village street running west-east
   17      road running west-east
   18      road running north-south
-  19      village block with a crossroads
+  19      a crossroads among houses (a village's heart, and where a
+          street of houses crosses a road)
 """
 
 import canvas
@@ -199,7 +200,9 @@ def road_tile(vertical):
 
 
 def village_tile_ground():
-    """The crossroads and the grass around it; the houses go on top."""
+    """The crossroads and the grass around it; the houses go on top.  The
+    centre lines stop short of it, as at any junction: a crossing also
+    takes a village street's lane across a road, and a lane has none."""
     img = canvas.Canvas(SIZE, SIZE)
     for y in range(SIZE):
         for x in range(SIZE):
@@ -208,11 +211,9 @@ def village_tile_ground():
             if on_we and on_ns:
                 c = _road_colour(0, 0, x, y, False)
             elif on_we:
-                c = _road_colour(x, y, x, y, x < ROAD_LO - 1 or
-                                 x > ROAD_HI)
+                c = _road_colour(x, y, x, y, False)
             elif on_ns:
-                c = _road_colour(y, x, x, y, y < ROAD_LO - 1 or
-                                 y > ROAD_HI)
+                c = _road_colour(y, x, x, y, False)
             else:
                 c = grass_colour(x, y)
                 if y in (ROAD_LO - 1, ROAD_HI) or x in (ROAD_LO - 1,
