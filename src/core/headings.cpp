@@ -1,8 +1,12 @@
 // headings.cpp -- the heading tables
+//
+// Their sines and cosines and the aim's arc tangent come from exact_math.h, not the C library,
+// so that a game plays the same on every machine and in the page.
 #include "core/headings.h"
 
 #include <cmath>
 
+#include "core/exact_math.h"
 #include "core/game_globals.h"
 
 float SinTable[HeadingSteps + 1] = {};
@@ -14,8 +18,8 @@ static const GlobalsReset Reset(SinTable, CosTable);
 void BuildHeadingTables() {
     for (int i = 0; i <= HeadingSteps; ++i) {
         double angle = double(i) * HeadingStepRadians;
-        CosTable[i] = float(std::cos(angle));
-        SinTable[i] = float(std::sin(angle));
+        CosTable[i] = float(ExactCos(angle));
+        SinTable[i] = float(ExactSin(angle));
     }
 }
 
@@ -23,7 +27,7 @@ float HeadingToOrigin(float dx, float dy, bool roundAngle) {
     // (dx, dy) points away from the origin, so each quadrant is mirrored: the way back.
     if (dy == 0.0f) return dx < 0.0f ? 0.0f : 960.0f;
     if (dx == 0.0f) return dy < 0.0f ? 480.0f : 1440.0f;
-    double a = std::atan(std::fabs(double(dy)) / std::fabs(double(dx))) * StepsPerRadian;
+    double a = ExactAtan(std::fabs(double(dy)) / std::fabs(double(dx))) * StepsPerRadian;
     // The sum of two floats rounded once to a float is the float sum, so the aim keeps its float
     // arithmetic here with only its angle rounded first.
     if (roundAngle) a = float(a);
