@@ -43,28 +43,30 @@ double RandomDouble(std::mt19937_64& random, int low, int high) {
 
 // Whether d is the correctly rounded value of x, judged by the 64-bit long double value of x
 // where that lies clearly away from halfway between two doubles; undecided (true) otherwise.
+// The C library's long double functions err by about a thousandth of a double's last bit; the
+// cases nearer halfway than a hundredth were found with exact arithmetic (tools/mathgen's
+// integers) and are listed below.
 struct Judge {
     long judged = 0, decided = 0;
     bool operator()(double d, long double x) {
         ++judged;
         long double below = (d + (long double)std::nextafter(d, -INFINITY)) / 2;
         long double above = (d + (long double)std::nextafter(d, INFINITY)) / 2;
-        long double room = (above - below) / 128; // the library's error is a thousandth of this
+        long double room = (above - below) / 128;
         if (std::fabs(x - below) < room || std::fabs(x - above) < room) return true;
         ++decided;
         return x > below && x < above;
     }
 };
 
-// The C library's libm differs from its long double functions only in the last few of their 64
-// bits, so those judge our doubles; cases halfway between two doubles to more bits than that
-// were found with exact arithmetic (the long run above, checked with tools/mathgen's integers).
 TEST(ExactMath, RoundsCorrectly) {
     static_assert(LDBL_MANT_DIG >= 64, "the long double reference needs 64 bits");
     struct Case {
         double (*f)(double);
         double x, rounded;
     } hard[] = {
+        // Where glibc rounds the wrong way (and the tables' four), and where the quick arc
+        // tangent leaves the rounding to the long way.
         {ExactAtan, 0x1.811490d211dcep-4, 0x1.7ff3a89f86346p-4},
         {ExactAtan, 0x1.8b7b353123e9ap+3, 0x1.7d7473702b45ap+0},
         {ExactAtan, 0x1.322960529b37ap+1, 0x1.2cbfcdd63c9d3p+0},
