@@ -76,7 +76,7 @@ void BackendDemoAt(std::int64_t ns) {
             ServeDemoViewer();
             ScreenOnClockPoll();
         }
-        std::this_thread::sleep_until(std::min(due, now + std::chrono::milliseconds(10)));
+        RestUntil(std::min(due, now + std::chrono::milliseconds(10)));
     }
 }
 

@@ -22,6 +22,7 @@ bool PumpEvents() {
 }
 
 bool BackendPoll(Poll poll) {
+    BreatheAtPoll();
     const bool video = SDL_WasInit(SDL_INIT_VIDEO) != 0;
     switch (poll) {
     case Poll::Keyboard: {

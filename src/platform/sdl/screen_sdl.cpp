@@ -416,7 +416,7 @@ void ScreenOnWaitingPoll() {
     // prompt, a text page, a title, a held key, the pause, the background). A millisecond's sleep
     // per poll changes no result and frees the processor.
     // A demo's time comes from the recording alone (demo_sdl.cpp), which holds these waits.
-    if (++PollsWithoutFlip > 500 && !DemoPlaying()) std::this_thread::sleep_for(WaitingSleep());
+    if (++PollsWithoutFlip > 500 && !DemoPlaying()) RestFor(WaitingSleep());
 }
 
 // --- what the shared display code asks of the real machine ---
@@ -489,7 +489,7 @@ void BackendShowFlipped(const SurfaceMemory& front, bool wait) {
     auto due = LastFlip +
                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Period));
     if (now < LastFlip + (due - LastFlip) * 9 / 10) {
-        std::this_thread::sleep_until(due);
+        RestUntil(due);
         now = due;
     }
     LastFlip = now;

@@ -3,7 +3,9 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -119,3 +121,12 @@ void EndMusic();
 bool SynthWouldPlay(const std::vector<std::uint8_t>& piece);
 // Where the General MIDI sound font is looked for, the most complete first.
 extern std::vector<std::string> SoundFontPaths;
+
+// How the machine waits and runs work beside the game (machine_sdl.cpp on the desktop; a page
+// links its own, since it has no threads and must hand the browser its turn instead of sleeping).
+void RestFor(std::chrono::nanoseconds time);
+void RestUntil(std::chrono::steady_clock::time_point due);
+// Called at each of the game's polls: the desktop needs nothing here.
+void BreatheAtPoll();
+// Runs work on a thread of its own, left to itself; false when the machine has no threads.
+bool RunDetached(std::function<void()> work);

@@ -104,14 +104,13 @@ volatile bool WatchdogUp = false;
 
 void StartWatchdog() {
     if (WatchdogUp || sem_init(&WatchdogWake, 0, 0) != 0) return;
-    std::thread([] {
+    WatchdogUp = RunDetached([] {
         while (sem_wait(&WatchdogWake) != 0) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
         std::fprintf(stderr, "skirmo: ended by a signal while stalled, without its clean-up\n");
         _exit(128 + NotedEndSignal());
-    }).detach();
-    WatchdogUp = true;
+    });
 }
 
 void StopBeep() {

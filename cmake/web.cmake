@@ -1,0 +1,75 @@
+# web.cmake -- the page: the game, the SDL backend and src/platform/web, built with em++
+#
+# The libraries come from scripts/web-deps (SKIRMO_WEB_DEPS, its cache's prefix). The page's
+# own index.html is copied beside the script: emscripten's generated one crashes its minifier.
+set(SKIRMO_WEB_DEPS "" CACHE PATH "Where scripts/web-deps installed the page's libraries")
+if(NOT EXISTS ${SKIRMO_WEB_DEPS}/lib/libSDL2.a)
+  message(FATAL_ERROR "SKIRMO_WEB_DEPS must name the folder scripts/web-deps prints")
+endif()
+set(SKIRMO_FONT_DIR /usr/share/fonts/truetype/dejavu CACHE PATH "Debian's fonts-dejavu-core")
+set(SKIRMO_PAGE_DIR ${CMAKE_BINARY_DIR}/page CACHE PATH "Where the page's files are put together")
+
+# Exceptions as on the desktop; threads off (they would need cross-origin isolation).
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions)
+# clang warns of a table of texts whose long entries are joined from several literals on purpose.
+add_compile_options(-Wno-string-concatenation)
+
+set(TITLE_BMP ${CMAKE_SOURCE_DIR}/src/app/startup_title.bmp)
+set(TITLE_CPP ${CMAKE_BINARY_DIR}/generated/startup_title_data.cpp)
+add_custom_command(
+  OUTPUT ${TITLE_CPP}
+  COMMAND ${CMAKE_COMMAND} -DINPUT=${TITLE_BMP} -DOUTPUT=${TITLE_CPP} -DNAME=StartupTitleBitmap
+          -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
+  DEPENDS ${TITLE_BMP} ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
+  COMMENT "Embedding the title picture")
+
+set(WEB_INCLUDES ${SKIRMO_WEB_DEPS}/include ${SKIRMO_WEB_DEPS}/include/SDL2)
+
+file(GLOB GAME_SOURCES CONFIGURE_DEPENDS
+  src/core/*.cpp src/app/*.cpp src/display/*.cpp src/world/*.cpp src/combat/*.cpp src/audio/*.cpp)
+add_library(skirmo_game STATIC ${GAME_SOURCES} ${TITLE_CPP})
+target_include_directories(skirmo_game PUBLIC src)
+
+# The desktop's backend, less what the page does its own way: the music (no FluidSynth), the
+# font's lookup (no fontconfig) and how the machine waits (machine_sdl.cpp).
+file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS
+  src/platform/emulation/*.cpp src/platform/recording/*.cpp src/platform/sdl/*.cpp
+  src/platform/web/*.cpp)
+foreach(own music_sdl fonts_sdl machine_sdl)
+  list(REMOVE_ITEM PLATFORM_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/sdl/${own}.cpp)
+endforeach()
+add_library(skirmo_platform_web STATIC ${PLATFORM_SOURCES})
+target_include_directories(skirmo_platform_web PUBLIC src ${WEB_INCLUDES})
+
+add_library(skirmo_shell STATIC src/shell/command_line.cpp src/shell/data_folder.cpp
+                                src/shell/game_state.cpp)
+target_include_directories(skirmo_shell PUBLIC src)
+target_compile_definitions(skirmo_shell PRIVATE SKIRMO_VERSION="${PROJECT_VERSION}"
+                                                 SKIRMO_DATA_FROM_BIN="."
+                                                 SKIRMO_PREFIX_DATA_DIR="/data")
+
+add_executable(skirmo src/shell/main.cpp)
+set_target_properties(skirmo PROPERTIES SUFFIX ".js")
+target_link_libraries(skirmo PRIVATE skirmo_shell skirmo_game skirmo_platform_web
+  ${SKIRMO_WEB_DEPS}/lib/libSDL2_ttf.a ${SKIRMO_WEB_DEPS}/lib/libharfbuzz.a
+  ${SKIRMO_WEB_DEPS}/lib/libfreetype.a ${SKIRMO_WEB_DEPS}/lib/libSDL2.a
+  ${SKIRMO_WEB_DEPS}/lib/libz.a)
+# ASYNCIFY lets every wait of the game hand the browser its turn (machine_web.cpp). The game
+# keeps its memory as on the desktop, so memory grows. SDL's audio needs the two functions named.
+target_link_options(skirmo PRIVATE
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH -sEXIT_RUNTIME
+  -sINVOKE_RUN=0 -sENVIRONMENT=web -sFORCE_FILESYSTEM
+  "-sEXPORTED_RUNTIME_METHODS=['callMain','FS']"
+  # Read from a file: a dollar sign would not survive make and the shell.
+  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/src/platform/web/audio_library_functions.json
+  # SHELL: keeps CMake from merging the repeated option into one.
+  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
+  "SHELL:--preload-file ${SKIRMO_FONT_DIR}/DejaVuSans.ttf@/fonts/DejaVuSans.ttf"
+  "SHELL:--preload-file ${SKIRMO_FONT_DIR}/DejaVuSans-Bold.ttf@/fonts/DejaVuSans-Bold.ttf")
+set_property(TARGET skirmo APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/web/index.html)
+add_custom_command(TARGET skirmo POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/platform/web/index.html
+          ${SKIRMO_PAGE_DIR}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/skirmo.js ${CMAKE_BINARY_DIR}/skirmo.wasm
+          ${CMAKE_BINARY_DIR}/skirmo.data ${SKIRMO_PAGE_DIR}/)

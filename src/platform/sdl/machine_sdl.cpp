@@ -1,0 +1,16 @@
+// machine_sdl.cpp -- how the desktop waits and runs work beside the game: its own threads
+#include <thread>
+
+#include "sdl_state.h"
+
+void RestFor(std::chrono::nanoseconds time) { std::this_thread::sleep_for(time); }
+
+void RestUntil(std::chrono::steady_clock::time_point due) { std::this_thread::sleep_until(due); }
+
+// The desktop's window keeps drawing while the game runs; nothing to hand over.
+void BreatheAtPoll() {}
+
+bool RunDetached(std::function<void()> work) {
+    std::thread(std::move(work)).detach();
+    return true;
+}

@@ -1,0 +1,68 @@
+// machine_web.cpp -- how the page waits: every wait hands the browser its turn
+//
+// The game runs as one long call, as on the desktop; ASYNCIFY lets it stop inside any wait and go
+// on later, so the browser can draw the canvas and take in keys meanwhile. A page has no threads
+// (they need cross-origin isolation), so work the desktop puts beside the game cannot run here.
+#include <emscripten.h>
+
+#include <algorithm>
+
+#include "platform/sdl/sdl_state.h"
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+// When the browser last had its turn. A display frame is about 16.7 ms; a game that goes longer
+// without a wait (a wipe spinning on the clock) would freeze the page.
+Steady::time_point LastTurn{};
+constexpr auto DisplayFrame = std::chrono::milliseconds(16);
+
+// The browser's next display frame (requestAnimationFrame): a timer's turn costs about 4 ms in
+// Chromium, so this is the yield that keeps 60 frames a second. A hidden tab runs no display
+// frames, so a timer ends the wait there.
+EM_ASYNC_JS(void, WaitForDisplayFrame, (), {
+    await new Promise(function(resume) {
+        var done = false;
+        function go() {
+            if (!done) {
+                done = true;
+                resume();
+            }
+        }
+        requestAnimationFrame(go);
+        setTimeout(go, 100);
+    });
+});
+
+void TakeTurn() {
+    WaitForDisplayFrame();
+    LastTurn = Steady::now();
+}
+
+} // namespace
+
+void RestFor(std::chrono::nanoseconds time) {
+    // emscripten_sleep is a timer's turn: its floor is a few milliseconds, which is what the
+    // desktop's short rests are for too (a still picture, a hidden window).
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time).count();
+    emscripten_sleep(unsigned(std::max<long long>(ms, 0)));
+    LastTurn = Steady::now();
+}
+
+void RestUntil(Steady::time_point due) {
+    auto now = Steady::now();
+    if (now >= due) return;
+    // Up to a display frame ahead: the frame itself is the wait (the flip waits so).
+    if (due - now <= DisplayFrame + std::chrono::milliseconds(4)) {
+        TakeTurn();
+        return;
+    }
+    RestFor(due - now);
+}
+
+void BreatheAtPoll() {
+    if (Steady::now() - LastTurn >= DisplayFrame) TakeTurn();
+}
+
+bool RunDetached(std::function<void()>) { return false; }
