@@ -15,21 +15,12 @@ add_link_options(-fexceptions)
 # clang warns of a table of texts whose long entries are joined from several literals on purpose.
 add_compile_options(-Wno-string-concatenation)
 
-set(TITLE_BMP ${CMAKE_SOURCE_DIR}/src/app/startup_title.bmp)
-set(TITLE_CPP ${CMAKE_BINARY_DIR}/generated/startup_title_data.cpp)
-add_custom_command(
-  OUTPUT ${TITLE_CPP}
-  COMMAND ${CMAKE_COMMAND} -DINPUT=${TITLE_BMP} -DOUTPUT=${TITLE_CPP} -DNAME=StartupTitleBitmap
-          -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
-  DEPENDS ${TITLE_BMP} ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
-  COMMENT "Embedding the title picture")
+# The page's data are in its own files, at /data beside the program.
+set(SKIRMO_DATA_FROM_BIN ".")
+set(SKIRMO_PREFIX_DATA_DIR "/data")
+include(cmake/game.cmake)
 
 set(WEB_INCLUDES ${SKIRMO_WEB_DEPS}/include ${SKIRMO_WEB_DEPS}/include/SDL2)
-
-file(GLOB GAME_SOURCES CONFIGURE_DEPENDS
-  src/core/*.cpp src/app/*.cpp src/display/*.cpp src/world/*.cpp src/combat/*.cpp src/audio/*.cpp)
-add_library(skirmo_game STATIC ${GAME_SOURCES} ${TITLE_CPP})
-target_include_directories(skirmo_game PUBLIC src)
 
 # The desktop's backend, less what the page does its own way: the music (no FluidSynth), the
 # font's lookup (no fontconfig) and how the machine waits (machine_sdl.cpp).
@@ -41,13 +32,6 @@ foreach(own music_sdl fonts_sdl machine_sdl)
 endforeach()
 add_library(skirmo_platform_web STATIC ${PLATFORM_SOURCES})
 target_include_directories(skirmo_platform_web PUBLIC src ${WEB_INCLUDES})
-
-add_library(skirmo_shell STATIC src/shell/command_line.cpp src/shell/data_folder.cpp
-                                src/shell/game_state.cpp)
-target_include_directories(skirmo_shell PUBLIC src)
-target_compile_definitions(skirmo_shell PRIVATE SKIRMO_VERSION="${PROJECT_VERSION}"
-                                                 SKIRMO_DATA_FROM_BIN="."
-                                                 SKIRMO_PREFIX_DATA_DIR="/data")
 
 add_executable(skirmo src/shell/main.cpp)
 set_target_properties(skirmo PROPERTIES SUFFIX ".js")
