@@ -3,7 +3,8 @@
 // The game thread only appends a few bytes to memory at each answer. About every half second
 // (by the recording's clock) what came meanwhile becomes a chunk, which a thread of the recorder's
 // own compresses and writes, so that neither a slow disk nor zlib ever holds up a frame, and a
-// crash loses at most the last half second or so.
+// crash loses at most the last half second or so. Where no thread can be had, the game thread
+// writes each chunk itself as it is cut.
 #include "recorder.h"
 
 #include <fcntl.h>
@@ -19,6 +20,7 @@
 #include <deque>
 #include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -66,11 +68,9 @@ bool WriteAll(int file, const std::vector<std::uint8_t>& bytes) {
     return true;
 }
 
-void WriteChunks(Recorder* r) {
-    std::unique_lock<std::mutex> hold(r->lock);
-    for (;;) {
-        r->wake.wait(hold, [r] { return !r->chunks.empty() || r->closing; });
-        if (r->chunks.empty()) return;
+// Writes the chunks waiting, holding the lock only between them.
+void WriteWaiting(Recorder* r, std::unique_lock<std::mutex>& hold) {
+    while (!r->chunks.empty()) {
         std::vector<std::uint8_t> raw = std::move(r->chunks.front());
         r->chunks.pop_front();
         bool skip = !r->failure.empty();
@@ -92,6 +92,15 @@ void WriteChunks(Recorder* r) {
     }
 }
 
+void WriteChunks(Recorder* r) {
+    std::unique_lock<std::mutex> hold(r->lock);
+    for (;;) {
+        r->wake.wait(hold, [r] { return !r->chunks.empty() || r->closing; });
+        if (r->chunks.empty()) return;
+        WriteWaiting(r, hold);
+    }
+}
+
 void Cut(Recorder* r, const RecordingEnding* ending = nullptr) {
     if (r->emptyPolls > 0) {
         RecordedMessage none;
@@ -101,8 +110,10 @@ void Cut(Recorder* r, const RecordingEnding* ending = nullptr) {
     }
     std::vector<std::uint8_t> raw = r->writer.Chunk(r->totals, ending);
     {
-        std::lock_guard<std::mutex> hold(r->lock);
+        std::unique_lock<std::mutex> hold(r->lock);
         r->chunks.push_back(std::move(raw));
+        // Without a thread of its own, the recorder writes each chunk as it is cut.
+        if (!r->thread.joinable()) WriteWaiting(r, hold);
     }
     r->wake.notify_one();
     r->nextChunk = r->clock() + r->frequency / 2;
@@ -125,7 +136,7 @@ void Close(const RecordingEnding* ending) {
         r->closing = true;
     }
     r->wake.notify_one();
-    r->thread.join();
+    if (r->thread.joinable()) r->thread.join();
     if (close(r->file) != 0 && r->failure.empty()) r->failure = std::strerror(errno);
     if (!r->failure.empty())
         std::fprintf(stderr, "skirmo: the recording %s is incomplete: %s\n", r->path.c_str(),
@@ -243,7 +254,12 @@ bool OpenRecording(const std::string& path, const std::string& note, std::int64_
     r->clock = clock;
     r->nextChunk = clock() + frequency / 2;
     TakeFlip();
-    r->thread = std::thread(WriteChunks, r);
+    try {
+        r->thread = std::thread(WriteChunks, r);
+    } catch (const std::system_error&) {
+        // No thread to be had (a page has none, a machine may be out of them): the chunks are
+        // then written as they are cut, which costs a frame about a millisecond each half second.
+    }
     Open = r;
     static bool atExit = false;
     if (!atExit) atExit = std::atexit(CloseAtExit) == 0;
