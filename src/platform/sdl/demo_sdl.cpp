@@ -40,8 +40,12 @@ bool StartDemo(const std::string& path, std::string& why) {
 int FinishDemo(int status) {
     if (!DemoPlaying()) return status;
     const std::string differs = DemoEnded(status);
-    if (differs.empty()) return status;
+    if (differs.empty()) {
+        DemoOver("program ended", status);
+        return status;
+    }
     std::fprintf(stderr, "skirmo: %s: %s\n", Path.c_str(), differs.c_str());
+    DemoOver("not as recorded", 3);
     return 3;
 }
 
@@ -59,7 +63,10 @@ void ServeDemoViewer() {
         }
         if (e.type == SDL_AUDIODEVICEREMOVED && !e.adevice.iscapture)
             SoundDeviceRemoved(e.adevice.which);
-        if (end) EndProgramNow(0, nullptr);
+        if (end) {
+            DemoOver("ended by the viewer", 0);
+            EndProgramNow(0, nullptr);
+        }
     }
 }
 
@@ -81,6 +88,7 @@ void BackendDemoAt(std::int64_t ns) {
 }
 
 void BackendDemoStops(const std::string& why, int status, const std::string& detail) {
+    DemoOver(why, status);
     if (!detail.empty()) {
         std::fprintf(stderr, "skirmo: %s: %s\n", Path.c_str(), detail.c_str());
         EndProgramNow(status, nullptr);

@@ -10,7 +10,10 @@ void RestUntil(std::chrono::steady_clock::time_point due) { std::this_thread::sl
 // The desktop's window keeps drawing while the game runs; nothing to hand over.
 void BreatheAtPoll() {}
 
+
 bool RunDetached(std::function<void()> work) {
     std::thread(std::move(work)).detach();
     return true;
 }
+
+void DemoOver(const std::string&, int) {}

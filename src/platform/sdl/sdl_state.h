@@ -130,3 +130,7 @@ void RestUntil(std::chrono::steady_clock::time_point due);
 void BreatheAtPoll();
 // Runs work on a thread of its own, left to itself; false when the machine has no threads.
 bool RunDetached(std::function<void()> work);
+// A demo has ended: why (as the replay runner says it: "program ended", "not as recorded",
+// "recording ran out", ...) and the program's status. The desktop's status and its lines on
+// standard error say it all; a page shows it to the viewer and to whoever embeds the page.
+void DemoOver(const std::string& why, int status);
