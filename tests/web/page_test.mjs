@@ -3,11 +3,17 @@
 // Usage: node page_test.mjs URL OUTDIR. Answers the start-up dialog with Return (640x480), leaves
 // the two story pages with Space, flies level 1 with the arrows and the gun, and saves the
 // canvas at each stage in OUTDIR. Fails on any page error, or when a stage's picture is not there.
+// With SKIRMO_REPLAY (the desktop's skirmo-replay) set, it also records a game in the page and
+// plays it there, and watches tests/replay/minute.rec in the page.
 import puppeteer from 'puppeteer-core';
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 
 const [url, out] = process.argv.slice(2);
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const replay = process.env.SKIRMO_REPLAY;
 fs.mkdirSync(out, { recursive: true });
 const problems = [];
 const browser = await puppeteer.launch({
@@ -20,8 +26,17 @@ const browser = await puppeteer.launch({
 });
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 // One visit of the page with this query; play(...) does the rest with the helpers below.
-async function visit(query, play) {
+// files: what the page may fetch beyond build-web/, by the name it asks for.
+async function visit(query, play, { files = {} } = {}) {
   const page = await browser.newPage();
+  if (Object.keys(files).length) {
+    await page.setRequestInterception(true);
+    page.on('request', (r) => {
+      const file = files[new URL(r.url()).pathname.slice(1)];
+      if (file) r.respond({ status: 200, body: fs.readFileSync(file) });
+      else r.continue();
+    });
+  }
   page.on('pageerror', (e) => problems.push(`${query}: page error: ${e.message}`));
   page.on('console', (m) => {
     if (m.type() === 'error') problems.push(`${query}: console: ${m.text()}`);
@@ -80,6 +95,16 @@ async function visit(query, play) {
           if (at(s, f.x0 + x * f.scale, f.y0 + y * f.scale).every((v) => v < 8)) black++;
       return black < 10;
     },
+    // "Game Paused, press P to continue" on pure blue at (230, 230) of the picture.
+    paused: (s) => {
+      const f = fit(s), x = f.x0 + 230 * f.scale, y = f.y0 + 230 * f.scale;
+      return count(s, [0, 0, 255], x, y, x + 300 * f.scale, y + 25 * f.scale) > 100;
+    },
+    // The quit question in yellow at (50, 70) of the picture.
+    quit: (s) => {
+      const f = fit(s), x = f.x0 + 50 * f.scale, y = f.y0 + 70 * f.scale;
+      return count(s, [255, 255, 0], x, y, x + 400 * f.scale, y + 25 * f.scale) > 20;
+    },
   };
   // A key held as long as a player's tap: the game reads some keys as held, not as pressed.
   async function tap(key) {
@@ -102,7 +127,7 @@ async function visit(query, play) {
 
   const exitStatus = () => page.evaluate(() => window.velmora.exitStatus);
   try {
-    await play({ page, loaded, shot, stages, tap, waitFor, exitStatus });
+    await play({ page, loaded, shot, stages, tap, waitFor, exitStatus, fit, at });
   } finally {
     const errors = await page.evaluate(() => window.velmora.errors);
     for (const e of errors) problems.push(`${query}: error: ${e}`);
@@ -110,18 +135,22 @@ async function visit(query, play) {
   }
 }
 
+// From the first story page to flight: each Space leaves one page; the level's title then fades
+// in and out.
+async function storyToFlight({ tap, waitFor }) {
+  await waitFor('story', 30);
+  let presses = 0;
+  await waitFor('flight', 90, async () => {
+    if (presses++ % 6 === 0) await tap('Space');
+  });
+}
+
 async function dialogToFlight({ loaded, shot, stages, tap, waitFor, exitStatus, page }) {
   const dialogAt = await waitFor('dialog', 30);
   console.log(`page: the dialog is up ${((dialogAt - loaded) / 1000).toFixed(2)} s after loading`);
   await tap('Enter');
-  await waitFor('story', 20);
-  console.log('page: the story page came with Return');
-  // Each Space leaves one page; the level's title then fades in and out before flight.
-  let presses = 0;
-  await waitFor('flight', 40, async () => {
-    if (presses++ % 6 === 0) await tap('Space');
-  });
-  console.log('page: level 1 in flight');
+  await storyToFlight({ tap, waitFor });
+  console.log('page: Return answered the dialog; level 1 in flight');
   // Flying: a left turn with the gun held, then ahead.
   const before = await shot('flight');
   await page.keyboard.down('Space');
@@ -142,8 +171,76 @@ async function dialogToFlight({ loaded, shot, stages, tap, waitFor, exitStatus, 
   if (status !== null) problems.push(`the program ended while playing (status ${status})`);
 }
 
+// A game recorded in the page (flight, the gun, the pause, the quit prompt answered Y) plays as
+// recorded in skirmo-replay --demo, to the same end.
+async function recordInPage({ page, shot, stages, tap, waitFor, exitStatus, fit, at }) {
+  await storyToFlight({ tap, waitFor });
+  await page.keyboard.down('Space');
+  await page.keyboard.down('ArrowLeft');
+  await sleep(1500);
+  await page.keyboard.up('ArrowLeft');
+  await page.keyboard.up('Space');
+  await tap('p');
+  await waitFor('paused', 20);
+  // The pause line stands still: any moment of it is the one the runner is asked for.
+  await sleep(500);
+  const [from, paused, to] = [await page.evaluate(() => performance.now()), await shot('paused'),
+                              await page.evaluate(() => performance.now())];
+  const started = await page.evaluate(() => window.velmora.started);
+  const moment = ((from + to) / 2 - started) / 1000;
+  await sleep(500);
+  await tap('p');
+  await sleep(1000);
+  await tap('Escape');
+  await waitFor('quit', 60);
+  await tap('y');
+  // The closing pages, each left with Space.
+  for (let i = 0; i < 60 && (await exitStatus()) === null; i++) {
+    await sleep(500);
+    if (i % 3 === 2) await tap('Space');
+  }
+  const status = await exitStatus();
+  if (status === null) throw new Error('the recorded game did not end after the quit prompt');
+  const recording = path.join(out, 'page.rec');
+  fs.writeFileSync(recording, Buffer.from(await page.evaluate(
+      () => Array.from(window.velmora.recording()))));
+  const picture = path.join(out, 'paused-runner.bmp'), log = path.join(out, 'page-demo.jsonl');
+  const run = spawnSync(replay, ['--data', path.join(root, 'data'), '--demo', recording,
+                                 '--log', log, '--shot-at', `${moment.toFixed(3)}:${picture}`],
+                        { encoding: 'utf8', timeout: 300000 });
+  const end = fs.existsSync(log) ? fs.readFileSync(log, 'utf8').trim().split('\n').pop() : '';
+  if (run.status !== status || !end.includes('"why":"program ended"'))
+    problems.push(`the page's game ended with ${status}, skirmo-replay --demo with ` +
+                  `${run.status}: ${end} ${run.stderr}`);
+  else console.log(`page: recorded ${fs.statSync(recording).size} bytes; skirmo-replay --demo ` +
+                   `played them to the same end (status ${status})`);
+}
+
+// tests/replay/minute.rec watched in the page: it plays as recorded, checked at every frame.
+async function watchMinute({ page, waitFor }) {
+  await waitFor('flight', 60);
+  for (let i = 0; i < 900; i++) {
+    const demo = await page.evaluate(() => window.velmora.demo);
+    if (demo) {
+      if (demo.why !== 'program ended' || demo.status !== 0)
+        problems.push(`minute.rec in the page: ${JSON.stringify(demo)}`);
+      else console.log(`page: minute.rec played as recorded (${JSON.stringify(demo)})`);
+      return;
+    }
+    await sleep(1000);
+  }
+  problems.push('minute.rec did not end in the page within 15 minutes');
+}
+
 try {
   await visit('', dialogToFlight);
+  if (replay) {
+    await visit('?record=1&mode=640x480&sound=0', recordInPage);
+    await visit('?demo=minute.rec', watchMinute,
+                { files: { 'minute.rec': path.join(root, 'tests/replay/minute.rec') } });
+  } else {
+    console.log('page: SKIRMO_REPLAY is not set: recordings in the page not checked');
+  }
   // The query answers the dialog: straight to the story page.
   await visit('?mode=640x480&sound=0', async ({ shot, stages, waitFor }) => {
     if (stages.dialog(await shot('asked'))) problems.push('?mode= still showed the dialog');
