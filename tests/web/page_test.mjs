@@ -46,9 +46,16 @@ async function visit(query, play, { files = {} } = {}) {
 
   // The canvas as the player sees it, read back through a 2D canvas: pixel(x, y) in the game's
   // picture (640x480, centred in the canvas with its shape kept).
+  // Taken from the page's picture where the canvas is, within the page's room.
   async function shot(name) {
-    const canvas = await page.$('#canvas');
-    const png = await canvas.screenshot({ path: path.join(out, name + '.png') });
+    const clip = await page.evaluate(() => {
+      const r = document.getElementById('canvas').getBoundingClientRect();
+      const x = Math.max(0, Math.round(r.x)), y = Math.max(0, Math.round(r.y));
+      return { x, y, width: Math.min(innerWidth, Math.round(r.right)) - x,
+               height: Math.min(innerHeight, Math.round(r.bottom)) - y };
+    });
+    const png = await page.screenshot({ path: path.join(out, name + '.png'), clip,
+                                        captureBeyondViewport: false });
     return page.evaluate(async (data) => {
       const img = new Image();
       img.src = 'data:image/png;base64,' + data;
@@ -171,8 +178,22 @@ async function dialogToFlight({ loaded, shot, stages, tap, waitFor, exitStatus, 
   if (status !== null) problems.push(`the program ended while playing (status ${status})`);
 }
 
+// A 24-bit bottom-up BMP, as skirmo-replay --shot-at writes it: { width, height, rgb }.
+function readBmp(file) {
+  const b = fs.readFileSync(file);
+  const width = b.readInt32LE(18), height = b.readInt32LE(22), row = (width * 3 + 3) & ~3;
+  const rgb = [];
+  for (let y = 0; y < height; y++)
+    for (let x = 0; x < width; x++) {
+      const i = b.readUInt32LE(10) + (height - 1 - y) * row + 3 * x;
+      rgb.push(b[i + 2], b[i + 1], b[i], 255);
+    }
+  return { width, height, rgb };
+}
+
 // A game recorded in the page (flight, the gun, the pause, the quit prompt answered Y) plays as
-// recorded in skirmo-replay --demo, to the same end.
+// recorded in skirmo-replay --demo, to the same end, and the canvas on the pause line is the
+// runner's picture of that moment, point for point.
 async function recordInPage({ page, shot, stages, tap, waitFor, exitStatus, fit, at }) {
   await storyToFlight({ tap, waitFor });
   await page.keyboard.down('Space');
@@ -214,6 +235,20 @@ async function recordInPage({ page, shot, stages, tap, waitFor, exitStatus, fit,
                   `${run.status}: ${end} ${run.stderr}`);
   else console.log(`page: recorded ${fs.statSync(recording).size} bytes; skirmo-replay --demo ` +
                    `played them to the same end (status ${status})`);
+  // Each of the picture's points read at its middle on the canvas, which shows it scaled.
+  const runner = readBmp(picture), f = fit(paused);
+  let differ = 0;
+  for (let y = 0; y < runner.height; y++)
+    for (let x = 0; x < runner.width; x++) {
+      const seen = at(paused, f.x0 + (x + 0.5) * f.scale - 0.5, f.y0 + (y + 0.5) * f.scale - 0.5);
+      const i = 4 * (y * runner.width + x);
+      if ([0, 1, 2].some((k) => runner.rgb[i + k] !== seen[k])) differ++;
+    }
+  if (differ !== 0 || !stages.paused(runner))
+    problems.push(`the canvas at ${moment.toFixed(3)} s is not the runner's picture ` +
+                  `(${differ} points differ; see paused.png and paused-runner.bmp)`);
+  else console.log(`page: the canvas at ${moment.toFixed(3)} s is the runner's picture, ` +
+                   `point for point`);
 }
 
 // tests/replay/minute.rec watched in the page: it plays as recorded, checked at every frame.
