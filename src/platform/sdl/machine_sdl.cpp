@@ -1,4 +1,6 @@
 // machine_sdl.cpp -- how the desktop waits and runs work beside the game: its own threads
+#include <SDL.h>
+
 #include <thread>
 
 #include "sdl_state.h"
@@ -9,6 +11,8 @@ void RestUntil(std::chrono::steady_clock::time_point due) { std::this_thread::sl
 
 // The desktop's window keeps drawing while the game runs; nothing to hand over.
 void BreatheAtPoll() {}
+
+void PresentRenderer(SDL_Renderer* renderer) { SDL_RenderPresent(renderer); }
 
 
 bool RunDetached(std::function<void()> work) {

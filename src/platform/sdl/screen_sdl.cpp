@@ -104,7 +104,7 @@ void PresentFrame(bool vsync) {
         SDL_RenderCopy(Renderer, Frame, nullptr, &dest);
     }
     CopyBox(outW, outH);
-    SDL_RenderPresent(Renderer);
+    PresentRenderer(Renderer);
     LastPresent = Clock::now();
     ShowingFrame = true;
 }
@@ -268,7 +268,7 @@ bool ScreenOpen(SDL_Window* window) {
     if (!Renderer && !MakeRenderer(window)) return false;
     SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Renderer);
-    SDL_RenderPresent(Renderer);
+    PresentRenderer(Renderer);
     LastPresent = LastFlip = Clock::now();
     return true;
 }
@@ -331,7 +331,7 @@ void ScreenShowPicture(const std::uint32_t* pixels, int width, int height) {
     SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
     SDL_RenderClear(Renderer);
     SDL_RenderCopy(Renderer, Picture, nullptr, &dest);
-    SDL_RenderPresent(Renderer);
+    PresentRenderer(Renderer);
     ShowingFrame = false;
 }
 
@@ -361,7 +361,7 @@ void PaintWhole(bool blackWithout) {
         SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
         SDL_RenderClear(Renderer);
         CopyBox(outW, outH);
-        SDL_RenderPresent(Renderer);
+        PresentRenderer(Renderer);
     }
 }
 

@@ -128,6 +128,9 @@ void RestFor(std::chrono::nanoseconds time);
 void RestUntil(std::chrono::steady_clock::time_point due);
 // Called at each of the game's polls: the desktop needs nothing here.
 void BreatheAtPoll();
+// Shows what was rendered (SDL_RenderPresent), without SDL's own turn for the browser in a page:
+// the page's waits hand it over on their own terms.
+void PresentRenderer(SDL_Renderer* renderer);
 // Runs work on a thread of its own, left to itself; false when the machine has no threads.
 bool RunDetached(std::function<void()> work);
 // A demo has ended: why (as the replay runner says it: "program ended", "not as recorded",

@@ -3,10 +3,12 @@
 // The game runs as one long call, as on the desktop; ASYNCIFY lets it stop inside any wait and go
 // on later, so the browser can draw the canvas and take in keys meanwhile. A page has no threads
 // (they need cross-origin isolation), so work the desktop puts beside the game cannot run here.
+#include <SDL.h>
 #include <emscripten.h>
 
 #include <algorithm>
 
+#include "platform/emulation/backend.h"
 #include "platform/sdl/sdl_state.h"
 
 namespace {
@@ -32,6 +34,17 @@ EM_ASYNC_JS(void, WaitForDisplayFrame, (), {
         }
         requestAnimationFrame(go);
         setTimeout(go, 100);
+    });
+});
+
+// A task's turn through a message to ourselves: it costs almost nothing, unlike a timer's (about
+// 4 ms) or a display frame's (16 ms or more), but taken at every poll it would starve the page's
+// drawing, so it serves only the wipes.
+EM_ASYNC_JS(void, WaitForTaskTurn, (), {
+    await new Promise(function(resume) {
+        var channel = new MessageChannel();
+        channel.port1.onmessage = function() { resume(); };
+        channel.port2.postMessage(0);
     });
 });
 
@@ -62,7 +75,24 @@ void RestUntil(Steady::time_point due) {
 }
 
 void BreatheAtPoll() {
-    if (Steady::now() - LastTurn >= DisplayFrame) TakeTurn();
+    if (Steady::now() - LastTurn < DisplayFrame) return;
+    // A wipe holds the visible surface while it steps a row or a column every 5 ms by the clock,
+    // measuring each step from the last: every millisecond spent away would lengthen it.
+    const SurfaceMemory* front = DisplayFront();
+    if (front && front->locked) {
+        WaitForTaskTurn();
+        LastTurn = Steady::now();
+        return;
+    }
+    TakeTurn();
 }
 
 bool RunDetached(std::function<void()>) { return false; }
+
+void PresentRenderer(SDL_Renderer* renderer) {
+    // Under ASYNCIFY SDL hands the browser a timer's turn (4 ms or more) at every present: a
+    // frame would pay it on top of its display frame, and a wipe's every step after it.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
+    SDL_RenderPresent(renderer);
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "1");
+}
