@@ -58,3 +58,12 @@ add_custom_command(TARGET skirmo POST_BUILD
           ${SKIRMO_PAGE_DIR}/index.html
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/skirmo.js ${CMAKE_BINARY_DIR}/skirmo.wasm
           ${CMAKE_BINARY_DIR}/skirmo.data ${SKIRMO_PAGE_DIR}/)
+
+# licences.html: what the page contains, each with its licence's whole text.
+add_custom_command(OUTPUT ${SKIRMO_PAGE_DIR}/licences.html
+  COMMAND ${CMAKE_COMMAND} -DLIST=${CMAKE_SOURCE_DIR}/tools/web/licences.tsv
+          -DOUT=${SKIRMO_PAGE_DIR}/licences.html -DTOP=${CMAKE_SOURCE_DIR}
+          -DVERSION=${PROJECT_VERSION} -P ${CMAKE_SOURCE_DIR}/tools/web/licences.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/web/licences.tsv ${CMAKE_SOURCE_DIR}/tools/web/licences.cmake
+  VERBATIM)
+add_custom_target(licences ALL DEPENDS ${SKIRMO_PAGE_DIR}/licences.html)
