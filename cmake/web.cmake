@@ -23,11 +23,12 @@ include(cmake/game.cmake)
 set(WEB_INCLUDES ${SKIRMO_WEB_DEPS}/include ${SKIRMO_WEB_DEPS}/include/SDL2)
 
 # The desktop's backend, less what the page does its own way: the music (no FluidSynth), the
-# font's lookup (no fontconfig) and how the machine waits (machine_sdl.cpp).
+# font's lookup (no fontconfig), how the machine waits (machine_sdl.cpp) and where F12's
+# pictures go (a download, without the writer's thread).
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS
   src/platform/emulation/*.cpp src/platform/recording/*.cpp src/platform/sdl/*.cpp
   src/platform/web/*.cpp)
-foreach(own music_sdl fonts_sdl machine_sdl)
+foreach(own music_sdl fonts_sdl machine_sdl screenshot_writer)
   list(REMOVE_ITEM PLATFORM_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/sdl/${own}.cpp)
 endforeach()
 add_library(skirmo_platform_web STATIC ${PLATFORM_SOURCES})
@@ -57,3 +58,12 @@ add_custom_command(TARGET skirmo POST_BUILD
           ${SKIRMO_PAGE_DIR}/index.html
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/skirmo.js ${CMAKE_BINARY_DIR}/skirmo.wasm
           ${CMAKE_BINARY_DIR}/skirmo.data ${SKIRMO_PAGE_DIR}/)
+
+# licences.html: what the page contains, each with its licence's whole text.
+add_custom_command(OUTPUT ${SKIRMO_PAGE_DIR}/licences.html
+  COMMAND ${CMAKE_COMMAND} -DLIST=${CMAKE_SOURCE_DIR}/tools/web/licences.tsv
+          -DOUT=${SKIRMO_PAGE_DIR}/licences.html -DTOP=${CMAKE_SOURCE_DIR}
+          -DVERSION=${PROJECT_VERSION} -P ${CMAKE_SOURCE_DIR}/tools/web/licences.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/web/licences.tsv ${CMAKE_SOURCE_DIR}/tools/web/licences.cmake
+  VERBATIM)
+add_custom_target(licences ALL DEPENDS ${SKIRMO_PAGE_DIR}/licences.html)

@@ -2,9 +2,11 @@
 //
 // Usage: node page_test.mjs URL OUTDIR. Answers the start-up dialog with Return (640x480), leaves
 // the two story pages with Space, flies level 1 with the arrows and the gun, and saves the
-// canvas at each stage in OUTDIR. Fails on any page error, or when a stage's picture is not there.
-// With SKIRMO_REPLAY (the desktop's skirmo-replay) set, it also records a game in the page and
-// plays it there, and watches tests/replay/minute.rec in the page.
+// canvas at each stage in OUTDIR. Then, in flight: another tab in front pauses the game, F12's
+// download is the canvas's picture, F11 and the button take it to full screen and back; a faked
+// pad plays, and the licences page is there. Fails on any page error, or when a stage's picture
+// is not there. With SKIRMO_REPLAY (the desktop's skirmo-replay) set, it also records a game in
+// the page and plays it there, and watches tests/replay/minute.rec in the page.
 import puppeteer from 'puppeteer-core';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -24,11 +26,18 @@ const browser = await puppeteer.launch({
          '--enable-unsafe-swiftshader', '--window-size=1024,768'],
   defaultViewport: { width: 1024, height: 768 },
 });
+// Downloads (F12's pictures) go to a folder of the test's own.
+const downloads = path.join(out, 'downloads');
+fs.rmSync(downloads, { recursive: true, force: true });
+fs.mkdirSync(downloads);
+await (await browser.target().createCDPSession())
+  .send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 // One visit of the page with this query; play(...) does the rest with the helpers below.
-// files: what the page may fetch beyond build-web/, by the name it asks for.
-async function visit(query, play, { files = {} } = {}) {
+// files: what the page may fetch beyond build-web/, by the name it asks for; pad: a faked pad.
+async function visit(query, play, { files = {}, pad = false } = {}) {
   const page = await browser.newPage();
+  if (pad) await page.evaluateOnNewDocument(fakePad);
   if (Object.keys(files).length) {
     await page.setRequestInterception(true);
     page.on('request', (r) => {
@@ -46,16 +55,12 @@ async function visit(query, play, { files = {} } = {}) {
 
   // The canvas as the player sees it, read back through a 2D canvas: pixel(x, y) in the game's
   // picture (640x480, centred in the canvas with its shape kept).
-  // Taken from the page's picture where the canvas is, within the page's room.
   async function shot(name) {
-    const clip = await page.evaluate(() => {
-      const r = document.getElementById('canvas').getBoundingClientRect();
-      const x = Math.max(0, Math.round(r.x)), y = Math.max(0, Math.round(r.y));
-      return { x, y, width: Math.min(innerWidth, Math.round(r.right)) - x,
-               height: Math.min(innerHeight, Math.round(r.bottom)) - y };
-    });
-    const png = await page.screenshot({ path: path.join(out, name + '.png'), clip,
-                                        captureBeyondViewport: false });
+    const canvas = await page.$('#canvas');
+    return decode(await canvas.screenshot({ path: path.join(out, name + '.png') }));
+  }
+  // A PNG's pixels, as the browser decodes it.
+  function decode(png) {
     return page.evaluate(async (data) => {
       const img = new Image();
       img.src = 'data:image/png;base64,' + data;
@@ -93,6 +98,11 @@ async function visit(query, play, { files = {} } = {}) {
       const f = fit(s), x = f.x0 + 50 * f.scale, y = f.y0 + 440 * f.scale;
       return count(s, [0, 255, 255], x, y, x + 300 * f.scale, y + 30 * f.scale) > 20;
     },
+    // "Game Paused, press P to continue" on pure blue at (230, 230) of the picture.
+    paused: (s) => {
+      const f = fit(s), x = f.x0 + 230 * f.scale, y = f.y0 + 230 * f.scale;
+      return count(s, [0, 0, 255], x, y, x + 300 * f.scale, y + 25 * f.scale) > 100;
+    },
     // The landscape everywhere: hardly a black point on a grid across the picture.
     flight: (s) => {
       const f = fit(s);
@@ -101,11 +111,6 @@ async function visit(query, play, { files = {} } = {}) {
         for (let x = 20; x < 640; x += 40)
           if (at(s, f.x0 + x * f.scale, f.y0 + y * f.scale).every((v) => v < 8)) black++;
       return black < 10;
-    },
-    // "Game Paused, press P to continue" on pure blue at (230, 230) of the picture.
-    paused: (s) => {
-      const f = fit(s), x = f.x0 + 230 * f.scale, y = f.y0 + 230 * f.scale;
-      return count(s, [0, 0, 255], x, y, x + 300 * f.scale, y + 25 * f.scale) > 100;
     },
     // The quit question in yellow at (50, 70) of the picture.
     quit: (s) => {
@@ -134,7 +139,7 @@ async function visit(query, play, { files = {} } = {}) {
 
   const exitStatus = () => page.evaluate(() => window.velmora.exitStatus);
   try {
-    await play({ page, loaded, shot, stages, tap, waitFor, exitStatus, fit, at });
+    await play({ page, loaded, shot, decode, stages, tap, waitFor, exitStatus, fit, at });
   } finally {
     const errors = await page.evaluate(() => window.velmora.errors);
     for (const e of errors) problems.push(`${query}: error: ${e}`);
@@ -242,7 +247,9 @@ async function recordInPage({ page, shot, stages, tap, waitFor, exitStatus, fit,
     for (let x = 0; x < runner.width; x++) {
       const seen = at(paused, f.x0 + (x + 0.5) * f.scale - 0.5, f.y0 + (y + 0.5) * f.scale - 0.5);
       const i = 4 * (y * runner.width + x);
-      if ([0, 1, 2].some((k) => runner.rgb[i + k] !== seen[k])) differ++;
+      // In the game's own colours: 5 bits of red and blue, 6 of green. Widened to 8 bits, a
+      // graphics card's green may come out one below the runner's.
+      if ([3, 2, 3].some((bits, k) => runner.rgb[i + k] >> bits !== seen[k] >> bits)) differ++;
     }
   if (differ !== 0 || !stages.paused(runner))
     problems.push(`the canvas at ${moment.toFixed(3)} s is not the runner's picture ` +
@@ -267,8 +274,148 @@ async function watchMinute({ page, waitFor }) {
   problems.push('minute.rec did not end in the page within 15 minutes');
 }
 
+// A standard pad that navigator.getGamepads() gives from the start (run in the page before its
+// scripts): window.fakedPad.press(button, down) and .stick(x, y) change it as a player would.
+function fakePad() {
+  const pad = { id: 'Faked pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard',
+                timestamp: 1, axes: [0, 0, 0, 0],
+                buttons: Array.from({ length: 17 }, () => ({ pressed: false, value: 0 })) };
+  window.fakedPad = {
+    press(i, down) { pad.buttons[i] = { pressed: down, value: down ? 1 : 0 }; pad.timestamp++; },
+    stick(x, y) { pad.axes = [x, y, 0, 0]; pad.timestamp++; },
+  };
+  Object.defineProperty(Navigator.prototype, 'getGamepads',
+                        { value: () => [pad, null, null, null], configurable: true });
+}
+
+// How far the landscape moved from picture a to picture b (the same size), found by matching a
+// grid of points of b over shifts of a within reach. The grid covers nearly the whole picture:
+// the fields repeat, and only the coast, the roads and the woods' edges tell one place apart.
+function landscapeShift(a, b, reach = 48) {
+  let best = null;
+  for (let dy = -reach; dy <= reach; dy++) {
+    for (let dx = -reach; dx <= reach; dx++) {
+      let d = 0;
+      for (let y = reach; y < a.height - reach && !(best && d >= best.d); y += 6) {
+        for (let x = reach; x < a.width - reach; x += 6) {
+          const i = 4 * (y * a.width + x), j = 4 * ((y + dy) * a.width + x + dx);
+          for (let k = 0; k < 3; k++) d += Math.abs(a.rgb[j + k] - b.rgb[i + k]);
+        }
+      }
+      if (!best || d < best.d) best = { dx, dy, d };
+    }
+  }
+  return best;
+}
+
+// Whether point i of picture a and point j of picture b are one colour of the game's 16-bit
+// picture (5, 6 and 5 bits): the renderer widens those to 8 bits with its own rounding, and its
+// green is sometimes one below the PNG's.
+const sameColour = (a, i, b, j) => (a.rgb[i] >> 3) === (b.rgb[j] >> 3) &&
+  (a.rgb[i + 1] >> 2) === (b.rgb[j + 1] >> 2) && (a.rgb[i + 2] >> 3) === (b.rgb[j + 2] >> 3);
+
+// Points of two pictures of one size that differ.
+function differing(a, b) {
+  let n = 0;
+  for (let i = 0; i < a.rgb.length; i += 4) if (!sameColour(a, i, b, i)) n++;
+  return n;
+}
+
+// In flight: away and back as the desktop's Alt+Tab, F12, full screen.
+async function awayScreenshotFullScreen({ page, shot, decode, stages, tap, waitFor }) {
+  // Another tab in front: the page is hidden and loses the focus, which is switching away. The
+  // game comes back paused, and stays still.
+  const other = await browser.newPage();
+  await other.bringToFront();
+  await sleep(1000);
+  const away = await page.evaluate(() => [document.visibilityState, document.hasFocus()]);
+  if (away[0] !== 'hidden' || away[1]) problems.push(`another tab in front, the page is ${away}`);
+  await page.bringToFront();
+  await other.close();
+  await waitFor('paused', 10);
+  const still = await shot('paused');
+  await sleep(500);
+  const moved = differing(still, await shot('paused'));
+  if (moved) problems.push(`back from another tab, the paused picture changed (${moved} points)`);
+  console.log('page: another tab in front paused the game; back, it shows the pause line');
+
+  // F12: the picture as a download, named as on the desktop, equal to the canvas (the game
+  // paused), and gone from the page's memory.
+  await tap('F12');
+  const named = /^velmora-\d{4}-\d\d-\d\d-\d{6}(-\d+)?\.png$/; // as the desktop names it
+  let file;
+  for (let i = 0; i < 40 && !file; i++) {
+    await sleep(250);
+    file = fs.readdirSync(downloads).find((f) => named.test(f));
+  }
+  if (!file) throw new Error('F12 gave no PNG download');
+  const png = await decode(fs.readFileSync(path.join(downloads, file)));
+  const canvas = await shot('f12-canvas');
+  if (png.width !== 640 || png.height !== 480 || canvas.width !== 640 || differing(png, canvas))
+    problems.push(`F12's ${file} (${png.width}x${png.height}) is not the canvas's picture`);
+  const left = await page.evaluate(() => {
+    const at = '/home/web_user/.local/share/velmora/screenshots';
+    return Module.FS.analyzePath(at).exists ? Module.FS.readdir(at).length - 2 : 0;
+  });
+  if (left) problems.push(`F12 left ${left} files in the page's memory`);
+  console.log(`page: F12 downloaded ${file}, the canvas's picture to the point`);
+
+  // Full screen on a wide screen: the picture as large as fits, 4:3, black bars beside it, and
+  // its pixels not smoothed (each point of the screen is the picture's nearest point).
+  await page.setViewport({ width: 1280, height: 720 });
+  const full = () => page.evaluate(() => document.fullscreenElement &&
+                                         document.fullscreenElement.id);
+  const waitFull = async (want, how) => {
+    for (let i = 0; i < 20 && (await full()) !== want; i++) await sleep(100);
+    if ((await full()) !== want) throw new Error(`${how}: full screen is ${await full()}`);
+  };
+  await tap('F11');
+  await waitFull('screen', 'F11');
+  await sleep(300);
+  const screen = await decode(await page.screenshot({ path: path.join(out, 'fullscreen.png') }));
+  let off = 0, bars = 0, seen = 0;
+  for (let y = 0; y < 720; y += 3) {
+    for (let x = 0; x < 1280; x += 3) {
+      const i = 4 * (y * 1280 + x);
+      if (x < 160 || x >= 1120) {
+        if (screen.rgb[i] > 8 || screen.rgb[i + 1] > 8 || screen.rgb[i + 2] > 8) bars++;
+        continue;
+      }
+      const j = 4 * (Math.floor((y + 0.5) / 1.5) * 640 + Math.floor((x - 160 + 0.5) / 1.5));
+      seen++;
+      if (!sameColour(screen, i, png, j)) off++;
+    }
+  }
+  if (bars || off > seen * 0.03)
+    problems.push(`full screen: ${bars} points of the bars not black, ${off} of ${seen} of the ` +
+                  'picture not its nearest point (smoothed, or not 4:3 in the middle)');
+  console.log(`page: F11 made it full screen, 4:3 and crisp (${off} of ${seen} points off)`);
+  await tap('F11');
+  await waitFull(null, 'F11 again');
+  await page.click('#fullscreen');
+  await waitFull('screen', 'the button');
+  await tap('F11');
+  await waitFull(null, 'F11 after the button');
+  await page.setViewport({ width: 1024, height: 768 });
+  const box = await page.evaluate(() => canvas.getBoundingClientRect().width);
+  if (box !== 640) problems.push(`back from full screen, the canvas is ${box} wide`);
+  console.log('page: F11 and the button went to full screen and back');
+
+  // P: the game goes on.
+  await tap('p');
+  await sleep(500);
+  const a = await shot('going-on');
+  await sleep(500);
+  const b = await shot('going-on');
+  if (stages.paused(b) || !differing(a, b)) problems.push('after P the game did not go on');
+  console.log('page: P, and the game went on');
+}
+
 try {
-  await visit('', dialogToFlight);
+  await visit('', async (t) => {
+    await dialogToFlight(t);
+    await awayScreenshotFullScreen(t);
+  });
   if (replay) {
     await visit('?record=1&mode=640x480&sound=0', recordInPage);
     await visit('?demo=minute.rec', watchMinute,
@@ -277,11 +424,55 @@ try {
     console.log('page: SKIRMO_REPLAY is not set: recordings in the page not checked');
   }
   // The query answers the dialog: straight to the story page.
-  await visit('?mode=640x480&sound=0', async ({ shot, stages, waitFor }) => {
+  // ... and a pad plays: its A leaves the pages, its stick speeds the craft up, Start pauses.
+  await visit('?mode=640x480&sound=0', async ({ page, shot, decode, stages, waitFor }) => {
     if (stages.dialog(await shot('asked'))) problems.push('?mode= still showed the dialog');
     await waitFor('story', 30);
     console.log('page: ?mode=640x480&sound=0 went past the dialog to the story page');
-  });
+    const pad = (how) => page.evaluate(how);
+    let presses = 0;
+    await waitFor('flight', 40, async () => {
+      if (presses++ % 6) return;
+      await pad(() => window.fakedPad.press(0, true));
+      await sleep(150);
+      await pad(() => window.fakedPad.press(0, false));
+    });
+    // The craft's speed, from how far the landscape moves between two pictures.
+    const canvas = await page.$('#canvas');
+    // The median of three measures: an enemy or a cloud crossing the picture can fool one.
+    const speed = async () => {
+      const measures = [];
+      for (let i = 0; i < 3; i++) {
+        const started = Date.now();
+        const a = await canvas.screenshot();
+        const b = await canvas.screenshot();
+        const between = (Date.now() - started) / 2000; // seconds, as each took about half
+        const s = landscapeShift(await decode(a), await decode(b));
+        measures.push(Math.hypot(s.dx, s.dy) / between);
+      }
+      return measures.sort((x, y) => x - y)[1];
+    };
+    await pad(() => window.fakedPad.stick(0, 1));
+    await sleep(2500);
+    const idle = await speed();
+    await pad(() => window.fakedPad.stick(0, -1));
+    await sleep(4500); // from the slowest to the fastest, 200 points a second, takes 3.8 s
+    const pushed = await speed();
+    await pad(() => window.fakedPad.stick(0, 0));
+    // Without thrust the craft never goes faster than it starts, 50 points a second (drag slows
+    // it, and a craft shot down starts again at 50; measured here, that reads up to 80); only the
+    // up arrow, or the stick, takes it further. How slow the brake makes it is only told: a measure taken while the view stands
+    // at the map's edge, or the craft explodes, says little.
+    if (!(pushed > 120))
+      problems.push(`the pad's stick: ${idle.toFixed(0)} px/s pulled, ${pushed.toFixed(0)} pushed`);
+    console.log(`page: the pad's A reached flight; its stick took the craft to ${idle.toFixed(0)}` +
+                ` and then ${pushed.toFixed(0)} points a second`);
+    await pad(() => window.fakedPad.press(9, true));
+    await sleep(150);
+    await pad(() => window.fakedPad.press(9, false));
+    await waitFor('paused', 10);
+    console.log("page: the pad's Start paused the game");
+  }, { pad: true });
   // Escape is the dialog's Abort: the program ends with status 0, and the page says so.
   await visit('', async ({ page, tap, waitFor, exitStatus }) => {
     await waitFor('dialog', 30);
@@ -293,6 +484,24 @@ try {
       problems.push(`Escape in the dialog: status ${status}, the page says "${said}"`);
     else console.log(`page: Escape in the dialog ended the program: "${said}"`);
   });
+  // The licences page, linked from the game's page: every component with its licence's text.
+  const page = await browser.newPage();
+  await page.goto(url);
+  await page.goto(await page.$eval('a[href="licences.html"]', (a) => a.href));
+  // Each row's name, and the length of the text its link leads to (the heading's <pre>).
+  const listed = await page.$$eval('#components td:first-child a', (links) => links.map((a) => {
+    const text = document.getElementById(a.hash.slice(1)).parentNode
+      .querySelector(a.hash + ' ~ pre');
+    return [a.textContent, text ? text.textContent.length : 0];
+  }));
+  await page.close();
+  const owed = ['Velmora', 'SDL2', 'SDL2_ttf', 'FreeType', 'HarfBuzz', 'zlib', 'DejaVu fonts'];
+  for (const name of owed) {
+    const found = listed.find(([n]) => n === name);
+    if (!found || found[1] < 500)
+      problems.push(`the licences page: ${name} ${found ? 'without its text' : 'is missing'}`);
+  }
+  console.log(`page: the licences page lists ${listed.length} components, each with its text`);
 } catch (e) {
   problems.push(e.message);
 } finally {

@@ -49,6 +49,7 @@ DEFAULT_SOURCES = [
     "src/platform/sdl/screen_fit.h",
     "src/platform/sdl/screen_scale.h",
     "src/platform/sdl/screenshot.cpp",
+    "src/platform/sdl/screenshot_writer.cpp",
     "src/platform/sdl/window_settings.cpp",
     "tools/replay/*.cpp",
 ]

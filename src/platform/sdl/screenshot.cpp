@@ -1,20 +1,14 @@
-// screenshot.cpp -- F12: the game's picture as a PNG file, written off the game's thread
+// screenshot.cpp -- F12: the game's picture taken, and made a PNG file
 #include "screenshot.h"
 
 #include <zlib.h>
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <deque>
 #include <filesystem>
-#include <mutex>
-#include <thread>
 #include <utility>
 
 #include "platform/emulation/backend.h"
@@ -22,26 +16,7 @@
 
 namespace {
 
-struct Shot {
-    std::vector<std::uint16_t> pixels; // rows packed, width pixels each
-    int width = 0, height = 0;
-    std::time_t taken = 0;
-};
-
-// Never destroyed, as the writer may be left behind at the exit, stalled in a folder that does
-// not answer; the program may also end from anywhere.
 std::atomic<bool> ShotAsked{false}; // F12 went down since the last poll
-
-std::mutex& Lock = *new std::mutex;
-std::condition_variable& Wake = *new std::condition_variable;
-std::condition_variable& Done = *new std::condition_variable;
-std::deque<Shot>& Waiting = *new std::deque<Shot>;
-bool Stopping = false, Finished = false;
-std::thread* Writer = nullptr;
-// A writer that stalls must not make each F12 meanwhile hold another picture for ever.
-constexpr std::size_t MostWaiting = 4;
-// How long the exit waits for the shots still to be written: several, on a slow machine.
-constexpr auto FinishingTime = std::chrono::seconds(2);
 
 // velmora-2024-05-01-181502.png, or -2, -3, ... after it when that name is taken (several
 // shots in one second). Opened only if it does not exist yet, so no file is ever overwritten.
@@ -58,7 +33,9 @@ std::FILE* NewFile(const std::string& folder, std::time_t taken, std::string& pa
     return nullptr;
 }
 
-void Write(const Shot& shot) {
+} // namespace
+
+std::string WriteShot(const Shot& shot) {
     const std::string folder = ScreenshotFolder();
     std::error_code ec;
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
@@ -68,7 +45,7 @@ void Write(const Shot& shot) {
         std::fprintf(stderr, "skirmo: cannot save the screenshot in %s: %s\n",
                      folder.empty() ? "(no home folder)" : folder.c_str(),
                      ec ? ec.message().c_str() : std::strerror(errno));
-        return;
+        return "";
     }
     std::vector<std::uint8_t> png =
         EncodePng(reinterpret_cast<const std::uint8_t*>(shot.pixels.data()), shot.width,
@@ -78,30 +55,12 @@ void Write(const Shot& shot) {
     if (!ok) {
         std::fprintf(stderr, "skirmo: cannot write the screenshot %s\n", path.c_str());
         std::remove(path.c_str());
-        return;
+        return "";
     }
     std::printf("skirmo: screenshot saved to %s\n", path.c_str());
     std::fflush(stdout);
+    return path;
 }
-
-void WriterLoop() {
-    std::unique_lock<std::mutex> hold(Lock);
-    for (;;) {
-        Wake.wait(hold, [] { return Stopping || !Waiting.empty(); });
-        if (Waiting.empty()) { // stopping, and nothing left
-            Finished = true;
-            Done.notify_all();
-            return;
-        }
-        Shot shot = std::move(Waiting.front());
-        Waiting.pop_front();
-        hold.unlock();
-        Write(shot);
-        hold.lock();
-    }
-}
-
-} // namespace
 
 std::string ScreenshotFolder() {
     std::string pictures = PicturesFolder();
@@ -180,46 +139,5 @@ void TakeScreenshot(const SurfaceMemory& surface) {
         std::memcpy(shot.pixels.data() + std::size_t(y) * std::size_t(shot.width),
                     surface.pixels + std::size_t(y) * std::size_t(surface.pitch),
                     std::size_t(shot.width) * 2);
-#ifdef __EMSCRIPTEN__
-    // A page has no threads (they need cross-origin isolation), and its files are in memory:
-    // the shot is written at once. This file is shared with the unit tests, so no seam here.
-    Write(shot);
-    return;
-#endif
-    std::lock_guard<std::mutex> hold(Lock);
-    if (Waiting.size() >= MostWaiting) {
-        std::fprintf(stderr, "skirmo: no screenshot: %zu are still waiting to be written\n",
-                     Waiting.size());
-        return;
-    }
-    if (!Writer) {
-        Stopping = Finished = false;
-        Writer = new std::thread(WriterLoop);
-        // A return from main or an exit still finishes the shots taken.
-        static bool registered = false;
-        if (!registered) std::atexit(FinishScreenshots);
-        registered = true;
-    }
-    Waiting.push_back(std::move(shot));
-    Wake.notify_one();
-}
-
-void FinishScreenshots() {
-    std::unique_lock<std::mutex> hold(Lock);
-    std::thread* writer = std::exchange(Writer, nullptr);
-    Stopping = true;
-    Wake.notify_one();
-    if (!writer) return;
-    if (Done.wait_for(hold, FinishingTime, [] { return Finished; })) {
-        hold.unlock();
-        writer->join();
-        delete writer;
-        return;
-    }
-    // Stalled (a folder on a server that went away): the exit goes on without it.
-    std::fprintf(stderr, "skirmo: %zu screenshots not written: their folder does not answer\n",
-                 Waiting.size() + 1);
-    Waiting.clear();
-    writer->detach();
-    delete writer;
+    KeepShot(std::move(shot));
 }
