@@ -9,10 +9,13 @@ endif()
 set(SKIRMO_FONT_DIR /usr/share/fonts/truetype/dejavu CACHE PATH "Debian's fonts-dejavu-core")
 set(SKIRMO_PAGE_DIR ${CMAKE_BINARY_DIR}/page CACHE PATH "Where the page's files are put together")
 # The music: FluidSynth built for WebAssembly, from the npm package js-synthesizer (scripts/web
-# installs it into tools/web/node_modules), and Debian's timgm6mb-soundfont, small enough for a page.
-set(SKIRMO_MUSIC_SYNTH ${CMAKE_SOURCE_DIR}/tools/web/node_modules/js-synthesizer/externals/libfluidsynth-2.3.0.js
+# installs it into tools/web/node_modules), and Debian's timgm6mb-soundfont, small enough for a
+# page.
+set(SKIRMO_MUSIC_SYNTH
+    ${CMAKE_SOURCE_DIR}/tools/web/node_modules/js-synthesizer/externals/libfluidsynth-2.3.0.js
     CACHE FILEPATH "FluidSynth built for WebAssembly (js-synthesizer's externals)")
-set(SKIRMO_MUSIC_FONT /usr/share/sounds/sf2/TimGM6mb.sf2 CACHE FILEPATH "The page's General MIDI SoundFont")
+set(SKIRMO_MUSIC_FONT /usr/share/sounds/sf2/TimGM6mb.sf2
+    CACHE FILEPATH "The page's General MIDI SoundFont")
 foreach(needed ${SKIRMO_MUSIC_SYNTH} ${SKIRMO_MUSIC_FONT})
   if(NOT EXISTS ${needed})
     message(FATAL_ERROR "${needed} is missing: scripts/web installs it")
@@ -63,7 +66,8 @@ target_link_options(skirmo PRIVATE
   "SHELL:--preload-file ${SKIRMO_FONT_DIR}/DejaVuSans.ttf@/fonts/DejaVuSans.ttf"
   "SHELL:--preload-file ${SKIRMO_FONT_DIR}/DejaVuSans-Bold.ttf@/fonts/DejaVuSans-Bold.ttf")
 set(WEB_PAGE_SCRIPTS ${CMAKE_SOURCE_DIR}/src/platform/web/index.html
-  ${CMAKE_SOURCE_DIR}/src/platform/web/music.js ${CMAKE_SOURCE_DIR}/src/platform/web/music_worklet.js)
+  ${CMAKE_SOURCE_DIR}/src/platform/web/music.js
+  ${CMAKE_SOURCE_DIR}/src/platform/web/music_worklet.js)
 set_property(TARGET skirmo APPEND PROPERTY LINK_DEPENDS ${WEB_PAGE_SCRIPTS})
 add_custom_command(TARGET skirmo POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${WEB_PAGE_SCRIPTS} ${SKIRMO_MUSIC_SYNTH} ${SKIRMO_PAGE_DIR}/

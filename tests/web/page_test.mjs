@@ -269,7 +269,8 @@ try {
     // Where sound is on, the story page has its music.
     const heard = await listen(2);
     if (heard.all.peak !== 0 || heard.state.font !== 'not asked')
-      problems.push(`?sound=0 is not silent (peak ${heard.all.peak}, SoundFont ${heard.state.font})`);
+      problems.push(`?sound=0 is not silent (peak ${heard.all.peak}, ` +
+                    `SoundFont ${heard.state.font})`);
   });
   // Escape is the dialog's Abort: the program ends with status 0, and the page says so.
   await visit('', async ({ page, tap, waitFor, exitStatus }) => {

@@ -1,4 +1,4 @@
-// music_worklet.js -- the page's music player: FluidSynth, built for WebAssembly, on the audio thread
+// music_worklet.js -- the page's music: FluidSynth built for WebAssembly, on the audio thread
 //
 // Loaded into an AudioWorklet after libfluidsynth-2.3.0.js, which leaves its runtime in
 // AudioWorkletGlobalScope.wasmModule. It plays as the desktop's music thread does
