@@ -14,7 +14,6 @@ const Fluid = AudioWorkletGlobalScope.wasmModule;
 const FluidOk = 0;
 const PlayerPlaying = 1;
 const TailSeconds = 2;
-const Quantum = 128; // frames a process() call renders
 
 class MusicProcessor extends AudioWorkletProcessor {
   constructor() {
@@ -23,7 +22,8 @@ class MusicProcessor extends AudioWorkletProcessor {
     this.synth = 0;
     this.player = 0;
     this.piece = null; // the open piece, so a play from the start never asks the page again
-    this.buffer = 0; // two channels of one quantum in the synthesizer's memory
+    this.buffer = 0; // two channels of one call's frames in the synthesizer's memory
+    this.bufferFrames = 0;
     this.rendering = false;
     this.fadeLength = Math.max(1, Math.floor(sampleRate / 200));
     this.fadeLeft = 0;
@@ -73,7 +73,6 @@ class MusicProcessor extends AudioWorkletProcessor {
       return;
     }
     this.synth = synth;
-    this.buffer = Fluid._malloc(2 * 4 * Quantum);
     const waiting = this.waiting;
     this.waiting = [];
     for (const c of waiting) this.carry(c);
@@ -156,7 +155,12 @@ class MusicProcessor extends AudioWorkletProcessor {
   process(inputs, outputs) {
     if (!this.rendering) return true; // the output stays silent
     const [left, right] = outputs[0];
-    const n = left.length;
+    const n = left.length; // 128 today; browsers may come to choose otherwise
+    if (n > this.bufferFrames) {
+      Fluid._free(this.buffer);
+      this.buffer = Fluid._malloc(2 * 4 * n);
+      this.bufferFrames = n;
+    }
     Fluid._fluid_synth_write_float(this.synth, n, this.buffer, 0, 1, this.buffer + 4 * n, 0, 1);
     const at = this.buffer >> 2; // the memory may have grown: its view is taken anew
     left.set(Fluid.HEAPF32.subarray(at, at + n));
