@@ -7,6 +7,21 @@
 // fetched once the start-up dialog is up (fetchFont), so it never delays the dialog; commands
 // that come before it are kept by the worklet. window.velmora.music tells a test where it stands.
 'use strict';
+
+// Not the music's, but the page's only other sound: SDL 2.26 closes its output by disconnecting
+// its ScriptProcessorNode and leaves the node's onaudioprocess in place. An event already queued
+// then calls SDL with the closed device; where a new one was opened meanwhile (the dialog's
+// beep closed, the effects opened a few milliseconds later) SDL reads the freed one, traps
+// (divide by zero in HandleAudioProcess) and leaves the heap broken. A node SDL disconnects
+// hears no more.
+if (typeof ScriptProcessorNode !== 'undefined') {
+  var disconnectNode = AudioNode.prototype.disconnect;
+  ScriptProcessorNode.prototype.disconnect = function () {
+    if (arguments.length === 0) this.onaudioprocess = null;
+    return disconnectNode.apply(this, arguments);
+  };
+}
+
 window.velmoraMusic = (function () {
   var state = { font: 'not asked', rendering: false, error: null };
   var node = null; // the worklet's node, once its scripts are loaded
