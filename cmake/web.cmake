@@ -8,6 +8,19 @@ if(NOT EXISTS ${SKIRMO_WEB_DEPS}/lib/libSDL2.a)
 endif()
 set(SKIRMO_FONT_DIR /usr/share/fonts/truetype/dejavu CACHE PATH "Debian's fonts-dejavu-core")
 set(SKIRMO_PAGE_DIR ${CMAKE_BINARY_DIR}/page CACHE PATH "Where the page's files are put together")
+# The music: FluidSynth built for WebAssembly, from the npm package js-synthesizer (scripts/web
+# installs it into tools/web/node_modules), and Debian's timgm6mb-soundfont, small enough for a
+# page.
+set(SKIRMO_MUSIC_SYNTH
+    ${CMAKE_SOURCE_DIR}/tools/web/node_modules/js-synthesizer/externals/libfluidsynth-2.3.0.js
+    CACHE FILEPATH "FluidSynth built for WebAssembly (js-synthesizer's externals)")
+set(SKIRMO_MUSIC_FONT /usr/share/sounds/sf2/TimGM6mb.sf2
+    CACHE FILEPATH "The page's General MIDI SoundFont")
+foreach(needed ${SKIRMO_MUSIC_SYNTH} ${SKIRMO_MUSIC_FONT})
+  if(NOT EXISTS ${needed})
+    message(FATAL_ERROR "${needed} is missing: scripts/web installs it")
+  endif()
+endforeach()
 
 # Exceptions as on the desktop; threads off (they would need cross-origin isolation).
 add_compile_options(-fexceptions)
@@ -22,9 +35,9 @@ include(cmake/game.cmake)
 
 set(WEB_INCLUDES ${SKIRMO_WEB_DEPS}/include ${SKIRMO_WEB_DEPS}/include/SDL2)
 
-# The desktop's backend, less what the page does its own way: the music (no FluidSynth), the
-# font's lookup (no fontconfig), how the machine waits (machine_sdl.cpp) and where F12's
-# pictures go (a download, without the writer's thread).
+# The desktop's backend, less what the page does its own way: the music (FluidSynth plays in the
+# page's own AudioWorklet), the font's lookup (no fontconfig), how the machine waits
+# (machine_sdl.cpp) and where F12's pictures go (a download, without the writer's thread).
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS
   src/platform/emulation/*.cpp src/platform/recording/*.cpp src/platform/sdl/*.cpp
   src/platform/web/*.cpp)
@@ -52,10 +65,13 @@ target_link_options(skirmo PRIVATE
   "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
   "SHELL:--preload-file ${SKIRMO_FONT_DIR}/DejaVuSans.ttf@/fonts/DejaVuSans.ttf"
   "SHELL:--preload-file ${SKIRMO_FONT_DIR}/DejaVuSans-Bold.ttf@/fonts/DejaVuSans-Bold.ttf")
-set_property(TARGET skirmo APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/web/index.html)
+set(WEB_PAGE_SCRIPTS ${CMAKE_SOURCE_DIR}/src/platform/web/index.html
+  ${CMAKE_SOURCE_DIR}/src/platform/web/music.js
+  ${CMAKE_SOURCE_DIR}/src/platform/web/music_worklet.js)
+set_property(TARGET skirmo APPEND PROPERTY LINK_DEPENDS ${WEB_PAGE_SCRIPTS})
 add_custom_command(TARGET skirmo POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/platform/web/index.html
-          ${SKIRMO_PAGE_DIR}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${WEB_PAGE_SCRIPTS} ${SKIRMO_MUSIC_SYNTH} ${SKIRMO_PAGE_DIR}/
+  COMMAND ${CMAKE_COMMAND} -E copy ${SKIRMO_MUSIC_FONT} ${SKIRMO_PAGE_DIR}/music.sf2
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/skirmo.js ${CMAKE_BINARY_DIR}/skirmo.wasm
           ${CMAKE_BINARY_DIR}/skirmo.data ${SKIRMO_PAGE_DIR}/)
 

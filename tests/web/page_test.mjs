@@ -5,7 +5,9 @@
 // canvas at each stage in OUTDIR. Then, in flight: another tab in front pauses the game, F12's
 // download is the canvas's picture, F11 and the button take it to full screen and back; a faked
 // pad plays, and the licences page is there. Fails on any page error, or when a stage's picture
-// is not there. With SKIRMO_REPLAY (the desktop's skirmo-replay) set, it also records a game in
+// is not there. It listens to the page's output: level 1's music must be heard and ?sound=0
+// silent, and the page's synthesizer must render level 1's piece as the desktop's does
+// (OUTDIR/level1-music.wav). With SKIRMO_REPLAY (the desktop's skirmo-replay) set, it also records a game in
 // the page and plays it there, and watches tests/replay/minute.rec in the page.
 import puppeteer from 'puppeteer-core';
 import { spawnSync } from 'node:child_process';
@@ -49,6 +51,23 @@ async function visit(query, play, { files = {}, pad = false } = {}) {
   page.on('pageerror', (e) => problems.push(`${query}: page error: ${e.message}`));
   page.on('console', (m) => {
     if (m.type() === 'error') problems.push(`${query}: console: ${m.text()}`);
+  });
+  // What reaches the page's output is tapped: an AnalyserNode beside every destination, and
+  // one on the music's own node (the only AudioWorkletNode the page makes). An offline
+  // rendering is no output.
+  await page.evaluateOnNewDocument(() => {
+    const connect = AudioNode.prototype.connect;
+    const taps = (window.audioTaps = []);
+    AudioNode.prototype.connect = function (to, ...rest) {
+      if (to instanceof AudioDestinationNode && !(this.context instanceof OfflineAudioContext)) {
+        let tap = taps.find((t) => t.context === this.context);
+        if (!tap) taps.push((tap = { context: this.context, all: this.context.createAnalyser(),
+                                     music: this.context.createAnalyser() }));
+        connect.call(this, tap.all);
+        if (this instanceof AudioWorkletNode) connect.call(this, tap.music);
+      }
+      return connect.call(this, to, ...rest);
+    };
   });
   const loaded = Date.now();
   await page.goto(url + query);
@@ -137,9 +156,30 @@ async function visit(query, play, { files = {}, pad = false } = {}) {
     }
   }
 
+  // The RMS and peak of the tapped output and of the music alone over some seconds (0 where
+  // nothing was ever connected), read every 40 ms through 2048-frame windows.
+  const listen = (seconds) => page.evaluate(async (seconds) => {
+    const sum = { all: [0, 0, 0], music: [0, 0, 0] }; // squares, samples, peak
+    const data = new Float32Array(2048);
+    for (const end = Date.now() + seconds * 1000; Date.now() < end;) {
+      for (const tap of window.audioTaps)
+        for (const which of ['all', 'music']) {
+          tap[which].getFloatTimeDomainData(data);
+          for (const v of data) {
+            sum[which][0] += v * v;
+            sum[which][2] = Math.max(sum[which][2], Math.abs(v));
+          }
+          sum[which][1] += data.length;
+        }
+      await new Promise((r) => setTimeout(r, 40));
+    }
+    const level = ([squares, n, peak]) => ({ rms: n ? Math.sqrt(squares / n) : 0, peak });
+    return { all: level(sum.all), music: level(sum.music), state: window.velmora.music };
+  }, seconds);
+
   const exitStatus = () => page.evaluate(() => window.velmora.exitStatus);
   try {
-    await play({ page, loaded, shot, decode, stages, tap, waitFor, exitStatus, fit, at });
+    await play({ page, loaded, shot, decode, stages, tap, waitFor, exitStatus, fit, at, listen });
   } finally {
     const errors = await page.evaluate(() => window.velmora.errors);
     for (const e of errors) problems.push(`${query}: error: ${e}`);
@@ -157,12 +197,82 @@ async function storyToFlight({ tap, waitFor }) {
   });
 }
 
-async function dialogToFlight({ loaded, shot, stages, tap, waitFor, exitStatus, page }) {
+// Level 1's piece (DREAMS.MID) sits at 0.0055 RMS in its quietest three seconds (its start) and
+// at 0.053 in the median three, in the page's rendering and the desktop's alike; the music's
+// output is exactly 0 while nothing plays. Three seconds of level 1 over this floor are music.
+const MusicFloor = 0.002;
+// Its first minute as the desktop's FluidSynth renders it with the page's SoundFont at 44.1 kHz
+// (tools/web/music_render.cpp, then sox's stat): RMS 0.047836 in all, and in each five seconds
+// as below. The page's rendering must match each within 0.03 dB: it came within 0.003, and the
+// desktop's without reverb missed by 0.1, without chorus by 3 dB.
+const DesktopPieceRms = [0.007145, 0.010957, 0.034136, 0.038226, 0.039463, 0.042070, 0.042279,
+                         0.047564, 0.046168, 0.052938, 0.064409, 0.090566];
+const dB = (v) => (20 * Math.log10(v)).toFixed(1) + ' dBFS';
+
+// Level 1's piece rendered by the page's own synthesizer in an OfflineAudioContext, at the
+// rate the desktop asks its output for, into OUTDIR/level1-music.wav (16 bits) to set beside
+// the desktop's rendering.
+async function renderLevelPiece(page, seconds) {
+  const wav = await page.evaluate(async (seconds) => {
+    const rate = 44100, context = new OfflineAudioContext(2, rate * seconds, rate);
+    await context.audioWorklet.addModule('libfluidsynth-2.3.0.js');
+    await context.audioWorklet.addModule('music_worklet.js');
+    const node = new AudioWorkletNode(context, 'velmora-music',
+                                      { numberOfInputs: 0, outputChannelCount: [2] });
+    node.connect(context.destination);
+    const piece = Module.FS.readFile('/data/DREAMS.MID');
+    const font = await (await fetch('music.sf2')).arrayBuffer();
+    // Asked to play before the SoundFont, as the game may: it plays from the first sample.
+    const loaded = new Promise((r) => (node.port.onmessage = (e) => e.data.font && r()));
+    node.port.postMessage({ verb: 'load', bytes: piece.buffer }, [piece.buffer]);
+    node.port.postMessage({ verb: 'play', fromStart: true });
+    node.port.postMessage({ verb: 'font', bytes: font }, [font]);
+    await loaded;
+    const rendered = await context.startRendering();
+    const [l, r] = [rendered.getChannelData(0), rendered.getChannelData(1)];
+    const file = new DataView(new ArrayBuffer(44 + 4 * l.length));
+    const text = (at, t) => [...t].forEach((c, i) => file.setUint8(at + i, c.charCodeAt(0)));
+    text(0, 'RIFF'); file.setUint32(4, 36 + 4 * l.length, true); text(8, 'WAVEfmt ');
+    file.setUint32(16, 16, true); file.setUint16(20, 1, true); file.setUint16(22, 2, true);
+    file.setUint32(24, rate, true); file.setUint32(28, 4 * rate, true);
+    file.setUint16(32, 4, true); file.setUint16(34, 16, true);
+    text(36, 'data'); file.setUint32(40, 4 * l.length, true);
+    let squares = 0, peak = 0;
+    const windows = [];
+    for (let i = 0; i < 2 * l.length; i++) {
+      const v = (i % 2 ? r : l)[i >> 1];
+      // Rounded as written, so the figures are those sox reads from the file.
+      const sample = Math.round(Math.max(-1, Math.min(1, v)) * 32767);
+      squares += (sample / 32768) ** 2;
+      peak = Math.max(peak, Math.abs(v));
+      file.setInt16(44 + 2 * i, sample, true);
+      if ((i + 1) % (2 * 5 * rate) === 0) {
+        windows.push(Math.sqrt(squares / (2 * 5 * rate)));
+        squares = 0;
+      }
+    }
+    const bytes = new Uint8Array(file.buffer);
+    let binary = '';
+    for (let i = 0; i < bytes.length; i += 0x8000)
+      binary += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+    const rms = Math.sqrt(windows.reduce((a, w) => a + w * w, 0) / windows.length);
+    return { rms, windows, peak, base64: btoa(binary) };
+  }, seconds);
+  fs.writeFileSync(path.join(out, 'level1-music.wav'), Buffer.from(wav.base64, 'base64'));
+  return wav;
+}
+
+async function dialogToFlight({ loaded, shot, stages, tap, waitFor, exitStatus, page, listen }) {
   const dialogAt = await waitFor('dialog', 30);
   console.log(`page: the dialog is up ${((dialogAt - loaded) / 1000).toFixed(2)} s after loading`);
   await tap('Enter');
   await storyToFlight({ tap, waitFor });
   console.log('page: Return answered the dialog; level 1 in flight');
+  const heard = await listen(3);
+  console.log(`page: level 1's output ${dB(heard.all.rms)} RMS, its music ${dB(heard.music.rms)}` +
+              ` (peak ${heard.music.peak.toFixed(3)}; SoundFont ${heard.state.font})`);
+  if (!(heard.music.rms > MusicFloor))
+    problems.push(`level 1's music is not heard (RMS ${heard.music.rms}, output ${heard.all.rms})`);
   // Flying: a left turn with the gun held, then ahead.
   const before = await shot('flight');
   await page.keyboard.down('Space');
@@ -181,6 +291,13 @@ async function dialogToFlight({ loaded, shot, stages, tap, waitFor, exitStatus, 
   console.log(`page: flew with the keys; ${moved} points of the picture changed`);
   const status = await exitStatus();
   if (status !== null) problems.push(`the program ended while playing (status ${status})`);
+  const piece = await renderLevelPiece(page, 60);
+  console.log(`page: level 1's piece rendered offline: ${dB(piece.rms)} RMS, peak ` +
+              `${piece.peak.toFixed(3)} (level1-music.wav)`);
+  const off = DesktopPieceRms.map((d, i) => Math.abs(20 * Math.log10(piece.windows[i] / d)));
+  if (!off.every((d) => d < 0.03) || !(piece.peak < 1))
+    problems.push(`the offline rendering is not the desktop's: ${piece.windows.join(' ')} ` +
+                  `RMS in five seconds (peak ${piece.peak})`);
 }
 
 // A 24-bit bottom-up BMP, as skirmo-replay --shot-at writes it: { width, height, rgb }.
@@ -425,10 +542,15 @@ try {
   }
   // The query answers the dialog: straight to the story page.
   // ... and a pad plays: its A leaves the pages, its stick speeds the craft up, Start pauses.
-  await visit('?mode=640x480&sound=0', async ({ page, shot, decode, stages, waitFor }) => {
+  await visit('?mode=640x480&sound=0', async ({ page, shot, decode, stages, waitFor, listen }) => {
     if (stages.dialog(await shot('asked'))) problems.push('?mode= still showed the dialog');
     await waitFor('story', 30);
     console.log('page: ?mode=640x480&sound=0 went past the dialog to the story page');
+    // Where sound is on, the story page has its music.
+    const heard = await listen(2);
+    if (heard.all.peak !== 0 || heard.state.font !== 'not asked')
+      problems.push(`?sound=0 is not silent (peak ${heard.all.peak}, ` +
+                    `SoundFont ${heard.state.font})`);
     const pad = (how) => page.evaluate(how);
     let presses = 0;
     await waitFor('flight', 40, async () => {
@@ -495,7 +617,8 @@ try {
     return [a.textContent, text ? text.textContent.length : 0];
   }));
   await page.close();
-  const owed = ['Velmora', 'SDL2', 'SDL2_ttf', 'FreeType', 'HarfBuzz', 'zlib', 'DejaVu fonts'];
+  const owed = ['Velmora', 'SDL2', 'SDL2_ttf', 'FreeType', 'HarfBuzz', 'zlib', 'DejaVu fonts',
+                'js-synthesizer', 'FluidSynth', 'TimGM6mb SoundFont'];
   for (const name of owed) {
     const found = listed.find(([n]) => n === name);
     if (!found || found[1] < 500)
