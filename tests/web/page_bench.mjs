@@ -1,0 +1,117 @@
+// page_bench.mjs -- the page's figures in Debian's headless Chromium: load, frames, waiting, memory
+//
+// Usage: node page_bench.mjs URL BUILD_DIR [MINUTES]. Loads the page with the browser's cache off
+// and prints, a line each: the time from loading to the dialog; the bytes that arrived before it,
+// as sent and as a server's gzip would send them; the intervals of the page's display frames in
+// flight (median and 95th percentile); the page's main thread's share of a core on a story page
+// and on the pause line; and the memory (the game's WebAssembly memory and the script's heap) each
+// minute of MINUTES (default 10) of play with keys. Figures are from one run on a shared machine.
+import puppeteer from 'puppeteer-core';
+import fs from 'node:fs';
+import path from 'node:path';
+import zlib from 'node:zlib';
+import { openPage, sleep } from './page_driver.mjs';
+
+const [url, built, minutesArg] = process.argv.slice(2);
+const minutes = Number(minutesArg || 10);
+const browser = await puppeteer.launch({
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required',
+         '--enable-unsafe-swiftshader', '--window-size=1024,768'],
+  defaultViewport: { width: 1024, height: 768 },
+});
+const say = (line) => console.log('bench: ' + line);
+const quantile = (values, q) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
+};
+
+try {
+  const page = await browser.newPage();
+  const cdp = await page.target().createCDPSession();
+  await cdp.send('Network.enable');
+  await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
+  await cdp.send('Performance.enable');
+  // What arrived, by file: its size as sent, and as gzip -9 would send it.
+  const arrived = [];
+  const urls = new Map();
+  cdp.on('Network.responseReceived', (e) => urls.set(e.requestId, e.response.url));
+  cdp.on('Network.loadingFinished', (e) => {
+    const name = new URL(urls.get(e.requestId) || 'http://x/').pathname.slice(1) || 'index.html';
+    const file = path.join(built, name);
+    const gzip = fs.existsSync(file) ? zlib.gzipSync(fs.readFileSync(file), { level: 9 }).length
+                                     : e.encodedDataLength;
+    arrived.push({ name, at: Date.now(), sent: e.encodedDataLength, gzip });
+  });
+
+  const driver = await openPage(page, url + '?');
+  const dialogAt = await driver.waitFor('dialog', 30);
+  say(`dialog ${((dialogAt - driver.loaded) / 1000).toFixed(2)} s after loading`);
+  const before = arrived.filter((a) => a.at <= dialogAt);
+  const mb = (n) => (n / 1e6).toFixed(2) + ' MB';
+  say(`before the dialog ${mb(before.reduce((n, a) => n + a.sent, 0))} sent, ` +
+      `${mb(before.reduce((n, a) => n + a.gzip, 0))} gzipped (` +
+      before.map((a) => `${a.name} ${mb(a.gzip)}`).join(', ') + ')');
+
+  // The main thread's busy time (the browser's own count) over a stretch of waiting.
+  async function share(what, seconds = 10) {
+    const busy = async () => (await cdp.send('Performance.getMetrics')).metrics
+        .find((m) => m.name === 'TaskDuration').value;
+    const [b0, t0] = [await busy(), Date.now()];
+    await sleep(seconds * 1000);
+    const [b1, t1] = [await busy(), Date.now()];
+    say(`${what}: the page's main thread ${(100 * (b1 - b0) / ((t1 - t0) / 1000)).toFixed(1)} ` +
+        '% of a core');
+  }
+  await driver.tap('Enter');
+  await driver.waitFor('story', 30);
+  await sleep(3000); // faded in
+  await share('story page');
+  await driver.toFlight();
+  await sleep(1000);
+  // The page's display frames while flying ahead with the gun.
+  await page.evaluate(() => {
+    window.benchFrames = [];
+    const frame = (t) => { window.benchFrames.push(t); requestAnimationFrame(frame); };
+    requestAnimationFrame(frame);
+  });
+  await page.keyboard.down('Space');
+  await sleep(10000);
+  await page.keyboard.up('Space');
+  const frames = await page.evaluate(() => window.benchFrames);
+  const gaps = frames.slice(1).map((t, i) => t - frames[i]);
+  say(`flight: ${gaps.length} display frames in 10 s, interval median ` +
+      `${quantile(gaps, 0.5).toFixed(1)} ms, 95th percentile ${quantile(gaps, 0.95).toFixed(1)} ms`);
+  await driver.shot('bench-flight');
+  await driver.tap('p');
+  await driver.waitFor('paused', 20);
+  await share('paused');
+  await driver.tap('p');
+
+  // Play with keys for the minutes asked, the memory noted each minute.
+  const memory = async () => page.evaluate(() => [Module.HEAP8.length, performance.memory.usedJSHeapSize]);
+  const keys = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'];
+  const noted = [await memory()];
+  for (let minute = 1; minute <= minutes; minute++) {
+    for (let second = 0; second < 60; second += 2) {
+      const key = keys[(minute * 7 + second) % keys.length];
+      await page.keyboard.down(key);
+      await page.keyboard.down('Space');
+      await sleep(1000);
+      await page.keyboard.up('Space');
+      await page.keyboard.up(key);
+      await sleep(1000);
+      // A page between levels, or the question after the last life: go on.
+      if (await driver.exitStatus() !== null) break;
+      await driver.tap('Space');
+      await driver.tap('y');
+    }
+    noted.push(await memory());
+    if (await driver.exitStatus() !== null) break;
+  }
+  say('memory by minute (WebAssembly / script heap): ' +
+      noted.map(([wasm, js]) => `${mb(wasm)} / ${mb(js)}`).join(', '));
+} finally {
+  await browser.close();
+}
