@@ -207,8 +207,8 @@ const MusicFloor = 0.002;
 // desktop's without reverb missed by 0.1, without chorus by 3 dB.
 const DesktopPieceRms = [0.007145, 0.010957, 0.034136, 0.038226, 0.039463, 0.042070, 0.042279,
                          0.047564, 0.046168, 0.052938, 0.064409, 0.090566];
-// The gun held for two seconds in level 1 came at 0.026 RMS (-31.7 dBFS) beyond the music, and the
-// output holds nothing beyond it while no effect sounds; a third of that is still the gun.
+// The gun held for two seconds in level 1 came at 0.026 RMS (-31.7 dBFS) beyond the music, and
+// the output holds nothing beyond it while no effect sounds; a third of that is still the gun.
 const EffectsFloor = 0.008;
 const dB = (v) => (20 * Math.log10(v)).toFixed(1) + ' dBFS';
 
