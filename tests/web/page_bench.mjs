@@ -1,18 +1,20 @@
 // page_bench.mjs -- the page's figures in Debian's headless Chromium: load, frames, waiting, memory
 //
-// Usage: node page_bench.mjs URL BUILD_DIR [MINUTES]. Loads the page with the browser's cache off
-// and prints, a line each: the time from loading to the dialog; the bytes that arrived before it,
-// as sent and as a server's gzip would send them; the intervals of the page's display frames in
-// flight (median and 95th percentile); the page's main thread's share of a core on a story page
-// and on the pause line; and the memory (the game's WebAssembly memory and the script's heap) each
-// minute of MINUTES (default 10) of play with keys. Figures are from one run on a shared machine.
+// Usage: node page_bench.mjs URL BUILD_DIR OUTDIR [MINUTES]. Loads the page with the browser's
+// cache off and prints, a line each: the time from loading to the dialog; the bytes that arrived
+// before it, as sent and as a server's gzip would send them; the intervals of the page's display
+// frames in flight (median and 95th percentile); the page's main thread's share of a core on a
+// story page and on the pause line; and the memory (the game's WebAssembly memory and the
+// script's heap) each minute of MINUTES (default 10) of play with keys. Figures are from one run
+// on a shared machine.
 import puppeteer from 'puppeteer-core';
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import { openPage, sleep } from './page_driver.mjs';
+import { drive, sleep, storyToFlight } from './page_driver.mjs';
 
-const [url, built, minutesArg] = process.argv.slice(2);
+const [url, built, out, minutesArg] = process.argv.slice(2);
+fs.mkdirSync(out, { recursive: true });
 const minutes = Number(minutesArg || 10);
 const browser = await puppeteer.launch({
   executablePath: '/usr/bin/chromium',
@@ -33,24 +35,49 @@ try {
   await cdp.send('Network.enable');
   await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
   await cdp.send('Performance.enable');
-  // What arrived, by file: its size as sent, and as gzip -9 would send it.
+  // What arrived, by file: when it was asked for, its size as sent, and as gzip -9 would send it.
   const arrived = [];
-  const urls = new Map();
-  cdp.on('Network.responseReceived', (e) => urls.set(e.requestId, e.response.url));
+  const asked = new Map();
+  cdp.on('Network.requestWillBeSent', (e) => {
+    if (e.request.url.startsWith('http'))
+      asked.set(e.requestId, [e.request.url, e.wallTime * 1000]);
+  });
   cdp.on('Network.loadingFinished', (e) => {
-    const name = new URL(urls.get(e.requestId) || 'http://x/').pathname.slice(1) || 'index.html';
+    if (!asked.has(e.requestId)) return;
+    const [address, at] = asked.get(e.requestId);
+    const name = new URL(address).pathname.slice(1) || 'index.html';
     const file = path.join(built, name);
     const gzip = fs.existsSync(file) ? zlib.gzipSync(fs.readFileSync(file), { level: 9 }).length
                                      : e.encodedDataLength;
-    arrived.push({ name, at: Date.now(), sent: e.encodedDataLength, gzip });
+    arrived.push({ name, at, sent: e.encodedDataLength, gzip });
   });
 
-  const driver = await openPage(page, url + '?');
-  const dialogAt = await driver.waitFor('dialog', 30);
-  say(`dialog ${((dialogAt - driver.loaded) / 1000).toFixed(2)} s after loading`);
-  const before = arrived.filter((a) => a.at <= dialogAt);
+  const driver = drive(page, out);
+  // The page's frames as the browser composes them, each with its time: the first that shows
+  // the dialog tells when it came.
+  let dialogAt = null;
+  const composed = [];
+  cdp.on('Page.screencastFrame', (e) => {
+    cdp.send('Page.screencastFrameAck', { sessionId: e.sessionId }).catch(() => {});
+    if (dialogAt === null) composed.push([e.metadata.timestamp * 1000, e.data]);
+  });
+  await cdp.send('Page.startScreencast', { format: 'jpeg', quality: 80, everyNthFrame: 1 });
+  const loaded = Date.now();
+  await page.goto(url);
+  while (dialogAt === null && Date.now() - loaded < 30000) {
+    const frame = composed.shift();
+    if (!frame) await sleep(20);
+    else if (driver.stages.dialog(await driver.decode(Buffer.from(frame[1], 'base64'))))
+      dialogAt = frame[0];
+  }
+  await cdp.send('Page.stopScreencast');
+  if (dialogAt === null) throw new Error('no dialog within 30 s');
+  const started = await page.evaluate(() => performance.timeOrigin + window.velmora.started);
+  say(`the dialog was shown ${((dialogAt - loaded) / 1000).toFixed(2)} s after loading (the ` +
+      `program started at ${((started - loaded) / 1000).toFixed(2)} s)`);
+  const before = arrived.filter((a) => a.at <= started);
   const mb = (n) => (n / 1e6).toFixed(2) + ' MB';
-  say(`before the dialog ${mb(before.reduce((n, a) => n + a.sent, 0))} sent, ` +
+  say(`asked for before the dialog: ${mb(before.reduce((n, a) => n + a.sent, 0))} sent, ` +
       `${mb(before.reduce((n, a) => n + a.gzip, 0))} gzipped (` +
       before.map((a) => `${a.name} ${mb(a.gzip)}`).join(', ') + ')');
 
@@ -68,7 +95,7 @@ try {
   await driver.waitFor('story', 30);
   await sleep(3000); // faded in
   await share('story page');
-  await driver.toFlight();
+  await storyToFlight(driver);
   await sleep(1000);
   // The page's display frames while flying ahead with the gun.
   await page.evaluate(() => {
@@ -82,7 +109,8 @@ try {
   const frames = await page.evaluate(() => window.benchFrames);
   const gaps = frames.slice(1).map((t, i) => t - frames[i]);
   say(`flight: ${gaps.length} display frames in 10 s, interval median ` +
-      `${quantile(gaps, 0.5).toFixed(1)} ms, 95th percentile ${quantile(gaps, 0.95).toFixed(1)} ms`);
+      `${quantile(gaps, 0.5).toFixed(1)} ms, 95th percentile ` +
+      `${quantile(gaps, 0.95).toFixed(1)} ms`);
   await driver.shot('bench-flight');
   await driver.tap('p');
   await driver.waitFor('paused', 20);
@@ -90,7 +118,8 @@ try {
   await driver.tap('p');
 
   // Play with keys for the minutes asked, the memory noted each minute.
-  const memory = async () => page.evaluate(() => [Module.HEAP8.length, performance.memory.usedJSHeapSize]);
+  const memory = async () => page.evaluate(
+      () => [Module.HEAP8.length, performance.memory.usedJSHeapSize]);
   const keys = ['ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown'];
   const noted = [await memory()];
   for (let minute = 1; minute <= minutes; minute++) {

@@ -1,0 +1,151 @@
+// page_driver.mjs -- what the page's test and its benchmark do to the page: look, press, listen
+//
+// drive(page, out) gives the helpers for one page: shot(name) (the canvas, also saved as
+// OUT/name.png), decode, fit, at, stages (the marks the desktop's check looks for), tap,
+// waitFor(stage, seconds, between), listen(seconds) and exitStatus. tapOutput(page), before the
+// page loads, taps what reaches its output.
+import path from 'node:path';
+
+export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+export async function tapOutput(page) {
+  // What reaches the page's output is tapped: an AnalyserNode beside every destination, and
+  // one on the music's own node (the only AudioWorkletNode the page makes). An offline
+  // rendering is no output.
+  await page.evaluateOnNewDocument(() => {
+    const connect = AudioNode.prototype.connect;
+    const taps = (window.audioTaps = []);
+    AudioNode.prototype.connect = function (to, ...rest) {
+      if (to instanceof AudioDestinationNode && !(this.context instanceof OfflineAudioContext)) {
+        let tap = taps.find((t) => t.context === this.context);
+        if (!tap) taps.push((tap = { context: this.context, all: this.context.createAnalyser(),
+                                     music: this.context.createAnalyser() }));
+        connect.call(this, tap.all);
+        if (this instanceof AudioWorkletNode) connect.call(this, tap.music);
+      }
+      return connect.call(this, to, ...rest);
+    };
+  });
+}
+
+export function drive(page, out) {
+  // The canvas as the player sees it, read back through a 2D canvas: pixel(x, y) in the game's
+  // picture (640x480, centred in the canvas with its shape kept).
+  async function shot(name) {
+    const canvas = await page.$('#canvas');
+    return decode(await canvas.screenshot({ path: path.join(out, name + '.png') }));
+  }
+  // A PNG's pixels, as the browser decodes it.
+  function decode(png) {
+    return page.evaluate(async (data) => {
+      const img = new Image();
+      img.src = 'data:image/png;base64,' + data;
+      await img.decode();
+      const c = document.createElement('canvas');
+      c.width = img.width; c.height = img.height;
+      const g = c.getContext('2d');
+      g.drawImage(img, 0, 0);
+      return { width: c.width, height: c.height,
+               rgb: Array.from(g.getImageData(0, 0, c.width, c.height).data) };
+    }, Buffer.from(png).toString('base64'));
+  }
+  const fit = (s) => {
+    const scale = Math.min(s.width / 640, s.height / 480);
+    return { scale, x0: (s.width - 640 * scale) / 2, y0: (s.height - 480 * scale) / 2 };
+  };
+  const at = (s, x, y) => {
+    const i = 4 * (Math.round(y) * s.width + Math.round(x));
+    return [s.rgb[i], s.rgb[i + 1], s.rgb[i + 2]];
+  };
+  const count = (s, colour, x0, y0, x1, y1) => {
+    let n = 0;
+    for (let y = Math.max(0, y0); y < Math.min(s.height, y1); y++)
+      for (let x = Math.max(0, x0); x < Math.min(s.width, x1); x++)
+        if (at(s, x, y).every((v, k) => Math.abs(v - colour[k]) <= 8)) n++;
+    return n;
+  };
+  // The same marks the desktop's check looks for.
+  const stages = {
+    // The dialog's caption bar, navy, in the middle of the canvas.
+    dialog: (s) => count(s, [0, 0, 128], s.width / 2 - 212, s.height / 2 - 184,
+                         s.width / 2 + 212, s.height / 2 + 184) > 1000,
+    // "Press Space to continue..." in cyan at (50, 440) of the picture.
+    story: (s) => {
+      const f = fit(s), x = f.x0 + 50 * f.scale, y = f.y0 + 440 * f.scale;
+      return count(s, [0, 255, 255], x, y, x + 300 * f.scale, y + 30 * f.scale) > 20;
+    },
+    // "Game Paused, press P to continue" on pure blue at (230, 230) of the picture.
+    paused: (s) => {
+      const f = fit(s), x = f.x0 + 230 * f.scale, y = f.y0 + 230 * f.scale;
+      return count(s, [0, 0, 255], x, y, x + 300 * f.scale, y + 25 * f.scale) > 100;
+    },
+    // The landscape everywhere: hardly a black point on a grid across the picture.
+    flight: (s) => {
+      const f = fit(s);
+      let black = 0;
+      for (let y = 20; y < 480; y += 40)
+        for (let x = 20; x < 640; x += 40)
+          if (at(s, f.x0 + x * f.scale, f.y0 + y * f.scale).every((v) => v < 8)) black++;
+      return black < 10;
+    },
+    // The quit question in yellow at (50, 70) of the picture.
+    quit: (s) => {
+      const f = fit(s), x = f.x0 + 50 * f.scale, y = f.y0 + 70 * f.scale;
+      return count(s, [255, 255, 0], x, y, x + 400 * f.scale, y + 25 * f.scale) > 20;
+    },
+  };
+  // A key held as long as a player's tap: the game reads some keys as held, not as pressed.
+  async function tap(key) {
+    await page.keyboard.down(key);
+    await sleep(150);
+    await page.keyboard.up(key);
+  }
+  async function waitFor(name, seconds, between) {
+    const until = Date.now() + seconds * 1000;
+    for (;;) {
+      const s = await shot(name);
+      if (stages[name](s)) return Date.now();
+      const status = await page.evaluate(() => window.velmora.exitStatus);
+      if (status !== null)
+        throw new Error(`the program ended (status ${status}) before the ${name}`);
+      if (Date.now() > until) throw new Error(`no ${name} within ${seconds} s (see ${name}.png)`);
+      if (between) await between();
+      await sleep(250);
+    }
+  }
+
+  // The RMS and peak of the tapped output and of the music alone over some seconds (0 where
+  // nothing was ever connected), read every 40 ms through 2048-frame windows.
+  const listen = (seconds) => page.evaluate(async (seconds) => {
+    const sum = { all: [0, 0, 0], music: [0, 0, 0] }; // squares, samples, peak
+    const data = new Float32Array(2048);
+    for (const end = Date.now() + seconds * 1000; Date.now() < end;) {
+      for (const tap of window.audioTaps)
+        for (const which of ['all', 'music']) {
+          tap[which].getFloatTimeDomainData(data);
+          for (const v of data) {
+            sum[which][0] += v * v;
+            sum[which][2] = Math.max(sum[which][2], Math.abs(v));
+          }
+          sum[which][1] += data.length;
+        }
+      await new Promise((r) => setTimeout(r, 40));
+    }
+    const level = ([squares, n, peak]) => ({ rms: n ? Math.sqrt(squares / n) : 0, peak });
+    return { all: level(sum.all), music: level(sum.music), state: window.velmora.music };
+  }, seconds);
+
+  const exitStatus = () => page.evaluate(() => window.velmora.exitStatus);
+  return { page, shot, decode, fit, at, stages, tap, waitFor, listen, exitStatus };
+}
+
+// From the first story page to flight: each Space leaves one page; the level's title then fades
+// in and out.
+export async function storyToFlight({ tap, waitFor }) {
+  await waitFor('story', 30);
+  let presses = 0;
+  await waitFor('flight', 90, async () => {
+    if (presses++ % 6 === 0) await tap('Space');
+  });
+}
+
