@@ -7,22 +7,15 @@
 // story page and on the pause line; and the memory (the game's WebAssembly memory and the
 // script's heap) each minute of MINUTES (default 10) of play with keys. Figures are from one run
 // on a shared machine.
-import puppeteer from 'puppeteer-core';
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import { drive, sleep, storyToFlight } from './page_driver.mjs';
+import { drive, launchBrowser, sleep, storyToFlight } from './page_driver.mjs';
 
 const [url, built, out, minutesArg] = process.argv.slice(2);
 fs.mkdirSync(out, { recursive: true });
 const minutes = Number(minutesArg || 10);
-const browser = await puppeteer.launch({
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required',
-         '--enable-unsafe-swiftshader', '--window-size=1024,768'],
-  defaultViewport: { width: 1024, height: 768 },
-});
+const browser = await launchBrowser();
 const say = (line) => console.log('bench: ' + line);
 const quantile = (values, q) => {
   const sorted = [...values].sort((a, b) => a - b);

@@ -3,10 +3,21 @@
 // drive(page, out) gives the helpers for one page: shot(name) (the canvas, also saved as
 // OUT/name.png), decode, fit, at, stages (the marks the desktop's check looks for), tap,
 // waitFor(stage, seconds, between), listen(seconds) and exitStatus. tapOutput(page), before the
-// page loads, taps what reaches its output.
+// page loads, taps what reaches its output. launchBrowser() starts the browser they drive.
 import path from 'node:path';
+import puppeteer from 'puppeteer-core';
 
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// Debian's Chromium, headless, drawing with SwiftShader. Root has no sandbox; the page's sound
+// starts without a click.
+export const launchBrowser = () => puppeteer.launch({
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required',
+         '--enable-unsafe-swiftshader', '--window-size=1024,768'],
+  defaultViewport: { width: 1024, height: 768 },
+});
 
 export async function tapOutput(page) {
   // What reaches the page's output is tapped: an AnalyserNode beside every destination, and

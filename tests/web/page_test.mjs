@@ -9,26 +9,18 @@
 // silent, and the page's synthesizer must render level 1's piece as the desktop's does
 // (OUTDIR/level1-music.wav). With SKIRMO_REPLAY (the desktop's skirmo-replay) set, it also
 // records a game in the page and plays it there, and watches tests/replay/minute.rec in the page.
-import puppeteer from 'puppeteer-core';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { drive, sleep, storyToFlight, tapOutput } from './page_driver.mjs';
+import { drive, launchBrowser, sleep, storyToFlight, tapOutput } from './page_driver.mjs';
 
 const [url, out] = process.argv.slice(2);
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const replay = process.env.SKIRMO_REPLAY;
 fs.mkdirSync(out, { recursive: true });
 const problems = [];
-const browser = await puppeteer.launch({
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  // Root has no sandbox; the page's sound starts without a click.
-  args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required',
-         '--enable-unsafe-swiftshader', '--window-size=1024,768'],
-  defaultViewport: { width: 1024, height: 768 },
-});
+const browser = await launchBrowser();
 // Downloads (F12's pictures) go to a folder of the test's own.
 const downloads = path.join(out, 'downloads');
 fs.rmSync(downloads, { recursive: true, force: true });
