@@ -10,24 +10,13 @@
 
 namespace {
 
-// The file as a download named as the file is, started from the page (a link to a Blob, clicked),
-// and the file removed from the page's memory. The Blob's address is let go once the browser has
-// had time to take it.
+// The file as a download named as the file is, started by the page (index.html's download),
+// and the file removed from the page's memory.
 EM_JS(void, OfferAsDownload, (const char* path, const char* type), {
     var file = UTF8ToString(path);
-    var options = new Object();
-    options.type = UTF8ToString(type);
-    var blob = new Blob([FS.readFile(file)], options);
+    var bytes = FS.readFile(file);
     FS.unlink(file);
-    var address = URL.createObjectURL(blob);
-    var link = document.createElement('a');
-    link.href = address;
-    link.download = file.substring(file.lastIndexOf('/') + 1);
-    link.style.display = 'none';
-    document.body.appendChild(link);
-    link.click();
-    link.remove();
-    setTimeout(URL.revokeObjectURL.bind(URL, address), 60000);
+    Module.download(bytes, file.substring(file.lastIndexOf('/') + 1), UTF8ToString(type));
 });
 
 } // namespace
