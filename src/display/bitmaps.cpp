@@ -158,7 +158,7 @@ void LoadSurfaceBitmaps() {
     // Before the display exists (or after it is gone) there is nothing to fill.
     if (!DisplayObject) return;
     for (int i = 0; i < TileKinds; ++i) {
-        char fileName[14];
+        char fileName[24]; // room for any int, as the compiler cannot see i is small
         std::snprintf(fileName, sizeof fileName, "TILE%d.bmp", i + 1);
         if (LoadPictureOnto(TileSurfaces[i], fileName, TileSize) != DD_OK) {
             char text[256];

@@ -56,8 +56,14 @@ void TakeTurn() {
 } // namespace
 
 void RestFor(std::chrono::nanoseconds time) {
-    // emscripten_sleep is a timer's turn: its floor is a few milliseconds, which is what the
-    // desktop's short rests are for too (a still picture, a hidden window).
+    // The page shows nothing new between its display frames, and keys come in between tasks: a
+    // rest up to a frame long (a waiting poll's, 1 or 8 ms) is the next display frame, where a
+    // timer's turn would wake the program twice or more as often for nothing.
+    if (time <= DisplayFrame) {
+        TakeTurn();
+        return;
+    }
+    // emscripten_sleep is a timer's turn: a hidden window's rest is longer than a frame.
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time).count();
     emscripten_sleep(unsigned(std::max<long long>(ms, 0)));
     LastTurn = Steady::now();
