@@ -47,20 +47,25 @@ endforeach()
 add_library(skirmo_platform_web STATIC ${PLATFORM_SOURCES})
 target_include_directories(skirmo_platform_web PUBLIC src ${WEB_INCLUDES})
 
-add_executable(skirmo src/shell/main.cpp)
+# The shell's main runs as ShellMain under the page's own main (web/main_web.cpp), which hands
+# its return to exit: a return that comes after a wait is not the page's status otherwise.
+add_executable(skirmo src/shell/main.cpp src/platform/web/main_web.cpp)
+set_source_files_properties(src/shell/main.cpp PROPERTIES COMPILE_DEFINITIONS main=ShellMain)
 set_target_properties(skirmo PROPERTIES SUFFIX ".js")
 target_link_libraries(skirmo PRIVATE skirmo_shell skirmo_game skirmo_platform_web
   ${SKIRMO_WEB_DEPS}/lib/libSDL2_ttf.a ${SKIRMO_WEB_DEPS}/lib/libharfbuzz.a
   ${SKIRMO_WEB_DEPS}/lib/libfreetype.a ${SKIRMO_WEB_DEPS}/lib/libSDL2.a
   ${SKIRMO_WEB_DEPS}/lib/libz.a)
-# ASYNCIFY lets every wait of the game hand the browser its turn (machine_web.cpp). The game
-# keeps its memory as on the desktop, so memory grows. SDL's audio needs the two functions named.
+# ASYNCIFY lets every wait of the game hand the browser its turn (machine_web.cpp), whose own two
+# waits are named as imports that sleep. The game keeps its memory as on the desktop, so memory
+# grows. SDL's audio and those waits need the runtime's functions named.
 target_link_options(skirmo PRIVATE
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH -sEXIT_RUNTIME
   -sINVOKE_RUN=0 -sENVIRONMENT=web -sFORCE_FILESYSTEM
   "-sEXPORTED_RUNTIME_METHODS=['callMain','FS']"
   # Read from a file: a dollar sign would not survive make and the shell.
-  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/src/platform/web/audio_library_functions.json
+  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/src/platform/web/library_functions.json
+  -sASYNCIFY_IMPORTS=@${CMAKE_SOURCE_DIR}/src/platform/web/asyncify_imports.json
   # SHELL: keeps CMake from merging the repeated option into one.
   "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
   "SHELL:--preload-file ${SKIRMO_FONT_DIR}/DejaVuSans.ttf@/fonts/DejaVuSans.ttf"

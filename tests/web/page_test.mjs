@@ -4,14 +4,16 @@
 // the two story pages with Space, flies level 1 with the arrows and the gun, and saves the
 // canvas at each stage in OUTDIR. Then, in flight: another tab in front pauses the game, F12's
 // download is the canvas's picture, F11 and the button take it to full screen and back; a faked
-// pad plays, and the licences page is there. Fails on any page error, or when a stage's picture
-// is not there. It listens to the page's output: level 1's music must be heard and ?sound=0
-// silent, and the page's synthesizer must render level 1's piece as the desktop's does
-// (OUTDIR/level1-music.wav). With SKIRMO_REPLAY (the desktop's skirmo-replay) set, it also
+// pad plays, Escape in the dialog ends the program, and that short game, recorded and watched
+// with its ending changed, must end "not as recorded" with status 3; the licences page is there.
+// Fails on any page error, or when a stage's picture is not there. It listens to the page's
+// output: level 1's music must be heard and ?sound=0 silent, and the page's synthesizer must
+// render level 1's piece as the desktop's does (OUTDIR/level1-music.wav). With SKIRMO_REPLAY (the desktop's skirmo-replay) set, it also
 // records a game in the page and plays it there, and watches tests/replay/minute.rec in the page.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
 import { drive, launchBrowser, sleep, storyToFlight, tapOutput } from './page_driver.mjs';
 
@@ -213,10 +215,15 @@ async function recordInPage({ page, shot, stages, tap, waitFor, exitStatus, fit,
     if (i % 3 === 2) await tap('Space');
   }
   const status = await exitStatus();
-  if (status === null) throw new Error('the recorded game did not end after the quit prompt');
+  // The recording so far (all of it once the program has ended) says what the game took in.
   const recording = path.join(out, 'page.rec');
   fs.writeFileSync(recording, Buffer.from(await page.evaluate(
       () => Array.from(window.velmora.recording()))));
+  if (status === null) {
+    await shot('not-ended');
+    throw new Error('the recorded game did not end after the quit prompt (see not-ended.png ' +
+                    'and page.rec)');
+  }
   const picture = path.join(out, 'paused-runner.bmp'), log = path.join(out, 'page-demo.jsonl');
   const run = spawnSync(replay, ['--data', path.join(root, 'data'), '--demo', recording,
                                  '--log', log, '--shot-at', `${moment.toFixed(3)}:${picture}`],
@@ -306,6 +313,43 @@ function differing(a, b) {
   let n = 0;
   for (let i = 0; i < a.rgb.length; i += 4) if (!sameColour(a, i, b, i)) n++;
   return n;
+}
+
+// A recording (docs/recording-format.md) with the exit status in its ending replaced: the last
+// chunk is unpacked, its five streams stepped over, the status rewritten, and packed again.
+function withEndingStatus(recording, status) {
+  const noteLength = recording.readUInt16LE(28);
+  let at = 30 + noteLength, last = null;
+  while (at < recording.length) {
+    last = at;
+    at += 8 + recording.readUInt32LE(at);
+  }
+  const body = zlib.inflateSync(recording.subarray(last + 8, last + 8 + recording.readUInt32LE(last)));
+  let i = 1;
+  const varint = () => {
+    let v = 0n, shift = 0n;
+    for (;;) {
+      const b = body[i++];
+      v |= BigInt(b & 0x7f) << shift;
+      if (!(b & 0x80)) return v;
+      shift += 7n;
+    }
+  };
+  if (body[0] !== 1) throw new Error('the recording has no ending');
+  for (let n = 0; n < 4; n++) varint();
+  for (let n = 0; n < 5; n++) {
+    const length = Number(varint());
+    i += length;
+  }
+  const from = i;
+  varint(); // the status, zigzagged
+  const rest = body.subarray(i);
+  const packed = zlib.deflateSync(Buffer.concat([body.subarray(0, from),
+                                                 Buffer.from([status * 2]), rest]));
+  const sizes = Buffer.alloc(8);
+  sizes.writeUInt32LE(packed.length, 0);
+  sizes.writeUInt32LE(from + 1 + rest.length, 4);
+  return Buffer.concat([recording.subarray(0, last), sizes, packed]);
 }
 
 // In flight: away and back as the desktop's Alt+Tab, F12, full screen.
@@ -471,8 +515,12 @@ try {
     await waitFor('paused', 10);
     console.log("page: the pad's Start paused the game");
   }, { pad: true });
-  // Escape is the dialog's Abort: the program ends with status 0, and the page says so.
-  await visit('', async ({ page, tap, waitFor, exitStatus }) => {
+  // Escape is the dialog's Abort: the program ends with status 0, and the page says so. That
+  // short game, recorded, is watched again with the status its ending holds changed: the demo
+  // must end "not as recorded", with 3 as the program's status (its main returns it after a
+  // wait, which the page once took as 0).
+  let aborted = null;
+  await visit('?record=1', async ({ page, tap, waitFor, exitStatus }) => {
     await waitFor('dialog', 30);
     await tap('Escape');
     for (let i = 0; i < 40 && (await exitStatus()) === null; i++) await sleep(250);
@@ -481,7 +529,17 @@ try {
     if (status !== 0 || !/ended \(status 0/.test(said))
       problems.push(`Escape in the dialog: status ${status}, the page says "${said}"`);
     else console.log(`page: Escape in the dialog ended the program: "${said}"`);
+    aborted = Buffer.from(await page.evaluate(() => Array.from(window.velmora.recording())));
   });
+  const changed = path.join(out, 'aborted-changed.rec');
+  fs.writeFileSync(changed, withEndingStatus(aborted, 1));
+  await visit('?demo=changed.rec', async ({ page, exitStatus }) => {
+    for (let i = 0; i < 60 && (await exitStatus()) === null; i++) await sleep(250);
+    const [status, demo] = [await exitStatus(), await page.evaluate(() => window.velmora.demo)];
+    if (status !== 3 || !demo || demo.status !== 3 || demo.why !== 'not as recorded')
+      problems.push(`a demo whose ending was changed: status ${status}, ${JSON.stringify(demo)}`);
+    else console.log('page: a demo whose ending was changed ended "not as recorded", status 3');
+  }, { files: { 'changed.rec': changed } });
   // The licences page, linked from the game's page: every component with its licence's text.
   const page = await browser.newPage();
   await page.goto(url);

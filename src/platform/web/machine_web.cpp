@@ -20,17 +20,23 @@ using Steady = std::chrono::steady_clock;
 Steady::time_point LastTurn{};
 constexpr auto DisplayFrame = std::chrono::milliseconds(16);
 
+// Both waits below sleep as emscripten_sleep does (the runtime kept alive meanwhile), and wake
+// the program through the runtime's user callback: when the game's last wait was one of these,
+// its return from main ends the program there, as after a timer's turn, and not never.
+// (web.cmake names them to ASYNCIFY as imports that sleep.)
+
 // The browser's next display frame (requestAnimationFrame): a timer's turn costs about 4 ms in
 // Chromium, so this is the yield that keeps 60 frames a second. A hidden tab runs no display
 // frames, so a timer ends the wait there.
-EM_ASYNC_JS(void, WaitForDisplayFrame, (), {
-    await new Promise(function(resume) {
+EM_JS(void, WaitForDisplayFrame, (), {
+    Asyncify.handleSleep(function(wakeUp) {
+        runtimeKeepalivePush();
         var done = false;
         function go() {
-            if (!done) {
-                done = true;
-                resume();
-            }
+            if (done) return;
+            done = true;
+            runtimeKeepalivePop();
+            callUserCallback(wakeUp);
         }
         requestAnimationFrame(go);
         setTimeout(go, 100);
@@ -40,10 +46,14 @@ EM_ASYNC_JS(void, WaitForDisplayFrame, (), {
 // A task's turn through a message to ourselves: it costs almost nothing, unlike a timer's (about
 // 4 ms) or a display frame's (16 ms or more), but taken at every poll it would starve the page's
 // drawing, so it serves only the wipes.
-EM_ASYNC_JS(void, WaitForTaskTurn, (), {
-    await new Promise(function(resume) {
+EM_JS(void, WaitForTaskTurn, (), {
+    Asyncify.handleSleep(function(wakeUp) {
+        runtimeKeepalivePush();
         var channel = new MessageChannel();
-        channel.port1.onmessage = function() { resume(); };
+        channel.port1.onmessage = function() {
+            runtimeKeepalivePop();
+            callUserCallback(wakeUp);
+        };
         channel.port2.postMessage(0);
     });
 });
