@@ -51,10 +51,10 @@ try {
   // came. Watching from outside (a screencast) slowed the page's start by more than a second.
   await page.evaluateOnNewDocument(() => {
     window.benchSeen = [];
-    const look = (t) => {
+    const look = () => {
       const canvas = document.getElementById('canvas');
       if (window.velmora && window.velmora.started !== null && canvas)
-        window.benchSeen.push([performance.timeOrigin + t, canvas.toDataURL()]);
+        window.benchSeen.push([performance.timeOrigin + performance.now(), canvas.toDataURL()]);
       if (window.benchSeen.length < 120) requestAnimationFrame(look);
     };
     requestAnimationFrame(look);

@@ -66,16 +66,12 @@ void TakeTurn() {
 } // namespace
 
 void RestFor(std::chrono::nanoseconds time) {
-    // The page shows nothing new between its display frames, and keys come in between tasks: a
-    // rest up to a frame long (a waiting poll's, 1 or 8 ms) is the next display frame, where a
-    // timer's turn would wake the program twice or more as often for nothing.
-    if (time <= DisplayFrame) {
-        TakeTurn();
-        return;
-    }
-    // emscripten_sleep is a timer's turn: a hidden window's rest is longer than a frame.
+    // A waiting poll's rest (1 or 8 ms on the desktop) is a display frame long here: the page
+    // shows nothing new between its frames, and keys come in between tasks. It is a timer, not
+    // a display frame's turn: a page asking for display frames has the browser make every one,
+    // even of a picture that stands still. (emscripten_sleep: a timer's turn.)
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time).count();
-    emscripten_sleep(unsigned(std::max<long long>(ms, 0)));
+    emscripten_sleep(unsigned(std::max<long long>(ms, DisplayFrame.count())));
     LastTurn = Steady::now();
 }
 
