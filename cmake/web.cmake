@@ -56,9 +56,9 @@ target_link_libraries(skirmo PRIVATE skirmo_shell skirmo_game skirmo_platform_we
   ${SKIRMO_WEB_DEPS}/lib/libSDL2_ttf.a ${SKIRMO_WEB_DEPS}/lib/libharfbuzz.a
   ${SKIRMO_WEB_DEPS}/lib/libfreetype.a ${SKIRMO_WEB_DEPS}/lib/libSDL2.a
   ${SKIRMO_WEB_DEPS}/lib/libz.a)
-# ASYNCIFY lets every wait of the game hand the browser its turn (machine_web.cpp), whose own two
-# waits are named as imports that sleep. The game keeps its memory as on the desktop, so memory
-# grows. SDL's audio and those waits need the runtime's functions named.
+# ASYNCIFY lets every wait of the game hand the browser its turn (machine_web.cpp), whose own wait
+# is named as an import that sleeps. The game keeps its memory as on the desktop, so memory
+# grows. SDL's audio and that wait need the runtime's functions named.
 target_link_options(skirmo PRIVATE
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sALLOW_MEMORY_GROWTH -sEXIT_RUNTIME
   -sINVOKE_RUN=0 -sENVIRONMENT=web -sFORCE_FILESYSTEM

@@ -8,8 +8,9 @@
 // with its ending changed, must end "not as recorded" with status 3; the licences page is there.
 // Fails on any page error, or when a stage's picture is not there. It listens to the page's
 // output: level 1's music must be heard and ?sound=0 silent, and the page's synthesizer must
-// render level 1's piece as the desktop's does (OUTDIR/level1-music.wav). With SKIRMO_REPLAY (the desktop's skirmo-replay) set, it also
-// records a game in the page and plays it there, and watches tests/replay/minute.rec in the page.
+// render level 1's piece as the desktop's does (OUTDIR/level1-music.wav). With SKIRMO_REPLAY
+// (the desktop's skirmo-replay) set, it also records a game in the page and plays it there, and
+// watches tests/replay/minute.rec in the page.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -324,7 +325,8 @@ function withEndingStatus(recording, status) {
     last = at;
     at += 8 + recording.readUInt32LE(at);
   }
-  const body = zlib.inflateSync(recording.subarray(last + 8, last + 8 + recording.readUInt32LE(last)));
+  const packedSize = recording.readUInt32LE(last);
+  const body = zlib.inflateSync(recording.subarray(last + 8, last + 8 + packedSize));
   let i = 1;
   const varint = () => {
     let v = 0n, shift = 0n;
@@ -338,7 +340,7 @@ function withEndingStatus(recording, status) {
   if (body[0] !== 1) throw new Error('the recording has no ending');
   for (let n = 0; n < 4; n++) varint();
   for (let n = 0; n < 5; n++) {
-    const length = Number(varint());
+    const length = Number(varint()); // read first: i += varint() would add to i as it was
     i += length;
   }
   const from = i;

@@ -20,15 +20,16 @@ using Steady = std::chrono::steady_clock;
 Steady::time_point LastTurn{};
 constexpr auto DisplayFrame = std::chrono::milliseconds(16);
 
-// Both waits below sleep as emscripten_sleep does (the runtime kept alive meanwhile), and wake
-// the program through the runtime's user callback: when the game's last wait was one of these,
-// its return from main ends the program there, as after a timer's turn, and not never.
-// (web.cmake names them to ASYNCIFY as imports that sleep.)
-
-// The browser's next display frame (requestAnimationFrame): a timer's turn costs about 4 ms in
-// Chromium, so this is the yield that keeps 60 frames a second. A hidden tab runs no display
-// frames, so a timer ends the wait there.
-EM_JS(void, WaitForDisplayFrame, (), {
+// The browser's turn, until its next display frame (requestAnimationFrame) or, when taskOnly,
+// until a message to ourselves comes back. A timer's turn costs about 4 ms in Chromium, so a
+// display frame is the yield that keeps 60 frames a second; a hidden tab runs none, so a timer
+// ends that wait there. A message costs almost nothing, but taken at every poll it would starve
+// the page's drawing, so it serves only the wipes.
+// It sleeps as emscripten_sleep does (the runtime kept alive meanwhile) and wakes the program
+// through the runtime's user callback: when the game's last wait was this one, its return from
+// main ends the program there, as after a timer's turn, and not never. (web.cmake names it to
+// ASYNCIFY as an import that sleeps.)
+EM_JS(void, WaitForBrowser, (int taskOnly), {
     Asyncify.handleSleep(function(wakeUp) {
         runtimeKeepalivePush();
         var done = false;
@@ -38,28 +39,19 @@ EM_JS(void, WaitForDisplayFrame, (), {
             runtimeKeepalivePop();
             callUserCallback(wakeUp);
         }
-        requestAnimationFrame(go);
-        setTimeout(go, 100);
-    });
-});
-
-// A task's turn through a message to ourselves: it costs almost nothing, unlike a timer's (about
-// 4 ms) or a display frame's (16 ms or more), but taken at every poll it would starve the page's
-// drawing, so it serves only the wipes.
-EM_JS(void, WaitForTaskTurn, (), {
-    Asyncify.handleSleep(function(wakeUp) {
-        runtimeKeepalivePush();
-        var channel = new MessageChannel();
-        channel.port1.onmessage = function() {
-            runtimeKeepalivePop();
-            callUserCallback(wakeUp);
-        };
-        channel.port2.postMessage(0);
+        if (taskOnly) {
+            var channel = new MessageChannel();
+            channel.port1.onmessage = go;
+            channel.port2.postMessage(0);
+        } else {
+            requestAnimationFrame(go);
+            setTimeout(go, 100);
+        }
     });
 });
 
 void TakeTurn() {
-    WaitForDisplayFrame();
+    WaitForBrowser(0);
     LastTurn = Steady::now();
 }
 
@@ -92,7 +84,7 @@ void BreatheAtPoll() {
     // measuring each step from the last: every millisecond spent away would lengthen it.
     const SurfaceMemory* front = DisplayFront();
     if (front && front->locked) {
-        WaitForTaskTurn();
+        WaitForBrowser(1);
         LastTurn = Steady::now();
         return;
     }
