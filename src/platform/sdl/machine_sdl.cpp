@@ -9,6 +9,8 @@ void RestFor(std::chrono::nanoseconds time) { std::this_thread::sleep_for(time);
 
 void RestUntil(std::chrono::steady_clock::time_point due) { std::this_thread::sleep_until(due); }
 
+void RestWhileStill() { std::this_thread::sleep_for(std::chrono::milliseconds(8)); }
+
 // The desktop's window keeps drawing while the game runs; nothing to hand over.
 void BreatheAtPoll() {}
 

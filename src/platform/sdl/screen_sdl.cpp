@@ -239,14 +239,18 @@ bool MoveToWindowMemory(SDL_Window* window) {
     return SurfaceOpen(window); // else a new renderer is made
 }
 
-// What a poll of a waiting game gives back. Minimised, nothing of the game is seen and the
-// player's return is a window event that the next poll takes: a twentieth of a second costs the
-// player nothing and leaves the processor idle. While the picture stands still, 8 ms still sees
-// a key within a frame; while anything moves (a fade, a title) the millisecond keeps every step
-// on the screen.
-std::chrono::milliseconds WaitingSleep() {
-    if (GameWindowHidden()) return std::chrono::milliseconds(50);
-    return std::chrono::milliseconds(PictureStill() ? 8 : 1);
+// How a poll of a waiting game rests. Minimised, nothing of the game is seen and the player's
+// return is a window event that the next poll takes: a twentieth of a second costs the player
+// nothing and leaves the processor idle. While the picture stands still, the machine's own rest
+// (RestWhileStill); while anything moves (a fade, a title) the millisecond keeps every step on
+// the screen.
+void RestWhileWaiting() {
+    if (GameWindowHidden())
+        RestFor(std::chrono::milliseconds(50));
+    else if (PictureStill())
+        RestWhileStill();
+    else
+        RestFor(std::chrono::milliseconds(1));
 }
 
 } // namespace
@@ -416,7 +420,7 @@ void ScreenOnWaitingPoll() {
     // prompt, a text page, a title, a held key, the pause, the background). A millisecond's sleep
     // per poll changes no result and frees the processor.
     // A demo's time comes from the recording alone (demo_sdl.cpp), which holds these waits.
-    if (++PollsWithoutFlip > 500 && !DemoPlaying()) RestFor(WaitingSleep());
+    if (++PollsWithoutFlip > 500 && !DemoPlaying()) RestWhileWaiting();
 }
 
 // --- what the shared display code asks of the real machine ---

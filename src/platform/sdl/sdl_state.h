@@ -126,6 +126,10 @@ extern std::vector<std::string> SoundFontPaths;
 // links its own, since it has no threads and must hand the browser its turn instead of sleeping).
 void RestFor(std::chrono::nanoseconds time);
 void RestUntil(std::chrono::steady_clock::time_point due);
+// A rest while the picture stands still and the game waits for the player (a page held, the
+// pause line, a question): the desktop sleeps 8 ms, which still sees a key within a frame; a
+// page rests longer and is woken by the player's first key, click or switch of tab.
+void RestWhileStill();
 // Called at each of the game's polls: the desktop needs nothing here.
 void BreatheAtPoll();
 // Shows what was rendered (SDL_RenderPresent), without SDL's own turn for the browser in a page:
