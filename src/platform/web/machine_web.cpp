@@ -20,71 +20,67 @@ using Steady = std::chrono::steady_clock;
 Steady::time_point LastTurn{};
 constexpr auto DisplayFrame = std::chrono::milliseconds(16);
 
-// The browser's turn, until its next display frame (requestAnimationFrame) or, when taskOnly,
-// until a message to ourselves comes back. A timer's turn costs about 4 ms in Chromium, so a
-// display frame is the yield that keeps 60 frames a second; a hidden tab runs none, so a timer
-// ends that wait there. A message costs almost nothing, but taken at every poll it would starve
-// the page's drawing, so it serves only the wipes.
-// It sleeps as emscripten_sleep does (the runtime kept alive meanwhile) and wakes the program
-// through the runtime's user callback: when the game's last wait was this one, its return from
-// main ends the program there, as after a timer's turn, and not never. (web.cmake names it to
-// ASYNCIFY as an import that sleeps.)
-EM_JS(void, WaitForBrowser, (int taskOnly), {
-    Asyncify.handleSleep(function(wakeUp) {
-        runtimeKeepalivePush();
-        var done = false;
-        function go() {
-            if (done) return;
-            done = true;
-            runtimeKeepalivePop();
-            callUserCallback(wakeUp);
-        }
-        if (taskOnly) {
-            var channel = new MessageChannel();
-            channel.port1.onmessage = go;
-            channel.port2.postMessage(0);
-        } else {
-            requestAnimationFrame(go);
-            setTimeout(go, 100);
-        }
-    });
-});
+// What ends a wait for the browser's turn.
+enum WaitUntil : int {
+    // The browser's next display frame (requestAnimationFrame): a timer's turn costs about 4 ms in
+    // Chromium, so this is the yield that keeps 60 frames a second. A hidden tab runs none, so a
+    // timer of 100 ms ends the wait there.
+    NextDisplayFrame = 0,
+    // A message to ourselves: it costs almost nothing, but taken at every poll it would starve the
+    // page's drawing, so it serves only the wipes.
+    OwnMessage = 1,
+    // The player's first input, or ms: a key, the mouse, a touch, a switch of tab or window, a
+    // change of size or of full screen. The game wakes in a task of its own, after SDL's handlers
+    // have queued the event. A game pad is read by polling and announces nothing, so with one
+    // connected the wait is a display frame at most.
+    PlayerInput = 2,
+};
 
-// A rest of up to ms that the player's first input ends: a key, the mouse, a touch, a switch of
-// tab or window, a change of size or of full screen. The game sees the input at once: it wakes in
-// a task of its own, after SDL's handlers have queued the event. A game pad is read by polling
-// and announces nothing, so with one connected the rest is a display frame at most.
-EM_JS(void, RestUntilInput, (int ms), {
+// Every wait of the page's own sleeps as emscripten_sleep does (the runtime kept alive meanwhile)
+// and wakes the program through the runtime's user callback: when the game's last wait was one of
+// these, its return from main ends the program there, as after a timer's turn, and not never.
+// (web.cmake names it to ASYNCIFY as an import that sleeps.)
+EM_JS(void, WaitForBrowser, (int until, int ms), {
     Asyncify.handleSleep(function(wakeUp) {
         runtimeKeepalivePush();
-        var events = ['keydown', 'keyup', 'mousedown', 'mouseup', 'mousemove', 'wheel',
-                      'touchstart', 'touchend', 'blur', 'focus', 'visibilitychange', 'resize',
-                      'fullscreenchange', 'gamepadconnected', 'gamepaddisconnected'];
+        var inputs = until == 2 ? ['keydown', 'keyup', 'mousedown', 'mouseup', 'mousemove',
+                                   'wheel', 'touchstart', 'touchend', 'blur', 'focus',
+                                   'visibilitychange', 'resize', 'fullscreenchange',
+                                   'gamepadconnected', 'gamepaddisconnected'] : [];
         var done = false;
         var timer = 0;
         function go() {
             if (done) return;
             done = true;
             clearTimeout(timer);
-            events.forEach(function(e) { window.removeEventListener(e, soon, true); });
+            inputs.forEach(function(e) { window.removeEventListener(e, message, true); });
             runtimeKeepalivePop();
             callUserCallback(wakeUp);
         }
-        function soon() {
+        function message() {
             var channel = new MessageChannel();
             channel.port1.onmessage = go;
             channel.port2.postMessage(0);
         }
-        var pads = navigator.getGamepads ? navigator.getGamepads() : [];
-        for (var i = 0; i < pads.length; i++)
-            if (pads[i]) ms = Math.min(ms, 16);
-        events.forEach(function(e) { window.addEventListener(e, soon, true); });
+        if (until == 1) {
+            message();
+            return;
+        }
+        if (until == 0) {
+            requestAnimationFrame(go);
+            ms = 100;
+        } else {
+            var pads = navigator.getGamepads ? navigator.getGamepads() : [];
+            for (var i = 0; i < pads.length; i++)
+                if (pads[i]) ms = Math.min(ms, 16);
+            inputs.forEach(function(e) { window.addEventListener(e, message, true); });
+        }
         timer = setTimeout(go, ms);
     });
 });
 
 void TakeTurn() {
-    WaitForBrowser(0);
+    WaitForBrowser(NextDisplayFrame, 0);
     LastTurn = Steady::now();
 }
 
@@ -104,7 +100,7 @@ void RestWhileStill() {
     // Nothing of the game moves until the player does something: waking at every display frame
     // only to find the same picture cost the page 3 to 7 % of a core. Four display frames is as
     // late as a standing picture's first change may show (screen_sdl.cpp).
-    RestUntilInput(4 * int(DisplayFrame.count()));
+    WaitForBrowser(PlayerInput, 4 * int(DisplayFrame.count()));
     LastTurn = Steady::now();
 }
 
@@ -125,7 +121,7 @@ void BreatheAtPoll() {
     // measuring each step from the last: every millisecond spent away would lengthen it.
     const SurfaceMemory* front = DisplayFront();
     if (front && front->locked) {
-        WaitForBrowser(1);
+        WaitForBrowser(OwnMessage, 0);
         LastTurn = Steady::now();
         return;
     }
