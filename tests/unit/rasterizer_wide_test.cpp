@@ -29,6 +29,7 @@ template <class Draw> void ExpectSameBothWays(int width, int height, Draw draw) 
     WideColumns = true;
     draw();
     ASSERT_TRUE(wide.PaddingUntouched());
+    if (wide.pixels == narrow.pixels) return; // at once; pixel by pixel only to name the first
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(wide.At(x, y), narrow.At(x, y)) << "pixel " << x << "," << y;
