@@ -31,9 +31,10 @@ fs.mkdirSync(downloads);
 await (await browser.target().createCDPSession())
   .send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
 // One visit of the page with this query; play(...) does the rest with the helpers below.
-// files: what the page may fetch beyond build-web/, by the name it asks for; pad: a faked pad.
-async function visit(query, play, { files = {}, pad = false } = {}) {
-  const page = await browser.newPage();
+// files: what the page may fetch beyond build-web/, by the name it asks for; pad: a faked pad;
+// inBrowser: another browser than the test's own.
+async function visit(query, play, { files = {}, pad = false, inBrowser = browser } = {}) {
+  const page = await inBrowser.newPage();
   if (pad) await page.evaluateOnNewDocument(fakePad);
   if (Object.keys(files).length) {
     await page.setRequestInterception(true);
@@ -444,6 +445,17 @@ async function awayScreenshotFullScreen({ page, shot, decode, stages, tap, waitF
   console.log('page: P, and the game went on');
 }
 
+// minute.rec plays for a minute and more in real time, and looks at nothing else: it is watched
+// in a browser of its own (whose tabs the tab switch below leaves alone) while the rest goes on.
+let watching = null;
+if (replay) {
+  const other = await launchBrowser();
+  watching = visit('?demo=minute.rec', watchMinute,
+                   { files: { 'minute.rec': path.join(root, 'tests/replay/minute.rec') },
+                     inBrowser: other })
+    .catch((e) => problems.push(`?demo=minute.rec: ${e.message}`))
+    .finally(() => other.close());
+}
 try {
   await visit('', async (t) => {
     await dialogToFlight(t);
@@ -451,8 +463,6 @@ try {
   });
   if (replay) {
     await visit('?record=1&mode=640x480&sound=0', recordInPage);
-    await visit('?demo=minute.rec', watchMinute,
-                { files: { 'minute.rec': path.join(root, 'tests/replay/minute.rec') } });
   } else {
     console.log('page: SKIRMO_REPLAY is not set: recordings in the page not checked');
   }
@@ -561,6 +571,7 @@ try {
       problems.push(`the licences page: ${name} ${found ? 'without its text' : 'is missing'}`);
   }
   console.log(`page: the licences page lists ${listed.length} components, each with its text`);
+  await watching;
 } catch (e) {
   problems.push(e.message);
 } finally {
