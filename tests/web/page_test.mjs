@@ -442,7 +442,7 @@ async function awayScreenshotFullScreen({ page, shot, decode, stages, tap, waitF
   await sleep(500);
   const b = await shot('going-on');
   if (stages.paused(b) || !differing(a, b)) problems.push('after P the game did not go on');
-  console.log('page: P, and the game went on');
+  else console.log('page: P, and the game went on');
 }
 
 // minute.rec plays for a minute and more in real time, and looks at nothing else: it is watched
