@@ -15,12 +15,14 @@ import assetgen  # noqa: E402
 
 
 class EntryPointTest(unittest.TestCase):
+    # The repository's own data files stand for a fresh generation: generating them all takes
+    # as long as the suite's check that they are what the generator makes (assets_reproducible).
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.TemporaryDirectory(prefix="assetgen-test-")
         cls.fresh = pathlib.Path(cls.tmp.name) / "fresh"
-        with contextlib.redirect_stderr(io.StringIO()):
-            cls.made = assetgen.generate_all(cls.fresh)
+        shutil.copytree(REPO / "data", cls.fresh / "data")
+        cls.made = sorted(p.relative_to(cls.fresh) for p in (cls.fresh / "data").iterdir())
 
     @classmethod
     def tearDownClass(cls):
