@@ -52,7 +52,8 @@ export function decodePlainPng(png) {
     const data = png.subarray(at + 8, at + 8 + length);
     if (kind === 'IHDR') {
       if (data[8] !== 8 || (data[9] !== 2 && data[9] !== 6) || data[12] !== 0) return null;
-      [width, height, channels] = [data.readUInt32BE(0), data.readUInt32BE(4), data[9] === 6 ? 4 : 3];
+      [width, height] = [data.readUInt32BE(0), data.readUInt32BE(4)];
+      channels = data[9] === 6 ? 4 : 3;
     } else if (kind === 'IDAT') {
       packed.push(data);
     } else if (kind === 'IEND') {
