@@ -65,6 +65,9 @@ int WatchEvents(void*, SDL_Event* e) {
         ExposedPending = true;
     switch (e->type) {
     case SDL_KEYDOWN:
+        // A held key's repeats change nothing the game reads.
+        if (!e->key.repeat) InputPending = true;
+        break;
     case SDL_KEYUP:
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
