@@ -10,8 +10,7 @@
 import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import puppeteer from 'puppeteer-core';
-import { drive, sleep, storyToFlight } from './page_driver.mjs';
+import { downloadInto, drive, launchBrowser, sleep, storyToFlight } from './page_driver.mjs';
 
 const [url, out] = process.argv.slice(2);
 fs.mkdirSync(out, { recursive: true });
@@ -42,20 +41,12 @@ const press = async (key) => {
   xdotool('keyup', key);
 };
 
-const browser = await puppeteer.launch({
-  executablePath: '/usr/bin/chromium',
-  headless: false,
-  env,
-  args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required',
-         '--enable-unsafe-swiftshader', '--window-size=1024,768', '--window-position=0,0',
-         '--no-first-run', '--no-default-browser-check'],
-  defaultViewport: null,
+const browser = await launchBrowser({
+  windows: true, env,
+  args: ['--window-position=0,0', '--no-first-run', '--no-default-browser-check'],
 });
 const downloads = path.join(out, 'headed-downloads');
-fs.rmSync(downloads, { recursive: true, force: true });
-fs.mkdirSync(downloads);
-await (await browser.target().createCDPSession())
-  .send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+await downloadInto(browser, downloads);
 const tools = () => browser.targets().filter((t) => t.url().startsWith('devtools://')).length;
 
 try {
@@ -82,19 +73,15 @@ try {
   if (file && !tools())
     console.log(`headed: F12 downloaded ${file}; the browser's tools stayed closed`);
 
-  const full = () => page.evaluate(() => document.fullscreenElement &&
-                                         document.fullscreenElement.id);
-  const waitFull = async (want) => {
-    for (let i = 0; i < 30 && (await full()) !== want; i++) await sleep(100);
-    return (await full()) === want;
-  };
   await press('F11');
-  if (!(await waitFull('screen'))) problems.push(`F11: full screen is ${await full()}`);
+  if (!(await d.waitFullScreen('screen', 3)))
+    problems.push(`F11: full screen is ${await d.fullScreen()}`);
   else console.log("headed: F11 took the canvas's box to full screen");
   await sleep(1500);
   const inFull = await d.shot('headed-fullscreen');
   await press('Escape');
-  if (!(await waitFull(null))) problems.push(`Esc in full screen: full screen is ${await full()}`);
+  if (!(await d.waitFullScreen(null, 3)))
+    problems.push(`Esc in full screen: full screen is ${await d.fullScreen()}`);
   await sleep(1000);
   const after = await d.shot('headed-after-escape');
   const question = d.stages.quit(after);

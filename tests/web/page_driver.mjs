@@ -2,23 +2,37 @@
 //
 // drive(page, out) gives the helpers for one page: shot(name) (the canvas, also saved as
 // OUT/name.png), decode, fit, at, stages (the marks the desktop's check looks for), tap,
-// waitFor(stage, seconds, between), listen(seconds) and exitStatus. tapOutput(page), before the
-// page loads, taps what reaches its output. launchBrowser() starts the browser they drive.
+// waitFor(stage, seconds, between), listen(seconds), exitStatus, fullScreen and
+// waitFullScreen(want, seconds). tapOutput(page), before the page loads, taps what reaches its
+// output. launchBrowser() starts the browser they drive; downloadInto(browser, folder) sends its
+// downloads to a fresh folder.
+import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-// Debian's Chromium, headless, drawing with SwiftShader. Root has no sandbox; the page's sound
-// starts without a click.
-export const launchBrowser = () => puppeteer.launch({
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required',
-         '--enable-unsafe-swiftshader', '--window-size=1024,768'],
-  defaultViewport: { width: 1024, height: 768 },
-});
+// Debian's Chromium, drawing with SwiftShader: headless, or with windows (on the X server that
+// env's DISPLAY names; its window then sizes the page), with more args. Root has no sandbox; the
+// page's sound starts without a click.
+export const launchBrowser = ({ windows = false, env = process.env, args = [] } = {}) =>
+  puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: !windows,
+    env,
+    args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required',
+           '--enable-unsafe-swiftshader', '--window-size=1024,768', ...args],
+    defaultViewport: windows ? null : { width: 1024, height: 768 },
+  });
+
+// The browser's downloads (F12's pictures) go to this folder, emptied first.
+export async function downloadInto(browser, folder) {
+  fs.rmSync(folder, { recursive: true, force: true });
+  fs.mkdirSync(folder);
+  await (await browser.target().createCDPSession())
+    .send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
+}
 
 export async function tapOutput(page) {
   // What reaches the page's output is tapped: an AnalyserNode beside every destination, and
@@ -204,7 +218,16 @@ export function drive(page, out) {
   }, seconds);
 
   const exitStatus = () => page.evaluate(() => window.velmora.exitStatus);
-  return { page, shot, decode, fit, at, stages, tap, waitFor, listen, exitStatus };
+  // The id of what the page shows full screen (null for nothing); whether it came to be want
+  // within about seconds.
+  const fullScreen = () => page.evaluate(() => document.fullscreenElement &&
+                                               document.fullscreenElement.id);
+  async function waitFullScreen(want, seconds) {
+    for (let i = 0; i < seconds * 10 && (await fullScreen()) !== want; i++) await sleep(100);
+    return (await fullScreen()) === want;
+  }
+  return { page, shot, decode, fit, at, stages, tap, waitFor, listen, exitStatus, fullScreen,
+           waitFullScreen };
 }
 
 // From the first story page to flight: each Space leaves one page; the level's title then fades

@@ -16,7 +16,8 @@ import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
-import { drive, launchBrowser, sleep, storyToFlight, tapOutput } from './page_driver.mjs';
+import { downloadInto, drive, launchBrowser, sleep, storyToFlight, tapOutput }
+  from './page_driver.mjs';
 
 const [url, out] = process.argv.slice(2);
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
@@ -24,12 +25,8 @@ const replay = process.env.SKIRMO_REPLAY;
 fs.mkdirSync(out, { recursive: true });
 const problems = [];
 const browser = await launchBrowser();
-// Downloads (F12's pictures) go to a folder of the test's own.
 const downloads = path.join(out, 'downloads');
-fs.rmSync(downloads, { recursive: true, force: true });
-fs.mkdirSync(downloads);
-await (await browser.target().createCDPSession())
-  .send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+await downloadInto(browser, downloads);
 // One visit of the page with this query; play(...) does the rest with the helpers below.
 // files: what the page may fetch beyond build-web/, by the name it asks for; pad: a faked pad;
 // inBrowser: another browser than the test's own.
@@ -356,7 +353,8 @@ function withEndingStatus(recording, status) {
 }
 
 // In flight: away and back as the desktop's Alt+Tab, F12, full screen.
-async function awayScreenshotFullScreen({ page, shot, decode, stages, tap, waitFor }) {
+async function awayScreenshotFullScreen({ page, shot, decode, stages, tap, waitFor, fullScreen,
+                                          waitFullScreen }) {
   // Another tab in front: the page is hidden and loses the focus, which is switching away. The
   // game comes back paused, and stays still.
   const other = await browser.newPage();
@@ -397,11 +395,9 @@ async function awayScreenshotFullScreen({ page, shot, decode, stages, tap, waitF
   // Full screen on a wide screen: the picture as large as fits, 4:3, black bars beside it, and
   // its pixels not smoothed (each point of the screen is the picture's nearest point).
   await page.setViewport({ width: 1280, height: 720 });
-  const full = () => page.evaluate(() => document.fullscreenElement &&
-                                         document.fullscreenElement.id);
   const waitFull = async (want, how) => {
-    for (let i = 0; i < 20 && (await full()) !== want; i++) await sleep(100);
-    if ((await full()) !== want) throw new Error(`${how}: full screen is ${await full()}`);
+    if (!(await waitFullScreen(want, 2)))
+      throw new Error(`${how}: full screen is ${await fullScreen()}`);
   };
   await tap('F11');
   await waitFull('screen', 'F11');
