@@ -4,13 +4,16 @@
 // cache off and prints, a line each: the time from loading to the dialog; the bytes that arrived
 // before it, as sent and as a server's gzip would send them; the intervals of the page's display
 // frames in flight (median and 95th percentile); the page's main thread's share of a core on a
-// story page and on the pause line; and the memory (the game's WebAssembly memory and the
-// script's heap) each minute of MINUTES (default 10) of play with keys. Figures are from one run
-// on a shared machine.
+// story page and on the pause line; the memory (the game's WebAssembly memory and the script's
+// heap) each minute of MINUTES (default 10) of play with keys; and, with SKIRMO_REPLAY (the
+// desktop's skirmo-replay) set, the length of the wipes by the game's clock, in three ways of
+// drawing. Figures are from one run on a shared machine.
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import { drive, launchBrowser, sleep, storyToFlight } from './page_driver.mjs';
+import { fileURLToPath } from 'node:url';
+import { drive, launchBrowser, readBmp, sleep, storyToFlight } from './page_driver.mjs';
 
 const [url, built, out, minutesArg] = process.argv.slice(2);
 fs.mkdirSync(out, { recursive: true });
@@ -144,4 +147,108 @@ try {
       noted.map(([wasm, js]) => `${mb(wasm)} / ${mb(js)}`).join(', '));
 } finally {
   await browser.close();
+}
+
+// The wipes, timed by the game's own clock. A game is recorded in the page: in flight, K (a wipe
+// of rows, then the keys page), then Escape (a wipe of columns) and the quit. The runner plays
+// the recording and takes its pictures every tenth of a second through each wipe; the rows or
+// columns already black in each give the time of a step. A wipe measures each step from the last,
+// so every moment the page spends away from it lengthens it.
+const replay = process.env.SKIRMO_REPLAY;
+const drawings = [
+  // The page's test: WebGL on SwiftShader, the page composited by the processor, which reads the
+  // canvas back from SwiftShader at every display frame.
+  ['as the test draws', []],
+  // Both on SwiftShader, as both are on a graphics card: no reading back.
+  ['composited on SwiftShader', ['--use-angle=swiftshader']],
+  // No WebGL at all: SDL draws on a 2D canvas with the processor.
+  ['without WebGL', ['--disable-gpu', '--disable-software-rasterizer']],
+];
+
+async function recordWipes(args, folder) {
+  const browser = await launchBrowser({ args });
+  try {
+    const page = await browser.newPage();
+    const driver = drive(page, folder);
+    await page.goto(url + '?mode=640x480&sound=0&record=1');
+    await storyToFlight(driver);
+    await sleep(1000);
+    const now = async () =>
+      (await page.evaluate(() => performance.now() - window.velmora.started)) / 1000;
+    // Waited out rather than looked for: without WebGL, the browser's screenshots of the canvas
+    // kept the wiped screen after the keys page and the question were drawn (both showed on the
+    // screen of a Chromium with windows).
+    const rows = await now();
+    await driver.tap('k');
+    await sleep(6000);
+    await driver.tap('Space');
+    await sleep(3000);
+    const columns = await now();
+    await driver.tap('Escape');
+    await sleep(7000);
+    await driver.tap('y');
+    for (let i = 0; i < 60 && (await driver.exitStatus()) === null; i++) {
+      await sleep(500);
+      if (i % 3 === 2) await driver.tap('Space');
+    }
+    const recording = path.join(folder, 'wipes.rec');
+    fs.writeFileSync(recording, Buffer.from(await page.evaluate(
+        () => Array.from(window.velmora.recording()))));
+    return { recording, rows, columns };
+  } finally {
+    await browser.close();
+  }
+}
+
+// The rows (from the top) or columns (from the left) wholly black in the runner's picture, and
+// how many there are.
+function wiped(picture, rows) {
+  const [lines, along] = rows ? [picture.height, picture.width] : [picture.width, picture.height];
+  for (let line = 0; line < lines; line++)
+    for (let i = 0; i < along; i++) {
+      const at = 4 * (rows ? line * picture.width + i : i * picture.width + line);
+      if (picture.rgb[at] || picture.rgb[at + 1] || picture.rgb[at + 2]) return [line, lines];
+    }
+  return [lines, lines];
+}
+
+// A wipe that began after FROM seconds of the recording: its steps' time by a line through the
+// pictures taken halfway, and its whole length at that pace.
+function wipeLength(recording, from, rows, folder) {
+  const times = Array.from({ length: 61 }, (_, i) => from + 0.1 * i);
+  const picture = (i) => path.join(folder, `wipe-${i}.bmp`);
+  const run = spawnSync(replay, ['--data', path.join(root, 'data'), '--demo', recording,
+                                 ...times.flatMap((t, i) => ['--shot-at', `${t}:${picture(i)}`])],
+                        { encoding: 'utf8', timeout: 300000 });
+  // Until the wipe is whole: the page after it may begin with black lines of its own.
+  const halfway = [];
+  let total = 0, last = 0;
+  for (let i = 0; i < times.length && fs.existsSync(picture(i)); i++) {
+    const [done, lines] = wiped(readBmp(picture(i)), rows);
+    total = lines;
+    if (done < last || done === lines) break;
+    if (done > 0) halfway.push([times[i], done]);
+    last = done;
+  }
+  times.forEach((_, i) => fs.rmSync(picture(i), { force: true }));
+  if (halfway.length < 3) return `not seen (runner: ${run.status} ${run.stderr.trim()})`;
+  const n = halfway.length, mean = (k) => halfway.reduce((a, p) => a + p[k], 0) / n;
+  const [mt, md] = [mean(0), mean(1)];
+  const slope = halfway.reduce((a, [t, d]) => a + (t - mt) * (d - md), 0) /
+                halfway.reduce((a, [t]) => a + (t - mt) ** 2, 0);
+  return `${total} ${rows ? 'rows' : 'columns'} in ${(total / slope).toFixed(2)} s ` +
+         `(${(1000 / slope).toFixed(2)} ms a step; ${(total * 0.005).toFixed(2)} s at 5 ms)`;
+}
+
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+if (!replay) {
+  say('wipes: not measured (SKIRMO_REPLAY names no runner; scripts/bench --web builds one)');
+} else {
+  for (const [how, args] of drawings) {
+    const folder = path.join(out, 'wipes');
+    fs.mkdirSync(folder, { recursive: true });
+    const { recording, rows, columns } = await recordWipes(args, folder);
+    say(`wipes ${how}: ${wipeLength(recording, rows, true, folder)}; ` +
+        `${wipeLength(recording, columns, false, folder)}`);
+  }
 }

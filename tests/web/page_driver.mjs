@@ -5,7 +5,7 @@
 // waitFor(stage, seconds, between), listen(seconds), exitStatus, fullScreen and
 // waitFullScreen(want, seconds). tapOutput(page), before the page loads, taps what reaches its
 // output. launchBrowser() starts the browser they drive; downloadInto(browser, folder) sends its
-// downloads to a fresh folder.
+// downloads to a fresh folder. readBmp(file) reads the runner's pictures.
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
@@ -104,6 +104,23 @@ export function decodePlainPng(png) {
     }
     [above, row] = [row, above];
   }
+  return { width, height, rgb };
+}
+
+// A 24-bit bottom-up BMP, as skirmo-replay --shot-at writes it, as { width, height, rgb } (RGBA
+// as decodePlainPng gives).
+export function readBmp(file) {
+  const b = fs.readFileSync(file);
+  const width = b.readInt32LE(18), height = b.readInt32LE(22), row = (width * 3 + 3) & ~3;
+  const start = b.readUInt32LE(10), rgb = new Uint8Array(width * height * 4);
+  for (let y = 0; y < height; y++)
+    for (let x = 0; x < width; x++) {
+      const i = start + (height - 1 - y) * row + 3 * x, to = 4 * (y * width + x);
+      rgb[to] = b[i + 2];
+      rgb[to + 1] = b[i + 1];
+      rgb[to + 2] = b[i];
+      rgb[to + 3] = 255;
+    }
   return { width, height, rgb };
 }
 

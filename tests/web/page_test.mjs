@@ -16,7 +16,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
-import { downloadInto, drive, launchBrowser, sleep, storyToFlight, tapOutput }
+import { downloadInto, drive, launchBrowser, readBmp, sleep, storyToFlight, tapOutput }
   from './page_driver.mjs';
 
 const [url, out] = process.argv.slice(2);
@@ -169,19 +169,6 @@ async function dialogToFlight({ loaded, shot, stages, tap, waitFor, exitStatus, 
   if (!off.every((d) => d < 0.03) || !(piece.peak < 1))
     problems.push(`the offline rendering is not the desktop's: ${piece.windows.join(' ')} ` +
                   `RMS in five seconds (peak ${piece.peak})`);
-}
-
-// A 24-bit bottom-up BMP, as skirmo-replay --shot-at writes it: { width, height, rgb }.
-function readBmp(file) {
-  const b = fs.readFileSync(file);
-  const width = b.readInt32LE(18), height = b.readInt32LE(22), row = (width * 3 + 3) & ~3;
-  const rgb = [];
-  for (let y = 0; y < height; y++)
-    for (let x = 0; x < width; x++) {
-      const i = b.readUInt32LE(10) + (height - 1 - y) * row + 3 * x;
-      rgb.push(b[i + 2], b[i + 1], b[i], 255);
-    }
-  return { width, height, rgb };
 }
 
 // A game recorded in the page (flight, the gun, the pause, the quit prompt answered Y) plays as
