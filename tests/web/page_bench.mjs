@@ -6,8 +6,8 @@
 // frames in flight (median and 95th percentile); the page's main thread's share of a core on a
 // story page and on the pause line; the memory (the game's WebAssembly memory and the script's
 // heap) each minute of MINUTES (default 10) of play with keys; and, with SKIRMO_REPLAY (the
-// desktop's skirmo-replay) set, the length of the wipes by the game's clock, in three ways of
-// drawing. Figures are from one run on a shared machine.
+// desktop's skirmo-replay) set, the length of the wipes by the game's clock and the game's own
+// frame rate, in three ways of drawing. Figures are from one run on a shared machine.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -240,6 +240,20 @@ function wipeLength(recording, from, rows, folder) {
          `(${(1000 / slope).toFixed(2)} ms a step; ${(total * 0.005).toFixed(2)} s at 5 ms)`;
 }
 
+// The game's own frame rate (its FrameRate, which the line that I shows prints) at each tenth of
+// the second before FROM in the recording, from the runner's states.
+function frameRates(recording, from, folder) {
+  const times = Array.from({ length: 10 }, (_, i) => from - 1 + 0.1 * i);
+  const state = (i) => path.join(folder, `state-${i}.json`);
+  spawnSync(replay, ['--data', path.join(root, 'data'), '--demo', recording,
+                     ...times.flatMap((t, i) => ['--state-at', `${t}:${state(i)}`])],
+            { encoding: 'utf8', timeout: 300000 });
+  const rates = times.map((_, i) => fs.existsSync(state(i)) &&
+                          Math.trunc(JSON.parse(fs.readFileSync(state(i), 'utf8')).FrameRate));
+  times.forEach((_, i) => fs.rmSync(state(i), { force: true }));
+  return rates.join(' ');
+}
+
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 if (!replay) {
   say('wipes: not measured (SKIRMO_REPLAY names no runner; scripts/bench --web builds one)');
@@ -249,6 +263,7 @@ if (!replay) {
     fs.mkdirSync(folder, { recursive: true });
     const { recording, rows, columns } = await recordWipes(args, folder);
     say(`wipes ${how}: ${wipeLength(recording, rows, true, folder)}; ` +
-        `${wipeLength(recording, columns, false, folder)}`);
+        `${wipeLength(recording, columns, false, folder)}; the game's frame rate in the ` +
+        `second before K: ${frameRates(recording, rows, folder)}`);
   }
 }

@@ -7,7 +7,10 @@
 
 void RestFor(std::chrono::nanoseconds time) { std::this_thread::sleep_for(time); }
 
-void RestUntil(std::chrono::steady_clock::time_point due) { std::this_thread::sleep_until(due); }
+std::chrono::steady_clock::time_point RestUntil(std::chrono::steady_clock::time_point due) {
+    std::this_thread::sleep_until(due);
+    return due;
+}
 
 void RestWhileStill() { std::this_thread::sleep_for(std::chrono::milliseconds(8)); }
 
@@ -15,7 +18,6 @@ void RestWhileStill() { std::this_thread::sleep_for(std::chrono::milliseconds(8)
 void BreatheAtPoll() {}
 
 void PresentRenderer(SDL_Renderer* renderer) { SDL_RenderPresent(renderer); }
-
 
 bool RunDetached(std::function<void()> work) {
     std::thread(std::move(work)).detach();

@@ -513,10 +513,7 @@ void BackendShowFlipped(const SurfaceMemory& front, bool wait) {
     auto now = Clock::now();
     auto due = LastFlip +
                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Period));
-    if (now < LastFlip + (due - LastFlip) * 9 / 10) {
-        RestUntil(due);
-        now = due;
-    }
+    if (now < LastFlip + (due - LastFlip) * 9 / 10) now = RestUntil(due);
     LastFlip = now;
 }
 

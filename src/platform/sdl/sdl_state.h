@@ -125,7 +125,9 @@ extern std::vector<std::string> SoundFontPaths;
 // How the machine waits and runs work beside the game (machine_sdl.cpp on the desktop; a page
 // links its own, since it has no threads and must hand the browser its turn instead of sleeping).
 void RestFor(std::chrono::nanoseconds time);
-void RestUntil(std::chrono::steady_clock::time_point due);
+// Returns the time the game goes on from: due on the desktop, whose flips keep their cadence
+// through a late wake-up; in a page, when the browser's display frame came.
+std::chrono::steady_clock::time_point RestUntil(std::chrono::steady_clock::time_point due);
 // A rest while the picture stands still and the game waits for the player (a page held, the
 // pause line, a question): the desktop sleeps 8 ms, which still sees a key within a frame; a
 // page rests longer and is woken by the player's first key, click or switch of tab.

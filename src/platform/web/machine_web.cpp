@@ -49,9 +49,12 @@ EM_JS(void, WaitForBrowser, (int until, int ms), {
                                    'gamepadconnected', 'gamepaddisconnected'] : [];
         var done = false;
         var timer = 0;
-        function go() {
+        function go(frameTime) {
             if (done) return;
             done = true;
+            // A display frame's turn passes the time the frame began; other turns, none.
+            Module['displayFrameTime'] =
+                typeof frameTime == 'number' ? frameTime : performance.now();
             clearTimeout(timer);
             inputs.forEach(function(e) { window.removeEventListener(e, message, true); });
             runtimeKeepalivePop();
@@ -79,9 +82,16 @@ EM_JS(void, WaitForBrowser, (int until, int ms), {
     });
 });
 
-void TakeTurn() {
+EM_JS(double, MsSinceDisplayFrame, (), {
+    return Math.max(0, performance.now() - (Module['displayFrameTime'] || performance.now()));
+});
+
+// Returns when the display frame that ended the wait began (requestAnimationFrame's time).
+Steady::time_point TakeTurn() {
     WaitForBrowser(NextDisplayFrame, 0);
     LastTurn = Steady::now();
+    return LastTurn - std::chrono::duration_cast<Steady::duration>(
+                          std::chrono::duration<double, std::milli>(MsSinceDisplayFrame()));
 }
 
 } // namespace
@@ -104,15 +114,18 @@ void RestWhileStill() {
     LastTurn = Steady::now();
 }
 
-void RestUntil(Steady::time_point due) {
+Steady::time_point RestUntil(Steady::time_point due) {
     auto now = Steady::now();
-    if (now >= due) return;
-    // Up to a display frame ahead: the frame itself is the wait (the flip waits so).
-    if (due - now <= DisplayFrame + std::chrono::milliseconds(4)) {
-        TakeTurn();
-        return;
-    }
+    if (now >= due) return now;
+    // Up to a display frame ahead: the frame itself is the wait (the flip waits so), and the next
+    // flip counts from when that display frame began. Counted from the time asked for, a flip
+    // after a late display frame found its own already due and went without one: where the
+    // browser composites on the graphics card, the game's frames came 2, 8, 25 and 31 ms apart,
+    // two in one display frame and none in the next. Counted from when the turn came, they were
+    // as uneven as the browser's turns under load (12 to 42 ms).
+    if (due - now <= DisplayFrame + std::chrono::milliseconds(4)) return TakeTurn();
     RestFor(due - now);
+    return Steady::now();
 }
 
 void BreatheAtPoll() {
