@@ -126,7 +126,7 @@ extern std::vector<std::string> SoundFontPaths;
 // links its own, since it has no threads and must hand the browser its turn instead of sleeping).
 void RestFor(std::chrono::nanoseconds time);
 // Returns the time the game goes on from: due on the desktop, whose flips keep their cadence
-// through a late wake-up; in a page, when the browser's display frame came.
+// through a late wake-up; in a page, when the display frame that ended the rest began.
 std::chrono::steady_clock::time_point RestUntil(std::chrono::steady_clock::time_point due);
 // A rest while the picture stands still and the game waits for the player (a page held, the
 // pause line, a question): the desktop sleeps 8 ms, which still sees a key within a frame; a
