@@ -13,7 +13,8 @@ import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
-import { drive, launchBrowser, readBmp, sleep, storyToFlight } from './page_driver.mjs';
+import { drive, launchBrowser, readBmp, runnerStates, sleep, storyToFlight }
+  from './page_driver.mjs';
 
 const [url, built, out, minutesArg] = process.argv.slice(2);
 fs.mkdirSync(out, { recursive: true });
@@ -243,15 +244,9 @@ function wipeLength(recording, from, rows, folder) {
 // The game's own frame rate (its FrameRate, which the line that I shows prints) at each tenth of
 // the second before FROM in the recording, from the runner's states.
 function frameRates(recording, from, folder) {
-  const times = Array.from({ length: 10 }, (_, i) => from - 1 + 0.1 * i);
-  const state = (i) => path.join(folder, `state-${i}.json`);
-  spawnSync(replay, ['--data', path.join(root, 'data'), '--demo', recording,
-                     ...times.flatMap((t, i) => ['--state-at', `${t}:${state(i)}`])],
-            { encoding: 'utf8', timeout: 300000 });
-  const rates = times.map((_, i) => fs.existsSync(state(i)) &&
-                          Math.trunc(JSON.parse(fs.readFileSync(state(i), 'utf8')).FrameRate));
-  times.forEach((_, i) => fs.rmSync(state(i), { force: true }));
-  return rates.join(' ');
+  const moments = Array.from({ length: 10 }, (_, i) => from - 1 + 0.1 * i);
+  return runnerStates(replay, path.join(root, 'data'), recording, moments, folder)
+    .map((state) => state && Math.trunc(state.FrameRate)).join(' ');
 }
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');

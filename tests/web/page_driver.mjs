@@ -5,7 +5,9 @@
 // waitFor(stage, seconds, between), listen(seconds), exitStatus, fullScreen and
 // waitFullScreen(want, seconds). tapOutput(page), before the page loads, taps what reaches its
 // output. launchBrowser() starts the browser they drive; downloadInto(browser, folder) sends its
-// downloads to a fresh folder. readBmp(file) reads the runner's pictures.
+// downloads to a fresh folder. readBmp(file) reads the runner's pictures, runnerStates(...) its
+// states of a game recorded in the page.
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
@@ -125,6 +127,22 @@ export function readBmp(file) {
       rgb[to + 3] = 255;
     }
   return { width, height, rgb };
+}
+
+// The game's state at each moment (seconds of the recording) as the desktop's runner (replay,
+// with the data in data) plays the recording so far; null where none came. Its files are
+// written into folder and taken away.
+export function runnerStates(replay, data, recording, moments, folder) {
+  const file = (i) => path.join(folder, `state-${i}.json`);
+  spawnSync(replay, ['--data', data, '--demo', recording,
+                     ...moments.flatMap((t, i) => ['--state-at', `${t.toFixed(3)}:${file(i)}`])],
+            { encoding: 'utf8', timeout: 300000 });
+  return moments.map((_, i) => {
+    if (!fs.existsSync(file(i))) return null;
+    const state = JSON.parse(fs.readFileSync(file(i), 'utf8'));
+    fs.rmSync(file(i));
+    return state;
+  });
 }
 
 export function drive(page, out) {

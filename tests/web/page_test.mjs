@@ -4,8 +4,9 @@
 // the two story pages with Space, flies level 1 with the arrows and the gun, and saves the
 // canvas at each stage in OUTDIR. Then, in flight: another tab in front pauses the game, F12's
 // download is the canvas's picture, F11 and the button take it to full screen and back; a faked
-// pad plays, Escape in the dialog ends the program, and that short game, recorded and watched
-// with its ending changed, must end "not as recorded" with status 3; the licences page is there.
+// pad plays (the craft's speed read by the runner from the visit's recording), Escape in the
+// dialog ends the program, and that short game, recorded and watched with its ending changed,
+// must end "not as recorded" with status 3; the licences page is there.
 // Fails on any page error, or when a stage's picture is not there. It listens to the page's
 // output: level 1's music must be heard and ?sound=0 silent, and the page's synthesizer must
 // render level 1's piece as the desktop's does (OUTDIR/level1-music.wav). With SKIRMO_REPLAY
@@ -16,8 +17,8 @@ import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
-import { downloadInto, drive, launchBrowser, readBmp, sleep, storyToFlight, tapOutput }
-  from './page_driver.mjs';
+import { downloadInto, drive, launchBrowser, readBmp, runnerStates, sleep, storyToFlight,
+         tapOutput } from './page_driver.mjs';
 
 const [url, out] = process.argv.slice(2);
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
@@ -268,26 +269,6 @@ function fakePad() {
                         { value: () => [pad, null, null, null], configurable: true });
 }
 
-// How far the landscape moved from picture a to picture b (the same size), found by matching a
-// grid of points of b over shifts of a within reach. The grid covers nearly the whole picture:
-// the fields repeat, and only the coast, the roads and the woods' edges tell one place apart.
-function landscapeShift(a, b, reach = 48) {
-  let best = null;
-  for (let dy = -reach; dy <= reach; dy++) {
-    for (let dx = -reach; dx <= reach; dx++) {
-      let d = 0;
-      for (let y = reach; y < a.height - reach && !(best && d >= best.d); y += 6) {
-        for (let x = reach; x < a.width - reach; x += 6) {
-          const i = 4 * (y * a.width + x), j = 4 * ((y + dy) * a.width + x + dx);
-          for (let k = 0; k < 3; k++) d += Math.abs(a.rgb[j + k] - b.rgb[i + k]);
-        }
-      }
-      if (!best || d < best.d) best = { dx, dy, d };
-    }
-  }
-  return best;
-}
-
 // Whether point i of picture a and point j of picture b are one colour of the game's 16-bit
 // picture (5, 6 and 5 bits): the renderer widens those to 8 bits with its own rounding, and its
 // green is sometimes one below the PNG's.
@@ -451,7 +432,9 @@ try {
   }
   // The query answers the dialog: straight to the story page.
   // ... and a pad plays: its A leaves the pages, its stick speeds the craft up, Start pauses.
-  await visit('?mode=640x480&sound=0', async ({ page, shot, decode, stages, waitFor, listen }) => {
+  // Recorded, where the runner can read the craft's speed from it.
+  const padQuery = replay ? '?mode=640x480&sound=0&record=1' : '?mode=640x480&sound=0';
+  await visit(padQuery, async ({ page, shot, stages, waitFor, listen }) => {
     if (stages.dialog(await shot('asked'))) problems.push('?mode= still showed the dialog');
     await waitFor('story', 30);
     console.log('page: ?mode=640x480&sound=0 went past the dialog to the story page');
@@ -468,42 +451,38 @@ try {
       await sleep(150);
       await pad(() => window.fakedPad.press(0, false));
     });
-    // The craft's speed, from how far the landscape moves between two pictures.
-    const canvas = await page.$('#canvas');
-    // The median of three measures: an enemy or a cloud crossing the picture can fool one.
-    const speed = async () => {
-      const measures = [];
-      for (let i = 0; i < 3; i++) {
-        const started = Date.now();
-        const a = await canvas.screenshot();
-        const b = await canvas.screenshot();
-        const between = (Date.now() - started) / 2000; // seconds, as each took about half
-        const s = landscapeShift(await decode(a), await decode(b));
-        measures.push(Math.hypot(s.dx, s.dy) / between);
-      }
-      return measures.sort((x, y) => x - y)[1];
-    };
+    // The craft's speed (10 to 200 points a second; 50 as it starts) in the game's state, where
+    // the runner plays the page's recording so far: the pictures cannot tell it once the view
+    // stands at the map's edge, which the craft reached under load.
+    const now = async () =>
+      (await page.evaluate(() => performance.now() - window.velmora.started)) / 1000;
     await pad(() => window.fakedPad.stick(0, 1));
     await sleep(2500);
-    const idle = await speed();
+    const pulled = await now();
     await pad(() => window.fakedPad.stick(0, -1));
-    await sleep(4500); // from the slowest to the fastest, 200 points a second, takes 3.8 s
-    // Measured again, the stick still pushed, while the view stands at the map's edge or the
-    // craft is down and starts again (both read slow): up to three times.
-    let pushed = await speed();
-    for (let again = 0; again < 2 && !(pushed > 120); again++) {
-      await sleep(1500);
-      pushed = await speed();
-    }
+    await sleep(4500); // from the slowest to the fastest takes 3.8 s
+    const pushed = await now();
+    await sleep(1500); // the recording so far reaches about half a second back
     await pad(() => window.fakedPad.stick(0, 0));
-    // Without thrust the craft never goes faster than it starts, 50 points a second (drag slows
-    // it, and a craft shot down starts again at 50; measured here, that reads up to 80); only the
-    // up arrow, or the stick, takes it further. How slow the brake makes it is only told: a
-    // measure taken while the view stands at the map's edge, or the craft explodes, says little.
-    if (!(pushed > 120))
-      problems.push(`the pad's stick: ${idle.toFixed(0)} px/s pulled, ${pushed.toFixed(0)} pushed`);
-    console.log(`page: the pad's A reached flight; its stick took the craft to ${idle.toFixed(0)}` +
-                ` and then ${pushed.toFixed(0)} points a second`);
+    if (replay) {
+      const recording = path.join(out, 'pad.rec');
+      fs.writeFileSync(recording, Buffer.from(await page.evaluate(
+          () => Array.from(window.velmora.recording()))));
+      // Pulled, slower than it started (drag alone would do that too: this holds the stick's
+      // sign, not the brake); pushed, at three moments, past 120: a craft shot down starts again
+      // at 50.
+      const [slow, ...fast] = runnerStates(replay, path.join(root, 'data'), recording,
+                                           [pulled, pushed, pushed + 0.5, pushed + 1], out)
+        .map((state) => (state ? state.player.Speed : NaN));
+      if (!(slow < 50) || !(Math.max(...fast) > 120))
+        problems.push(`the pad's stick: the craft's speed ${slow} pulled, ${fast.join(', ')} ` +
+                      'pushed (see pad.rec)');
+      else
+        console.log(`page: the pad's A reached flight; its stick took the craft to ` +
+                    `${slow.toFixed(1)} and then ${Math.max(...fast).toFixed(1)} points a second`);
+    } else {
+      console.log("page: the pad's A reached flight; its stick's effect not checked (no runner)");
+    }
     await pad(() => window.fakedPad.press(9, true));
     await sleep(150);
     await pad(() => window.fakedPad.press(9, false));
