@@ -8,12 +8,10 @@
 // heap) each minute of MINUTES (default 10) of play with keys; and, with SKIRMO_REPLAY (the
 // desktop's skirmo-replay) set, the length of the wipes by the game's clock and the game's own
 // frame rate, in three ways of drawing. Figures are from one run on a shared machine.
-import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import { fileURLToPath } from 'node:url';
-import { drive, launchBrowser, readBmp, runnerStates, sleep, storyToFlight }
+import { drive, launchBrowser, readBmp, runnerAt, runnerStates, sleep, storyToFlight }
   from './page_driver.mjs';
 
 const [url, built, out, minutesArg] = process.argv.slice(2);
@@ -174,27 +172,21 @@ async function recordWipes(args, folder) {
     await page.goto(url + '?mode=640x480&sound=0&record=1');
     await storyToFlight(driver);
     await sleep(1000);
-    const now = async () =>
-      (await page.evaluate(() => performance.now() - window.velmora.started)) / 1000;
     // Waited out rather than looked for: without WebGL, the browser's screenshots of the canvas
     // kept the wiped screen after the keys page and the question were drawn (both showed on the
     // screen of a Chromium with windows).
-    const rows = await now();
+    const rows = await driver.gameTime();
     await driver.tap('k');
     await sleep(6000);
     await driver.tap('Space');
     await sleep(3000);
-    const columns = await now();
+    const columns = await driver.gameTime();
     await driver.tap('Escape');
     await sleep(7000);
     await driver.tap('y');
-    for (let i = 0; i < 60 && (await driver.exitStatus()) === null; i++) {
-      await sleep(500);
-      if (i % 3 === 2) await driver.tap('Space');
-    }
+    await driver.leaveClosingPages();
     const recording = path.join(folder, 'wipes.rec');
-    fs.writeFileSync(recording, Buffer.from(await page.evaluate(
-        () => Array.from(window.velmora.recording()))));
+    fs.writeFileSync(recording, await driver.recording());
     return { recording, rows, columns };
   } finally {
     await browser.close();
@@ -217,22 +209,18 @@ function wiped(picture, rows) {
 // pictures taken halfway, and its whole length at that pace.
 function wipeLength(recording, from, rows, folder) {
   const times = Array.from({ length: 61 }, (_, i) => from + 0.1 * i);
-  const picture = (i) => path.join(folder, `wipe-${i}.bmp`);
-  const run = spawnSync(replay, ['--data', path.join(root, 'data'), '--demo', recording,
-                                 ...times.flatMap((t, i) => ['--shot-at', `${t}:${picture(i)}`])],
-                        { encoding: 'utf8', timeout: 300000 });
+  const pictures = runnerAt(replay, recording, '--shot-at', times, folder, readBmp);
   // Until the wipe is whole: the page after it may begin with black lines of its own.
   const halfway = [];
   let total = 0, last = 0;
-  for (let i = 0; i < times.length && fs.existsSync(picture(i)); i++) {
-    const [done, lines] = wiped(readBmp(picture(i)), rows);
+  for (let i = 0; i < times.length && pictures[i]; i++) {
+    const [done, lines] = wiped(pictures[i], rows);
     total = lines;
     if (done < last || done === lines) break;
     if (done > 0) halfway.push([times[i], done]);
     last = done;
   }
-  times.forEach((_, i) => fs.rmSync(picture(i), { force: true }));
-  if (halfway.length < 3) return `not seen (runner: ${run.status} ${run.stderr.trim()})`;
+  if (halfway.length < 3) return `not seen (${pictures.filter(Boolean).length} pictures)`;
   const n = halfway.length, mean = (k) => halfway.reduce((a, p) => a + p[k], 0) / n;
   const [mt, md] = [mean(0), mean(1)];
   const slope = halfway.reduce((a, [t, d]) => a + (t - mt) * (d - md), 0) /
@@ -245,11 +233,10 @@ function wipeLength(recording, from, rows, folder) {
 // the second before FROM in the recording, from the runner's states.
 function frameRates(recording, from, folder) {
   const moments = Array.from({ length: 10 }, (_, i) => from - 1 + 0.1 * i);
-  return runnerStates(replay, path.join(root, 'data'), recording, moments, folder)
+  return runnerStates(replay, recording, moments, folder)
     .map((state) => state && Math.trunc(state.FrameRate)).join(' ');
 }
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 if (!replay) {
   say('wipes: not measured (SKIRMO_REPLAY names no runner; scripts/bench --web builds one)');
 } else {

@@ -3,15 +3,20 @@
 // drive(page, out) gives the helpers for one page: shot(name) (the canvas, also saved as
 // OUT/name.png), decode, fit, at, stages (the marks the desktop's check looks for), tap,
 // waitFor(stage, seconds, between), listen(seconds), exitStatus, fullScreen and
-// waitFullScreen(want, seconds). tapOutput(page), before the page loads, taps what reaches its
-// output. launchBrowser() starts the browser they drive; downloadInto(browser, folder) sends its
-// downloads to a fresh folder. readBmp(file) reads the runner's pictures, runnerStates(...) its
-// states of a game recorded in the page.
+// waitFullScreen(want, seconds), gameTime, recording and leaveClosingPages. tapOutput(page),
+// before the page loads, taps what reaches its output. launchBrowser() starts the browser they
+// drive; downloadInto(browser, folder) sends its downloads to a fresh folder. runnerAt(...) has
+// the desktop's runner play a game recorded in the page, and gives its pictures (read with
+// readBmp) or its states (runnerStates) at the moments asked for.
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
+
+// The repository, whose data the runner plays with.
+export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
@@ -19,7 +24,8 @@ export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 // env's DISPLAY names; its window then sizes the page), with more args, and those that
 // VELMORA_BROWSER_ARGS lists (--use-angle=swiftshader: the page composited on SwiftShader too,
 // as a browser with a graphics card composites; in flight it cost 0.84 to 0.93 of a core here,
-// against 0.61 to 0.65 with the processor compositing). Root has no sandbox; the page's sound starts without a click.
+// against 0.61 to 0.65 with the processor compositing). Root has no sandbox; the page's sound
+// starts without a click.
 export const launchBrowser = ({ windows = false, env = process.env, args = [] } = {}) =>
   puppeteer.launch({
     executablePath: '/usr/bin/chromium',
@@ -129,21 +135,27 @@ export function readBmp(file) {
   return { width, height, rgb };
 }
 
-// The game's state at each moment (seconds of the recording) as the desktop's runner (replay,
-// with the data in data) plays the recording so far; null where none came. Its files are
-// written into folder and taken away.
-export function runnerStates(replay, data, recording, moments, folder) {
-  const file = (i) => path.join(folder, `state-${i}.json`);
-  spawnSync(replay, ['--data', data, '--demo', recording,
-                     ...moments.flatMap((t, i) => ['--state-at', `${t.toFixed(3)}:${file(i)}`])],
+// What the desktop's runner (replay) writes with option (--shot-at or --state-at) at each moment
+// (seconds of the recording) as it plays the recording so far, each read with read(file); null
+// where none came. Its files are written into folder and taken away.
+export function runnerAt(replay, recording, option, moments, folder, read) {
+  const kind = option === '--shot-at' ? 'bmp' : 'json';
+  const file = (i) => path.join(folder, `runner-${i}.${kind}`);
+  spawnSync(replay, ['--data', path.join(root, 'data'), '--demo', recording,
+                     ...moments.flatMap((t, i) => [option, `${t.toFixed(3)}:${file(i)}`])],
             { encoding: 'utf8', timeout: 300000 });
   return moments.map((_, i) => {
     if (!fs.existsSync(file(i))) return null;
-    const state = JSON.parse(fs.readFileSync(file(i), 'utf8'));
+    const what = read(file(i));
     fs.rmSync(file(i));
-    return state;
+    return what;
   });
 }
+
+// The game's state at each moment, as runnerAt gives it.
+export const runnerStates = (replay, recording, moments, folder) =>
+  runnerAt(replay, recording, '--state-at', moments, folder,
+           (file) => JSON.parse(fs.readFileSync(file, 'utf8')));
 
 export function drive(page, out) {
   // The canvas as the player sees it, read back through a 2D canvas: pixel(x, y) in the game's
@@ -256,6 +268,21 @@ export function drive(page, out) {
   }, seconds);
 
   const exitStatus = () => page.evaluate(() => window.velmora.exitStatus);
+  // The seconds since the program started, which are the recording's own time.
+  const gameTime = async () =>
+    (await page.evaluate(() => performance.now() - window.velmora.started)) / 1000;
+  // The recording so far (?record=1; all of it once the program has ended), as bytes.
+  const recording = async () =>
+    Buffer.from(await page.evaluate(() => Array.from(window.velmora.recording())));
+  // After the quit: the closing pages, each left with Space, until the program ends; its status
+  // (null if it did not within half a minute).
+  async function leaveClosingPages() {
+    for (let i = 0; i < 60 && (await exitStatus()) === null; i++) {
+      await sleep(500);
+      if (i % 3 === 2) await tap('Space');
+    }
+    return exitStatus();
+  }
   // The id of what the page shows full screen (null for nothing); whether it came to be want
   // within about seconds.
   const fullScreen = () => page.evaluate(() => document.fullscreenElement &&
@@ -265,7 +292,7 @@ export function drive(page, out) {
     return (await fullScreen()) === want;
   }
   return { page, shot, decode, fit, at, stages, tap, waitFor, listen, exitStatus, fullScreen,
-           waitFullScreen };
+           waitFullScreen, gameTime, recording, leaveClosingPages };
 }
 
 // From the first story page to flight: each Space leaves one page; the level's title then fades

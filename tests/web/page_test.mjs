@@ -16,12 +16,10 @@ import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import { fileURLToPath } from 'node:url';
-import { downloadInto, drive, launchBrowser, readBmp, runnerStates, sleep, storyToFlight,
+import { downloadInto, drive, launchBrowser, readBmp, root, runnerStates, sleep, storyToFlight,
          tapOutput } from './page_driver.mjs';
 
 const [url, out] = process.argv.slice(2);
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const replay = process.env.SKIRMO_REPLAY;
 fs.mkdirSync(out, { recursive: true });
 const problems = [];
@@ -175,7 +173,8 @@ async function dialogToFlight({ loaded, shot, stages, tap, waitFor, exitStatus, 
 // A game recorded in the page (flight, the gun, the pause, the quit prompt answered Y) plays as
 // recorded in skirmo-replay --demo, to the same end, and the canvas on the pause line is the
 // runner's picture of that moment, point for point.
-async function recordInPage({ page, shot, stages, tap, waitFor, exitStatus, fit, at }) {
+async function recordInPage({ page, shot, stages, tap, waitFor, fit, at, gameTime,
+                              recording: bytes, leaveClosingPages }) {
   await storyToFlight({ tap, waitFor });
   await page.keyboard.down('Space');
   await page.keyboard.down('ArrowLeft');
@@ -186,26 +185,18 @@ async function recordInPage({ page, shot, stages, tap, waitFor, exitStatus, fit,
   await waitFor('paused', 20);
   // The pause line stands still: any moment of it is the one the runner is asked for.
   await sleep(500);
-  const [from, paused, to] = [await page.evaluate(() => performance.now()), await shot('paused'),
-                              await page.evaluate(() => performance.now())];
-  const started = await page.evaluate(() => window.velmora.started);
-  const moment = ((from + to) / 2 - started) / 1000;
+  const [from, paused, to] = [await gameTime(), await shot('paused'), await gameTime()];
+  const moment = (from + to) / 2;
   await sleep(500);
   await tap('p');
   await sleep(1000);
   await tap('Escape');
   await waitFor('quit', 60);
   await tap('y');
-  // The closing pages, each left with Space.
-  for (let i = 0; i < 60 && (await exitStatus()) === null; i++) {
-    await sleep(500);
-    if (i % 3 === 2) await tap('Space');
-  }
-  const status = await exitStatus();
-  // The recording so far (all of it once the program has ended) says what the game took in.
+  const status = await leaveClosingPages();
+  // The recording says what the game took in.
   const recording = path.join(out, 'page.rec');
-  fs.writeFileSync(recording, Buffer.from(await page.evaluate(
-      () => Array.from(window.velmora.recording()))));
+  fs.writeFileSync(recording, await bytes());
   if (status === null) {
     await shot('not-ended');
     throw new Error('the recorded game did not end after the quit prompt (see not-ended.png ' +
@@ -434,7 +425,7 @@ try {
   // ... and a pad plays: its A leaves the pages, its stick speeds the craft up, Start pauses.
   // Recorded, where the runner can read the craft's speed from it.
   const padQuery = replay ? '?mode=640x480&sound=0&record=1' : '?mode=640x480&sound=0';
-  await visit(padQuery, async ({ page, shot, stages, waitFor, listen }) => {
+  await visit(padQuery, async ({ page, shot, stages, waitFor, listen, gameTime, recording }) => {
     if (stages.dialog(await shot('asked'))) problems.push('?mode= still showed the dialog');
     await waitFor('story', 30);
     console.log('page: ?mode=640x480&sound=0 went past the dialog to the story page');
@@ -454,25 +445,22 @@ try {
     // The craft's speed (10 to 200 points a second; 50 as it starts) in the game's state, where
     // the runner plays the page's recording so far: the pictures cannot tell it once the view
     // stands at the map's edge, which the craft reached under load.
-    const now = async () =>
-      (await page.evaluate(() => performance.now() - window.velmora.started)) / 1000;
     await pad(() => window.fakedPad.stick(0, 1));
     await sleep(2500);
-    const pulled = await now();
+    const pulled = await gameTime();
     await pad(() => window.fakedPad.stick(0, -1));
     await sleep(4500); // from the slowest to the fastest takes 3.8 s
-    const pushed = await now();
+    const pushed = await gameTime();
     await sleep(1500); // the recording so far reaches about half a second back
     await pad(() => window.fakedPad.stick(0, 0));
     if (replay) {
-      const recording = path.join(out, 'pad.rec');
-      fs.writeFileSync(recording, Buffer.from(await page.evaluate(
-          () => Array.from(window.velmora.recording()))));
+      const file = path.join(out, 'pad.rec');
+      fs.writeFileSync(file, await recording());
       // Pulled, slower than it started (drag alone would do that too: this holds the stick's
       // sign, not the brake); pushed, at three moments, past 120: a craft shot down starts again
       // at 50.
-      const [slow, ...fast] = runnerStates(replay, path.join(root, 'data'), recording,
-                                           [pulled, pushed, pushed + 0.5, pushed + 1], out)
+      const [slow, ...fast] = runnerStates(replay, file, [pulled, pushed, pushed + 0.5, pushed + 1],
+                                           out)
         .map((state) => (state ? state.player.Speed : NaN));
       if (!(slow < 50) || !(Math.max(...fast) > 120))
         problems.push(`the pad's stick: the craft's speed ${slow} pulled, ${fast.join(', ')} ` +
@@ -494,7 +482,7 @@ try {
   // must end "not as recorded", with 3 as the program's status (its main returns it after a
   // wait, which the page once took as 0).
   let aborted = null;
-  await visit('?record=1', async ({ page, tap, waitFor, exitStatus }) => {
+  await visit('?record=1', async ({ page, tap, waitFor, exitStatus, recording }) => {
     await waitFor('dialog', 30);
     await tap('Escape');
     for (let i = 0; i < 40 && (await exitStatus()) === null; i++) await sleep(250);
@@ -503,7 +491,7 @@ try {
     if (status !== 0 || !/ended \(status 0/.test(said))
       problems.push(`Escape in the dialog: status ${status}, the page says "${said}"`);
     else console.log(`page: Escape in the dialog ended the program: "${said}"`);
-    aborted = Buffer.from(await page.evaluate(() => Array.from(window.velmora.recording())));
+    aborted = await recording();
   });
   const changed = path.join(out, 'aborted-changed.rec');
   fs.writeFileSync(changed, withEndingStatus(aborted, 1));
